@@ -1,0 +1,124 @@
+// Registry settings with their defaults, and the path macros expanded over
+// them.
+#include <gtest/gtest.h>
+
+#include "config/path_macros.h"
+#include "config/registry_settings.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+class SettingsTest : public testing::Test {
+protected:
+  test::TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path());
+
+  void SetMachineRoot(const std::string& root) {
+    TRegistry machine(location);
+    machine.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(machine.OpenKey(kDelphiMachineKey, true));
+    machine.WriteString("RootDir", root);
+  }
+  void SetDirectory(const char* name, const std::string& value) {
+    TTranslatorDirectoriesRegistry dirs(location);
+    dirs.WriteString(name, value);
+  }
+};
+
+TEST_F(SettingsTest, EmptyRegistryGivesTheDefaultsAndCreatesTheKeys) {
+  SetMachineRoot("C:\\Program Files\\Borland\\Delphi 3");
+  TTranslatorRegistry reg(location);
+  EXPECT_EQ(reg.Dcc32Path(), "%DelphiBinDir%\\DCC32.EXE");
+  EXPECT_EQ(reg.Brcc32Path(), "%DelphiBinDir%\\BRCC32.EXE");
+  EXPECT_FALSE(reg.UseShortFileNames());
+  EXPECT_EQ(ExpandPathMacros(reg.Dcc32Path(), reg), "C:/Program Files/Borland/Delphi 3/bin/DCC32.EXE");
+  EXPECT_EQ(ExpandPathMacros(reg.Brcc32Path(), reg), "C:/Program Files/Borland/Delphi 3/bin/BRCC32.EXE");
+  TRegistry probe(location);
+  EXPECT_TRUE(probe.KeyExists(kDirectoriesKey));
+  EXPECT_TRUE(probe.KeyExists(kCompilerKey));
+}
+
+TEST_F(SettingsTest, ReadDefOnlyWhenMissingAndTypeErrorsSurface) {
+  TTranslatorRegistry reg(location);
+  reg.Compiler().WriteBool("UseShortFileNames", true);
+  reg.Compiler().WriteString("DCC32", "/opt/dcc32");
+  EXPECT_TRUE(reg.UseShortFileNames());
+  EXPECT_EQ(reg.Dcc32Path(), "/opt/dcc32");
+  reg.Compiler().WriteString("BRCC32", "");
+  EXPECT_EQ(reg.Brcc32Path(), "") << "an existing empty value is not missing";
+  reg.Compiler().WriteString("UseShortFileNames", "yes");
+  EXPECT_THROW(reg.UseShortFileNames(), ERegistryException);
+}
+
+TEST_F(SettingsTest, ShowHighlightedPropertiesOnlyIsFalseWhenUnreadable) {
+  EXPECT_FALSE(ReadShowHighlightedPropertiesOnly(location));
+  WriteShowHighlightedPropertiesOnly(location, true);
+  EXPECT_TRUE(ReadShowHighlightedPropertiesOnly(location));
+  TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
+  reg.WriteString("ShowHighlightedPropertiesOnly", "garbage");
+  EXPECT_FALSE(ReadShowHighlightedPropertiesOnly(location));
+}
+
+TEST_F(SettingsTest, RecentProjectsSkipEmptyEntries) {
+  TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
+  reg.WriteString("ProjHist0", "/p/a.dpr");
+  reg.WriteString("ProjHist1", "");
+  reg.WriteString("ProjHist3", "/p/b.dpr");
+  EXPECT_EQ(ReadRecentProjects(location), (std::vector<std::string>{"/p/a.dpr", "/p/b.dpr"}));
+  WriteRecentProjects(location, {"/x.dpr"});
+  EXPECT_EQ(ReadRecentProjects(location), (std::vector<std::string>{"/x.dpr"}));
+}
+
+TEST_F(SettingsTest, GlobalStringDictionaryWrittenBackOnFirstUse) {
+  EXPECT_EQ(GlobalStringDictionaryDirectory(location, "/opt/kst/bin"), "/opt/kst/bin");
+  TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
+  EXPECT_EQ(reg.ReadString("GlobalStringDictionary"), "/opt/kst/bin");
+  EXPECT_EQ(GlobalStringDictionaryDirectory(location, "/elsewhere"), "/opt/kst/bin");
+  EXPECT_EQ(GlobalStringDictionaryFile(location, "/elsewhere", 0x0407), "/opt/kst/bin/STRDICT.DEU");
+  EXPECT_EQ(GlobalStringDictionaryFile(location, "/elsewhere", 0x0009), "/opt/kst/bin/STRDICT.EN");
+}
+
+struct TMacroCase {
+  const char* name;
+  const char* path;
+  const char* expected;
+};
+std::ostream& operator<<(std::ostream& os, const TMacroCase& c) { return os << c.name; }
+
+class PathMacrosTest : public SettingsTest, public testing::WithParamInterface<TMacroCase> {};
+
+TEST_P(PathMacrosTest, Expands) {
+  SetMachineRoot("C:\\Delphi3\\");  // a trailing backslash must not double up
+  TTranslatorRegistry reg(location);
+  EXPECT_EQ(ExpandPathMacros(GetParam().path, reg), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PathMacrosTest,
+  testing::Values(
+    TMacroCase{"bin_default", "%DelphiBinDir%\\DCC32.EXE", "C:/Delphi3/bin/DCC32.EXE"},
+    TMacroCase{"lower_case_macro", "%delphibindir%\\dcc32.exe", "C:/Delphi3/bin/dcc32.exe"},
+    TMacroCase{"lib_default", "%CommonDelphiLibDir%\\buttons.res", "C:/Delphi3/lib/buttons.res"},
+    TMacroCase{"network_path_kept", "\\\\server\\share\\\\x", "//server/share/x"},
+    TMacroCase{"no_macros", "a\\\\b/c", "a/b/c"},
+    TMacroCase{"five_uses", "%DelphiRootDir%;%DelphiRootDir%;%DelphiRootDir%;%DelphiRootDir%;%DelphiRootDir%",
+               "C:/Delphi3/;C:/Delphi3/;C:/Delphi3/;C:/Delphi3/;C:/Delphi3/"},
+    TMacroCase{"sixth_use_stays", "%DelphiRootDir%%DelphiRootDir%%DelphiRootDir%%DelphiRootDir%%DelphiRootDir%|%DelphiRootDir%",
+               "C:/Delphi3/C:/Delphi3/C:/Delphi3/C:/Delphi3/C:/Delphi3/|%DelphiRootDir%"}));
+
+TEST_F(SettingsTest, StoredDirectoriesWinAndMayHoldMacros) {
+  SetMachineRoot("/machine/delphi");
+  SetDirectory("DelphiRootDir", "/home/u/delphi");
+  SetDirectory("CommonDelphiLibDir", "%DelphiBinDir%\\..\\lib2");
+  TTranslatorRegistry reg(location);
+  EXPECT_EQ(ExpandPathMacros("%CommonDelphiLibDir%\\x.res", reg), "/home/u/delphi/bin/../lib2/x.res");
+}
+
+TEST_F(SettingsTest, MissingDelphiRootGivesAnEmptyRoot) {
+  TTranslatorRegistry reg(location);
+  // The test programs have no stand-in Delphi beside them.
+  EXPECT_EQ(ExpandPathMacros("%DelphiBinDir%\\DCC32.EXE", reg), MachineDelphiRootDir(location) + "/bin/DCC32.EXE");
+}
+
+}  // namespace
+}  // namespace kst

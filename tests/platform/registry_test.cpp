@@ -1,0 +1,141 @@
+// The registry stand-in: typed values, case-insensitive key paths, create on
+// open, and two store objects in two processes seeing each other's writes.
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/file_utils.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+using test::TScratchDir;
+
+TEST(Registry, OpenCreatesKeysAndPathsIgnoreCase) {
+  TScratchDir dir;
+  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+  EXPECT_FALSE(reg.OpenKey("\\software\\Kestrin\\Lexibox", false));
+  ASSERT_TRUE(reg.OpenKey("\\software\\Kestrin\\Lexibox", true));
+  reg.WriteString("Value", "text");
+
+  TRegistry other(TRegistryLocation::InDirectory(dir.Path()));
+  ASSERT_TRUE(other.OpenKey("SOFTWARE\\KESTRIN\\LEXIBOX\\", false));
+  EXPECT_EQ(other.ReadString("value"), "text");
+  EXPECT_TRUE(other.KeyExists("\\Software\\Kestrin"));
+  EXPECT_FALSE(other.KeyExists("\\Software\\Kestrin\\Other"));
+}
+
+TEST(Registry, TypedValuesAndTypeChecks) {
+  TScratchDir dir;
+  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+  ASSERT_TRUE(reg.OpenKey("\\k", true));
+  reg.WriteString("S", std::string("a\\b\r\nc\x01\xE4", 8));
+  reg.WriteInteger("I", -12);
+  reg.WriteBool("B", true);
+  EXPECT_EQ(reg.ReadString("s"), std::string("a\\b\r\nc\x01\xE4", 8));
+  EXPECT_EQ(reg.ReadInteger("I"), -12);
+  EXPECT_TRUE(reg.ReadBool("B"));
+  EXPECT_EQ(reg.ReadString("missing"), "");
+  EXPECT_THROW(reg.ReadInteger("missing"), ERegistryException);
+  EXPECT_THROW(reg.ReadString("I"), ERegistryException);
+  EXPECT_THROW(reg.ReadBool("S"), ERegistryException);
+  try {
+    reg.ReadInteger("S");
+  } catch (const ERegistryException& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'S'");
+  }
+  EXPECT_TRUE(reg.DeleteValue("S"));
+  EXPECT_FALSE(reg.ValueExists("S"));
+  EXPECT_FALSE(reg.DeleteValue("S"));
+}
+
+TEST(Registry, RootKeysAreSeparateStores) {
+  TScratchDir dir;
+  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Borland\\Delphi\\3.0", true));
+  reg.WriteString("RootDir", "C:\\Delphi3");
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  EXPECT_FALSE(reg.OpenKey("\\SOFTWARE\\Borland\\Delphi\\3.0", false));
+  EXPECT_TRUE(FileExists(dir.Path() + "/machine/registry.ini"));
+}
+
+TEST(Registry, WritingWithoutOpenKeyFails) {
+  TScratchDir dir;
+  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+  EXPECT_THROW(reg.WriteString("x", "y"), ERegistryException);
+  EXPECT_FALSE(reg.ValueExists("x"));
+}
+
+TEST(Registry, TwoProcessesSeeEachOthersWrites) {
+  TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path());
+  TRegistry parent(location);
+  ASSERT_TRUE(parent.OpenKey("\\shared", true));
+  parent.WriteInteger("FromParent", 1);
+
+  auto inChild = [&](auto&& body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      int rc = 1;
+      try {
+        rc = body() ? 0 : 1;
+      } catch (...) {
+      }
+      _exit(rc);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  };
+
+  // The child reads the parent's value and answers with one of its own; the
+  // parent's long-lived object must see it without reopening anything.
+  EXPECT_TRUE(inChild([&] {
+    TRegistry child(location);
+    if (!child.OpenKey("\\SHARED", false) || child.ReadInteger("FromParent") != 1) return false;
+    child.WriteString("FromChild", "hello");
+    return true;
+  }));
+  EXPECT_EQ(parent.ReadString("FromChild"), "hello");
+
+  // Concurrent writers lose nothing.
+  pid_t pids[4];
+  for (int p = 0; p < 4; ++p) {
+    pids[p] = fork();
+    if (pids[p] == 0) {
+      try {
+        TRegistry child(location);
+        child.OpenKey("\\shared", false);
+        for (int i = 0; i < 10; ++i) child.WriteInteger("P" + std::to_string(p) + "_" + std::to_string(i), i);
+      } catch (...) {
+        _exit(1);
+      }
+      _exit(0);
+    }
+  }
+  for (pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int p = 0; p < 4; ++p)
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(parent.ReadInteger("P" + std::to_string(p) + "_" + std::to_string(i)), i);
+}
+
+TEST(RegistryLocation, EnvironmentRedirectsBothFiles) {
+  setenv("KESTRIN_CONFIG_DIR", "/tmp/kst-x", 1);
+  TRegistryLocation loc = TRegistryLocation::FromEnvironment();
+  EXPECT_EQ(loc.userFile, "/tmp/kst-x/user/registry.ini");
+  EXPECT_EQ(loc.machineFile, "/tmp/kst-x/machine/registry.ini");
+  unsetenv("KESTRIN_CONFIG_DIR");
+  setenv("XDG_CONFIG_HOME", "/home/u/.cfg", 1);
+  EXPECT_EQ(TRegistryLocation::FromEnvironment().userFile, "/home/u/.cfg/kestrin/registry.ini");
+  unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace kst

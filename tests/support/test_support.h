@@ -1,0 +1,34 @@
+// Shared helpers of the tests: scratch directories and the locations of the
+// test data and the shared corpus.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kst::test {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TScratchDir {
+public:
+  TScratchDir();
+  ~TScratchDir();
+  TScratchDir(const TScratchDir&) = delete;
+  TScratchDir& operator=(const TScratchDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+  std::string path_;
+};
+
+// tests/data
+std::string TestDataDir();
+// ../shared, when it is there (tests that need it skip otherwise).
+std::optional<std::string> SharedDir();
+// The directory that holds the built programs.
+std::string BinDir();
+
+void WriteFile(const std::string& path, const std::string& content);
+
+}  // namespace kst::test
