@@ -51,6 +51,9 @@ struct TContext {
   std::string ToTerminal(const std::string& ansi) const { return CodePageToUtf8(ansi, system.ansi); }
 };
 
+// A language ID as four upper-case hexadecimal digits ("0407").
+std::string Hex4(int id);
+
 struct TTopic {
   std::string name;
   std::string summary;  // one line for "kst --help"
@@ -64,5 +67,7 @@ std::vector<TTopic> LanguageTopics();
 std::vector<TTopic> FormTopics();
 std::vector<TTopic> PeTopics();
 std::vector<TTopic> StringsTopics();
+std::vector<TTopic> DictTopics();
+std::vector<TTopic> ProjectTopics();
 
 }  // namespace kst::cli

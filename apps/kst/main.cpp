@@ -1,6 +1,7 @@
 // kst: the command-line front end. "kst <topic> <action> ...", "kst --help",
 // "kst <topic> --help". Exit codes: 0 success, 1 a reported error (one line
 // on stderr), 2 a usage error.
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -10,11 +11,17 @@
 
 namespace kst::cli {
 
+std::string Hex4(int id) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", id & 0xFFFF);
+  return text;
+}
+
 namespace {
 
 std::vector<TTopic> AllTopics() {
   std::vector<TTopic> topics;
-  for (auto* group : {LanguageTopics, FormTopics, PeTopics, StringsTopics})
+  for (auto* group : {LanguageTopics, FormTopics, PeTopics, StringsTopics, ProjectTopics, DictTopics})
     for (auto&& t : group()) topics.push_back(std::move(t));
   return topics;
 }

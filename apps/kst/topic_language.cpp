@@ -12,12 +12,6 @@ namespace kst::cli {
 
 namespace {
 
-std::string Hex4(int id) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04X", id & 0xFFFF);
-  return text;
-}
-
 int RunLanguage(TContext& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) throw EUsageError("expected one language");
   int id = ParseLanguageArgument(args[0]);

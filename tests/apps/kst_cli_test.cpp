@@ -1,10 +1,7 @@
 // The command-line front end as a person uses it: output, exit codes and
 // one-line error messages.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "support/test_support.h"
@@ -12,30 +9,11 @@
 namespace kst {
 namespace {
 
-struct TRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
+using TRun = test::TProgramRun;
 
 TRun RunKst(const std::string& args) {
   test::TScratchDir dir;
-  std::string errFile = dir.File("stderr");
-  std::string command = "KESTRIN_CONFIG_DIR='" + dir.Path() + "/cfg' '" + test::BinDir() + "/kst' " + args +
-                        " 2>'" + errFile + "'";
-  TRun run{-1, {}, {}};
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-  int status = ::pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (FILE* f = std::fopen(errFile.c_str(), "rb")) {
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) run.err.append(buffer.data(), n);
-    std::fclose(f);
-  }
-  return run;
+  return test::RunKst(args, dir.Path(), dir.Path() + "/cfg");
 }
 
 bool Has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }

@@ -1,6 +1,10 @@
 // Test helpers.
 #include "support/test_support.h"
 
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +47,36 @@ void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary);
   out << content;
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+namespace {
+
+std::string ReadAll(FILE* f) {
+  std::string text;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) text.append(buffer.data(), n);
+  return text;
+}
+
+}  // namespace
+
+TProgramRun RunKst(const std::string& args, const std::string& workDir, const std::string& configDir) {
+  TScratchDir scratch;
+  std::string errFile = scratch.File("stderr");
+  std::string command = "cd '" + workDir + "' && KESTRIN_CONFIG_DIR='" + configDir + "' '" + BinDir() + "/kst' " +
+                        args + " 2>'" + errFile + "' </dev/null";
+  TProgramRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return run;
+  run.out = ReadAll(pipe);
+  int status = ::pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (FILE* f = std::fopen(errFile.c_str(), "rb")) {
+    run.err = ReadAll(f);
+    std::fclose(f);
+  }
+  return run;
 }
 
 }  // namespace kst::test

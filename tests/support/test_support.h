@@ -31,4 +31,14 @@ std::string BinDir();
 
 void WriteFile(const std::string& path, const std::string& content);
 
+struct TProgramRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the built kst with `args` (shell words) in `workDir`, with its
+// settings in `configDir` (KESTRIN_CONFIG_DIR), and collects what it printed.
+TProgramRun RunKst(const std::string& args, const std::string& workDir, const std::string& configDir);
+
 }  // namespace kst::test

@@ -1,0 +1,172 @@
+// The dictionary under a language save's load: 100,000 distinct pairs added
+// as one save does it, then again (all known), into a dictionary that holds
+// 1,000,000 translations, against the same rows inserted with raw SQLite in
+// one transaction; then look-ups of 10,000 random sources with percentiles.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <random>
+
+#include "config/interaction.h"
+#include "config/text_helpers.h"
+#include "dictionary/common.h"
+#include "dictionary/translation_history.h"
+#include "platform/database_engine.h"
+#include "platform/file_utils.h"
+
+namespace kst {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class TSilentInteraction : public TUserInteraction {
+public:
+  std::string Hint() const override { return hint_; }
+  void SetHint(const std::string& text) override { hint_ = text; }
+  bool BusyCursor() const override { return false; }
+  void SetBusyCursor(bool) override {}
+  void ShowWarning(const std::string&) override {}
+  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
+
+private:
+  std::string hint_;
+};
+
+double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+std::string ExistingSource(long long i) { return "Existing text number " + std::to_string(i); }
+std::string NewSource(long long i) { return "Menu item caption " + std::to_string(i) + " of the save"; }
+std::string NewTranslation(long long i) { return "Men\xFC" "eintrag " + std::to_string(i) + " der Sicherung"; }
+
+constexpr int kGermany = 0x0407;
+
+struct TPlace {
+  std::string root;
+  std::string template_;
+  TRegistryLocation location;
+  explicit TPlace(std::string dir)
+      : root(dir), template_(dir + "/template.sqlite"), location(TRegistryLocation::InDirectory(dir + "/cfg")) {}
+  // A fresh copy of the filled dictionary, with the alias pointing at it.
+  TDatabaseEngine Fresh(const std::string& name) const {
+    std::string path = root + "/" + name;
+    std::filesystem::remove_all(path);
+    ForceDirectories(path);
+    std::filesystem::copy_file(template_, path + "/" + kDatabaseFileName);
+    TDatabaseEngine engine(location);
+    engine.SetAliasPath(kDictionaryAlias, path);
+    return engine;
+  }
+};
+
+// Fills a dictionary with `rows` translations, each of its own source, the
+// way the raw insert below writes them.
+void FillTemplate(const TPlace& place, long long rows) {
+  std::string path = place.root + "/fill";
+  ForceDirectories(path);
+  TDatabaseEngine engine(place.location);
+  engine.SetAliasPath(kDictionaryAlias, path);
+  TSilentInteraction interaction;
+  {
+    TdatCommon common(engine, interaction);
+    TSqliteDatabase& db = common.Database();
+    TUniqueIdGenerator ids;
+    TWriteTransaction fill(db);
+    TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+    TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+    for (long long i = 0; i < rows; ++i) {
+      std::string id = ids.NewUniqueId();
+      s.Bind(1, EncodeQuotedHex(ExistingSource(i))).Bind(2, id).Run();
+      t.Bind(1, id).Bind(2, i % 7 == 0 ? 0x0C07 : kGermany).Bind(3, EncodeQuotedHex("Vorhanden " + std::to_string(i))).Run();
+    }
+    fill.Commit();
+    db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+  }
+  std::filesystem::copy_file(path + "/" + kDatabaseFileName, place.template_,
+                             std::filesystem::copy_options::overwrite_existing);
+}
+
+void BM_SaveIntoFilledDictionary(benchmark::State& state) {
+  const long long existing = state.range(0), adds = state.range(1), lookups = state.range(2);
+  std::string dir = NewTemporaryFileName("kstbench");
+  std::filesystem::remove(dir);
+  ForceDirectories(dir);
+  TPlace place(dir);
+  FillTemplate(place, existing);
+  TSilentInteraction interaction;
+
+  double raw = 0, add = 0, readd = 0;
+  std::vector<double> lookupMicros;
+  for (auto _ : state) {
+    {
+      // The baseline: the same rows, encoded and keyed beforehand, inserted
+      // into the same schema in one transaction.
+      TDatabaseEngine engine = place.Fresh("raw");
+      std::unique_ptr<TSqliteDatabase> connection = engine.Connect(kDictionaryAlias);
+      TSqliteDatabase& db = *connection;
+      ConfigureDictionaryConnection(db);
+      TUniqueIdGenerator ids;
+      struct TRow {
+        std::string source, id, translation;
+      };
+      std::vector<TRow> rows;
+      rows.reserve(adds);
+      for (long long i = 0; i < adds; ++i)
+        rows.push_back({EncodeQuotedHex(NewSource(i)), ids.NewUniqueId(), EncodeQuotedHex(NewTranslation(i))});
+      auto start = Clock::now();
+      TWriteTransaction save(db);
+      TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+      TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+      for (const TRow& r : rows) {
+        s.Bind(1, r.source).Bind(2, r.id).Run();
+        t.Bind(1, r.id).Bind(2, kGermany).Bind(3, r.translation).Run();
+      }
+      save.Commit();
+      raw = Seconds(start);
+    }
+    TDatabaseEngine engine = place.Fresh("ours");
+    TdatCommon common(engine, interaction);
+    TdatTranslationHistory history(common);
+    for (double* phase : {&add, &readd}) {
+      auto start = Clock::now();
+      TWriteTransaction save(common.Database());
+      for (long long i = 0; i < adds; ++i) history.AddTranslation(NewSource(i), NewTranslation(i), kGermany);
+      save.Commit();
+      *phase = Seconds(start);
+    }
+    std::mt19937_64 random(42);
+    std::vector<std::string> known;
+    for (long long k = 0; k < lookups; ++k) {
+      long long i = static_cast<long long>(random() % static_cast<unsigned long long>(existing + adds));
+      std::string source = i < existing ? ExistingSource(i) : NewSource(i - existing);
+      auto start = Clock::now();
+      history.GetKnownTranslations(source, kGermany, known);
+      lookupMicros.push_back(Seconds(start) * 1e6);
+      benchmark::DoNotOptimize(known);
+    }
+    state.SetIterationTime(add);
+  }
+  std::sort(lookupMicros.begin(), lookupMicros.end());
+  auto percentile = [&](double p) {
+    return lookupMicros.empty() ? 0.0 : lookupMicros[static_cast<size_t>(p * (lookupMicros.size() - 1))];
+  };
+  state.counters["raw_insert_s"] = raw;
+  state.counters["add_s"] = add;
+  state.counters["add_again_s"] = readd;
+  state.counters["add_vs_raw"] = add / raw;
+  state.counters["add_again_vs_raw"] = readd / raw;
+  state.counters["lookup_p50_us"] = percentile(0.50);
+  state.counters["lookup_p99_us"] = percentile(0.99);
+  state.counters["lookup_max_us"] = lookupMicros.empty() ? 0.0 : lookupMicros.back();
+  std::filesystem::remove_all(dir);
+}
+
+BENCHMARK(BM_SaveIntoFilledDictionary)
+    ->Args({1000000, 100000, 10000})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace kst

@@ -1,0 +1,229 @@
+// The dictionary's edge cases that catch real faults, each run against a
+// freshly created dictionary and against one that was closed and opened
+// again (a second start over existing tables).
+#include <gtest/gtest.h>
+
+#include "dictionary/dictionary_schema.h"
+#include "dictionary/highlighting.h"
+#include "dictionary/translation_history.h"
+#include "dictionary_fixture.h"
+
+namespace kst {
+namespace {
+
+constexpr int kGermany = 0x0407, kAustria = 0x0C07, kSwitzerland = 0x0807, kGerman = 0x0007, kFrance = 0x040C;
+
+class HistoryTest : public testing::TestWithParam<bool> {
+protected:
+  void SetUp() override {
+    if (GetParam()) {
+      // A first start that leaves data of its own behind.
+      TdatCommon first(place.engine, interaction);
+      TdatTranslationHistory(first).AddTranslation("Unrelated", "Sonstiges", kFrance);
+    }
+    common = std::make_unique<TdatCommon>(place.engine, interaction);
+    history = std::make_unique<TdatTranslationHistory>(*common);
+  }
+  std::vector<std::string> Known(const std::string& source, int lang) {
+    std::vector<std::string> list{"left over"};
+    history->GetKnownTranslations(source, lang, list);
+    return list;
+  }
+  long long Count(const std::string& sql) { return test::QueryCount(common->Database(), sql); }
+
+  test::TDictionaryPlace place;
+  TRecordingInteraction interaction;
+  std::unique_ptr<TdatCommon> common;
+  std::unique_ptr<TdatTranslationHistory> history;
+};
+
+TEST_P(HistoryTest, StoresTheQuotedHexFormAndRecordsEachTranslationOnce) {
+  history->AddTranslation("Don't", "Nicht", kGermany);
+  auto rows = test::QueryRows(common->Database(),
+                              "SELECT SourceString, Translation, LangId FROM StrIdx JOIN TrnsHist ON StrID = SourceStrID "
+                              "WHERE SourceString LIKE '''Don''%'");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], "'Don'$27't'");
+  EXPECT_EQ(rows[0][1], "'Nicht'");
+  EXPECT_EQ(rows[0][2], "1031");
+
+  history->AddTranslation("Don't", "Nicht", kGermany);
+  history->AddTranslation("Don't", "Nicht", kAustria);  // a sibling sub-language knows it already
+  history->AddTranslation("don't", "Nicht", kGermany);  // the source matches without regard to case
+  EXPECT_EQ(Count("SELECT count(*) FROM TrnsHist WHERE Translation = '''Nicht'''"), 1);
+  history->AddTranslation("Don't", "nicht", kGermany);  // the translation compares exactly
+  EXPECT_EQ(Count("SELECT count(*) FROM TrnsHist WHERE Translation LIKE '''nicht'''"), 2);
+  EXPECT_EQ(Count("SELECT count(*) FROM StrIdx WHERE SourceString LIKE '''Don''%'"), 1);
+  // The hint named the source while it worked and was restored afterwards.
+  EXPECT_NE(std::find(interaction.hints.begin(), interaction.hints.end(), "Adding to Dictionary: \"Don't\""),
+            interaction.hints.end());
+  EXPECT_EQ(interaction.Hint(), "");
+}
+
+struct TLengthCase {
+  const char* name;
+  std::string source;
+  std::string translation;
+  bool stored;
+};
+
+class LengthLimitTest : public testing::TestWithParam<std::tuple<bool, TLengthCase>> {};
+
+std::vector<TLengthCase> LengthCases() {
+  return {
+      // 85 control characters are 255 stored characters: too many.
+      {"SourceOf85ControlCharacters", std::string(85, '\x01'), "x", false},
+      {"SourceOf84ControlCharacters", std::string(84, '\x01'), "x", true},
+      // 252 printable characters and two apostrophes: 254, the most that fits.
+      {"SourceOf254StoredCharacters", std::string(252, 'a'), "x", true},
+      {"SourceOf255StoredCharacters", std::string(253, 'a'), "x", false},
+      {"TranslationOf255StoredCharacters", "Open", std::string(85, '\t'), false},
+      {"TranslationOf254StoredCharacters", "Open", std::string(252, 'b'), true},
+      // Apostrophes are three stored characters each.
+      {"TranslationOfApostrophes", "Quote", std::string(85, '\''), false},
+  };
+}
+
+TEST_P(LengthLimitTest, RefusesTextsWhoseStoredFormDoesNotFitAndStoresTheRestWhole) {
+  auto [reopened, c] = GetParam();
+  test::TDictionaryPlace place;
+  TRecordingInteraction interaction;
+  if (reopened) TdatCommon first(place.engine, interaction);
+  TdatCommon common(place.engine, interaction);
+  TdatTranslationHistory history(common);
+  if (c.stored) {
+    history.AddTranslation(c.source, c.translation, kGermany);
+    std::vector<std::string> known;
+    history.GetKnownTranslations(c.source, kGermany, known);
+    ASSERT_EQ(known.size(), 1u);
+    EXPECT_EQ(known[0], c.translation);  // whole, not cut
+  } else {
+    try {
+      history.AddTranslation(c.source, c.translation, kGermany);
+      FAIL() << "stored a text that does not fit";
+    } catch (const ETextTooLong& e) {
+      EXPECT_NE(std::string(e.what()).find("too long"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM TrnsHist"), 0);
+    EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM StrIdx"), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(FreshAndReopened, LengthLimitTest,
+                         testing::Combine(testing::Bool(), testing::ValuesIn(LengthCases())),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param) ? "Reopened_" : "Fresh_") +
+                                  std::get<1>(info.param).name;
+                         });
+
+TEST_P(HistoryTest, KnownTranslationsListTheExactLanguageFirstThenItsSiblingsEachTextOnce) {
+  history->AddTranslation("File", "Datei", kAustria);
+  history->AddTranslation("File", "Akte", kGermany);
+  history->AddTranslation("File", "Dossier", kSwitzerland);
+  history->AddTranslation("File", "DATEI", kSwitzerland);
+  history->AddTranslation("File", "Fichier", kFrance);
+  history->AddTranslation("File", "Ablage", kGerman);
+  EXPECT_EQ(Known("File", kSwitzerland), (std::vector<std::string>{"DATEI", "Dossier", "Ablage", "Akte"}));
+  EXPECT_EQ(Known("file", kGermany), (std::vector<std::string>{"Akte", "Ablage", "DATEI", "Dossier"}));
+  EXPECT_EQ(Known("File", kFrance), (std::vector<std::string>{"Fichier"}));
+  EXPECT_TRUE(Known("Unknown text", kGermany).empty());
+  EXPECT_TRUE(Known("File", 0x0409).empty());
+}
+
+TEST_P(HistoryTest, SourceStringsMatchWithoutRegardToCase) {
+  history->AddTranslation("OK", "OK", kFrance);
+  std::string id = history->GetStrID("OK");
+  ASSERT_EQ(id.size(), 39u);
+  EXPECT_EQ(history->GetStrID("ok"), id);
+  EXPECT_EQ(history->GetOrAddStrID("Ok"), id);
+  EXPECT_EQ(history->GetStrID("OK "), "");
+  EXPECT_EQ(history->GetStrID(std::string(300, 'x')), "");  // a look-up never raises for length
+}
+
+TEST_P(HistoryTest, ResourceStringsFallBackToTheNeutralLanguageAndAreReplacedNotAccumulated) {
+  history->SetResourceStringTranslation("SOpenError", kGerman, "Fehler beim \xD6" "ffnen");
+  EXPECT_TRUE(history->HasResourceStringTranslation("SOpenError", kGermany));
+  EXPECT_EQ(history->GetResourceStringTranslation("SOpenError", kGermany), "Fehler beim \xD6" "ffnen");
+  EXPECT_FALSE(history->HasResourceStringTranslation("SOpenError", kFrance));
+  EXPECT_EQ(history->GetResourceStringTranslation("SOpenError", kFrance), "");
+  EXPECT_FALSE(history->HasResourceStringTranslation("SOther", kGermany));
+
+  history->SetResourceStringTranslation("SOpenError", kGermany, "Kann nicht ge\xF6" "ffnet werden");
+  history->SetResourceStringTranslation("SOpenError", kGermany, "\xD6" "ffnen fehlgeschlagen");
+  history->SetResourceStringTranslation("SOpenError", kGermany, "\xD6" "ffnen fehlgeschlagen");
+  EXPECT_EQ(history->GetResourceStringTranslation("SOpenError", kGermany), "\xD6" "ffnen fehlgeschlagen");
+  EXPECT_EQ(history->GetResourceStringTranslation("SOpenError", kAustria), "Fehler beim \xD6" "ffnen");
+  std::string id = history->GetStrID(".ResourceString.SOpenError");
+  EXPECT_EQ(Count("SELECT count(*) FROM TrnsHist WHERE SourceStrID = '" + id + "'"), 2);
+  EXPECT_THROW(history->SetResourceStringTranslation("SLong", kGermany, std::string(200, '\n')), ETextTooLong);
+}
+
+TEST_P(HistoryTest, TextsStoredWithoutTheQuotedFormAreReadBackUnchanged) {
+  std::string id = history->GetOrAddStrID("Hello");
+  common->Database().Exec("INSERT INTO TrnsHist VALUES ('" + id + "', 1031, 'Hallo Welt')");
+  EXPECT_EQ(Known("Hello", kGermany), (std::vector<std::string>{"Hallo Welt"}));
+}
+
+TEST_P(HistoryTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
+  {
+    TWriteTransaction save(common->Database());
+    history->AddTranslation("Open", "\xD6" "ffnen", kGermany);
+    history->AddTranslation("Close", "Schlie\xDF" "en", kGermany);
+    EXPECT_EQ(Known("Open", kGermany).size(), 1u);  // the save sees its own adds
+  }  // not committed
+  EXPECT_TRUE(Known("Open", kGermany).empty());
+  {
+    TWriteTransaction save(common->Database());
+    history->AddTranslation("Open", "\xD6" "ffnen", kGermany);
+    history->AddTranslation("Close", "Schlie\xDF" "en", kGermany);
+    save.Commit();
+  }
+  EXPECT_EQ(Known("Close", kGermany), (std::vector<std::string>{"Schlie\xDF" "en"}));
+}
+
+struct THighlightCase {
+  const char* path;
+  bool highlighted;
+};
+
+TEST_P(HistoryTest, DefaultRulesHighlightCaptionsHintsAndDialogFilters) {
+  TdatHighLighting highlighting(*common);
+  const THighlightCase cases[] = {
+      {"TForm.Caption", true},
+      {"TfrmMain.Caption", true},
+      {"TOpenDialog.Filter", true},
+      {"topendialog.filter", true},
+      {"TSaveDialog.Filter", true},
+      {"TFontDialog.Filter", false},
+      {"TEdit.Text", false},
+      {"TListView.Columns[0].Caption", true},
+      {"TDBGrid.Columns[2].Title.Caption", true},
+      {"TButton.Hint", true},
+      {"TField.DisplayLabel", true},
+      {"Caption", false},  // shorter than ".Caption"
+      {"TLabel.CaptionText", false},
+      {"TListBox.Items.Strings[3]", false},
+      {"TForm.Caption[", false},  // an unmatched bracket stays and the test still ends
+  };
+  for (const THighlightCase& c : cases) EXPECT_EQ(highlighting.IsHighlighted(c.path), c.highlighted) << c.path;
+}
+
+INSTANTIATE_TEST_SUITE_P(FreshAndReopened, HistoryTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Reopened" : "Fresh"; });
+
+TEST(HighlightNormalisation, RemovesIndexesAndDoubledDotsUntilNoneRemain) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"TDBGrid.Columns[2].Title.Caption", "TDBGrid.Columns.Title.Caption"},
+      {"A.B[1][2].C", "A.B.C"},
+      {"A.[x]..B", "A.B"},   // removing the index leaves ".." behind, which then goes
+      {"A...B", "A.B"},
+      {"A[.]].B", "A].B"},
+      {"A[1.B", "A[1.B"},
+      {"A[1..B", "A[1B"},
+      {"", ""},
+  };
+  for (auto [in, out] : cases) EXPECT_EQ(TdatHighLighting::NormalisePath(in), out) << in;
+}
+
+}  // namespace
+}  // namespace kst
