@@ -70,8 +70,9 @@ std::string DecodeEscapesImpl(std::string_view s, TDecodeMode mode) {
         }
         value = HexToInt(digits);
       }
-      // Control characters stay escaped: the model keeps them visible.
-      if (value >= 32)
+      // Control characters stay escaped in the model, where a person sees
+      // them; the full decoder is for resources, which need the characters.
+      if (value >= 32 || mode == TDecodeMode::Full)
         out += static_cast<char>(value);
       else
         out.append(s.substr(i, 2 + digits.size()));
@@ -81,7 +82,7 @@ std::string DecodeEscapesImpl(std::string_view s, TDecodeMode mode) {
     if (i + 3 < s.size() && IsOctal(n) && IsOctal(s[i + 2]) && IsOctal(s[i + 3])) {
       int value = (n - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0');
       // Above 255 there is no such character; keeping the escape loses nothing.
-      if (value >= 32 && value <= 255)
+      if ((value >= 32 || mode == TDecodeMode::Full) && value <= 255)
         out += static_cast<char>(value);
       else
         out.append(s.substr(i, 4));

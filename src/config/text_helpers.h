@@ -30,7 +30,9 @@ std::string EncodeEscapes(std::string_view text);
 std::string DecodeEscapes(std::string_view text);
 
 // The decoder for texts that go into binary resources: also maps \a \b \f \n
-// \r \t \v \\ \? \" \'. Never raises: a malformed escape stays as written.
+// \r \t \v \\ \? \" \', and gives control characters written as hex or
+// octal escapes ("\x0A") as the characters. Never raises: a malformed escape
+// stays as written.
 std::string DecodeFullEscapes(std::string_view text);
 
 // Printable runs (32..126 except the apostrophe) between apostrophes, every

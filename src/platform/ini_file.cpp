@@ -219,6 +219,14 @@ void TIniFile::EndUpdate() {
   if (updateLevel_ > 0 && --updateLevel_ == 0 && dirty_) UpdateFile();
 }
 
+void TIniFile::EndUpdateDiscard() {
+  if (updateLevel_ > 0 && --updateLevel_ > 0) return;
+  sections_.clear();
+  sections_.push_back(Section{});
+  dirty_ = false;
+  if (FileExists(fileName_)) Parse(ReadFileBytes(fileName_));
+}
+
 void TIniFile::Changed() {
   dirty_ = true;
   if (updateLevel_ == 0) UpdateFile();

@@ -47,6 +47,9 @@ public:
   // (and only if something changed). Nests.
   void BeginUpdate();
   void EndUpdate();
+  // Ends the outermost update without writing: the changes made since it
+  // began are dropped and the file's text is read again.
+  void EndUpdateDiscard();
 
   // Writes the file now (atomically), whether or not anything changed.
   void UpdateFile();
