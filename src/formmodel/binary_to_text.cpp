@@ -1,0 +1,267 @@
+// Component stream to form text: the layout of the Delphi 3 converter (two
+// blanks a level, strings cut at 64 characters, binary in 32-byte chunks).
+#include <cstdio>
+
+#include "formmodel/binary_reader.h"
+#include "formmodel/extended_float.h"
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+
+namespace kst {
+
+std::string ValueTypeName(uint8_t type) {
+  static const char* const kNames[] = {"vaNull",   "vaList",   "vaInt8",     "vaInt16",   "vaInt32",     "vaExtended",
+                                       "vaString", "vaIdent",  "vaFalse",    "vaTrue",    "vaBinary",    "vaSet",
+                                       "vaLString", "vaNil",   "vaCollection", "vaSingle", "vaCurrency", "vaDate",
+                                       "vaWString", "vaInt64", "vaUTF8String", "vaDouble"};
+  if (type < sizeof kNames / sizeof kNames[0]) return kNames[type];
+  return "value type " + std::to_string(type);
+}
+
+size_t ResourceStreamOffset(std::string_view input) {
+  if (input.size() < 3 || static_cast<uint8_t>(input[0]) != 0xFF || input[1] != 10 || input[2] != 0)
+    throw EReadError(kSInvalidImage);
+  // The name is looked for up to its NUL wherever that is: reading only the
+  // first 79 bytes would misplace the stream of a class name of 76
+  // characters or more, which the writer makes without complaint.
+  size_t nul = input.find('\0', 3);
+  if (nul == std::string_view::npos) throw EReadError(kSInvalidImage);
+  return nul + 7;
+}
+
+namespace {
+
+class TBinaryToText {
+public:
+  TBinaryToText(std::string_view input, size_t start, std::string& out) : reader_(input, start), out_(out) {}
+
+  void Convert() {
+    if (reader_.Remaining() < 4 || reader_.ReadBytes(4) != "TPF0") throw EReadError(kSInvalidImage);
+    ConvertObject();
+  }
+
+private:
+  void WriteIndent() { out_.append(2 * static_cast<size_t>(level_), ' '); }
+  void NewLine() {
+    out_ += "\r\n";
+    WriteIndent();
+  }
+
+  void Enter() {
+    if (++depth_ > kMaxFormNesting) throw EReadError(kSNestingTooDeep);
+  }
+  void Leave() { --depth_; }
+
+  int32_t ReadInteger() {
+    uint8_t type = reader_.ReadByte();
+    switch (type) {
+      case vaInt8: return reader_.ReadInt8();
+      case vaInt16: return reader_.ReadInt16();
+      case vaInt32: return reader_.ReadInt32();
+      default: throw EReadError(kSInvalidProperty);
+    }
+  }
+
+  void ConvertObject() {
+    Enter();
+    uint8_t flags = 0;
+    int32_t position = 0;
+    if ((reader_.Peek() & 0xF0) == 0xF0) {
+      flags = reader_.ReadByte() & 0x0F;
+      if (flags & 2) position = ReadInteger();
+    }
+    std::string_view className = reader_.ReadShortString();
+    std::string_view objectName = reader_.ReadShortString();
+    WriteIndent();
+    out_ += (flags & 1) ? "inherited " : "object ";
+    if (!objectName.empty()) {
+      out_ += objectName;
+      out_ += ": ";
+    }
+    out_ += className;
+    if (flags & 2) {
+      out_ += " [";
+      out_ += std::to_string(position);
+      out_ += "]";
+    }
+    out_ += "\r\n";
+    ++level_;
+    while (reader_.Peek() != 0) ConvertProperty();
+    reader_.ReadByte();
+    while (reader_.Peek() != 0) ConvertObject();
+    reader_.ReadByte();
+    --level_;
+    WriteIndent();
+    out_ += "end\r\n";
+    Leave();
+  }
+
+  void ConvertProperty() {
+    WriteIndent();
+    out_ += reader_.ReadShortString();
+    out_ += " = ";
+    ConvertValue();
+    out_ += "\r\n";
+  }
+
+  void ConvertString(std::string_view s) {
+    constexpr size_t kLineLength = 64;
+    if (s.empty()) {
+      out_ += "''";
+      return;
+    }
+    ++level_;
+    if (s.size() > kLineLength) NewLine();
+    size_t i = 0, lineStart = 0;
+    auto printable = [](char c) { return static_cast<uint8_t>(c) >= 32 && c != '\''; };
+    do {
+      bool lineBreak = false;
+      if (printable(s[i])) {
+        size_t j = i;
+        do ++i;
+        while (i < s.size() && printable(s[i]) && i - lineStart < kLineLength);
+        if (i - lineStart >= kLineLength) lineBreak = true;
+        out_ += '\'';
+        out_ += s.substr(j, i - j);
+        out_ += '\'';
+      } else {
+        out_ += '#';
+        out_ += std::to_string(static_cast<uint8_t>(s[i]));
+        ++i;
+        if (i - lineStart >= kLineLength) lineBreak = true;
+      }
+      if (lineBreak && i < s.size()) {
+        out_ += " +";
+        NewLine();
+        lineStart = i;
+      }
+    } while (i < s.size());
+    --level_;
+  }
+
+  void ConvertBinary() {
+    static const char kHex[] = "0123456789ABCDEF";
+    uint32_t count = reader_.ReadUInt32();
+    std::string_view bytes = reader_.ReadBytes(count);
+    out_ += '{';
+    ++level_;
+    bool multiLine = count >= 32;
+    for (size_t at = 0; at < bytes.size(); at += 32) {
+      if (multiLine) NewLine();
+      size_t n = bytes.size() - at < 32 ? bytes.size() - at : 32;
+      for (size_t k = 0; k < n; ++k) {
+        uint8_t b = static_cast<uint8_t>(bytes[at + k]);
+        out_ += kHex[b >> 4];
+        out_ += kHex[b & 15];
+      }
+    }
+    --level_;
+    out_ += '}';
+  }
+
+  void ConvertValue() {
+    uint8_t type = reader_.ReadByte();
+    switch (type) {
+      case vaList:
+        Enter();
+        out_ += '(';
+        ++level_;
+        while (reader_.Peek() != vaNull) {
+          NewLine();
+          ConvertValue();
+        }
+        reader_.ReadByte();
+        --level_;
+        out_ += ')';
+        Leave();
+        break;
+      case vaInt8: out_ += std::to_string(reader_.ReadInt8()); break;
+      case vaInt16: out_ += std::to_string(reader_.ReadInt16()); break;
+      case vaInt32: out_ += std::to_string(reader_.ReadInt32()); break;
+      case vaExtended: out_ += FormatExtended(DecodeExtended(reader_.ReadBytes(10))); break;
+      case vaString: ConvertString(reader_.ReadShortString()); break;
+      case vaLString: {
+        uint32_t length = reader_.ReadUInt32();
+        ConvertString(reader_.ReadBytes(length));
+        break;
+      }
+      case vaIdent: out_ += reader_.ReadShortString(); break;
+      case vaFalse: out_ += "False"; break;
+      case vaTrue: out_ += "True"; break;
+      case vaNil: out_ += "nil"; break;
+      case vaBinary: ConvertBinary(); break;
+      case vaSet: {
+        out_ += '[';
+        for (int n = 0;; ++n) {
+          std::string_view name = reader_.ReadShortString();
+          if (name.empty()) break;
+          if (n > 0) out_ += ", ";
+          out_ += name;
+        }
+        out_ += ']';
+        break;
+      }
+      case vaCollection:
+        Enter();
+        out_ += '<';
+        ++level_;
+        while (reader_.Peek() != vaNull) {
+          NewLine();
+          out_ += "item";
+          uint8_t next = reader_.Peek();
+          if (next == vaInt8 || next == vaInt16 || next == vaInt32) {
+            out_ += " [";
+            out_ += std::to_string(ReadInteger());
+            out_ += ']';
+          }
+          out_ += "\r\n";
+          if (reader_.ReadByte() != vaList) throw EReadError(kSInvalidProperty);
+          ++level_;
+          while (reader_.Peek() != vaNull) ConvertProperty();
+          reader_.ReadByte();
+          --level_;
+          WriteIndent();
+          out_ += "end";
+        }
+        reader_.ReadByte();
+        --level_;
+        out_ += '>';
+        Leave();
+        break;
+      default:
+        // Later Delphi versions add types (vaDate, vaWString, ...); naming
+        // the type tells the user why the form cannot be read.
+        throw EReadError(std::string(kSInvalidProperty) + ": " + ValueTypeName(type) + " (" + std::to_string(type) +
+                         ") is not supported");
+    }
+  }
+
+  TBinaryReader reader_;
+  std::string& out_;
+  int level_ = 0;
+  int depth_ = 0;
+};
+
+}  // namespace
+
+void BinaryToText(std::string_view input, std::string& output) { TBinaryToText(input, 0, output).Convert(); }
+
+std::string BinaryToText(std::string_view input) {
+  std::string out;
+  BinaryToText(input, out);
+  return out;
+}
+
+void ResourceToText(std::string_view input, std::string& output) {
+  size_t start = ResourceStreamOffset(input);
+  if (start > input.size()) throw EReadError(kSInvalidImage);
+  TBinaryToText(input, start, output).Convert();
+}
+
+std::string ResourceToText(std::string_view input) {
+  std::string out;
+  ResourceToText(input, out);
+  return out;
+}
+
+}  // namespace kst

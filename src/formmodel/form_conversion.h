@@ -1,0 +1,77 @@
+// Conversion between binary form resources and form text, both ways, in
+// memory. Texts are 8-bit ANSI with CR LF line ends.
+//
+// Form resource file (little-endian):
+//   0       1     0xFF (resource type given as an ordinal)
+//   1       2     resource type 10 (RT_RCDATA)
+//   3       n+1   class name in upper case, NUL-terminated
+//   n+4     2     memory flags 0x1030
+//   n+6     4     size of the component stream
+//   n+10    size  component stream: "TPF0", then one object
+//
+// Object: [prefix 0xF0|flags (1 inherited, 2 position follows) [position]]
+//   class name (short string), object name (short string), properties
+//   (short-string name + value) up to a 0 byte, children up to a 0 byte.
+// Value: one type byte (0..14, see TValueType) and its data.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kst {
+
+enum TValueType : uint8_t {
+  vaNull = 0,
+  vaList = 1,
+  vaInt8 = 2,
+  vaInt16 = 3,
+  vaInt32 = 4,
+  vaExtended = 5,
+  vaString = 6,
+  vaIdent = 7,
+  vaFalse = 8,
+  vaTrue = 9,
+  vaBinary = 10,
+  vaSet = 11,
+  vaLString = 12,
+  vaNil = 13,
+  vaCollection = 14,
+};
+
+// How deep objects, lists and collections may nest in either direction. The
+// form designer nests a few dozen levels at most; 500 keeps recursion far
+// from the stack's end (also under sanitizers) and the indentation of the
+// text well inside the reader's 4096-byte lines.
+inline constexpr int kMaxFormNesting = 500;
+
+// The name of a value type byte ("vaDate" for 17, "value type 99" for one
+// no Delphi version knows).
+std::string ValueTypeName(uint8_t type);
+
+// Checks the resource header and converts the component stream after it into
+// form text, appended to `output`. Data after the root object is ignored.
+// Raises EReadError ("Invalid stream format", "Stream read error",
+// "Invalid property value ..."); `output` then holds what was written.
+void ResourceToText(std::string_view input, std::string& output);
+std::string ResourceToText(std::string_view input);
+
+// The same for a bare component stream starting at "TPF0".
+void BinaryToText(std::string_view input, std::string& output);
+std::string BinaryToText(std::string_view input);
+
+// Converts form text into a component stream, appended to `output`. Raises
+// EParserError ("%s on line %d"); anything after the root object's "end" is
+// not read.
+void TextToBinary(std::string_view input, std::string& output);
+std::string TextToBinary(std::string_view input);
+
+// Converts form text into a complete form resource (header + stream).
+void TextToResource(std::string_view input, std::string& output);
+std::string TextToResource(std::string_view input);
+
+// The offset of the component stream after a resource header; raises
+// "Invalid stream format" for a header that is not one.
+size_t ResourceStreamOffset(std::string_view input);
+
+}  // namespace kst

@@ -1,0 +1,69 @@
+// The errors of the form model and its conversions, with the program's own
+// message texts. Every text reaches a person as it stands.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kst {
+
+inline constexpr const char* kSInvalidImage = "Invalid stream format";
+inline constexpr const char* kSReadError = "Stream read error";
+inline constexpr const char* kSInvalidProperty = "Invalid property value";
+inline constexpr const char* kSIdentifierExpected = "Identifier expected";
+inline constexpr const char* kSStringExpected = "String expected";
+inline constexpr const char* kSNumberExpected = "Number expected";
+inline constexpr const char* kSCharExpected = "''%s'' expected";
+inline constexpr const char* kSSymbolExpected = "%s expected";
+inline constexpr const char* kSInvalidString = "Invalid string constant";
+inline constexpr const char* kSInvalidBinary = "Invalid binary value";
+inline constexpr const char* kSLineTooLong = "Line too long";
+inline constexpr const char* kSParseError = "%s on line %d";
+inline constexpr const char* kSInternalError = "Internal Error";
+inline constexpr const char* kSInvalidId = "Invalid ID";
+inline constexpr const char* kSUnknownPropertyType = "Unknown property type";
+inline constexpr const char* kSUserDefinedTypeNotSupported =
+    "This Property Type is not supported for user defined properties!";
+inline constexpr const char* kSReadingForm = "Reading '%s'...";
+inline constexpr const char* kSWritingForm = "Writing '%s'...";
+// Our own addition: hostile input may nest objects, lists and collections
+// without end, which would otherwise exhaust the stack.
+inline constexpr const char* kSNestingTooDeep = "Form nested too deeply";
+
+// Base of every error the form model raises.
+class EFormError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// A binary form stream that is not what it should be ("Invalid stream
+// format", "Stream read error", "Invalid property value ...").
+class EReadError : public EFormError {
+public:
+  using EFormError::EFormError;
+};
+
+// Form text that does not parse; the message is already "%s on line %d".
+class EParserError : public EFormError {
+public:
+  EParserError(const std::string& message, int line);
+  const std::string& Reason() const { return reason_; }
+  int Line() const { return line_; }
+
+private:
+  std::string reason_;
+  int line_;
+};
+
+// A failed operation on the tree ("Internal Error", "Invalid ID", "Unknown
+// property type", the user-defined property refusal).
+class EFormModelError : public EFormError {
+public:
+  using EFormError::EFormError;
+};
+
+// Replaces the first "%s" of a message pattern.
+std::string FormatMessage(std::string_view pattern, std::string_view arg);
+
+}  // namespace kst

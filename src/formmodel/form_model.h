@@ -1,0 +1,146 @@
+// The in-memory tree of one form: module, component nodes, property items and
+// values, each owner holding its contents in std::unique_ptr containers. A
+// value is translated exactly when its translated text differs from the original.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kst {
+
+class TStatusHint;
+class TTranslatorRegistry;
+
+enum TPropertyType : uint8_t {
+  ptUnknown = 0,
+  ptString = 1,
+  ptInteger = 2,
+  ptFloat = 3,
+  ptClass = 4,
+  ptSymbol = 5,
+  ptSet = 6,
+  ptBinary = 7,
+  ptCollection = 8,
+  ptList = 9,
+};
+
+// "ptUnknown" ... "ptList", the spellings of the user-defined entries.
+const char* PropertyTypeName(TPropertyType type);
+// The type of a name compared without regard to case after trimming blanks;
+// ptUnknown for a name that is none of the ten.
+TPropertyType PropertyTypeFromName(std::string_view name);
+
+class TComponentHelper;
+
+class TCHValue {
+public:
+  TCHValue() = default;
+  virtual ~TCHValue();
+  TCHValue(const TCHValue&) = delete;
+  TCHValue& operator=(const TCHValue&) = delete;
+
+  TPropertyType PropertyType = ptUnknown;
+  std::vector<std::unique_ptr<TCHValue>> ListValues;
+  std::string OriginalValue;
+  std::string TranslatedValue;
+  std::vector<std::unique_ptr<TComponentHelper>> CollectionItems;
+  bool UserDefined = false;
+
+  void SetValue(std::string_view text, TPropertyType type);
+  const std::string& GetOriginalValue() const { return OriginalValue; }
+  const std::string& GetTranslatedValue() const { return TranslatedValue; }
+  void SetTranslatedValue(std::string_view text) { TranslatedValue = text; }
+  bool IsTranslated() const { return TranslatedValue != OriginalValue; }
+  void ResetTranslation() { TranslatedValue = OriginalValue; }
+  // Appends an empty ptUnknown element and returns it (owned by this value).
+  TCHValue* AddListValue();
+  // Appends a parentless, nameless component node (owned by this value).
+  TComponentHelper* AddCollectionItem();
+};
+
+class TCHPropertyItem : public TCHValue {
+public:
+  // Dotted names ("Font.Name") are one name.
+  std::string Name;
+};
+
+// Called for each plain value with its property path.
+using TPropertyPathVisitor = std::function<void(const std::string& path, TCHValue& value)>;
+
+class TComponentHelper {
+public:
+  // A root, or a collection item; children are made with AddChild.
+  TComponentHelper() = default;
+  ~TComponentHelper();
+  TComponentHelper(const TComponentHelper&) = delete;
+  TComponentHelper& operator=(const TComponentHelper&) = delete;
+
+  TComponentHelper* Parent = nullptr;
+  std::string Name;
+  std::string ClassName;
+  std::vector<std::unique_ptr<TComponentHelper>> Children;
+  std::vector<std::unique_ptr<TCHPropertyItem>> Properties;
+  int32_t Index = -1;
+  bool IsInherited = false;
+  bool UserDefined = false;
+
+  // Creates a node with this one as parent, appended to Children.
+  TComponentHelper* AddChild();
+  // Destroys a child (and everything below it) and removes it from Children.
+  void RemoveChild(TComponentHelper* child);
+
+  // The first property item of that name (case-insensitive), or a new one
+  // with that type and flag appended. An existing item keeps type and flag.
+  TCHPropertyItem* FindOrAddProperty(std::string_view name, TPropertyType type, bool userDefined);
+  TCHPropertyItem* FindPropertyItem(std::string_view name) const;
+  // Resets every translation of this node, its collection items and
+  // children (list elements one level deep: elements of nested lists keep theirs).
+  void ResetAllTranslations();
+
+  // Resolves a property path ("Button1.Caption", ">Panel1>Button1.Caption",
+  // "ListBox1.Items.Strings[3]", "Form1{2}.Caption") to a property item or
+  // list element; nullptr when nothing is there. Raises EFormModelError
+  // "Invalid ID" for a value path that does not begin with "[".
+  TCHValue* FindProperty(std::string_view path);
+  // Component paths of user-defined entries; nullptr when none.
+  TComponentHelper* FindComponentByName(std::string_view path);
+  TComponentHelper* FindComponent(std::string_view path);
+  // Appends the path of every plain value; raises "Internal Error" for a
+  // ptUnknown value.
+  void EnumeratePropertyPaths(std::vector<std::string>& list);
+  // The same walk, handing out each value with its path.
+  void ForEachPropertyPath(const TPropertyPathVisitor& visit);
+  // ".Caption" -> "TForm.Caption"; ">Panel1>Button1.Caption" ->
+  // "TButton.Caption"; "" when a segment names no child.
+  std::string ClassPropertyName(std::string_view displayPath) const;
+
+private:
+  TCHValue* ResolveFromDot(std::string_view path);
+};
+
+// Where reading and writing forms get path expansion and the status hint.
+// Without a registry, names are used as they stand (backslashes become "/").
+struct TFormEnvironment {
+  const TTranslatorRegistry* registry = nullptr;
+  TStatusHint* hint = nullptr;
+  std::string ExpandFileName(std::string_view fileName) const;
+};
+
+class TModuleHelper {
+public:
+  // Stores both and reads the form; raises the reader's errors.
+  TModuleHelper(std::string fileName, bool manuallyAdded, const TFormEnvironment& environment = {});
+  // Discards the tree and reads the form file again.
+  void Reload(const TFormEnvironment& environment = {});
+
+  bool ManuallyAdded = false;
+  std::unique_ptr<TComponentHelper> Root;
+  std::string FileName;  // may hold path macros
+  double FileDate = 0;
+};
+
+}  // namespace kst

@@ -1,0 +1,213 @@
+// TParser: tokenizer rules, window refill and parse errors.
+#include "formmodel/form_parser.h"
+
+#include "config/text_helpers.h"
+#include "formmodel/extended_float.h"
+#include "formmodel/form_errors.h"
+
+namespace kst {
+
+namespace {
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsIdentChar(char c) { return IsLetter(c) || IsDigit(c); }
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+}  // namespace
+
+TParser::TParser(std::string_view text, size_t bufferSize) : text_(text), bufSize_(bufferSize < 4 ? 4 : bufferSize) {
+  NextToken();
+}
+
+void TParser::ReadBuffer() {
+  // The unread rest moves to the window's start and the window fills up to
+  // its size; it then ends after the last line feed that lies strictly
+  // inside it (the first and last byte are not looked at, as Delphi's
+  // scan does not). A full window without one holds an overlong line.
+  origin_ = sourcePtr_;
+  size_t bufEnd = text_.size() - origin_ < bufSize_ ? text_.size() : origin_ + bufSize_;
+  sourceEnd_ = bufEnd;
+  if (bufEnd - origin_ == bufSize_) {
+    size_t p = bufEnd - 2;
+    while (p > origin_ && text_[p] != '\n') --p;
+    if (p == origin_) {
+      sourceEnd_ = origin_;
+      Error(kSLineTooLong);
+    }
+    sourceEnd_ = p + 1;
+  }
+}
+
+void TParser::SkipBlanks() {
+  for (;;) {
+    unsigned char c = static_cast<unsigned char>(At(sourcePtr_));
+    if (c == 0) {
+      ReadBuffer();
+      if (At(sourcePtr_) == 0) return;
+      continue;
+    }
+    if (c == '\n') ++sourceLine_;
+    else if (c > 32) return;
+    ++sourcePtr_;
+  }
+}
+
+void TParser::ReadString(size_t& p) {
+  string_.clear();
+  for (;;) {
+    char c = At(p);
+    if (c == '#') {
+      ++p;
+      unsigned code = 0;
+      while (IsDigit(At(p))) {
+        code = code * 10 + static_cast<unsigned>(At(p) - '0');
+        // A code above 255 stands for a wide character, which an 8-bit
+        // string cannot hold; cutting it to a byte would change the text.
+        if (code > 255) Error(kSInvalidString);
+        ++p;
+      }
+      string_ += static_cast<char>(code);
+    } else if (c == '\'') {
+      ++p;
+      for (;;) {
+        char q = At(p);
+        if (q == '\0' || q == '\n' || q == '\r') Error(kSInvalidString);
+        if (q == '\'') {
+          ++p;
+          if (At(p) != '\'') break;
+        }
+        string_ += At(p);
+        ++p;
+      }
+    } else {
+      return;
+    }
+  }
+}
+
+char TParser::NextToken() {
+  SkipBlanks();
+  size_t p = sourcePtr_;
+  tokenPtr_ = p;
+  char c = At(p);
+  if (IsLetter(c)) {
+    ++p;
+    while (IsIdentChar(At(p))) ++p;
+    token_ = toSymbol;
+  } else if (c == '#' || c == '\'') {
+    ReadString(p);
+    token_ = toString;
+  } else if (c == '$') {
+    ++p;
+    while (HexValue(At(p)) >= 0) ++p;
+    token_ = toInteger;
+  } else if (c == '-' || IsDigit(c)) {
+    ++p;
+    while (IsDigit(At(p))) ++p;
+    token_ = toInteger;
+    for (char d = At(p); IsDigit(d) || d == '.' || d == 'e' || d == 'E' || d == '+' || d == '-'; d = At(++p))
+      token_ = toFloat;
+  } else {
+    token_ = c;
+    if (c != toEOF) ++p;
+  }
+  sourcePtr_ = p;
+  return token_;
+}
+
+std::string TParser::TokenString() const {
+  if (token_ == toString) return string_;
+  return std::string(text_.substr(tokenPtr_, sourcePtr_ - tokenPtr_));
+}
+
+int32_t TParser::TokenInt() const {
+  std::string text = TokenString();
+  auto fail = [&]() { ErrorFmt("'%s' is not a valid integer value", text); };
+  uint64_t value = 0;
+  if (!text.empty() && text[0] == '$') {
+    if (text.size() == 1) fail();
+    for (size_t i = 1; i < text.size(); ++i) {
+      value = value * 16 + static_cast<unsigned>(HexValue(text[i]));
+      if (value > 0xFFFFFFFFull) fail();
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+  }
+  bool negative = !text.empty() && text[0] == '-';
+  size_t i = negative ? 1 : 0;
+  if (i >= text.size()) fail();
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) fail();
+    value = value * 10 + static_cast<unsigned>(text[i] - '0');
+    if (value > 0x80000000ull) fail();
+  }
+  if (!negative && value > 0x7FFFFFFFull) fail();
+  return negative ? static_cast<int32_t>(-static_cast<int64_t>(value)) : static_cast<int32_t>(value);
+}
+
+long double TParser::TokenFloat() const {
+  std::string text = TokenString();
+  auto value = ParseExtended(text);
+  if (!value) ErrorFmt("'%s' is not a valid floating point value", text);
+  return *value;
+}
+
+std::string TParser::TokenComponentIdent() {
+  CheckToken(toSymbol);
+  size_t p = sourcePtr_;
+  while (At(p) == '.') {
+    ++p;
+    if (!IsLetter(At(p))) Error(kSIdentifierExpected);
+    do ++p;
+    while (IsIdentChar(At(p)));
+  }
+  sourcePtr_ = p;
+  return TokenString();
+}
+
+bool TParser::TokenSymbolIs(std::string_view s) const {
+  return token_ == toSymbol && SameText(text_.substr(tokenPtr_, sourcePtr_ - tokenPtr_), s);
+}
+
+void TParser::CheckToken(char kind) const {
+  if (token_ == kind) return;
+  switch (kind) {
+    case toSymbol: Error(kSIdentifierExpected);
+    case toString: Error(kSStringExpected);
+    case toInteger:
+    case toFloat: Error(kSNumberExpected);
+    default: ErrorFmt(kSCharExpected, std::string(1, kind));
+  }
+}
+
+void TParser::CheckTokenSymbol(std::string_view s) const {
+  if (!TokenSymbolIs(s)) ErrorFmt(kSSymbolExpected, s);
+}
+
+void TParser::HexToBinary(std::string& bytes) {
+  SkipBlanks();
+  while (At(sourcePtr_) != '}') {
+    size_t p = sourcePtr_;
+    int count = 0;
+    for (; count < 256; ++count) {
+      int hi = HexValue(At(p));
+      int lo = hi < 0 ? -1 : HexValue(At(p + 1));
+      if (lo < 0) break;
+      bytes += static_cast<char>(hi * 16 + lo);
+      p += 2;
+    }
+    if (count == 0) Error(kSInvalidBinary);
+    sourcePtr_ = p;
+    SkipBlanks();
+  }
+  NextToken();
+}
+
+void TParser::Error(const std::string& message) const { throw EParserError(message, sourceLine_); }
+
+void TParser::ErrorFmt(std::string_view pattern, std::string_view arg) const { Error(FormatMessage(pattern, arg)); }
+
+}  // namespace kst

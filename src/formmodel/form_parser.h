@@ -1,0 +1,67 @@
+// TParser: the form-text tokenizer of the form reader, the text-to-binary
+// conversion and the project-source scan. It reads through a 4096-byte window
+// of complete lines, as Delphi's parser does: a longer line is "Line too long".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kst {
+
+inline constexpr char toEOF = 0;
+inline constexpr char toSymbol = 1;
+inline constexpr char toString = 2;
+inline constexpr char toInteger = 3;
+inline constexpr char toFloat = 4;
+
+inline constexpr size_t kParseBufSize = 4096;
+
+class TParser {
+public:
+  // Reads the first token. The text is not owned and must outlive the
+  // parser. `bufferSize` other than 4096 is for reading other tools' text.
+  explicit TParser(std::string_view text, size_t bufferSize = kParseBufSize);
+
+  char NextToken();
+  char Token() const { return token_; }
+  // The current token's text; for a string token the decoded characters.
+  std::string TokenString() const;
+  // Raises "'%s' is not a valid integer value" (on its line) when the text
+  // is not a 32-bit integer; "$" hex wraps as in Delphi ($FFFFFFFF = -1).
+  int32_t TokenInt() const;
+  long double TokenFloat() const;
+  // Checks for a symbol and extends it over ".identifier" parts.
+  std::string TokenComponentIdent();
+  bool TokenSymbolIs(std::string_view s) const;
+  void CheckToken(char kind) const;
+  void CheckTokenSymbol(std::string_view s) const;
+  // Reads the hex digits after "{" up to "}" and appends the bytes; then
+  // reads the next token.
+  void HexToBinary(std::string& bytes);
+
+  [[noreturn]] void Error(const std::string& message) const;
+  [[noreturn]] void ErrorFmt(std::string_view pattern, std::string_view arg) const;
+
+  int SourceLine() const { return sourceLine_; }
+  // Where the current token starts: where a caller would read on.
+  size_t TokenPosition() const { return tokenPtr_; }
+
+private:
+  char At(size_t p) const { return p < sourceEnd_ ? text_[p] : '\0'; }
+  void ReadBuffer();
+  void SkipBlanks();
+  void ReadString(size_t& p);
+
+  std::string_view text_;
+  size_t bufSize_;
+  size_t origin_ = 0;      // text offset of the window's start
+  size_t sourcePtr_ = 0;   // current position
+  size_t sourceEnd_ = 0;   // end of the complete lines in the window
+  size_t tokenPtr_ = 0;    // start of the current token
+  std::string string_;     // decoded text of a string token
+  int sourceLine_ = 1;
+  char token_ = toEOF;
+};
+
+}  // namespace kst

@@ -1,0 +1,188 @@
+// The form reader: the grammar of form text as the tree keeps it.
+#include "formmodel/form_reader.h"
+
+#include "config/interaction.h"
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/form_parser.h"
+#include "formmodel/hint_scope.h"
+#include "platform/file_utils.h"
+
+namespace kst {
+
+namespace {
+
+class TFormTextReader {
+public:
+  TFormTextReader(std::string_view text, size_t bufferSize) : parser_(text, bufferSize) {}
+
+  std::unique_ptr<TComponentHelper> Read() {
+    auto root = std::make_unique<TComponentHelper>();
+    ReadObject(*root);
+    return root;
+  }
+
+private:
+  void Enter() {
+    if (++depth_ > kMaxFormNesting) parser_.Error(kSNestingTooDeep);
+  }
+  void Leave() { --depth_; }
+
+  bool AtObjectEnd() const {
+    return parser_.TokenSymbolIs("END") || parser_.TokenSymbolIs("OBJECT") || parser_.TokenSymbolIs("INHERITED");
+  }
+
+  void ReadObject(TComponentHelper& node) {
+    Enter();
+    node.IsInherited = parser_.TokenSymbolIs("INHERITED");
+    if (!node.IsInherited) parser_.CheckTokenSymbol("OBJECT");
+    parser_.NextToken();
+    parser_.CheckToken(toSymbol);
+    std::string first = parser_.TokenString();
+    if (parser_.NextToken() == ':') {
+      parser_.NextToken();
+      parser_.CheckToken(toSymbol);
+      node.Name = first;
+      node.ClassName = parser_.TokenString();
+      parser_.NextToken();
+    } else {
+      node.ClassName = first;
+    }
+    if (parser_.Token() == '[') {  // the position is read and not kept
+      parser_.NextToken();
+      parser_.CheckToken(toInteger);
+      parser_.TokenInt();
+      parser_.NextToken();
+      parser_.CheckToken(']');
+      parser_.NextToken();
+    }
+    while (!AtObjectEnd()) ReadProperty(node);
+    while (!parser_.TokenSymbolIs("END")) ReadObject(*node.AddChild());
+    parser_.NextToken();
+    Leave();
+  }
+
+  void ReadProperty(TComponentHelper& node) {
+    parser_.CheckToken(toSymbol);
+    std::string name = parser_.TokenString();
+    parser_.NextToken();
+    while (parser_.Token() == '.') {
+      parser_.NextToken();
+      parser_.CheckToken(toSymbol);
+      name += '.';
+      name += parser_.TokenString();
+      parser_.NextToken();
+    }
+    parser_.CheckToken('=');
+    parser_.NextToken();
+    TCHPropertyItem* item = node.FindOrAddProperty(name, ptUnknown, false);
+    // A repeated name reads into the same item; its earlier elements and
+    // items go, or a list would hold both occurrences one after the other.
+    item->ListValues.clear();
+    item->CollectionItems.clear();
+    ReadValue(*item);
+  }
+
+  void ReadValue(TCHValue& value) {
+    switch (parser_.Token()) {
+      case toString: {
+        std::string text = parser_.TokenString();
+        while (parser_.NextToken() == '+') {
+          parser_.NextToken();
+          parser_.CheckToken(toString);
+          text += parser_.TokenString();
+        }
+        value.SetValue(text, ptString);
+        return;
+      }
+      case toSymbol: value.SetValue(parser_.TokenComponentIdent(), ptSymbol); break;
+      case toInteger: value.SetValue(parser_.TokenString(), ptInteger); break;
+      case toFloat: value.SetValue(parser_.TokenString(), ptFloat); break;
+      case '[': {
+        std::string text = "[";
+        if (parser_.NextToken() != ']') {
+          for (bool first = true;; first = false) {
+            parser_.CheckToken(toSymbol);
+            if (!first) text += ',';
+            text += parser_.TokenString();
+            if (parser_.NextToken() == ']') break;
+            parser_.CheckToken(',');
+            parser_.NextToken();
+          }
+        }
+        text += ']';
+        value.SetValue(text, ptSet);
+        break;
+      }
+      case '{': {
+        static const char kHex[] = "0123456789ABCDEF";
+        std::string bytes;
+        parser_.HexToBinary(bytes);
+        std::string text;
+        text.reserve(bytes.size() * 2);
+        for (char c : bytes) {
+          text += kHex[static_cast<uint8_t>(c) >> 4];
+          text += kHex[static_cast<uint8_t>(c) & 15];
+        }
+        value.SetValue(text, ptBinary);
+        break;
+      }
+      case '<':
+        Enter();
+        value.SetValue("", ptCollection);
+        parser_.NextToken();
+        while (parser_.Token() != '>') {
+          parser_.CheckTokenSymbol("item");
+          parser_.NextToken();
+          int32_t index = -1;
+          if (parser_.Token() == '[') {
+            parser_.NextToken();
+            parser_.CheckToken(toInteger);
+            index = parser_.TokenInt();
+            parser_.NextToken();
+            parser_.CheckToken(']');
+            parser_.NextToken();
+          }
+          TComponentHelper* item = value.AddCollectionItem();
+          item->Index = index;
+          while (!parser_.TokenSymbolIs("end")) ReadProperty(*item);
+          parser_.NextToken();
+        }
+        Leave();
+        break;
+      case '(':
+        Enter();
+        value.SetValue("", ptList);
+        parser_.NextToken();
+        while (parser_.Token() != ')') ReadValue(*value.AddListValue());
+        Leave();
+        break;
+      default: parser_.Error(kSInvalidProperty);
+    }
+    parser_.NextToken();
+  }
+
+  TParser parser_;
+  int depth_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TComponentHelper> ReadFormText(std::string_view text, size_t bufferSize) {
+  return TFormTextReader(text, bufferSize).Read();
+}
+
+std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource) {
+  return ReadFormText(ResourceToText(resource));
+}
+
+std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnvironment& environment) {
+  std::string fileName = environment.ExpandFileName(module.FileName);
+  THintScope hint(environment.hint, FormatMessage(kSReadingForm, fileName));
+  module.FileDate = FileTimeStamp(fileName);
+  // Converted in memory: a temporary file beside the form would destroy
+  // a user's file of that name and fail in read-only directories.
+  return ReadFormResource(ReadFileBytes(fileName));
+}
+
+}  // namespace kst

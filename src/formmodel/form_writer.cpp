@@ -1,0 +1,177 @@
+// The form text writer: Emit pads a line to the indentation before its first
+// text, NewLine ends it and sets the indentation of the next.
+#include "formmodel/form_writer.h"
+
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/hint_scope.h"
+#include "platform/file_utils.h"
+
+namespace kst {
+
+namespace {
+
+class TFormTextWriter {
+public:
+  explicit TFormTextWriter(bool useTranslated) : useTranslated_(useTranslated) {}
+
+  std::string Take() { return std::move(out_); }
+
+  void WriteObject(const TComponentHelper& node) {
+    int indent = indent_;
+    Emit(node.IsInherited ? "inherited " : "object ");
+    if (!node.Name.empty()) {
+      Emit(node.Name);
+      Emit(": ");
+    }
+    Emit(node.ClassName);
+    NewLine(indent_ + 2);
+    for (const auto& item : node.Properties) WriteProperty(*item);
+    for (const auto& child : node.Children) WriteObject(*child);
+    indent_ = indent;
+    Emit("END");
+    NewLine(indent_);
+  }
+
+private:
+  void Emit(std::string_view text) {
+    while (column_ < indent_) {
+      out_ += ' ';
+      ++column_;
+    }
+    out_ += text;
+    column_ += static_cast<int>(text.size());
+  }
+  void NewLine(int indent) {
+    Emit("\r\n");
+    indent_ = indent;
+    column_ = 0;
+  }
+
+  static bool Skipped(const TCHValue& value) { return value.UserDefined && !value.IsTranslated(); }
+
+  void WriteProperty(const TCHPropertyItem& item) {
+    if (Skipped(item)) return;
+    if (!item.Name.empty()) {
+      Emit(item.Name);
+      Emit(" = ");
+    }
+    WriteValue(item);
+    NewLine(indent_);
+  }
+
+  void WriteString(std::string_view t) {
+    int indent = indent_;
+    if (static_cast<int>(t.size()) + column_ > 64) NewLine(indent_ + 2);
+    size_t at = 0;
+    do {
+      std::string piece;
+      bool inside = false;
+      while (at < t.size() && piece.size() < 64) {
+        unsigned char c = static_cast<unsigned char>(t[at]);
+        bool printable = c >= 32 && c != '\'';
+        if (!inside && printable) {
+          piece += '\'';
+          inside = true;
+        } else if (inside && !printable) {
+          piece += '\'';
+          inside = false;
+        }
+        if (inside) piece += static_cast<char>(c);
+        else piece += "#" + std::to_string(c);
+        ++at;
+      }
+      if (inside) piece += '\'';
+      if (piece.empty()) piece = "''";
+      Emit(piece);
+      if (at < t.size()) {
+        Emit(" + ");
+        NewLine(indent_);
+      }
+    } while (at < t.size());
+    indent_ = indent;
+  }
+
+  void WriteBinary(std::string_view t) {
+    int indent = indent_;
+    if (static_cast<int>(t.size()) + column_ > 64) NewLine(indent_ + 2);
+    Emit("{");
+    size_t at = 0;
+    do {
+      Emit(t.substr(at, 64));
+      at += 64;
+      if (at < t.size()) NewLine(indent_);
+    } while (at < t.size());
+    Emit("}");
+    indent_ = indent;
+  }
+
+  void WriteValue(const TCHValue& value) {
+    if (Skipped(value)) return;
+    const std::string& t = useTranslated_ ? value.TranslatedValue : value.OriginalValue;
+    switch (value.PropertyType) {
+      case ptInteger:
+      case ptFloat:
+      case ptSymbol:
+      case ptSet: Emit(t); break;
+      case ptString: WriteString(t); break;
+      case ptBinary: WriteBinary(t); break;
+      case ptCollection: {
+        int indent = indent_;
+        Emit("<");
+        NewLine(indent_ + 2);
+        for (size_t i = 0; i < value.CollectionItems.size(); ++i) {
+          const TComponentHelper& item = *value.CollectionItems[i];
+          Emit("item");
+          if (item.Index != -1) Emit("[" + std::to_string(item.Index) + "]");
+          NewLine(indent_ + 2);
+          for (const auto& property : item.Properties) WriteProperty(*property);
+          indent_ -= 2;
+          Emit("end");
+          if (i + 1 < value.CollectionItems.size()) NewLine(indent_);
+        }
+        Emit(">");
+        indent_ = indent;
+        break;
+      }
+      case ptList: {
+        int indent = indent_;
+        Emit("(");
+        NewLine(indent_ + 2);
+        for (size_t i = 0; i < value.ListValues.size(); ++i) {
+          WriteValue(*value.ListValues[i]);
+          if (i + 1 < value.ListValues.size()) NewLine(indent_);
+        }
+        Emit(")");
+        indent_ = indent;
+        break;
+      }
+      default: throw EFormModelError(kSUnknownPropertyType);
+    }
+  }
+
+  bool useTranslated_;
+  std::string out_;
+  int indent_ = 0;
+  int column_ = 0;
+};
+
+}  // namespace
+
+std::string FormToText(const TComponentHelper& root, bool useTranslated) {
+  TFormTextWriter writer(useTranslated);
+  writer.WriteObject(root);
+  return writer.Take();
+}
+
+void WriteForm(const TComponentHelper& root, std::string_view fileName, bool useTranslated,
+               const TFormEnvironment& environment) {
+  THintScope hint(environment.hint, FormatMessage(kSWritingForm, fileName));
+  std::string target = environment.ExpandFileName(fileName);
+  // Text and resource are made in memory and the target replaced in one
+  // step: no temporary file beside the form, no half-written form on error.
+  std::string resource = TextToResource(FormToText(root, useTranslated));
+  AtomicWriteFile(target, resource);
+}
+
+}  // namespace kst

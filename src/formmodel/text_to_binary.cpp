@@ -1,0 +1,265 @@
+// Form text to component stream (and to a complete form resource): integers
+// in the smallest width, strings short or long by length, True/False/nil as
+// their own value types.
+#include "config/text_helpers.h"
+#include "formmodel/binary_reader.h"
+#include "formmodel/extended_float.h"
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/form_parser.h"
+
+namespace kst {
+
+namespace {
+
+class TTextToBinary {
+public:
+  TTextToBinary(std::string_view input, std::string& out) : parser_(input), out_(out) {}
+
+  void Convert() {
+    out_ += "TPF0";
+    ConvertObject();
+  }
+
+private:
+  void Enter() {
+    if (++depth_ > kMaxFormNesting) parser_.Error(kSNestingTooDeep);
+  }
+  void Leave() { --depth_; }
+
+  void WriteByte(uint8_t b) { out_ += static_cast<char>(b); }
+  void WriteInt32Raw(uint32_t v) {
+    for (int i = 0; i < 4; ++i) out_ += static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
+  // A short string holds at most 255 characters; cutting a longer one
+  // would silently lose the end of a name or an identifier.
+  void WriteStr(std::string_view s, const char* tooLong) {
+    if (s.size() > 255) parser_.Error(tooLong);
+    WriteByte(static_cast<uint8_t>(s.size()));
+    out_ += s;
+  }
+  void WriteInteger(int32_t v) {
+    if (v >= -128 && v <= 127) {
+      WriteByte(vaInt8);
+      WriteByte(static_cast<uint8_t>(v));
+    } else if (v >= -32768 && v <= 32767) {
+      WriteByte(vaInt16);
+      WriteByte(static_cast<uint8_t>(v & 0xFF));
+      WriteByte(static_cast<uint8_t>((v >> 8) & 0xFF));
+    } else {
+      WriteByte(vaInt32);
+      WriteInt32Raw(static_cast<uint32_t>(v));
+    }
+  }
+  void WriteString(const std::string& s) {
+    if (s.size() <= 255) {
+      WriteByte(vaString);
+      WriteByte(static_cast<uint8_t>(s.size()));
+    } else {
+      if (s.size() > 0x7FFFFFFF) parser_.Error(kSInvalidString);
+      WriteByte(vaLString);
+      WriteInt32Raw(static_cast<uint32_t>(s.size()));
+    }
+    out_ += s;
+  }
+
+  int32_t ConvertOrderModifier() {
+    int32_t result = -1;
+    if (parser_.Token() == '[') {
+      parser_.NextToken();
+      parser_.CheckToken(toInteger);
+      result = parser_.TokenInt();
+      parser_.NextToken();
+      parser_.CheckToken(']');
+      parser_.NextToken();
+    }
+    return result;
+  }
+
+  void ConvertHeader(bool isInherited) {
+    parser_.CheckToken(toSymbol);
+    std::string className = parser_.TokenString();
+    int classLine = parser_.SourceLine();
+    std::string objectName;
+    if (parser_.NextToken() == ':') {
+      parser_.NextToken();
+      parser_.CheckToken(toSymbol);
+      objectName = className;
+      className = parser_.TokenString();
+      classLine = parser_.SourceLine();
+      parser_.NextToken();
+    }
+    // The class name's length byte stands where a prefix byte may stand, so
+    // a length of 240 (0xF0) or more would read back as a prefix.
+    if (className.size() >= 0xF0) throw EParserError(kSIdentifierExpected, classLine);
+    int32_t position = ConvertOrderModifier();
+    uint8_t flags = (isInherited ? 1 : 0) | (position > 0 ? 2 : 0);
+    if (flags != 0) {
+      WriteByte(0xF0 | flags);
+      if (flags & 2) WriteInteger(position);
+    }
+    WriteStr(className, kSIdentifierExpected);
+    WriteStr(objectName, kSIdentifierExpected);
+  }
+
+  void ConvertProperty() {
+    parser_.CheckToken(toSymbol);
+    std::string name = parser_.TokenString();
+    parser_.NextToken();
+    while (parser_.Token() == '.') {
+      parser_.NextToken();
+      parser_.CheckToken(toSymbol);
+      name += '.';
+      name += parser_.TokenString();
+      parser_.NextToken();
+    }
+    WriteStr(name, kSIdentifierExpected);
+    parser_.CheckToken('=');
+    parser_.NextToken();
+    ConvertValue();
+  }
+
+  void ConvertValue() {
+    switch (parser_.Token()) {
+      case toString: {
+        std::string s = parser_.TokenString();
+        while (parser_.NextToken() == '+') {
+          parser_.NextToken();
+          parser_.CheckToken(toString);
+          s += parser_.TokenString();
+        }
+        WriteString(s);
+        return;  // the token after the last part is already current
+      }
+      case toSymbol: {
+        std::string ident = parser_.TokenComponentIdent();
+        if (SameText(ident, "False")) WriteByte(vaFalse);
+        else if (SameText(ident, "True")) WriteByte(vaTrue);
+        else if (SameText(ident, "nil")) WriteByte(vaNil);
+        else {
+          WriteByte(vaIdent);
+          WriteStr(ident, kSInvalidProperty);
+        }
+        break;
+      }
+      case toInteger: WriteInteger(parser_.TokenInt()); break;
+      case toFloat: {
+        auto bytes = EncodeExtended(parser_.TokenFloat());
+        WriteByte(vaExtended);
+        out_.append(bytes.data(), bytes.size());
+        break;
+      }
+      case '[':
+        parser_.NextToken();
+        WriteByte(vaSet);
+        if (parser_.Token() != ']') {
+          for (;;) {
+            parser_.CheckToken(toSymbol);
+            WriteStr(parser_.TokenString(), kSInvalidProperty);
+            if (parser_.NextToken() == ']') break;
+            parser_.CheckToken(',');
+            parser_.NextToken();
+          }
+        }
+        WriteByte(0);
+        break;
+      case '(':
+        Enter();
+        parser_.NextToken();
+        WriteByte(vaList);
+        while (parser_.Token() != ')') ConvertValue();
+        WriteByte(vaNull);
+        Leave();
+        break;
+      case '{': {
+        std::string bytes;
+        parser_.HexToBinary(bytes);
+        WriteByte(vaBinary);
+        WriteInt32Raw(static_cast<uint32_t>(bytes.size()));
+        out_ += bytes;
+        break;
+      }
+      case '<':
+        Enter();
+        parser_.NextToken();
+        WriteByte(vaCollection);
+        while (parser_.Token() != '>') {
+          parser_.CheckTokenSymbol("item");
+          parser_.NextToken();
+          int32_t order = ConvertOrderModifier();
+          if (order != -1) WriteInteger(order);
+          WriteByte(vaList);
+          while (!parser_.TokenSymbolIs("end")) ConvertProperty();
+          WriteByte(vaNull);
+          parser_.NextToken();
+        }
+        WriteByte(vaNull);
+        Leave();
+        break;
+      default: parser_.Error(kSInvalidProperty);
+    }
+    parser_.NextToken();
+  }
+
+  void ConvertObject() {
+    Enter();
+    bool isInherited = parser_.TokenSymbolIs("INHERITED");
+    if (!isInherited) parser_.CheckTokenSymbol("OBJECT");
+    parser_.NextToken();
+    ConvertHeader(isInherited);
+    while (!parser_.TokenSymbolIs("END") && !parser_.TokenSymbolIs("OBJECT") && !parser_.TokenSymbolIs("INHERITED"))
+      ConvertProperty();
+    WriteByte(0);
+    while (!parser_.TokenSymbolIs("END")) ConvertObject();
+    WriteByte(0);
+    parser_.NextToken();
+    Leave();
+  }
+
+  TParser parser_;
+  std::string& out_;
+  int depth_ = 0;
+};
+
+// The root's class name, read back from a stream this program just wrote.
+std::string_view StreamClassName(std::string_view stream) {
+  TBinaryReader reader(stream, 4);
+  if ((reader.Peek() & 0xF0) == 0xF0 && (reader.ReadByte() & 2)) {
+    switch (reader.ReadByte()) {
+      case vaInt8: reader.Skip(1); break;
+      case vaInt16: reader.Skip(2); break;
+      default: reader.Skip(4); break;
+    }
+  }
+  return reader.ReadShortString();
+}
+
+}  // namespace
+
+void TextToBinary(std::string_view input, std::string& output) { TTextToBinary(input, output).Convert(); }
+
+std::string TextToBinary(std::string_view input) {
+  std::string out;
+  TextToBinary(input, out);
+  return out;
+}
+
+void TextToResource(std::string_view input, std::string& output) {
+  std::string stream = TextToBinary(input);
+  std::string name = UpperCaseAscii(StreamClassName(stream));
+  output += "\xFF\x0A";
+  output += '\0';
+  output += name;
+  output += '\0';
+  output += "\x30\x10";
+  for (int i = 0; i < 4; ++i) output += static_cast<char>((stream.size() >> (8 * i)) & 0xFF);
+  output += stream;
+}
+
+std::string TextToResource(std::string_view input) {
+  std::string out;
+  TextToResource(input, out);
+  return out;
+}
+
+}  // namespace kst

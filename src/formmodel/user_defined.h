@@ -1,0 +1,33 @@
+// User-defined properties: a property a form file leaves at its default, one
+// more list element or collection item, added by the user and kept in the
+// project settings as "key=form file name;target path;name or [n];type name".
+#pragma once
+
+#include <string_view>
+
+#include "formmodel/form_model.h"
+
+namespace kst {
+
+class TIniFile;
+class TUserInteraction;
+class TUniqueIdGenerator;
+
+inline constexpr const char* kUserDefinedSection = "Kestrin.Translator.UserDefinedProperties";
+
+// Adds one entry to the tree under `root`. Targets that do not resolve and
+// indices already present change nothing. Raises EFormModelError "This
+// Property Type is not supported for user defined properties!" for a type
+// other than ptString..ptBinary where a type counts.
+void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath, std::string_view nameOrIndex,
+                            TPropertyType type);
+
+// Applies the section's entries that belong to the module's form. An error
+// is shown through `interaction` and ends the loading for this form.
+void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, TUserInteraction& interaction);
+
+// Writes one entry, under a new key, per user-defined element of the form.
+// The caller erases the old entries first.
+void SaveUserDefinedProperties(const TModuleHelper& module, TIniFile& settings, TUniqueIdGenerator& ids);
+
+}  // namespace kst
