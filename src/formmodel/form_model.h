@@ -36,18 +36,21 @@ TPropertyType PropertyTypeFromName(std::string_view name);
 
 class TComponentHelper;
 
+// A form holds hundreds of thousands of values, so the layout is kept tight:
+// no virtual functions (property items are owned as TCHPropertyItem, never
+// deleted through a TCHValue pointer) and the small fields packed at the end.
 class TCHValue {
 public:
   TCHValue() = default;
-  virtual ~TCHValue();
+  ~TCHValue();
   TCHValue(const TCHValue&) = delete;
   TCHValue& operator=(const TCHValue&) = delete;
 
-  TPropertyType PropertyType = ptUnknown;
   std::vector<std::unique_ptr<TCHValue>> ListValues;
   std::string OriginalValue;
   std::string TranslatedValue;
   std::vector<std::unique_ptr<TComponentHelper>> CollectionItems;
+  TPropertyType PropertyType = ptUnknown;
   bool UserDefined = false;
 
   void SetValue(std::string_view text, TPropertyType type);
@@ -62,7 +65,7 @@ public:
   TComponentHelper* AddCollectionItem();
 };
 
-class TCHPropertyItem : public TCHValue {
+class TCHPropertyItem final : public TCHValue {
 public:
   // Dotted names ("Font.Name") are one name.
   std::string Name;

@@ -57,7 +57,11 @@ private:
       parser_.NextToken();
     }
     while (!AtObjectEnd()) ReadProperty(node);
+    // Forms hold many components with a handful of properties each; the
+    // vector's spare room would otherwise be a large part of the tree.
+    node.Properties.shrink_to_fit();
     while (!parser_.TokenSymbolIs("END")) ReadObject(*node.AddChild());
+    node.Children.shrink_to_fit();
     parser_.NextToken();
     Leave();
   }

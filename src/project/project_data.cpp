@@ -1,0 +1,172 @@
+// The project model: languages, forms, settings file and per-language names.
+#include "project/project_data.h"
+
+#include <cstdio>
+
+#include "config/interaction.h"
+#include "config/language_info.h"
+#include "config/path_macros.h"
+#include "config/registry_settings.h"
+#include "formmodel/user_defined.h"
+#include "platform/file_utils.h"
+
+namespace kst {
+
+namespace {
+
+const char kLanguagesSection[] = "Kestrin.Translator.Languages";
+const char kModulesSection[] = "Kestrin.Translator.Modules";
+const char kCustomResourcesSection[] = "Kestrin.Translator.CustomResources";
+
+std::string LanguageHex(int id) {
+  char text[8];
+  std::snprintf(text, sizeof text, "$%04X", id & 0xFFFF);
+  return text;
+}
+
+}  // namespace
+
+TProjectData::TProjectData(TTranslatorRegistry& registry, TUserInteraction& interaction, TSystemCodePages system)
+    : registry_(registry), interaction_(interaction), system_(system) {}
+
+TProjectData::~TProjectData() = default;
+
+TFormEnvironment TProjectData::FormEnvironment() const { return TFormEnvironment{&registry_, &interaction_}; }
+
+std::string TProjectData::ExpandFileName(std::string_view fileName) const {
+  return ResolveFileNameCase(ExpandPathMacros(fileName, registry_));
+}
+
+void TProjectData::Clear() {
+  Languages.clear();
+  Modules.clear();
+  CustomResources.Clear();
+  VersionInfo.Clear();
+  FileName.clear();
+  ResourceStrings.Clear();
+  drcFileName_.clear();
+}
+
+void TProjectData::Save() {
+  if (!SettingsFile) throw EProjectError("No project is open");
+  TIniFile& ini = *SettingsFile;
+  ini.BeginUpdate();
+  try {
+    ini.WriteString("Directories", "OutputDir", OutputDirectory);
+    std::string list;
+    for (const TLanguageEntry& lang : Languages) {
+      if (!list.empty()) list += ";";
+      list += LanguageHex(lang.Item->LanguageId);
+    }
+    ini.WriteString(kLanguagesSection, "LanguageList", list);
+    ini.EraseSection(kModulesSection);
+    for (size_t n = 0; n < Modules.size(); ++n)
+      if (Modules[n].Module->ManuallyAdded) ini.WriteString(kModulesSection, "Module" + std::to_string(n), Modules[n].Name);
+    ini.EraseSection(kUserDefinedSection);
+    for (const TModuleEntry& m : Modules) SaveUserDefinedProperties(*m.Module, ini, ids_);
+    ini.EraseSection(kCustomResourcesSection);
+    for (size_t n = 0; n < CustomResources.Items.size(); ++n)
+      ini.WriteString(kCustomResourcesSection, "Res" + std::to_string(n), CustomResources.Items[n]->FileName);
+  } catch (...) {
+    // Nothing half-saved reaches the disk: the file keeps its previous text.
+    ini.EndUpdateDiscard();
+    throw;
+  }
+  ini.EndUpdate();
+}
+
+bool TProjectData::HasLanguage(int languageId) const {
+  for (const TLanguageEntry& lang : Languages)
+    if (lang.Item->LanguageId == languageId) return true;
+  return false;
+}
+
+void TProjectData::AddLanguage(int languageId) {
+  std::string name = LanguageInfoText(languageId, LOCALE_SLANGUAGE, system_.ansi);
+  if (name.empty() || HasLanguage(languageId)) return;
+  // Windows' locale data gives AZE and UZB to two languages each; a project
+  // with both would write both into one language directory.
+  std::string abbreviation = LanguageAbbreviation(languageId);
+  for (const TLanguageEntry& lang : Languages)
+    if (SameText(LanguageAbbreviation(lang.Item->LanguageId), abbreviation))
+      throw EProjectError(TrimBlanks(LanguageDisplayName(languageId, system_.ansi)) + " [" +
+                          LanguageHex(languageId).substr(1) + "] cannot be added to the project: " + TrimBlanks(lang.Name) +
+                          " [" + LanguageHex(lang.Item->LanguageId).substr(1) + "] has the same abbreviation " +
+                          abbreviation + ", and the two would share one language directory.");
+  auto item = std::make_unique<TLanguageListItem>();
+  item->LanguageId = languageId;
+  Languages.push_back(TLanguageEntry{LanguageDisplayName(languageId, system_.ansi), std::move(item)});
+}
+
+void TProjectData::RemoveLanguage(int languageId) {
+  std::erase_if(Languages, [&](const TLanguageEntry& lang) {
+    return (lang.Item->LanguageId & 0xFFFF) == (languageId & 0xFFFF);
+  });
+}
+
+TModuleHelper* TProjectData::FindModule(std::string_view name) const {
+  TModuleHelper* found = nullptr;
+  for (const TModuleEntry& m : Modules)
+    if (SameText(m.Name, name) || SameText(ExtractFileName(m.Name), name)) found = m.Module.get();
+  return found;
+}
+
+void TProjectData::AddModule(const std::string& fileName, bool manuallyAdded) {
+  if (FindModule(fileName)) return;
+  auto module = std::make_unique<TModuleHelper>(fileName, manuallyAdded, FormEnvironment());
+  Modules.push_back(TModuleEntry{fileName, std::move(module)});
+}
+
+void TProjectData::RemoveModule(std::string_view name) {
+  std::erase_if(Modules, [&](const TModuleEntry& m) { return SameText(m.Name, name); });
+}
+
+void TProjectData::AddFile(const std::string& fileName, bool manuallyAdded) {
+  std::string ext = ExtractFileExt(fileName);
+  if (SameText(ext, ".DFM"))
+    AddModule(fileName, manuallyAdded);
+  else if (SameText(ext, ".RES"))
+    CustomResources.Add(fileName);
+}
+
+std::string TProjectData::GetOutputDirectory(bool raw, int languageId) const {
+  if (raw) return OutputDirectory;
+  if (SameText(OutputDirectory, kTranslationDirectoryPlaceholder)) return TranslationDirectory(FileName, languageId);
+  if (SameText(OutputDirectory, kProjectOutputDirectoryPlaceholder))
+    return ProjectOutputDir.empty() ? ExtractFileDir(FileName) : ProjectOutputDir;
+  return OutputDirectory;
+}
+
+std::string TProjectData::TranslationDirectory(std::string_view fileName, int languageId) const {
+  std::string dir = ExtractFileDir(fileName);
+  std::string abbreviation = LanguageAbbreviation(languageId);
+  // A bare file name has its language directory beside it, not at the root.
+  return dir.empty() ? abbreviation : dir + "/" + abbreviation;
+}
+
+std::string TProjectData::TranslatedFileName(std::string_view fileName, int languageId) const {
+  return TranslationDirectory(fileName, languageId) + "/" + ExtractFileName(fileName);
+}
+
+std::string TProjectData::BuildFileName(std::string_view fileName, int languageId, const char* longExt,
+                                        const char* shortExt) const {
+  return ChangeFileExt(TranslatedFileName(fileName, languageId), registry_.UseShortFileNames() ? shortExt : longExt);
+}
+
+std::string TProjectData::BuildLogFileName(std::string_view fileName, int languageId) const {
+  return BuildFileName(fileName, languageId, ".Build.log", ".log");
+}
+
+std::string TProjectData::VersionResourceFileName(std::string_view fileName, int languageId) const {
+  return BuildFileName(fileName, languageId, ".VerRes.res", ".tvr");
+}
+
+std::string TProjectData::StringResourceFileName(std::string_view fileName, int languageId) const {
+  return BuildFileName(fileName, languageId, ".StringRes.RES", ".tsr");
+}
+
+std::string TProjectData::BuildBatchFileName(std::string_view fileName, int languageId) const {
+  return BuildFileName(fileName, languageId, ".Build.bat", ".bat");
+}
+
+}  // namespace kst

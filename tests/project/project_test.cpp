@@ -1,0 +1,254 @@
+// The project model and opening projects: the settings file, forms found
+// through the project source, languages, per-language names, and compiled
+// modules taken apart without touching the project's own files.
+#include "project/project_data.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "config/interaction.h"
+#include "config/registry_settings.h"
+#include "formmodel/form_conversion.h"
+#include "peresources/pe_builder.h"
+#include "platform/file_utils.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+using test::WriteFile;
+
+std::string FormText(const std::string& object, const std::string& cls, const std::string& caption) {
+  return "object " + object + ": " + cls + "\r\n  Caption = '" + caption + "'\r\nend\r\n";
+}
+
+class ProjectTest : public testing::Test {
+protected:
+  test::TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path() + "/cfg");
+  TTranslatorRegistry registry{location};
+  TRecordingInteraction ui;
+  TProjectData project{registry, ui, TSystemCodePages{1252, 850, 10000}};
+
+  std::string Path(const std::string& name) const { return dir.File(name); }
+  void WriteForm(const std::string& name, const std::string& object = "Form1") {
+    std::string path = Path(name);
+    ForceDirectories(ExtractFileDir(path));
+    WriteFile(path, TextToResource(FormText(object, "T" + object, object + " caption")));
+  }
+  void WriteProject(const std::string& name, const std::string& uses) {
+    WriteFile(Path(name), "program P;\r\n\r\nuses\r\n" + uses + ";\r\n\r\nbegin\r\nend.\r\n");
+    WriteFile(ChangeFileExt(Path(name), ".DRC"), "STRINGTABLE\r\nBEGIN\r\nEND\r\n");
+  }
+};
+
+TEST_F(ProjectTest, UsesClauseFindsFormsRelativeToTheProjectWhateverTheCase) {
+  WriteForm("proj/Unit1.dfm", "Form1");
+  WriteForm("common/MAIN.DFM", "MainForm");
+  WriteProject("proj/Proj.dpr",
+               "  Forms,\r\n  Unit1 in 'Unit1.pas' {Form1},\r\n  Unit2 in 'Unit2.pas',\r\n"
+               "  Main in '..\\Common\\Main.pas' {MainForm},\r\n  NoPath");
+  std::string before = std::filesystem::current_path().string();
+  project.Open(Path("proj/Proj.dpr"));
+  EXPECT_EQ(std::filesystem::current_path().string(), before) << "the scan must not change directory";
+  ASSERT_EQ(project.Modules.size(), 2u);
+  EXPECT_EQ(project.Modules[0].Name, Path("proj/Unit1.dfm"));
+  EXPECT_EQ(project.Modules[1].Name, Path("common/MAIN.DFM"));
+  EXPECT_FALSE(project.Modules[0].Module->ManuallyAdded);
+  EXPECT_TRUE(ui.warnings.empty()) << ui.warnings[0];
+  EXPECT_EQ(project.FileName, Path("proj/Proj.dpr"));
+}
+
+TEST_F(ProjectTest, CommentsHideUsesClauses) {
+  WriteForm("Unit1.DFM");
+  WriteFile(Path("P.dpr"),
+            "program P;\r\n{ uses Unit1 in 'Unit1.pas'; }\r\n(* uses Unit1 in 'Unit1.pas'; *)\r\n"
+            "// uses Unit1 in 'Unit1.pas';\r\nbegin\r\nend.\r\nuses Unit1 in 'Unit1.pas';\r\n");
+  WriteFile(Path("P.DRC"), "");
+  project.Open(Path("P.dpr"));
+  EXPECT_TRUE(project.Modules.empty()) << "the scan ends at the first top-level end";
+}
+
+TEST_F(ProjectTest, GeneratedLibrarySourceAndUnknownTypesAreRefused) {
+  WriteFile(Path("Lib.dpr"), "library Lib; //TRN\r\nend.\r\n");
+  try {
+    project.Open(Path("Lib.dpr"));
+    FAIL();
+  } catch (const EProjectError& e) {
+    EXPECT_STREQ(e.what(), "This is a generated language-module and can't be translated again!");
+  }
+  EXPECT_TRUE(project.FileName.empty());
+  EXPECT_THROW(project.Open(Path("x.txt")), EProjectError);
+}
+
+TEST_F(ProjectTest, MissingDrcIsAWarningAndTheOpenGoesOn) {
+  WriteFile(Path("P.DPR"), "program P; begin end.");
+  project.Open(Path("P.DPR"));
+  ASSERT_EQ(ui.warnings.size(), 1u);
+  EXPECT_EQ(ui.warnings[0], Path("P.DRC") +
+                                " does not exist! Please recompile the project in Delphi with detailed map files enabled!");
+  EXPECT_EQ(project.DrcFileDate, 0);
+}
+
+TEST_F(ProjectTest, SettingsFileRoundTrip) {
+  WriteForm("A.dfm", "FormA");
+  WriteForm("B.dfm", "FormB");
+  WriteForm("C.dfm", "FormC");
+  WriteProject("P.dpr", "  A in 'A.pas' {FormA}");
+  project.Open(Path("P.dpr"));
+  project.AddModule(Path("B.dfm"), true);
+  project.AddModule(Path("C.dfm"), false);
+  project.AddModule(Path("b.DFM"), false);  // already there, in another case
+  EXPECT_EQ(project.Modules.size(), 3u);
+  project.AddLanguage(0x0407);
+  project.AddLanguage(0x0C0A);
+  project.AddLanguage(0x0407);
+  project.AddLanguage(0x00FF);
+  project.AddFile(Path("notes.txt"), true);
+  project.CustomResources.Add(Path("P.dpr"));  // any existing file serves
+  project.SetOutputDirectory("<ProjectOutputDirectory>");
+  project.Save();
+  TIniFile tri(Path("P.TRI"));
+  EXPECT_EQ(tri.ReadString("Kestrin.Translator.Languages", "LanguageList", ""), "$0407;$0C0A");
+  EXPECT_EQ(tri.ReadSection("Kestrin.Translator.Modules"), std::vector<std::string>{"Module1"});
+  EXPECT_EQ(tri.ReadString("Directories", "OutputDir", ""), "<ProjectOutputDirectory>");
+
+  TProjectData again(registry, ui, TSystemCodePages{1252, 850, 10000});
+  again.Open(Path("P.dpr"));
+  ASSERT_EQ(again.Languages.size(), 2u);
+  EXPECT_EQ(again.Languages[1].Item->LanguageId, 0x0C0A);
+  EXPECT_EQ(again.Modules.size(), 2u);
+  EXPECT_TRUE(again.Modules[1].Module->ManuallyAdded);
+  EXPECT_EQ(again.CustomResources.Items.size(), 1u);
+  EXPECT_EQ(again.GetOutputDirectory(false, 0x0407), dir.Path()) << "empty .DOF output directory";
+}
+
+TEST_F(ProjectTest, LanguageListPiecesAndConflicts) {
+  WriteProject("P.dpr", "  Forms");
+  WriteFile(Path("P.TRI"), "[Kestrin.Translator.Languages]\r\nLanguageList=$0407; $040C;;$0410\r\n");
+  project.Open(Path("P.dpr"));
+  ASSERT_EQ(project.Languages.size(), 2u) << "an empty piece ends the list";
+  EXPECT_EQ(project.Languages[0].Name, "German  (Germany)");
+  project.AddLanguage(0x042C);
+  EXPECT_THROW(project.AddLanguage(0x082C), EProjectError) << "AZE twice would share one directory";
+  project.RemoveLanguage(0x10407);
+  project.RemoveLanguage(0x0999);
+  EXPECT_EQ(project.Languages.size(), 2u);
+
+  WriteFile(Path("P.TRI"), "[Kestrin.Translator.Languages]\r\nLanguageList=$0407;German\r\n");
+  EXPECT_THROW(project.Open(Path("P.dpr")), EConvertError);
+  EXPECT_TRUE(project.FileName.empty());
+}
+
+TEST_F(ProjectTest, StoredFormsAndResourcesThatAreGoneAreWarnedAbout) {
+  WriteProject("P.dpr", "  Forms");
+  WriteFile(Path("P.TRI"),
+            "[Kestrin.Translator.Modules]\r\nModule0=" + Path("Gone.pas") +
+                "\r\n[Kestrin.Translator.CustomResources]\r\nRes0=" + Path("Gone.res") + "\r\n");
+  project.Open(Path("P.dpr"));
+  ASSERT_EQ(ui.warnings.size(), 2u);
+  EXPECT_EQ(ui.warnings[0], "File\r\r" + Path("Gone.DFM") + "\r\rnot found!");
+  EXPECT_EQ(ui.warnings[1], "File\r\r" + Path("Gone.res") + "\r\rnot found!");
+}
+
+TEST_F(ProjectTest, FindAndRemoveModules) {
+  WriteForm("P/UNIT1.DFM");
+  project.AddModule(Path("P/UNIT1.DFM"), false);
+  EXPECT_NE(project.FindModule("Unit1.DFM"), nullptr);
+  project.RemoveModule("Unit1.DFM");
+  EXPECT_EQ(project.Modules.size(), 1u) << "removing needs the whole name";
+  project.RemoveModule(Path("p/unit1.dfm"));
+  EXPECT_TRUE(project.Modules.empty());
+}
+
+TEST_F(ProjectTest, PerLanguageNames) {
+  project.FileName = "/P/App.dpr";
+  EXPECT_EQ(project.TranslationDirectory(project.FileName, 0x0407), "/P/DEU");
+  EXPECT_EQ(project.TranslatedFileName("/P/Forms/Main.dfm", 0x0407), "/P/Forms/DEU/Main.dfm");
+  EXPECT_EQ(project.BuildLogFileName(project.FileName, 0x040C), "/P/FRA/App.Build.log");
+  EXPECT_EQ(project.StringResourceFileName(project.FileName, 0x0009), "/P/EN/App.StringRes.RES");
+  EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), "/P/DEU");
+  registry.Compiler().WriteBool("UseShortFileNames", true);
+  EXPECT_EQ(project.BuildLogFileName(project.FileName, 0x040C), "/P/FRA/App.log");
+  EXPECT_EQ(project.VersionResourceFileName(project.FileName, 0x040C), "/P/FRA/App.tvr");
+  EXPECT_EQ(project.BuildBatchFileName(project.FileName, 0x040C), "/P/FRA/App.bat");
+  project.SetOutputDirectory("/out");
+  EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), "/out");
+  EXPECT_EQ(project.GetOutputDirectory(true, 0x0407), "/out");
+}
+
+std::string VersionData() {
+  TVersionInfo info;
+  info.MajorVer = 2;
+  info.Add("CompanyName", "ACME");
+  return BuildVersionResource(info, 0x0407).substr(64);
+}
+
+TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjectsFiles) {
+  std::string form = TextToBinary(FormText("Form1", "TForm1", "Hello"));
+  test::TBuiltPe pe = test::BuildPe({
+      {6, 1, 0x0409, test::StringBlock({{0, u"Zero"}, {1, u"One"}})},
+      {10, "TFORM1", 0x0409, form},
+      {10, "../../evil", 0x0409, form},
+      {10, "DVCLAL", 0x0409, "0123456789abcdef"},
+      {16, 1, 0x0409, VersionData()},
+      {2, "LOGO", 0x0409, "BMdata"},
+  });
+  WriteFile(Path("App.exe"), pe.image);
+  WriteFile(Path("App.RES"), "the project's own icon and version");
+  WriteFile(Path("App.DRC"), "the project's own script");
+  project.Open(Path("App.exe"));
+
+  EXPECT_EQ(ReadFileBytes(Path("App.RES")), "the project's own icon and version");
+  EXPECT_EQ(ReadFileBytes(Path("App.DRC")), "the project's own script");
+  std::string extracted = TProjectData::ExtractionDirectory(Path("App.exe"));
+  EXPECT_TRUE(FileExists(extracted + "/App.DRC"));
+  EXPECT_EQ(project.ResourceStrings.Count(), 2);
+  ASSERT_EQ(project.Modules.size(), 2u);
+  EXPECT_EQ(project.Modules[0].Name, extracted + "/~TFORM1.DFM");
+  EXPECT_EQ(ExtractFileDir(project.Modules[1].Name), extracted) << "a hostile name stays inside the folder";
+  EXPECT_EQ(project.VersionInfo.MajorVer, 2);
+  ASSERT_EQ(project.CustomResources.Items.size(), 1u);
+  EXPECT_EQ(project.CustomResources.Items[0]->FileName, extracted + "/App.RES");
+  std::string res = ReadFileBytes(extracted + "/App.RES");
+  EXPECT_NE(res.find("BMdata"), std::string::npos);
+  EXPECT_EQ(res.find("0123456789abcdef"), std::string::npos) << "DVCLAL is left out";
+  EXPECT_EQ(project.DrcFileName(), extracted + "/App.DRC");
+
+  // Opening again reuses the folder; a folder of that name made by the user
+  // is never written into.
+  TProjectData again(registry, ui, TSystemCodePages{1252, 850, 10000});
+  again.Open(Path("App.exe"));
+  EXPECT_EQ(again.Modules.size(), 2u);
+  WriteFile(Path("Other.exe"), pe.image);
+  ForceDirectories(TProjectData::ExtractionDirectory(Path("Other.exe")));
+  EXPECT_THROW(again.Open(Path("Other.exe")), EProjectError);
+}
+
+TEST(ProjectDemo, OpensWithoutWarnings) {
+  std::string demo = test::TestDataDir() + "/../../examples/demo/project/Demo.dpr";
+  test::TScratchDir dir;
+  TTranslatorRegistry registry(TRegistryLocation::InDirectory(dir.Path()));
+  TRecordingInteraction ui;
+  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
+  project.Open(demo);
+  EXPECT_TRUE(ui.warnings.empty()) << ui.warnings[0];
+  EXPECT_EQ(project.Modules.size(), 3u);
+  EXPECT_EQ(project.ResourceStrings.Count(), 8);
+  EXPECT_EQ(project.VersionInfo.Build, 17);
+  EXPECT_TRUE(project.VersionInfo.IncludeVerInfo);
+  EXPECT_NE(project.VersionInfo.Find("CompanyName"), nullptr);
+}
+
+TEST(ProjectDemo, BinaryFormsMatchTheirTexts) {
+  std::string demo = test::TestDataDir() + "/../../examples/demo";
+  for (auto [text, binary] : {std::pair{"forms/Main.txt", "project/Main.dfm"},
+                              std::pair{"forms/About.txt", "project/About.dfm"},
+                              std::pair{"forms/Options.txt", "common/OPTIONS.DFM"}})
+    EXPECT_EQ(TextToResource(ReadFileBytes(demo + "/" + text)), ReadFileBytes(demo + "/" + binary))
+        << binary << " is out of date: rebuild it with kst form binary";
+}
+
+}  // namespace
+}  // namespace kst
