@@ -1,6 +1,7 @@
 // Custom resources and the custom-resource file writer.
 #include "project/custom_resources.h"
 
+#include <map>
 #include <stdexcept>
 
 #include "config/text_helpers.h"
@@ -48,13 +49,20 @@ void TCustomResources::Remove(std::string_view fileName) {
 }
 
 std::string BuildCustomResourceFile(const std::vector<TModuleResource>& resources) {
+  // Resources are written language neutral, but a resource the module holds
+  // in several languages would then appear twice under one key, and linkers
+  // refuse duplicate resources: those keep the languages they had.
+  std::map<std::pair<std::string, std::string>, int> occurrences;
+  for (const TModuleResource& r : resources) ++occurrences[{UpperCaseAscii(r.type), UpperCaseAscii(r.name)}];
   TResWriter res;
   for (const TModuleResource& r : resources) {
     TResId type = ResIdFromText(r.type);
     TResId name = ResIdFromText(r.name);
     if (Units(type) + Units(name) > 255)
       throw std::invalid_argument("The resource " + r.type + "/" + r.name + " has a name too long for a resource file");
-    res.BeginResource(type, name, TResHeaderFields{});
+    TResHeaderFields fields;
+    if (occurrences[{UpperCaseAscii(r.type), UpperCaseAscii(r.name)}] > 1) fields.language = r.language;
+    res.BeginResource(type, name, fields);
     res.Out().Bytes(r.data);
     res.EndResource();
   }

@@ -50,7 +50,9 @@ struct TModuleResource {
   std::span<const uint8_t> data;
 };
 
-// The custom-resource file for these resources, in their order. Raises
+// The custom-resource file for these resources, in their order, language
+// neutral except where one type and name occur in several languages (which
+// keep theirs, since a file must not hold one resource twice). Raises
 // std::invalid_argument when a type and name together exceed the 255 units
 // the format allows (never cut: the resource would be linked under another
 // name).

@@ -51,6 +51,23 @@ TEST(CustomResourceFile, HeadersPaddingAndNames) {
   EXPECT_EQ(file.size(), second + 44 + 8) << "8 bytes of data need no padding";
 }
 
+TEST(CustomResourceFile, OneResourceInSeveralLanguagesKeepsItsLanguages) {
+  const uint8_t a[] = {'a'}, b[] = {'b'};
+  std::string file = BuildCustomResourceFile({{"MYDATA", "CONFIG", 0x0407, a}, {"MYDATA", "config", 0x0409, b},
+                                              {"#2", "LOGO", 0x0407, a}});
+  // Each entry: 8 + 32 (MYDATA, CONFIG: 14 + 14 bytes, padded) + 16 = 56 bytes, 1 data byte, 3 padding.
+  auto languageAt = [&](size_t entry) {
+    size_t headerSize = U32(file, entry + 4);
+    return static_cast<uint8_t>(file[entry + headerSize - 10]) | static_cast<uint8_t>(file[entry + headerSize - 9]) << 8;
+  };
+  size_t first = 32;
+  size_t second = first + U32(file, first + 4) + 4;
+  size_t third = second + U32(file, second + 4) + 4;
+  EXPECT_EQ(languageAt(first), 0x0407);
+  EXPECT_EQ(languageAt(second), 0x0409);
+  EXPECT_EQ(languageAt(third), 0) << "a resource in one language only becomes neutral";
+}
+
 TEST(CustomResourceFile, NamesBeyondTheFormatAreRefused) {
   const uint8_t one[] = {0};
   EXPECT_THROW(BuildCustomResourceFile({{"#10", std::string(300, 'N'), 0, one}}), std::invalid_argument);

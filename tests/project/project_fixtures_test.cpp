@@ -1,0 +1,118 @@
+// Opening real modules built by the independent tools: the project gets the
+// forms, strings, version keys and other resources that pe-dump.py lists.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "config/interaction.h"
+#include "config/registry_settings.h"
+#include "peresources/fixture_set.h"
+#include "platform/file_utils.h"
+#include "project/project_data.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+struct TDumped {
+  std::set<std::string> forms;      // resource names of TPF0 data
+  std::set<int> stringIds;
+  std::set<std::string> versionKeys;  // of the first string table
+  int otherResources = 0;
+};
+
+TDumped Dump(const std::string& text) {
+  TDumped d;
+  std::istringstream in(text);
+  std::string line, leafName, leafType, firstTable;
+  bool leafIsForm = false;
+  auto closeLeaf = [&] {
+    if (leafType.empty()) return;
+    bool numbered = leafType.front() != '"';
+    if (leafIsForm)
+      d.forms.insert(leafName);
+    else if (!(numbered && (leafType == "6" || leafType == "16")) &&
+             !(leafType == "10" && (leafName == "\"DVCLAL\"" || leafName == "\"PACKAGEINFO\"")))
+      ++d.otherResources;
+    leafType.clear();
+  };
+  std::regex leaf(R"(^type=(\S+) name=(\S+) lang=)");
+  std::regex str(R"(^  STR (\d+) )");
+  std::regex ver(R"(^  VER StringFileInfo/([0-9A-Fa-f]{8})/(.*) = )");
+  std::smatch m;
+  while (std::getline(in, line)) {
+    if (std::regex_search(line, m, leaf)) {
+      closeLeaf();
+      leafType = m[1];
+      leafName = m[2];
+      leafIsForm = false;
+    } else if (line.rfind("  FORM stream", 0) == 0) {
+      leafIsForm = true;
+    } else if (std::regex_search(line, m, str)) {
+      d.stringIds.insert(std::stoi(m[1]));
+    } else if (std::regex_search(line, m, ver)) {
+      if (firstTable.empty()) firstTable = m[1];
+      if (m[1] == firstTable) d.versionKeys.insert(m[2]);
+    }
+  }
+  closeLeaf();
+  return d;
+}
+
+class ProjectFromFixture : public testing::TestWithParam<const char*> {};
+
+TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
+  std::string why;
+  auto fixtures = test::FixtureDir(why);
+  if (!fixtures) GTEST_SKIP() << why;
+  test::TScratchDir dir;
+  std::string module = dir.File(GetParam());
+  AtomicWriteFile(module, ReadFileBytes(*fixtures + "/" + GetParam()));
+  std::string listing;
+  ASSERT_LE(test::RunCommand("/usr/bin/python3 " + test::ShellQuote(*test::PeToolsDir() + "/pe-dump.py") + " " +
+                                 test::ShellQuote(module),
+                             &listing),
+            1);
+  TDumped expected = Dump(listing);
+
+  TTranslatorRegistry registry(TRegistryLocation::InDirectory(dir.File("cfg")));
+  TRecordingInteraction ui;
+  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
+  project.Open(module);
+
+  std::set<std::string> forms;
+  for (const TModuleEntry& m : project.Modules) {
+    std::string name = ExtractFileName(m.Name);
+    forms.insert("\"" + name.substr(1, name.size() - 5) + "\"");  // ~NAME.DFM
+  }
+  EXPECT_EQ(forms, expected.forms);
+  std::set<int> ids;
+  for (int i = 0; i < project.ResourceStrings.Count(); ++i) ids.insert(project.ResourceStrings.Item(i).ID);
+  EXPECT_EQ(ids, expected.stringIds);
+  std::set<std::string> keys;
+  for (const auto& label : project.VersionInfo.Items) keys.insert(label->Key);
+  EXPECT_EQ(keys, expected.versionKeys);
+  ASSERT_EQ(project.CustomResources.Items.size(), 1u);
+  std::string resListing;
+  ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + test::ShellQuote(*test::PeToolsDir() + "/res-dump.py") + " " +
+                                 test::ShellQuote(project.CustomResources.Items[0]->FileName),
+                             &resListing),
+            0);
+  int entries = 0;
+  for (size_t at = 0; (at = resListing.find("type=", at)) != std::string::npos; ++at) ++entries;
+  EXPECT_EQ(entries, expected.otherResources) << resListing;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ProjectFromFixture,
+                         testing::Values("app.exe", "strings.dll", "resonly_de.dll", "norsrc.exe"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace kst
