@@ -69,5 +69,7 @@ std::vector<TTopic> PeTopics();
 std::vector<TTopic> StringsTopics();
 std::vector<TTopic> DictTopics();
 std::vector<TTopic> ProjectTopics();
+std::vector<TTopic> TranslateTopics();
+std::vector<TTopic> ExchangeTopics();
 
 }  // namespace kst::cli

@@ -1,0 +1,188 @@
+// kst exchange: write a project's texts of one language to an exchange file
+// for an outside translator, and read the translations back and store them.
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <ostream>
+
+#include "cli.h"
+#include "config/language_info.h"
+#include "config/registry_settings.h"
+#include "dictionary/common.h"
+#include "dictionary/translation_history.h"
+#include "exchange/exchange_file.h"
+#include "platform/database_engine.h"
+#include "session/translation_session.h"
+
+namespace kst::cli {
+
+namespace {
+
+enum class TOnDifference { Ask, Accept, Reject };
+
+// The import's questions answered as the command line says; a warning about
+// an unknown item or form is printed and the import goes on.
+class TExchangeInteraction : public TUserInteraction {
+public:
+  TExchangeInteraction(TContext& ctx, TOnDifference mode) : ctx_(ctx), mode_(mode), tty_(isatty(2) == 1) {}
+  ~TExchangeInteraction() override {
+    if (shown_) ctx_.err << "\r\033[K" << std::flush;
+  }
+  std::string Hint() const override { return ctx_.interaction.Hint(); }
+  // On a terminal the hint shows as progress, at most ten times a second.
+  void SetHint(const std::string& text) override {
+    ctx_.interaction.SetHint(text);
+    auto now = std::chrono::steady_clock::now();
+    if (!tty_ || text.empty() || (shown_ && now - last_ < std::chrono::milliseconds(100))) return;
+    last_ = now;
+    shown_ = true;
+    std::string line = ctx_.ToTerminal(text.substr(0, 76));
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = ' ';
+    ctx_.err << "\r\033[K" << line << std::flush;
+  }
+  bool BusyCursor() const override { return ctx_.interaction.BusyCursor(); }
+  void SetBusyCursor(bool busy) override { ctx_.interaction.SetBusyCursor(busy); }
+  void ShowWarning(const std::string& text) override { ctx_.interaction.ShowWarning(text); }
+  TAnswer Ask(const std::string& text, TButtons buttons) override {
+    if (shown_) ctx_.err << "\r\033[K";
+    if (buttons == TButtons::OkCancel) {
+      ctx_.interaction.ShowWarning(text);
+      return TAnswer::Ok;
+    }
+    if (buttons != TButtons::YesNoCancelAll || (mode_ == TOnDifference::Ask && ctx_.interaction.answerYes))
+      return ctx_.interaction.Ask(text, buttons);
+    if (mode_ == TOnDifference::Accept) return TAnswer::All;
+    if (mode_ == TOnDifference::Reject) return TAnswer::No;
+    std::string shown = ctx_.ToTerminal(text);
+    for (char& c : shown)
+      if (c == '\r') c = '\n';
+    ctx_.err << shown << " [y]es, [n]o, [c]ancel, [a]ll: " << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line)) return TAnswer::Cancel;
+    if (line == "y") return TAnswer::Yes;
+    if (line == "n") return TAnswer::No;
+    if (line == "a") return TAnswer::All;
+    return TAnswer::Cancel;
+  }
+
+private:
+  TContext& ctx_;
+  TOnDifference mode_;
+  bool tty_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point last_;
+};
+
+struct TOpenedSession {
+  TTranslatorRegistry registry;
+  TProjectData project;
+  std::unique_ptr<TDatabaseEngine> engine;
+  std::unique_ptr<TdatCommon> common;
+  std::unique_ptr<TdatTranslationHistory> history;
+  std::unique_ptr<TTranslationSession> session;
+
+  TOpenedSession(TContext& ctx, TUserInteraction& ui, const std::string& file, const std::string& language)
+      : registry(ctx.registry), project(registry, ui, ctx.system) {
+    int id = ParseLanguageArgument(language);
+    engine = std::make_unique<TDatabaseEngine>(ctx.registry);
+    if (!engine->GetAliasPath(kDictionaryAlias).empty()) {
+      common = std::make_unique<TdatCommon>(*engine, ui);
+      history = std::make_unique<TdatTranslationHistory>(*common);
+    }
+    session = std::make_unique<TTranslationSession>(project, history.get(), ui, common ? &common->Database() : nullptr);
+    session->OpenProject(file);
+    if (!project.HasLanguage(id))
+      throw std::runtime_error("Language " + Hex4(id) + " is not a language of the project (kst project add-language)");
+    session->SelectLanguage(id);
+  }
+};
+
+int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
+  std::vector<std::string> words;
+  int types = kFilterStrings;
+  bool original = true;
+  std::string output;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--no-original") {
+      original = false;
+    } else if ((args[i] == "--types" || args[i] == "-o") && i + 1 < args.size()) {
+      if (args[i] == "-o") {
+        output = args[++i];
+      } else {
+        try {
+          types = std::stoi(args[++i]);
+        } catch (const std::exception&) {
+          types = -1;
+        }
+        if (types < 1 || types > 7) throw EUsageError("--types takes 1 to 7 (1 strings, 2 numbers, 4 others)");
+      }
+    } else {
+      words.push_back(args[i]);
+    }
+  }
+  if (words.size() != 2) throw EUsageError("expected: write PROJECT LANG [--types N] [--no-original] [-o FILE]");
+  TExchangeInteraction ui(ctx, TOnDifference::Ask);
+  TOpenedSession s(ctx, ui, words[0], words[1]);
+  std::string file = output.empty() ? s.session->DefaultExchangeFileName() : output;
+  WriteExchangeFile(s.project, file, original, types);
+  ctx.out << ctx.ToTerminal(s.project.ExpandFileName(file)) << "\n";
+  return 0;
+}
+
+int RunRead(TContext& ctx, const std::vector<std::string>& args) {
+  std::vector<std::string> words;
+  TOnDifference mode = TOnDifference::Ask;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--on-difference" && i + 1 < args.size()) {
+      const std::string& m = args[++i];
+      if (m == "ask") mode = TOnDifference::Ask;
+      else if (m == "accept") mode = TOnDifference::Accept;
+      else if (m == "reject") mode = TOnDifference::Reject;
+      else throw EUsageError("--on-difference takes ask, accept or reject");
+    } else {
+      words.push_back(args[i]);
+    }
+  }
+  if (words.size() != 3) throw EUsageError("expected: read PROJECT LANG FILE [--on-difference ask|accept|reject]");
+  TExchangeInteraction ui(ctx, mode);
+  TOpenedSession s(ctx, ui, words[0], words[1]);
+  int applied = ReadExchangeFile(s.project, words[2]);
+  s.session->SaveProject();
+  ctx.out << applied << " translations changed\n";
+  if (!s.history) ctx.err << "note: the dictionary is not set up; translations were not added to it\n";
+  else if (s.session->LastFeedReport().tooLong > 0)
+    ctx.err << "note: " << s.session->LastFeedReport().tooLong
+            << " translation(s) too long for the dictionary were not added to it\n";
+  return 0;
+}
+
+int RunExchange(TContext& ctx, const std::vector<std::string>& args) {
+  if (args.empty()) throw EUsageError("expected an action");
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "write") return RunWrite(ctx, rest);
+  if (args[0] == "read") return RunRead(ctx, rest);
+  throw EUsageError("unknown action \"" + args[0] + "\"");
+}
+
+}  // namespace
+
+std::vector<TTopic> ExchangeTopics() {
+  return {
+      {"exchange", "write and read exchange files for outside translators",
+       "usage: kst exchange write PROJECT LANG [--types N] [--no-original] [-o FILE]\n"
+       "       kst exchange read PROJECT LANG FILE [--on-difference ask|accept|reject]\n"
+       "  write: the texts of the language; --types is a sum of 1 (string\n"
+       "  properties, the default), 2 (numeric) and 4 (others); resource strings\n"
+       "  are always written. The default FILE is LANGDIR/PROJECT.trx.\n"
+       "  read: applies the translations, then stores the language's files and\n"
+       "  the project settings. A different original asks (on the terminal), or\n"
+       "  is accepted or rejected as --on-difference says; items the project does\n"
+       "  not have are reported and skipped.\n",
+       RunExchange},
+  };
+}
+
+}  // namespace kst::cli

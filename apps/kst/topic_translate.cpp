@@ -1,0 +1,249 @@
+// kst translate: set, show and automatically translate the texts of one
+// language of a project, storing them as the translation session does.
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <ostream>
+
+#include "cli.h"
+#include "config/language_info.h"
+#include "config/registry_settings.h"
+#include "config/text_helpers.h"
+#include "dictionary/auto_translate.h"
+#include "dictionary/common.h"
+#include "dictionary/translation_history.h"
+#include "platform/database_engine.h"
+#include "platform/file_utils.h"
+#include "session/translation_session.h"
+
+namespace kst::cli {
+
+namespace {
+
+// Passes everything to the console and, when stderr is a terminal, shows the
+// status hint there as progress (at most ten times a second).
+class TProgressInteraction : public TUserInteraction {
+public:
+  explicit TProgressInteraction(TContext& ctx) : ctx_(ctx), tty_(isatty(2) == 1) {}
+  ~TProgressInteraction() override {
+    if (shown_) ctx_.err << "\r\033[K" << std::flush;
+  }
+  std::string Hint() const override { return ctx_.interaction.Hint(); }
+  void SetHint(const std::string& text) override {
+    ctx_.interaction.SetHint(text);
+    if (!tty_ || text.empty()) return;
+    auto now = std::chrono::steady_clock::now();
+    if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    shown_ = true;
+    std::string line = ctx_.ToTerminal(text.substr(0, 76));
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = ' ';
+    ctx_.err << "\r\033[K" << line << std::flush;
+  }
+  bool BusyCursor() const override { return ctx_.interaction.BusyCursor(); }
+  void SetBusyCursor(bool busy) override { ctx_.interaction.SetBusyCursor(busy); }
+  void ShowWarning(const std::string& text) override { ctx_.interaction.ShowWarning(text); }
+  TAnswer Ask(const std::string& text, TButtons buttons) override { return ctx_.interaction.Ask(text, buttons); }
+
+private:
+  TContext& ctx_;
+  bool tty_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point last_;
+};
+
+// The project with the language selected, and the dictionary when it is set up.
+struct TOpenedSession {
+  TTranslatorRegistry registry;
+  TProgressInteraction ui;
+  TProjectData project;
+  std::unique_ptr<TDatabaseEngine> engine;
+  std::unique_ptr<TdatCommon> common;
+  std::unique_ptr<TdatTranslationHistory> history;
+  std::unique_ptr<TTranslationSession> session;
+
+  TOpenedSession(TContext& ctx, const std::string& file, const std::string& language, bool needDictionary)
+      : registry(ctx.registry), ui(ctx), project(registry, ui, ctx.system) {
+    int id = ParseLanguageArgument(language);
+    engine = std::make_unique<TDatabaseEngine>(ctx.registry);
+    if (!engine->GetAliasPath(kDictionaryAlias).empty()) {
+      common = std::make_unique<TdatCommon>(*engine, ui);
+      history = std::make_unique<TdatTranslationHistory>(*common);
+    } else if (needDictionary) {
+      throw std::runtime_error("The dictionary is not set up yet; run \"kst dict init DIR\"");
+    }
+    session = std::make_unique<TTranslationSession>(project, history.get(), ui, common ? &common->Database() : nullptr);
+    session->OpenProject(file);
+    if (!project.HasLanguage(id))
+      throw std::runtime_error("Language " + Hex4(id) + " is not a language of the project (kst project add-language)");
+    session->SelectLanguage(id);
+  }
+
+  void Save(TContext& ctx) {
+    session->SaveProject();
+    const TDictionaryFeedReport& report = session->LastFeedReport();
+    if (!history)
+      ctx.err << "note: the dictionary is not set up; translations were not added to it\n";
+    else if (report.tooLong > 0)
+      ctx.err << "note: " << report.tooLong << " translation(s) too long for the dictionary were not added to it\n";
+  }
+};
+
+std::string Term(TContext& ctx, const std::string& ansi) { return ctx.ToTerminal(EncodeEscapes(ansi)); }
+
+void Show(TContext& ctx, const std::string& key, const std::string& original, const std::string& translation,
+          bool translated, bool onlyUntranslated) {
+  if (onlyUntranslated && translated) return;
+  ctx.out << ctx.ToTerminal(key) << "\t" << (translated ? "translated" : "untranslated") << "\t" << Term(ctx, original)
+          << "\t" << Term(ctx, translation) << "\n";
+}
+
+int RunShow(TContext& ctx, const std::vector<std::string>& args) {
+  bool untranslated = false;
+  std::vector<std::string> words;
+  for (const std::string& a : args) {
+    if (a == "--untranslated")
+      untranslated = true;
+    else
+      words.push_back(a);
+  }
+  if (words.size() != 2) throw EUsageError("expected: show PROJECT LANG [--untranslated]");
+  TOpenedSession s(ctx, words[0], words[1], false);
+  for (int i = 0; i < s.project.ResourceStrings.Count(); ++i) {
+    const TResourceStrListItem& item = s.project.ResourceStrings.Item(i);
+    Show(ctx, "@" + item.Name, item.OriginalValue, item.TranslatedValue, item.IsTranslated(), untranslated);
+  }
+  for (const auto& label : s.project.VersionInfo.Items)
+    Show(ctx, "#" + label->Key, label->Value, label->Translation, label->IsTranslated(), untranslated);
+  for (TModuleEntry& entry : s.project.Modules) {
+    if (!entry.Module || !entry.Module->Root) continue;
+    std::string form = ExtractFileName(ToInternalPath(entry.Module->FileName));
+    entry.Module->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
+      Show(ctx, form + ":" + path, value.OriginalValue, value.TranslatedValue, value.IsTranslated(), untranslated);
+    });
+  }
+  return 0;
+}
+
+int RunSet(TContext& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 4) throw EUsageError("expected: set PROJECT LANG PATH TEXT");
+  TOpenedSession s(ctx, args[0], args[1], false);
+  const std::string& path = args[2];
+  std::string text = Utf8ToCodePage(args[3], ctx.system.ansi);
+  std::string ansiPath = Utf8ToCodePage(path, ctx.system.ansi);
+  if (!path.empty() && path[0] == '@') {
+    TResourceStrListItem* item = s.project.ResourceStrings.Find(0, ansiPath.substr(1));
+    if (!item) throw std::runtime_error("Item \"" + path.substr(1) + "\" not found in current project");
+    item->TranslatedValue = text;
+  } else if (!path.empty() && path[0] == '#') {
+    TVersionInfoLabel* label = s.project.VersionInfo.Find(ansiPath.substr(1));
+    if (!label) throw std::runtime_error("Item \"" + path.substr(1) + "\" not found in current project");
+    label->Translation = text;
+  } else {
+    size_t colon = ansiPath.find(':');
+    if (colon == std::string::npos) throw EUsageError("PATH is FORM.dfm:Component.Property, @ResourceString or #VersionKey");
+    TModuleHelper* module = s.project.FindModule(ansiPath.substr(0, colon));
+    if (!module || !module->Root)
+      throw std::runtime_error("Module \"" + path.substr(0, colon) + "\" not found in current project!");
+    // The form becomes the current one, as editing it in the grid would.
+    s.session->SelectForm(module);
+    TCHValue* value = module->Root->FindProperty(ansiPath.substr(colon + 1));
+    if (!value) throw std::runtime_error("Item \"" + path.substr(colon + 1) + "\" not found in current project");
+    value->TranslatedValue = text;
+  }
+  s.Save(ctx);
+  return 0;
+}
+
+// The automatic-translation dialog on the terminal: Enter takes the first
+// candidate, a number takes that candidate, "=" and a text takes the text,
+// "s" skips, "q" (or the end of input) stops.
+class TTerminalAutoTranslate : public TAutoTranslateDialog {
+public:
+  TTerminalAutoTranslate(TContext& ctx, bool yes) : ctx_(ctx), yes_(yes) {}
+  bool stopped = false;
+  TAnswer Execute(const std::string& original, const std::vector<std::string>& candidates,
+                  std::string& translation) override {
+    if (yes_) {
+      translation = candidates.front();
+      return TAnswer::Yes;
+    }
+    ctx_.err << "original: " << Term(ctx_, original) << "\n";
+    for (size_t i = 0; i < candidates.size(); ++i) ctx_.err << "  " << i + 1 << ": " << Term(ctx_, candidates[i]) << "\n";
+    ctx_.err << "[Enter] first, number, =TEXT, s skip, q stop: " << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line) || line == "q") {
+      stopped = true;
+      return TAnswer::Cancel;
+    }
+    if (line == "s") return TAnswer::Ignore;
+    if (!line.empty() && line[0] == '=') {
+      translation = Utf8ToCodePage(line.substr(1), ctx_.system.ansi);
+      return TAnswer::Yes;
+    }
+    size_t pick = 1;
+    if (!line.empty()) {
+      try {
+        pick = std::stoul(line);
+      } catch (const std::exception&) {
+        pick = 0;
+      }
+    }
+    if (pick < 1 || pick > candidates.size()) return TAnswer::Ignore;
+    translation = candidates[pick - 1];
+    return TAnswer::Yes;
+  }
+
+private:
+  TContext& ctx_;
+  bool yes_;
+};
+
+int RunAuto(TContext& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 2) throw EUsageError("expected: auto PROJECT LANG [--yes]");
+  TOpenedSession s(ctx, args[0], args[1], true);
+  TTerminalAutoTranslate dialog(ctx, ctx.interaction.answerYes);
+  int changed = s.session->AutoTranslateResourceStrings(dialog);
+  for (TModuleEntry& entry : s.project.Modules) {
+    if (dialog.stopped) break;
+    s.session->SelectForm(entry.Module.get());
+    changed += s.session->AutoTranslateForm(dialog);
+  }
+  s.Save(ctx);
+  ctx.out << changed << " entries translated\n";
+  return 0;
+}
+
+int RunTranslate(TContext& ctx, const std::vector<std::string>& args) {
+  if (args.empty()) throw EUsageError("expected an action");
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "show") return RunShow(ctx, rest);
+  if (args[0] == "set") return RunSet(ctx, rest);
+  if (args[0] == "auto") return RunAuto(ctx, rest);
+  throw EUsageError("unknown action \"" + args[0] + "\"");
+}
+
+}  // namespace
+
+std::vector<TTopic> TranslateTopics() {
+  return {
+      {"translate", "show, set and automatically translate the texts of a project's language",
+       "usage: kst translate show PROJECT LANG [--untranslated]\n"
+       "       kst translate set PROJECT LANG PATH TEXT\n"
+       "       kst translate auto PROJECT LANG [--yes]\n"
+       "  PATH is FORM.dfm:Component.Property (a property path of the form),\n"
+       "  @Name (a resource string) or #Key (a version key). LANG must be a\n"
+       "  language of the project. show prints key, state, original and\n"
+       "  translation, tab-separated, texts escaped. set and auto store the\n"
+       "  language's translation files and the project settings, and add the\n"
+       "  translations to the dictionary when it is set up. auto offers the\n"
+       "  dictionary's translations of each untranslated entry; --yes takes the\n"
+       "  first each time.\n",
+       RunTranslate},
+  };
+}
+
+}  // namespace kst::cli

@@ -1,0 +1,53 @@
+// Exchange files: the texts of a project for one language, written for an
+// outside translator and read back. Text, CR LF, one entry per line:
+//   [EXCHANGE-FILE-HEADER] / Version=3.10BETA / [RESOURCE-STRINGS] /
+//   Name<TAB>"original"<TAB>"translation" ... / empty line /
+//   [Form.DFM] / path<TAB>"original"<TAB>"translation" ... / empty line
+// A text holding a tab, CR or LF is written as \"...\" with \\ \t \r \n
+// escapes, so it is never cut; every other field is written as it stands.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "formmodel/form_model.h"
+
+namespace kst {
+
+class TProjectData;
+
+// Bits of the property-type filter.
+inline constexpr int kFilterStrings = 1;  // ptString
+inline constexpr int kFilterNumbers = 2;  // ptInteger, ptFloat
+inline constexpr int kFilterOthers = 4;   // ptSymbol, ptSet, ptBinary, ptClass
+
+// The filter bit of a type (0 for collections, lists and unknown values).
+int TypeFilterBit(TPropertyType type);
+
+// The field as written: the text between quotes, or the escaped form above.
+std::string EncodeExchangeField(std::string_view text);
+// The inverse: one leading and one trailing quote removed; the escaped form
+// decoded. A field without quotes is taken as it stands.
+std::string DecodeExchangeField(std::string_view field);
+
+// The file's text as WriteExchangeFile writes it.
+std::string BuildExchangeFile(TProjectData& project, bool includeOriginal, int typeFilter);
+// Writes the texts as they stand for the current language (atomically,
+// creating the directory; path macros expanded).
+void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool includeOriginal, int typeFilter);
+
+// Applies the translations of the file to the project as loaded. Questions
+// (Yes, No, Cancel, All) and warnings (OK, Cancel) go to the project's
+// interaction interface. Raises EExchangeError when the header or the
+// version marker is missing (nothing imported). Returns the number of
+// translations the file changed.
+int ReadExchangeFile(TProjectData& project, const std::string& fileName);
+int ApplyExchangeFile(TProjectData& project, std::string_view text);
+
+class EExchangeError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace kst

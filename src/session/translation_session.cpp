@@ -1,0 +1,249 @@
+// The session's sequences: what is stored and loaded, in which order, when
+// a project is opened, saved or closed and when the language or form changes.
+#include "session/translation_session.h"
+
+#include <optional>
+
+#include "dictionary/auto_translate.h"
+#include "dictionary/dictionary_schema.h"
+#include "dictionary/translation_history.h"
+#include "platform/file_utils.h"
+#include "platform/sqlite_db.h"
+#include "storage/translation_files.h"
+
+namespace kst {
+
+namespace {
+
+constexpr const char* kSaveQuestion = "Do you want to save the project settings?";
+constexpr size_t kReportedSources = 20;
+
+// Feeds the dictionary; a text the dictionary cannot hold is counted and
+// left out so that the save goes on.
+class THistoryFeed : public TDictionaryFeed {
+public:
+  THistoryFeed(TdatTranslationHistory& history, TDictionaryFeedReport& report) : history_(history), report_(report) {}
+  void AddTranslation(const std::string& source, const std::string& translation, int languageId) override {
+    try {
+      history_.AddTranslation(source, translation, languageId);
+      ++report_.added;
+    } catch (const ETextTooLong&) {
+      TooLong(source);
+    }
+  }
+  void SetResourceStringTranslation(const std::string& name, int languageId, const std::string& translation) override {
+    try {
+      history_.SetResourceStringTranslation(name, languageId, translation);
+    } catch (const ETextTooLong&) {
+      TooLong(name);
+    }
+  }
+  bool HasResourceStringTranslation(const std::string& name, int languageId) override {
+    return history_.HasResourceStringTranslation(name, languageId);
+  }
+  std::string GetResourceStringTranslation(const std::string& name, int languageId) override {
+    return history_.GetResourceStringTranslation(name, languageId);
+  }
+
+private:
+  void TooLong(const std::string& source) {
+    ++report_.tooLong;
+    if (report_.tooLongSources.size() < kReportedSources) report_.tooLongSources.push_back(source);
+  }
+  TdatTranslationHistory& history_;
+  TDictionaryFeedReport& report_;
+};
+
+class TBusyCursor {
+public:
+  explicit TBusyCursor(TStatusHint& hint) : hint_(hint), saved_(hint.BusyCursor()) { hint_.SetBusyCursor(true); }
+  ~TBusyCursor() { hint_.SetBusyCursor(saved_); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+  TStatusHint& hint_;
+  bool saved_;
+};
+
+}  // namespace
+
+// Everything stored by one operation (a save stores the form, then the
+// language) goes to the dictionary in one transaction, which is what makes
+// a large save fast; nested operations join it.
+class TTranslationSession::TStoreScope {
+public:
+  explicit TStoreScope(TTranslationSession& session) : session_(session) {
+    if (session_.storeDepth_++ == 0) session_.feed_ = {};
+    if (session_.database_) transaction_.emplace(*session_.database_);
+  }
+  ~TStoreScope() { --session_.storeDepth_; }
+  void Commit() {
+    if (transaction_) transaction_->Commit();
+  }
+
+private:
+  TTranslationSession& session_;
+  std::optional<TWriteTransaction> transaction_;
+};
+
+TTranslationSession::TTranslationSession(TProjectData& project, TdatTranslationHistory* dictionary,
+                                         TUserInteraction& interaction, TSqliteDatabase* dictionaryDatabase)
+    : project_(project), dictionary_(dictionary), interaction_(interaction), database_(dictionaryDatabase) {}
+
+TTranslationSession::~TTranslationSession() = default;
+
+TDictionaryFeed* TTranslationSession::Feed() {
+  if (!dictionary_) return nullptr;
+  if (!historyFeed_) historyFeed_ = std::make_unique<THistoryFeed>(*dictionary_, feed_);
+  return historyFeed_.get();
+}
+
+void TTranslationSession::OpenProject(const std::string& file) {
+  if (IsProjectOpen()) {
+    TAnswer answer = interaction_.Ask(kSaveQuestion, TButtons::YesNoCancel);
+    if (answer == TAnswer::Cancel) return;
+    if (answer == TAnswer::Yes) SaveProject();
+  }
+  TBusyCursor busy(interaction_);
+  CloseProject();
+  project_.Open(file);
+  SelectLanguage(-1);
+}
+
+void TTranslationSession::SaveProject() {
+  if (!IsProjectOpen()) return;
+  // Leaving the language stores the current form as well (in the same
+  // dictionary transaction); storing it once more beforehand would only
+  // feed the dictionary every pair twice.
+  SelectLanguage(language_);
+  project_.Save();
+}
+
+void TTranslationSession::CloseProject() {
+  SelectForm(nullptr);
+  SelectLanguage(-1);
+  loaded_.clear();
+  loadedParts_ = 0;
+  project_.Clear();
+}
+
+void TTranslationSession::SelectLanguage(int languageId) {
+  TBusyCursor busy(interaction_);
+  TModuleHelper* remembered = form_;
+  {
+    TStoreScope scope(*this);
+    // Only what was loaded is stored: after a file that could not be read,
+    // the rest of the model still holds another language's texts, and
+    // writing them would overwrite this language's files.
+    if (language_ > 0) {
+      if (loadedParts_ & kStringsLoaded)
+        SaveResourceStringTranslations(project_, project_.ResourceStrings, ResourceStringFileName(), language_, Feed());
+      if (loadedParts_ & kCustomLoaded) SaveCustomResourceTranslations(project_, project_.CustomResources, language_);
+      if (loadedParts_ & kVersionLoaded) SaveVersionInfoTranslations(project_, project_.VersionInfo, language_);
+    }
+    SelectForm(nullptr);
+    if (language_ > 0) {
+      for (TModuleEntry& entry : project_.Modules) {
+        TModuleHelper* module = entry.Module.get();
+        if (!module || !module->Root) continue;
+        auto it = loaded_.find(module);
+        if (it == loaded_.end()) continue;
+        std::string now = BuildFormTranslationFile(*module->Root, language_, nullptr);
+        if (now != it->second) StoreForm(*module, &now);
+      }
+    }
+    scope.Commit();
+  }
+  language_ = languageId;
+  loaded_.clear();
+  loadedParts_ = 0;
+  if (language_ <= 0) return;
+  for (TModuleEntry& entry : project_.Modules) {
+    TModuleHelper* module = entry.Module.get();
+    if (!module || !module->Root) continue;
+    try {
+      LoadFormTranslations(project_, *module->Root, FormTranslationFileName(*module));
+    } catch (...) {
+      // What was applied counts as loaded, so that the file is rewritten
+      // only when the person changes that form.
+      loaded_[module] = BuildFormTranslationFile(*module->Root, language_, nullptr);
+      throw;
+    }
+    loaded_[module] = BuildFormTranslationFile(*module->Root, language_, nullptr);
+  }
+  LoadResourceStringTranslations(project_, project_.ResourceStrings, ResourceStringFileName(), language_, Feed());
+  loadedParts_ |= kStringsLoaded;
+  LoadCustomResourceTranslations(project_, project_.CustomResources, language_);
+  loadedParts_ |= kCustomLoaded;
+  LoadVersionInfoTranslations(project_, project_.VersionInfo, language_);
+  loadedParts_ |= kVersionLoaded;
+  SelectForm(remembered);
+}
+
+void TTranslationSession::SelectForm(TModuleHelper* form) {
+  // Without a language there is nothing of a language to store.
+  if (form_ && form_->Root && language_ > 0 && loaded_.count(form_)) {
+    TStoreScope scope(*this);
+    StoreForm(*form_);
+    scope.Commit();
+  }
+  form_ = form;
+}
+
+void TTranslationSession::StoreForm(TModuleHelper& form, std::string* built) {
+  SaveFormTranslations(project_, *form.Root, FormTranslationFileName(form), language_, Feed());
+  loaded_[&form] = built ? std::move(*built) : BuildFormTranslationFile(*form.Root, language_, nullptr);
+}
+
+int TTranslationSession::AutoTranslateForm(TAutoTranslateDialog& dialog, int typeFilter) {
+  if (language_ <= 0 || !dictionary_ || !form_ || !form_->Root) return 0;
+  std::vector<TCHValue*> values;
+  form_->Root->ForEachPropertyPath([&](const std::string&, TCHValue& value) {
+    if (TypeFilterBit(value.PropertyType) & typeFilter) values.push_back(&value);
+  });
+  int changed = 0;
+  for (TCHValue* value : values) {
+    if (value->TranslatedValue != value->OriginalValue) continue;
+    std::string translation = value->TranslatedValue;
+    TAnswer answer = AskTranslation(*dictionary_, language_, value->OriginalValue, translation, dialog);
+    if (answer == TAnswer::Yes) {
+      value->TranslatedValue = translation;
+      if (value->IsTranslated()) ++changed;
+    }
+    if (answer == TAnswer::Cancel) break;
+  }
+  return changed;
+}
+
+int TTranslationSession::AutoTranslateResourceStrings(TAutoTranslateDialog& dialog) {
+  if (language_ <= 0 || !dictionary_) return 0;
+  int changed = 0;
+  TResourceStringsHelper& strings = project_.ResourceStrings;
+  for (int i = 0; i < strings.Count(); ++i) {
+    TResourceStrListItem& item = strings.Item(i);
+    if (item.TranslatedValue != item.OriginalValue) continue;
+    std::string translation = item.TranslatedValue;
+    TAnswer answer = AskTranslation(*dictionary_, language_, item.OriginalValue, translation, dialog);
+    if (answer == TAnswer::Yes) {
+      item.TranslatedValue = translation;
+      if (item.IsTranslated()) ++changed;
+    }
+    if (answer == TAnswer::Cancel) break;
+  }
+  return changed;
+}
+
+std::string TTranslationSession::ResourceStringFileName() const {
+  return ChangeFileExt(project_.TranslatedFileName(project_.FileName, language_), ".TRS");
+}
+
+std::string TTranslationSession::FormTranslationFileName(const TModuleHelper& form) const {
+  return ChangeFileExt(project_.TranslatedFileName(form.FileName, language_), ".TRD");
+}
+
+std::string TTranslationSession::DefaultExchangeFileName() const {
+  return ChangeFileExt(project_.TranslatedFileName(project_.FileName, language_), ".trx");
+}
+
+}  // namespace kst
