@@ -69,6 +69,7 @@ std::vector<TTopic> PeTopics();
 std::vector<TTopic> StringsTopics();
 std::vector<TTopic> DictTopics();
 std::vector<TTopic> ProjectTopics();
+std::vector<TTopic> BuildTopics();
 std::vector<TTopic> TranslateTopics();
 std::vector<TTopic> ExchangeTopics();
 

@@ -1,0 +1,106 @@
+// The library source, the build batch and the compiler run of a language
+// module.
+#include "build/language_module.h"
+
+#include "config/interaction.h"
+#include "config/language_info.h"
+#include "config/path_macros.h"
+#include "config/registry_settings.h"
+#include "formmodel/form_writer.h"
+#include "formmodel/hint_scope.h"
+#include "platform/file_utils.h"
+#include "project/project_data.h"
+#include "project/version_info.h"
+#include "resstrings/string_tables.h"
+
+namespace kst {
+
+namespace {
+
+// Without a project every name would fall into the current directory.
+void RequireOpenProject(const TProjectData& project) {
+  if (project.FileName.empty()) throw EProjectError("No project is open");
+}
+
+std::string LibraryFileName(const TProjectData& project, int languageId, const char* ext) {
+  return ChangeFileExt(project.TranslatedFileName(project.FileName, languageId), ext);
+}
+
+}  // namespace
+
+std::string CompilerCommandLine(const TProjectData& project, int languageId) {
+  std::string compiler = ExpandPathMacros(project.Registry().Dcc32Path(), project.Registry());
+  return "\"" + compiler + "\" -e\"" + project.GetOutputDirectory(false, languageId) + "\" -n\"" +
+         project.TranslationDirectory(project.FileName, languageId) + "\" \"" +
+         LibraryFileName(project, languageId, ".dpr") + "\"";
+}
+
+void GenerateLanguageModule(TProjectData& project, int languageId) {
+  RequireOpenProject(project);
+  THintScope hint(&project.Interaction(), "Generating Translation...");
+  std::string lib = LibraryFileName(project, languageId, ".dpr");
+  ForceDirectories(ExtractFileDir(lib));
+  const std::string& file = project.FileName;
+  std::string versionRes = project.VersionResourceFileName(file, languageId);
+  std::string libName = ChangeFileExt(ExtractFileName(lib), "");
+  std::string stringRes = project.StringResourceFileName(file, languageId);
+  std::string batch = project.BuildBatchFileName(file, languageId);
+  std::string log = project.BuildLogFileName(file, languageId);
+
+  WriteStringTableResource(project.ResourceStrings, stringRes, languageId, project.SystemCodePages(),
+                           project.Interaction());
+  WriteVersionResource(project.VersionInfo, versionRes, languageId);
+
+  std::string source;
+  auto line = [&](const std::string& text) { source += text + "\r\n"; };
+  auto link = [&](const std::string& path) { line("{$R '" + path + "'}"); };
+  line("//");
+  line("// Language module generated using Kestrin Translator");
+  line("//");
+  line("library " + libName + ";");
+  line("//TRN <Marker, please do not modify this line!");
+  line("{$E " + LanguageAbbreviation(languageId) + "}");
+  line("{--- Forms ---}");
+  for (const TModuleEntry& m : project.Modules) {
+    std::string translated = project.ExpandFileName(project.TranslatedFileName(m.Name, languageId));
+    if (!m.Module->Root) continue;
+    ForceDirectories(ExtractFileDir(translated));
+    WriteForm(*m.Module->Root, translated, true, project.FormEnvironment());
+    link(translated);
+  }
+  line("{--- Version Info ---}");
+  if (project.VersionInfo.IncludeVerInfo)
+    link(versionRes);
+  else
+    line("// Library does not include a version information!");
+  line("{--- Resource Strings ---}");
+  link(stringRes);
+  line("{--- Custom Resources ---}");
+  for (const auto& r : project.CustomResources.Items)
+    if (!r->TranslatedFile.empty()) link(project.ExpandFileName(r->TranslatedFile));
+  line("end.");
+  AtomicWriteFile(lib, source);
+
+  std::string commandLine = CompilerCommandLine(project, languageId);
+  std::string text;
+  text += "@ECHO OFF\r\n";
+  text += "  ECHO TRANSLATION BUILDFILE >\"" + log + "\"\r\n";
+  text += "  " + commandLine + " >>\"" + log + "\"\r\n";
+  text += "  IF ERRORLEVEL 1 GOTO OOPS\r\n";
+  text += "  Goto end\r\n";
+  text += ":OOPS\r\n";
+  text += "  ECHO **** ERRORS FOUND! **** >>\"" + log + "\"\r\n";
+  text += ":END\r\n";
+  text += "  TYPE \"" + log + "\"\r\n";
+  AtomicWriteFile(batch, text);
+}
+
+void BuildLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy, TCompilerOutputSink& sink,
+                         const TCompilerRunLimits& limits) {
+  RequireOpenProject(project);
+  TBusyScope scope(busy, "Compiling...");
+  ForceDirectories(ExtractFileDir(LibraryFileName(project, languageId, ".DPR")));
+  RunCompiler(CompilerCommandLine(project, languageId), sink, limits);
+}
+
+}  // namespace kst

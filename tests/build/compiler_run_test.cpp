@@ -1,0 +1,200 @@
+// The compiler run: Windows command-line splitting, the start failure, output
+// arriving whole and in order, one pipe for both streams, the time limit and
+// the stopping of a child that outlives it. Stand-in compilers are small
+// shell scripts written into a scratch directory.
+#include "build/compiler_run.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <fstream>
+#include <thread>
+
+#include "platform/file_utils.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+struct TSplitCase {
+  const char* line;
+  std::vector<std::string> args;
+};
+
+// Test names stay readable and stable (the default prints the pointers).
+void PrintTo(const TSplitCase& c, std::ostream* os) {
+  for (const char* p = c.line; *p; ++p) *os << (std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_');
+}
+
+class SplitCommandLineTest : public testing::TestWithParam<TSplitCase> {};
+
+TEST_P(SplitCommandLineTest, SplitsAsWindowsDoes) { EXPECT_EQ(SplitCommandLine(GetParam().line), GetParam().args); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitCommandLineTest,
+    testing::Values(
+        TSplitCase{R"("C:\Delphi 3\bin\DCC32.EXE" -e"C:\P\DEU" -n"C:\P\DEU" "C:\P\DEU\App.dpr")",
+                   {R"(C:\Delphi 3\bin\DCC32.EXE)", R"(-eC:\P\DEU)", R"(-nC:\P\DEU)", R"(C:\P\DEU\App.dpr)"}},
+        TSplitCase{"prog a  b\tc", {"prog", "a", "b", "c"}},
+        // The program name takes no escapes: a backslash before its closing quote stays.
+        TSplitCase{R"("C:\dir\" x)", {R"(C:\dir\)", "x"}},
+        TSplitCase{R"(p a\\\"b)", {"p", R"(a\"b)"}},
+        TSplitCase{R"(p "a\\" b)", {"p", R"(a\)", "b"}},
+        TSplitCase{R"(p a\\b)", {"p", R"(a\\b)"}},
+        TSplitCase{R"(p "x""y")", {"p", R"(x"y)"}},
+        TSplitCase{R"(p "" x)", {"p", "", "x"}},
+        TSplitCase{"  p", {"p"}}, TSplitCase{"", {}}));
+
+class CompilerRunTest : public testing::Test {
+protected:
+  test::TScratchDir dir;
+
+  struct TCollect : TCompilerOutputSink {
+    std::vector<std::string> pieces;
+    void Append(std::string_view piece) override { pieces.emplace_back(piece); }
+    std::string All() const {
+      std::string all;
+      for (const auto& p : pieces) all += p;
+      return all;
+    }
+  };
+
+  // A stand-in compiler: a shell script, made executable.
+  std::string Script(const std::string& name, const std::string& body) {
+    std::string path = dir.File(name);
+    test::WriteFile(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
+
+  static bool Running(const std::string& pidFile) {
+    std::string text = ReadFileBytes(pidFile);
+    pid_t pid = std::stoi(text);
+    // A killed process may stay a zombie until its parent reaps it; a zombie
+    // runs no more.
+    for (int i = 0; i < 100; ++i) {
+      if (::kill(pid, 0) != 0) return false;
+      std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+      std::string all((std::istreambuf_iterator<char>(stat)), {});
+      size_t close = all.rfind(')');
+      if (close != std::string::npos && close + 2 < all.size() && all[close + 2] == 'Z') return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+  }
+};
+
+TEST_F(CompilerRunTest, MissingCompilerNamesTheWholeCommandLine) {
+  TCollect sink;
+  std::string line = "\"" + dir.File("no/such/dir/DCC32.EXE") + "\" -e\"x\" \"App.dpr\"";
+  try {
+    RunCompiler(line, sink);
+    FAIL();
+  } catch (const ECompileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Error creating process " + line + ". Error Code 3");
+  }
+  line = "\"" + dir.File("DCC32.EXE") + "\" x";
+  EXPECT_THROW(
+      {
+        try {
+          RunCompiler(line, sink);
+        } catch (const ECompileError& e) {
+          EXPECT_EQ(std::string(e.what()), "Error creating process " + line + ". Error Code 2");
+          throw;
+        }
+      },
+      ECompileError);
+  test::WriteFile(dir.File("plain.txt"), "not a program");
+  line = "\"" + dir.File("plain.txt") + "\"";
+  try {
+    RunCompiler(line, sink);
+    FAIL();
+  } catch (const ECompileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Error creating process " + line + ". Error Code 5") << "access denied";
+  }
+  EXPECT_TRUE(sink.pieces.empty());
+}
+
+TEST_F(CompilerRunTest, SilentCompilerAppendsNothing) {
+  TCollect sink;
+  RunCompiler("\"" + Script("quiet", "exit 0") + "\"", sink);
+  EXPECT_TRUE(sink.pieces.empty());
+}
+
+TEST_F(CompilerRunTest, ArgumentsArriveSplitAndBothStreamsShareThePipe) {
+  TCollect sink;
+  std::string prog = Script("echoargs", "for a in \"$@\"; do echo \"[$a]\"; done; echo oops >&2; exit 3");
+  RunCompiler("\"" + prog + "\" -e\"a b\" x\\\"y", sink);
+  EXPECT_EQ(sink.All(), "[-ea b]\n[x\"y]\noops\n") << "a failed compile still returns normally";
+}
+
+TEST_F(CompilerRunTest, StandardInputIsAPipeNobodyWrites) {
+  TCollect sink;
+  RunCompiler("\"" + Script("stdin", "if [ -p /dev/stdin ]; then echo pipe; else echo other; fi") + "\"", sink);
+  EXPECT_EQ(sink.All(), "pipe\n");
+}
+
+TEST_F(CompilerRunTest, HundredKilobytesArriveWholeInOrderInBoundedPieces) {
+  std::string expected;
+  for (int i = 0; expected.size() < 100 * 1024; ++i) expected += "line " + std::to_string(i) + " of the compiler's output\n";
+  test::WriteFile(dir.File("big.txt"), expected);
+  TCollect sink;
+  RunCompiler("\"" + Script("big", "cat \"$1\"") + "\" \"" + dir.File("big.txt") + "\"", sink);
+  EXPECT_EQ(sink.All(), expected);
+  EXPECT_GE(sink.pieces.size(), 4u) << "more than three reads of 32001 bytes";
+  for (const auto& piece : sink.pieces) EXPECT_LE(piece.size(), 32001u);
+}
+
+TEST_F(CompilerRunTest, DefaultLimitsAreThoseOfTheCompilerRun) {
+  TCompilerRunLimits limits;
+  EXPECT_EQ(limits.timeLimit, std::chrono::seconds(30));
+  EXPECT_EQ(limits.readBuffer, 32001u);
+}
+
+TEST_F(CompilerRunTest, TimeOutStopsTheCompilerAndWhatItStarted) {
+  std::string prog = Script("sleeper", "sleep 300 & echo $! > \"$1/grandchild\"; echo $$ > \"$1/child\"; echo started; wait");
+  TCollect sink;
+  TCompilerRunLimits limits;
+  limits.timeLimit = std::chrono::milliseconds(2000);
+  try {
+    RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink, limits);
+    FAIL();
+  } catch (const ECompileError& e) {
+    EXPECT_STREQ(e.what(), "Internal Error: Compile Error - WaitForSingleObject returned Time Out");
+  }
+  EXPECT_EQ(sink.All(), "started\n");
+  EXPECT_FALSE(Running(dir.File("child")));
+  EXPECT_FALSE(Running(dir.File("grandchild")));
+}
+
+TEST_F(CompilerRunTest, ASilentChildThatKeepsRunningTimesOutToo) {
+  // The output ends (the child closed it) but the child goes on.
+  std::string prog = Script("closer", "echo $$ > \"$1/child\"; exec >/dev/null 2>&1; sleep 300");
+  TCollect sink;
+  TCompilerRunLimits limits;
+  limits.timeLimit = std::chrono::milliseconds(1500);
+  EXPECT_THROW(RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink, limits), ECompileError);
+  EXPECT_FALSE(Running(dir.File("child")));
+}
+
+TEST_F(CompilerRunTest, AnErrorOfTheSinkStopsTheCompiler) {
+  struct TFailing : TCompilerOutputSink {
+    void Append(std::string_view) override { throw std::runtime_error("log pane gone"); }
+  } sink;
+  std::string prog = Script("talker", "echo $$ > \"$1/child\"; echo hello; sleep 300");
+  EXPECT_THROW(RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink), std::runtime_error);
+  EXPECT_FALSE(Running(dir.File("child")));
+}
+
+TEST(OemToAnsiSink, ConvertsEachPieceFromTheOemCodePage) {
+  std::vector<std::string> log;
+  TOemToAnsiSink sink([&](const std::string& text) { log.push_back(text); }, TSystemCodePages{1252, 437, 10000});
+  sink.Append("Gr\x81\xE1" "e");  // "Grüße" in code page 437
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], "Gr\xFC\xDF" "e");
+}
+
+}  // namespace
+}  // namespace kst

@@ -1,0 +1,180 @@
+// Generating and compiling a language module: the library source line by
+// line, the batch, the edge cases (no forms, version info off, an emptied
+// custom resource, a neutral language, regeneration byte for byte), the
+// status hint and busy cursor, and a compile through the bundled linker.
+#include "build/language_module.h"
+
+#include <gtest/gtest.h>
+
+#include "config/interaction.h"
+#include "config/registry_settings.h"
+#include "formmodel/form_conversion.h"
+#include "peresources/exe_file.h"
+#include "platform/file_utils.h"
+#include "project/project_data.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+using test::WriteFile;
+
+class LanguageModuleTest : public testing::Test {
+protected:
+  test::TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path() + "/cfg");
+  TTranslatorRegistry registry{location};
+  TRecordingInteraction ui;
+  TProjectData project{registry, ui, TSystemCodePages{1252, 850, 10000}};
+
+  std::string Path(const std::string& name) const { return dir.File(name); }
+
+  void Form(const std::string& name, const std::string& object) {
+    ForceDirectories(ExtractFileDir(Path(name)));
+    WriteFile(Path(name), TextToResource("object " + object + ": T" + object + "\r\n  Caption = '" + object +
+                                         " caption'\r\nend\r\n"));
+  }
+  // A project P.dpr whose uses clause lists the given units with forms.
+  void Open(const std::string& uses) {
+    WriteFile(Path("P.dpr"), "program P;\r\n\r\nuses\r\n  Forms" + uses + ";\r\n\r\nbegin\r\nend.\r\n");
+    WriteFile(Path("P.DRC"), "#define U_SHello 65535\r\nSTRINGTABLE\r\nBEGIN\r\n\tU_SHello,\t\"Hello\"\r\nEND\r\n");
+    project.Open(Path("P.dpr"));
+  }
+  std::string Source(int language = 0x0407) const {
+    return ReadFileBytes(ChangeFileExt(project.TranslatedFileName(project.FileName, language), ".dpr"));
+  }
+};
+
+TEST_F(LanguageModuleTest, LibrarySourceLineByLine) {
+  Form("Main.dfm", "Main");
+  Form("sub/Other.dfm", "Other");
+  Open(",\r\n  Main in 'Main.pas' {Main},\r\n  Other in 'sub\\Other.pas' {Other}");
+  project.VersionInfo.IncludeVerInfo = true;
+  project.CustomResources.Add(Path("Pics.res")).TranslatedFile = Path("DEU/Pics.res");
+  project.CustomResources.Add(Path("Gone.res")).TranslatedFile = "";
+  GenerateLanguageModule(project, 0x0407);
+  EXPECT_EQ(Source(), "//\r\n// Language module generated using Kestrin Translator\r\n//\r\nlibrary P;\r\n"
+                      "//TRN <Marker, please do not modify this line!\r\n{$E DEU}\r\n{--- Forms ---}\r\n"
+                      "{$R '" + Path("DEU/Main.dfm") + "'}\r\n{$R '" + Path("sub/DEU/Other.dfm") + "'}\r\n"
+                      "{--- Version Info ---}\r\n{$R '" + Path("DEU/P.VerRes.res") + "'}\r\n"
+                      "{--- Resource Strings ---}\r\n{$R '" + Path("DEU/P.StringRes.RES") + "'}\r\n"
+                      "{--- Custom Resources ---}\r\n{$R '" + Path("DEU/Pics.res") + "'}\r\nend.\r\n");
+  EXPECT_TRUE(FileExists(Path("sub/DEU/Other.dfm"))) << "a form's copy goes beside the form";
+  std::string again = Source();
+  std::string stringRes = ReadFileBytes(Path("DEU/P.StringRes.RES"));
+  GenerateLanguageModule(project, 0x0407);
+  EXPECT_EQ(Source(), again) << "regeneration is byte-identical";
+  EXPECT_EQ(ReadFileBytes(Path("DEU/P.StringRes.RES")), stringRes);
+}
+
+TEST_F(LanguageModuleTest, BatchReproducesTheCompilerRun) {
+  Open("");
+  GenerateLanguageModule(project, 0x0407);
+  std::string log = Path("DEU/P.Build.log");
+  EXPECT_EQ(ReadFileBytes(Path("DEU/P.Build.bat")),
+            "@ECHO OFF\r\n  ECHO TRANSLATION BUILDFILE >\"" + log + "\"\r\n  " + CompilerCommandLine(project, 0x0407) +
+                " >>\"" + log + "\"\r\n  IF ERRORLEVEL 1 GOTO OOPS\r\n  Goto end\r\n:OOPS\r\n"
+                "  ECHO **** ERRORS FOUND! **** >>\"" + log + "\"\r\n:END\r\n  TYPE \"" + log + "\"\r\n");
+}
+
+TEST_F(LanguageModuleTest, CommandLineNamesCompilerOutputUnitsAndSource) {
+  Open("");
+  registry.Compiler().WriteString("DCC32", "%DelphiBinDir%\\DCC32.EXE");
+  registry.Directories().WriteString("DelphiBinDir", "/opt/Delphi 3/bin");
+  EXPECT_EQ(CompilerCommandLine(project, 0x0407), "\"/opt/Delphi 3/bin/DCC32.EXE\" -e\"" + Path("DEU") + "\" -n\"" +
+                                                      Path("DEU") + "\" \"" + Path("DEU/P.dpr") + "\"");
+  project.SetOutputDirectory("<ProjectOutputDirectory>");
+  EXPECT_NE(CompilerCommandLine(project, 0x0407).find(" -e\"" + dir.Path() + "\" "), std::string::npos);
+}
+
+TEST_F(LanguageModuleTest, NoFormsVersionInfoOffAndShortNames) {
+  Open("");
+  project.VersionInfo.IncludeVerInfo = false;
+  registry.Compiler().WriteBool("UseShortFileNames", true);
+  GenerateLanguageModule(project, 0x0407);
+  std::string source = Source();
+  EXPECT_NE(source.find("{--- Forms ---}\r\n{--- Version Info ---}\r\n"
+                        "// Library does not include a version information!\r\n"),
+            std::string::npos)
+      << source;
+  EXPECT_TRUE(FileExists(Path("DEU/P.tvr"))) << "the version resource is written all the same";
+  EXPECT_TRUE(FileExists(Path("DEU/P.tsr")));
+  EXPECT_TRUE(FileExists(Path("DEU/P.bat")));
+}
+
+TEST_F(LanguageModuleTest, NeutralLanguageHasTwoLetters) {
+  Open("");
+  GenerateLanguageModule(project, 0x0007);
+  EXPECT_NE(Source(0x0007).find("\r\n{$E DE}\r\n"), std::string::npos);
+  EXPECT_TRUE(FileExists(Path("DE/P.dpr")));
+}
+
+TEST_F(LanguageModuleTest, NothingIsWrittenWithoutAProject) {
+  TBusyCursorStack busy(ui);
+  struct TNone : TCompilerOutputSink {
+    void Append(std::string_view) override {}
+  } sink;
+  EXPECT_THROW(GenerateLanguageModule(project, 0x0407), EProjectError);
+  EXPECT_THROW(BuildLanguageModule(project, 0x0407, busy, sink), EProjectError);
+  EXPECT_EQ(busy.Depth(), 0u);
+}
+
+TEST_F(LanguageModuleTest, HintIsShownAndRestoredAlsoAfterAnError) {
+  Open("");
+  ui.SetHint("before");
+  GenerateLanguageModule(project, 0x0407);
+  EXPECT_EQ(ui.Hint(), "before");
+  EXPECT_NE(std::find(ui.hints.begin(), ui.hints.end(), "Generating Translation..."), ui.hints.end());
+  // A file where the language directory should be.
+  WriteFile(Path("FRA"), "");
+  EXPECT_THROW(GenerateLanguageModule(project, 0x040C), EFileError);
+  EXPECT_EQ(ui.Hint(), "before");
+}
+
+TEST_F(LanguageModuleTest, CompileWithTheBundledLinker) {
+  Form("Main.dfm", "Main");
+  Open(",\r\n  Main in 'Main.pas' {Main}");
+  TCHValue* caption = project.FindModule("Main.dfm")->Root->FindPropertyItem("Caption");
+  ASSERT_NE(caption, nullptr);
+  caption->SetTranslatedValue("Hauptfenster");
+  project.ResourceStrings.Item(0).TranslatedValue = "Hallo";
+  project.VersionInfo.IncludeVerInfo = true;
+  project.VersionInfo.Add("CompanyName", "Firm").Translation = "Firma";
+  registry.Compiler().WriteString("DCC32", test::BinDir() + "/ktlink");
+  GenerateLanguageModule(project, 0x0407);
+  TBusyCursorStack busy(ui);
+  std::string output;
+  struct TCollect : TCompilerOutputSink {
+    std::string& out;
+    explicit TCollect(std::string& o) : out(o) {}
+    void Append(std::string_view piece) override { out += piece; }
+  } sink(output);
+  ui.SetHint("idle");
+  BuildLanguageModule(project, 0x0407, busy, sink);
+  EXPECT_EQ(busy.Depth(), 0u);
+  EXPECT_EQ(ui.Hint(), "idle");
+  EXPECT_FALSE(ui.BusyCursor());
+  EXPECT_NE(std::find(ui.hints.begin(), ui.hints.end(), "Compiling..."), ui.hints.end());
+  ASSERT_TRUE(FileExists(Path("DEU/P.DEU"))) << output;
+  std::string image = ReadFileBytes(Path("DEU/P.DEU"));
+  EXPECT_NE(image.find("Hauptfenster"), std::string::npos);
+  EXPECT_NE(image.find(std::string("H\0a\0l\0l\0o\0", 10)), std::string::npos);
+  EXPECT_NE(image.find(std::string("0\0004\0000\0007\0000\0004\0E\0004\0", 16)), std::string::npos);
+  TExefile exe(Path("DEU/P.DEU"), 1252);
+  EXPECT_EQ(exe.ResourceSection().Root().SubdirectoryCount(), 3) << "string table, form, version";
+
+  // A failed compile returns normally; its errors are in the output only.
+  std::remove(Path("DEU/Main.dfm").c_str());
+  output.clear();
+  BuildLanguageModule(project, 0x0407, busy, sink);
+  EXPECT_NE(output.find("P.dpr(8) Error: File not found: '" + Path("DEU/Main.dfm") + "'"), std::string::npos) << output;
+
+  // A wrong compiler path: the error, and the busy cursor popped.
+  registry.Compiler().WriteString("DCC32", Path("nowhere/DCC32.EXE"));
+  EXPECT_THROW(BuildLanguageModule(project, 0x0407, busy, sink), ECompileError);
+  EXPECT_EQ(busy.Depth(), 0u);
+  EXPECT_FALSE(ui.BusyCursor());
+}
+
+}  // namespace
+}  // namespace kst

@@ -1,0 +1,171 @@
+// The resource-only DLL: directory order at every level, data read back by our
+// PE reader, header fields consistent with each other, and the independent
+// tools (pefile's checksum, pe-dump.py's order checks, objdump -p) agreeing.
+#include "build/pe_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "build_test_support.h"
+#include "peresources/exe_file.h"
+#include "peresources/resource_tree.h"
+#include "platform/file_utils.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+using test::Le16;
+using test::Le32;
+
+// Every leaf as "type/name/lang=size", in the order of the directories.
+std::vector<std::string> Leaves(const std::string& image) {
+  TExefile exe({reinterpret_cast<const uint8_t*>(image.data()), image.size()}, 1252);
+  std::vector<std::string> out;
+  const TPEResourceDirectory& root = exe.ResourceSection().Root();
+  for (int t = 0; t < root.SubdirectoryCount(); ++t) {
+    const TPEResourceDirectory& type = root.Subdirectory(t);
+    for (int n = 0; n < type.SubdirectoryCount(); ++n) {
+      const TPEResourceDirectory& name = type.Subdirectory(n);
+      for (int l = 0; l < name.DataEntryCount(); ++l) {
+        const TPEResourceDataEntry& leaf = name.DataEntry(l);
+        auto data = leaf.Data();
+        std::string typeName = leaf.TypeIsNamed() ? leaf.TypeName() : "#" + std::to_string(leaf.TypeID());
+        out.push_back(typeName + "/" + leaf.Name() + "/" + std::to_string(leaf.LanguageID()) + "=" +
+                      std::string(data.begin(), data.end()));
+      }
+    }
+  }
+  return out;
+}
+
+TLinkedResource R(TResId type, TResId name, uint16_t lang, std::string data) {
+  return {std::move(type), std::move(name), lang, std::move(data)};
+}
+
+std::vector<TLinkedResource> Mixed() {
+  return {
+      R(TResId::Number(10), TResId::Named(u"TFORM1"), 0, "form1"),
+      R(TResId::Number(6), TResId::Number(4096), 0, "strings-high"),
+      R(TResId::Named(u"MYDATA"), TResId::Number(7), 0x0407, "seven-de"),
+      R(TResId::Number(300), TResId::Number(1), 0x0407, "three hundred"),
+      R(TResId::Number(10), TResId::Named(u"TABOUTBOX"), 0, "about"),
+      R(TResId::Named(u"MYDATA"), TResId::Named(u"CONFIG"), 0, "config"),
+      R(TResId::Number(6), TResId::Number(2), 0, "strings-low"),
+      R(TResId::Named(u"MYDATA"), TResId::Number(7), 0x0409, "seven-en"),
+      R(TResId::Named(u"A"), TResId::Number(1), 0, ""),
+      R(TResId::Number(10), TResId::Named(u"TFORM1A"), 0, "x"),
+  };
+}
+
+TEST(PeWriter, EntriesSortAsWindowsLooksThemUp) {
+  EXPECT_EQ(Leaves(BuildResourceOnlyDll(Mixed())),
+            (std::vector<std::string>{"A/#1/0=", "MYDATA/CONFIG/0=config", "MYDATA/#7/1031=seven-de",
+                                      "MYDATA/#7/1033=seven-en", "#6/#2/0=strings-low", "#6/#4096/0=strings-high",
+                                      "#10/TABOUTBOX/0=about", "#10/TFORM1/0=form1", "#10/TFORM1A/0=x",
+                                      "#300/#1/1031=three hundred"}));
+}
+
+TEST(PeWriter, NamesCompareByCodeUnits) {
+  EXPECT_LT(CompareResId(TResId::Named(u"Z"), TResId::Number(0)), 0) << "names before numbers";
+  EXPECT_LT(CompareResId(TResId::Named(u"B"), TResId::Named(u"_")), 0) << "0x42 before 0x5F";
+  EXPECT_LT(CompareResId(TResId::Named(u"Z"), TResId::Named(u"\u00C4")), 0);
+  EXPECT_LT(CompareResId(TResId::Number(9), TResId::Number(10)), 0);
+  EXPECT_EQ(CompareResId(TResId::Named(u"AB"), TResId::Named(u"AB")), 0);
+}
+
+TEST(PeWriter, DuplicatesAreRefused) {
+  std::vector<TLinkedResource> twice{R(TResId::Number(10), TResId::Named(u"T"), 0, "a"),
+                                     R(TResId::Number(10), TResId::Named(u"T"), 0, "b")};
+  EXPECT_THROW(BuildResourceOnlyDll(twice), std::invalid_argument);
+  twice[1].language = 0x0407;
+  EXPECT_NO_THROW(BuildResourceOnlyDll(twice));
+}
+
+TEST(PeWriter, HeadersAgreeWithTheSectionAndTheChecksum) {
+  for (size_t bytes : {size_t(0), size_t(1), size_t(4000), size_t(70000)}) {
+    std::vector<TLinkedResource> resources = Mixed();
+    resources.push_back(R(TResId::Number(10), TResId::Named(u"BIG"), 0, std::string(bytes, 'x')));
+    std::string image = BuildResourceOnlyDll(resources);
+    uint32_t pe = Le32(image, 60);
+    ASSERT_EQ(image.substr(pe, 4), std::string("PE\0\0", 4));
+    EXPECT_EQ(Le16(image, pe + 4), 0x014C);
+    EXPECT_TRUE(Le16(image, pe + 22) & 0x2000) << "a DLL";
+    size_t opt = pe + 24;
+    EXPECT_EQ(Le16(image, opt), 0x010B) << "PE32";
+    EXPECT_EQ(Le32(image, opt + 16), 0u) << "no entry point";
+    uint32_t sectionAlign = Le32(image, opt + 32), fileAlign = Le32(image, opt + 36);
+    uint32_t sizeOfImage = Le32(image, opt + 56), sizeOfHeaders = Le32(image, opt + 60);
+    EXPECT_EQ(Le32(image, opt + 64), PeChecksum(image, opt + 64));
+    EXPECT_EQ(opt + 64, kPeChecksumOffset);
+    size_t section = opt + 224;
+    EXPECT_EQ(image.substr(section, 8), std::string(".rsrc\0\0\0", 8));
+    uint32_t virtualSize = Le32(image, section + 8), rva = Le32(image, section + 12);
+    uint32_t rawSize = Le32(image, section + 16), rawPointer = Le32(image, section + 20);
+    EXPECT_EQ(rva % sectionAlign, 0u);
+    EXPECT_EQ(rawPointer % fileAlign, 0u);
+    EXPECT_EQ(rawSize % fileAlign, 0u);
+    EXPECT_GE(rawSize, virtualSize);
+    EXPECT_EQ(sizeOfHeaders, rawPointer);
+    EXPECT_EQ(sizeOfImage, (rva + virtualSize + sectionAlign - 1) / sectionAlign * sectionAlign);
+    EXPECT_EQ(image.size(), size_t(rawPointer) + rawSize) << "nothing after the section";
+    EXPECT_EQ(Le32(image, opt + 96 + 2 * 8), rva) << "data directory 2: resources";
+    EXPECT_EQ(Le32(image, opt + 96 + 2 * 8 + 4), virtualSize);
+  }
+}
+
+TEST(PeWriter, ChecksumMatchesAKnownSum) {
+  // Words 0x0201 and 0x0403 with a carry-free sum, plus the length 4.
+  EXPECT_EQ(PeChecksum(std::string("\x01\x02\x03\x04", 4), 100), 0x0604u + 4);
+  // The carry folds back: 0xFFFF + 0x0003 = 0x10002, folded 0x0003, plus 4.
+  EXPECT_EQ(PeChecksum(std::string("\xFF\xFF\x03\x00", 4), 100), 0x0003u + 4);
+  // The four bytes of the field itself count as 0.
+  EXPECT_EQ(PeChecksum(std::string("\x01\x00\xFF\xFF\xFF\xFF\x02\x00", 8), 2), 0x0003u + 8);
+}
+
+TEST(PeWriter, IndependentToolsAcceptTheModule) {
+  test::TScratchDir dir;
+  std::string file = dir.File("mixed.DEU");
+  test::WriteFile(file, BuildResourceOnlyDll(Mixed()));
+  std::string why;
+  if (auto peDump = test::PeDumpCommand(why)) {
+    test::TToolRun dump = test::RunTool(*peDump + " " + file);
+    EXPECT_EQ(dump.exitCode, 0) << dump.out;
+    EXPECT_NE(dump.out.find("type=\"MYDATA\" name=7 lang=0409 size=8"), std::string::npos) << dump.out;
+    test::TToolRun sum = test::RunTool("/usr/bin/python3 -c 'import pefile,sys; pe=pefile.PE(sys.argv[1]); "
+                                       "print(pe.verify_checksum(), pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum())' " +
+                                       file);
+    EXPECT_EQ(sum.out, "True True\n");
+  } else {
+    std::cout << "[  SKIPPED ] pe-dump.py: " << why << "\n";
+  }
+  if (test::HaveObjdump()) {
+    test::TToolRun objdump = test::RunTool("i686-w64-mingw32-objdump -p " + file);
+    EXPECT_EQ(objdump.exitCode, 0) << objdump.out;
+    EXPECT_NE(objdump.out.find("file format pei-i386"), std::string::npos) << objdump.out;
+    EXPECT_NE(objdump.out.find("DLL"), std::string::npos) << objdump.out;
+    EXPECT_NE(objdump.out.find("SectionAlignment\t00001000"), std::string::npos) << objdump.out;
+    EXPECT_NE(objdump.out.find("FileAlignment\t\t00000200"), std::string::npos) << objdump.out;
+    EXPECT_NE(objdump.out.find("Resource Directory [.rsrc]"), std::string::npos) << objdump.out;
+    // objdump's reading of the fields agrees with the image's own.
+    std::string image = ReadFileBytes(file);
+    size_t opt = Le32(image, 60) + 24;
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "SizeOfImage\t\t%08x\n", Le32(image, opt + 56));
+    EXPECT_NE(objdump.out.find(expected), std::string::npos) << expected << objdump.out;
+    std::snprintf(expected, sizeof expected, "CheckSum\t\t%08x\n", PeChecksum(image, kPeChecksumOffset));
+    EXPECT_NE(objdump.out.find(expected), std::string::npos) << expected << objdump.out;
+  } else {
+    std::cout << "[  SKIPPED ] i686-w64-mingw32-objdump is not installed\n";
+  }
+}
+
+TEST(PeWriter, AModuleWithoutResourcesIsStillValid) {
+  std::string image = BuildResourceOnlyDll({});
+  EXPECT_TRUE(Leaves(image).empty());
+  EXPECT_EQ(image.size(), 0x400u);
+}
+
+}  // namespace
+}  // namespace kst
