@@ -1,19 +1,13 @@
 // kst exchange: write a project's texts of one language to an exchange file
 // for an outside translator, and read the translations back and store them.
-#include <unistd.h>
 
-#include <chrono>
 #include <iostream>
-#include <memory>
 #include <ostream>
 
 #include "cli.h"
+#include "cli_session.h"
 #include "config/language_info.h"
-#include "config/registry_settings.h"
-#include "dictionary/common.h"
-#include "dictionary/translation_history.h"
 #include "exchange/exchange_file.h"
-#include "platform/database_engine.h"
 #include "session/translation_session.h"
 
 namespace kst::cli {
@@ -24,30 +18,11 @@ enum class TOnDifference { Ask, Accept, Reject };
 
 // The import's questions answered as the command line says; a warning about
 // an unknown item or form is printed and the import goes on.
-class TExchangeInteraction : public TUserInteraction {
+class TExchangeInteraction : public TProgressInteraction {
 public:
-  TExchangeInteraction(TContext& ctx, TOnDifference mode) : ctx_(ctx), mode_(mode), tty_(isatty(2) == 1) {}
-  ~TExchangeInteraction() override {
-    if (shown_) ctx_.err << "\r\033[K" << std::flush;
-  }
-  std::string Hint() const override { return ctx_.interaction.Hint(); }
-  // On a terminal the hint shows as progress, at most ten times a second.
-  void SetHint(const std::string& text) override {
-    ctx_.interaction.SetHint(text);
-    auto now = std::chrono::steady_clock::now();
-    if (!tty_ || text.empty() || (shown_ && now - last_ < std::chrono::milliseconds(100))) return;
-    last_ = now;
-    shown_ = true;
-    std::string line = ctx_.ToTerminal(text.substr(0, 76));
-    for (char& c : line)
-      if (c == '\r' || c == '\n') c = ' ';
-    ctx_.err << "\r\033[K" << line << std::flush;
-  }
-  bool BusyCursor() const override { return ctx_.interaction.BusyCursor(); }
-  void SetBusyCursor(bool busy) override { ctx_.interaction.SetBusyCursor(busy); }
-  void ShowWarning(const std::string& text) override { ctx_.interaction.ShowWarning(text); }
+  TExchangeInteraction(TContext& ctx, TOnDifference mode) : TProgressInteraction(ctx), mode_(mode) {}
   TAnswer Ask(const std::string& text, TButtons buttons) override {
-    if (shown_) ctx_.err << "\r\033[K";
+    ClearProgress();
     if (buttons == TButtons::OkCancel) {
       ctx_.interaction.ShowWarning(text);
       return TAnswer::Ok;
@@ -69,35 +44,7 @@ public:
   }
 
 private:
-  TContext& ctx_;
   TOnDifference mode_;
-  bool tty_;
-  bool shown_ = false;
-  std::chrono::steady_clock::time_point last_;
-};
-
-struct TOpenedSession {
-  TTranslatorRegistry registry;
-  TProjectData project;
-  std::unique_ptr<TDatabaseEngine> engine;
-  std::unique_ptr<TdatCommon> common;
-  std::unique_ptr<TdatTranslationHistory> history;
-  std::unique_ptr<TTranslationSession> session;
-
-  TOpenedSession(TContext& ctx, TUserInteraction& ui, const std::string& file, const std::string& language)
-      : registry(ctx.registry), project(registry, ui, ctx.system) {
-    int id = ParseLanguageArgument(language);
-    engine = std::make_unique<TDatabaseEngine>(ctx.registry);
-    if (!engine->GetAliasPath(kDictionaryAlias).empty()) {
-      common = std::make_unique<TdatCommon>(*engine, ui);
-      history = std::make_unique<TdatTranslationHistory>(*common);
-    }
-    session = std::make_unique<TTranslationSession>(project, history.get(), ui, common ? &common->Database() : nullptr);
-    session->OpenProject(file);
-    if (!project.HasLanguage(id))
-      throw std::runtime_error("Language " + Hex4(id) + " is not a language of the project (kst project add-language)");
-    session->SelectLanguage(id);
-  }
 };
 
 int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
@@ -125,7 +72,7 @@ int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
   }
   if (words.size() != 2) throw EUsageError("expected: write PROJECT LANG [--types N] [--no-original] [-o FILE]");
   TExchangeInteraction ui(ctx, TOnDifference::Ask);
-  TOpenedSession s(ctx, ui, words[0], words[1]);
+  TOpenedSession s(ctx, ui, words[0], words[1], false);
   std::string file = output.empty() ? s.session->DefaultExchangeFileName() : output;
   WriteExchangeFile(s.project, file, original, types);
   ctx.out << ctx.ToTerminal(s.project.ExpandFileName(file)) << "\n";
@@ -148,14 +95,10 @@ int RunRead(TContext& ctx, const std::vector<std::string>& args) {
   }
   if (words.size() != 3) throw EUsageError("expected: read PROJECT LANG FILE [--on-difference ask|accept|reject]");
   TExchangeInteraction ui(ctx, mode);
-  TOpenedSession s(ctx, ui, words[0], words[1]);
+  TOpenedSession s(ctx, ui, words[0], words[1], false);
   int applied = ReadExchangeFile(s.project, words[2]);
-  s.session->SaveProject();
+  s.Save(ctx);
   ctx.out << applied << " translations changed\n";
-  if (!s.history) ctx.err << "note: the dictionary is not set up; translations were not added to it\n";
-  else if (s.session->LastFeedReport().tooLong > 0)
-    ctx.err << "note: " << s.session->LastFeedReport().tooLong
-            << " translation(s) too long for the dictionary were not added to it\n";
   return 0;
 }
 

@@ -1,96 +1,21 @@
 // kst translate: set, show and automatically translate the texts of one
 // language of a project, storing them as the translation session does.
-#include <unistd.h>
 
-#include <chrono>
 #include <iostream>
 #include <memory>
 #include <ostream>
 
 #include "cli.h"
+#include "cli_session.h"
 #include "config/language_info.h"
-#include "config/registry_settings.h"
 #include "config/text_helpers.h"
 #include "dictionary/auto_translate.h"
-#include "dictionary/common.h"
-#include "dictionary/translation_history.h"
-#include "platform/database_engine.h"
 #include "platform/file_utils.h"
 #include "session/translation_session.h"
 
 namespace kst::cli {
 
 namespace {
-
-// Passes everything to the console and, when stderr is a terminal, shows the
-// status hint there as progress (at most ten times a second).
-class TProgressInteraction : public TUserInteraction {
-public:
-  explicit TProgressInteraction(TContext& ctx) : ctx_(ctx), tty_(isatty(2) == 1) {}
-  ~TProgressInteraction() override {
-    if (shown_) ctx_.err << "\r\033[K" << std::flush;
-  }
-  std::string Hint() const override { return ctx_.interaction.Hint(); }
-  void SetHint(const std::string& text) override {
-    ctx_.interaction.SetHint(text);
-    if (!tty_ || text.empty()) return;
-    auto now = std::chrono::steady_clock::now();
-    if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    shown_ = true;
-    std::string line = ctx_.ToTerminal(text.substr(0, 76));
-    for (char& c : line)
-      if (c == '\r' || c == '\n') c = ' ';
-    ctx_.err << "\r\033[K" << line << std::flush;
-  }
-  bool BusyCursor() const override { return ctx_.interaction.BusyCursor(); }
-  void SetBusyCursor(bool busy) override { ctx_.interaction.SetBusyCursor(busy); }
-  void ShowWarning(const std::string& text) override { ctx_.interaction.ShowWarning(text); }
-  TAnswer Ask(const std::string& text, TButtons buttons) override { return ctx_.interaction.Ask(text, buttons); }
-
-private:
-  TContext& ctx_;
-  bool tty_;
-  bool shown_ = false;
-  std::chrono::steady_clock::time_point last_;
-};
-
-// The project with the language selected, and the dictionary when it is set up.
-struct TOpenedSession {
-  TTranslatorRegistry registry;
-  TProgressInteraction ui;
-  TProjectData project;
-  std::unique_ptr<TDatabaseEngine> engine;
-  std::unique_ptr<TdatCommon> common;
-  std::unique_ptr<TdatTranslationHistory> history;
-  std::unique_ptr<TTranslationSession> session;
-
-  TOpenedSession(TContext& ctx, const std::string& file, const std::string& language, bool needDictionary)
-      : registry(ctx.registry), ui(ctx), project(registry, ui, ctx.system) {
-    int id = ParseLanguageArgument(language);
-    engine = std::make_unique<TDatabaseEngine>(ctx.registry);
-    if (!engine->GetAliasPath(kDictionaryAlias).empty()) {
-      common = std::make_unique<TdatCommon>(*engine, ui);
-      history = std::make_unique<TdatTranslationHistory>(*common);
-    } else if (needDictionary) {
-      throw std::runtime_error("The dictionary is not set up yet; run \"kst dict init DIR\"");
-    }
-    session = std::make_unique<TTranslationSession>(project, history.get(), ui, common ? &common->Database() : nullptr);
-    session->OpenProject(file);
-    if (!project.HasLanguage(id))
-      throw std::runtime_error("Language " + Hex4(id) + " is not a language of the project (kst project add-language)");
-    session->SelectLanguage(id);
-  }
-
-  void Save(TContext& ctx) {
-    session->SaveProject();
-    const TDictionaryFeedReport& report = session->LastFeedReport();
-    if (!history)
-      ctx.err << "note: the dictionary is not set up; translations were not added to it\n";
-    else if (report.tooLong > 0)
-      ctx.err << "note: " << report.tooLong << " translation(s) too long for the dictionary were not added to it\n";
-  }
-};
 
 std::string Term(TContext& ctx, const std::string& ansi) { return ctx.ToTerminal(EncodeEscapes(ansi)); }
 
@@ -111,7 +36,8 @@ int RunShow(TContext& ctx, const std::vector<std::string>& args) {
       words.push_back(a);
   }
   if (words.size() != 2) throw EUsageError("expected: show PROJECT LANG [--untranslated]");
-  TOpenedSession s(ctx, words[0], words[1], false);
+  TProgressInteraction ui(ctx);
+  TOpenedSession s(ctx, ui, words[0], words[1], false);
   for (int i = 0; i < s.project.ResourceStrings.Count(); ++i) {
     const TResourceStrListItem& item = s.project.ResourceStrings.Item(i);
     Show(ctx, "@" + item.Name, item.OriginalValue, item.TranslatedValue, item.IsTranslated(), untranslated);
@@ -130,7 +56,8 @@ int RunShow(TContext& ctx, const std::vector<std::string>& args) {
 
 int RunSet(TContext& ctx, const std::vector<std::string>& args) {
   if (args.size() != 4) throw EUsageError("expected: set PROJECT LANG PATH TEXT");
-  TOpenedSession s(ctx, args[0], args[1], false);
+  TProgressInteraction ui(ctx);
+  TOpenedSession s(ctx, ui, args[0], args[1], false);
   const std::string& path = args[2];
   std::string text = Utf8ToCodePage(args[3], ctx.system.ansi);
   std::string ansiPath = Utf8ToCodePage(path, ctx.system.ansi);
@@ -204,7 +131,8 @@ private:
 
 int RunAuto(TContext& ctx, const std::vector<std::string>& args) {
   if (args.size() != 2) throw EUsageError("expected: auto PROJECT LANG [--yes]");
-  TOpenedSession s(ctx, args[0], args[1], true);
+  TProgressInteraction ui(ctx);
+  TOpenedSession s(ctx, ui, args[0], args[1], true);
   TTerminalAutoTranslate dialog(ctx, ctx.interaction.answerYes);
   int changed = s.session->AutoTranslateResourceStrings(dialog);
   for (TModuleEntry& entry : s.project.Modules) {
