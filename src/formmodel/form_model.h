@@ -36,6 +36,32 @@ TPropertyType PropertyTypeFromName(std::string_view name);
 
 class TComponentHelper;
 
+// A vector that takes one pointer while it is empty, as the list elements and
+// collection items of nearly every value are; it offers the part of
+// std::vector the model uses.
+template <typename T>
+class TCompactVector {
+public:
+  size_t size() const { return items_ ? items_->size() : 0; }
+  bool empty() const { return size() == 0; }
+  T& operator[](size_t i) { return (*items_)[i]; }
+  const T& operator[](size_t i) const { return (*items_)[i]; }
+  T& back() { return items_->back(); }
+  const T& back() const { return items_->back(); }
+  void push_back(T item) {
+    if (!items_) items_ = std::make_unique<std::vector<T>>();
+    items_->push_back(std::move(item));
+  }
+  void clear() { items_.reset(); }
+  T* begin() { return items_ ? items_->data() : nullptr; }
+  T* end() { return items_ ? items_->data() + items_->size() : nullptr; }
+  const T* begin() const { return items_ ? items_->data() : nullptr; }
+  const T* end() const { return items_ ? items_->data() + items_->size() : nullptr; }
+
+private:
+  std::unique_ptr<std::vector<T>> items_;
+};
+
 // A form holds hundreds of thousands of values, so the layout is kept tight:
 // no virtual functions (property items are owned as TCHPropertyItem, never
 // deleted through a TCHValue pointer) and the small fields packed at the end.
@@ -46,10 +72,10 @@ public:
   TCHValue(const TCHValue&) = delete;
   TCHValue& operator=(const TCHValue&) = delete;
 
-  std::vector<std::unique_ptr<TCHValue>> ListValues;
+  TCompactVector<std::unique_ptr<TCHValue>> ListValues;
   std::string OriginalValue;
   std::string TranslatedValue;
-  std::vector<std::unique_ptr<TComponentHelper>> CollectionItems;
+  TCompactVector<std::unique_ptr<TComponentHelper>> CollectionItems;
   TPropertyType PropertyType = ptUnknown;
   bool UserDefined = false;
 
