@@ -35,25 +35,37 @@ void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
 
-std::string Hex(unsigned seed, size_t bytes) {
+// A small linear congruential generator: the same data on every run, so
+// figures from different runs compare.
+struct TRandom {
+  unsigned state;
+  unsigned Next() {
+    state = state * 1103515245u + 12345u;
+    return state >> 16;
+  }
+};
+
+std::string HexText(unsigned seed, size_t bytes) {
   static const char kHex[] = "0123456789ABCDEF";
+  TRandom random{seed};
   std::string out;
   for (size_t i = 0; i < bytes; ++i) {
     if (i % 32 == 0) out += "\r\n        ";
-    seed = seed * 1103515245u + 12345u;
-    out += kHex[(seed >> 16) & 15];
-    out += kHex[(seed >> 20) & 15];
+    unsigned r = random.Next();
+    out += kHex[r & 15];
+    out += kHex[(r >> 4) & 15];
   }
   return out;
 }
 
-std::string Sentence(unsigned seed, size_t length) {
-  static const char* const kWords[] = {"Kunde", "order", "Caf\xE9", "it's", "total", "naïve", "Datei", "value"};
+std::string WordsText(unsigned seed, size_t length) {
+  static const char* const kWords[] = {"Kunde", "order", "Caf\xE9", "it's", "total", "na\xEFve", "Datei", "value"};
+  TRandom random{seed};
   std::string out;
   while (out.size() < length) {
-    seed = seed * 1103515245u + 12345u;
-    out += kWords[(seed >> 16) % 8];
-    out += (seed >> 20) % 11 == 0 ? "\r\n" : " ";
+    unsigned r = random.Next();
+    out += kWords[r % 8];
+    out += (r >> 4) % 11 == 0 ? "\r\n" : " ";
   }
   out.resize(length);
   return out;
@@ -75,23 +87,23 @@ std::string GenerateFormText() {
   for (int panel = 0; panel < 110; ++panel) {
     t += "  object Panel" + std::to_string(panel) + ": TPanel\r\n";
     t += "    Left = " + std::to_string(panel * 8) + "\r\n    Anchors = [akLeft, akTop, akRight]\r\n";
-    t += "    Hint = " + Quoted(Sentence(panel, 300 + panel * 10)) + "\r\n";
+    t += "    Hint = " + Quoted(WordsText(panel, 300 + panel * 10)) + "\r\n";
     for (int c = 0; c < 8; ++c) {
       unsigned seed = static_cast<unsigned>(panel * 100 + c);
       std::string name = "Ctl" + std::to_string(panel) + "_" + std::to_string(c);
       t += "    object " + name + ": TSpeedButton\r\n";
-      t += "      Caption = " + Quoted(Sentence(seed, 20 + c * 3)) + "\r\n";
+      t += "      Caption = " + Quoted(WordsText(seed, 20 + c * 3)) + "\r\n";
       t += "      Width = " + std::to_string(40000 + c) + "\r\n      Flat = True\r\n      Font.Name = 'Arial'\r\n";
-      t += "      Glyph.Data = {" + Hex(seed, 1500 + c * 100) + "}\r\n";
+      t += "      Glyph.Data = {" + HexText(seed, 1500 + c * 100) + "}\r\n";
       t += "    end\r\n";
     }
     t += "    object Memo" + std::to_string(panel) + ": TMemo\r\n      Lines.Strings = (\r\n";
-    for (int l = 0; l < 40; ++l) t += "        " + Quoted(Sentence(panel * 50 + l, 60 + l)) + "\r\n";
+    for (int l = 0; l < 40; ++l) t += "        " + Quoted(WordsText(panel * 50 + l, 60 + l)) + "\r\n";
     t += "        'end')\r\n    end\r\n";
     t += "    object Grid" + std::to_string(panel) + ": TDBGrid\r\n      Columns = <\r\n";
     for (int col = 0; col < 12; ++col) {
       t += "        item\r\n          FieldName = 'FIELD" + std::to_string(col) + "'\r\n";
-      t += "          Title.Caption = " + Quoted(Sentence(col * 7 + panel, 30)) + "\r\n";
+      t += "          Title.Caption = " + Quoted(WordsText(col * 7 + panel, 30)) + "\r\n";
       t += "          Width = " + std::to_string(64 + col) + "\r\n        end\r\n";
     }
     t += "      >\r\n    end\r\n  end\r\n";

@@ -168,6 +168,20 @@ std::string TParser::TokenComponentIdent() {
   return TokenString();
 }
 
+std::string TParser::ReadPropertyName() {
+  CheckToken(toSymbol);
+  std::string name = TokenString();
+  NextToken();
+  while (Token() == '.') {
+    NextToken();
+    CheckToken(toSymbol);
+    name += '.';
+    name += TokenString();
+    NextToken();
+  }
+  return name;
+}
+
 bool TParser::TokenSymbolIs(std::string_view s) const {
   return token_ == toSymbol && SameText(text_.substr(tokenPtr_, sourcePtr_ - tokenPtr_), s);
 }

@@ -33,6 +33,9 @@ public:
   long double TokenFloat() const;
   // Checks for a symbol and extends it over ".identifier" parts.
   std::string TokenComponentIdent();
+  // Reads a property name whose dotted parts are separate tokens
+  // ("Font . Name" is "Font.Name") and moves to the token after it.
+  std::string ReadPropertyName();
   bool TokenSymbolIs(std::string_view s) const;
   void CheckToken(char kind) const;
   void CheckTokenSymbol(std::string_view s) const;

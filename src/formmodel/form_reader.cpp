@@ -67,16 +67,7 @@ private:
   }
 
   void ReadProperty(TComponentHelper& node) {
-    parser_.CheckToken(toSymbol);
-    std::string name = parser_.TokenString();
-    parser_.NextToken();
-    while (parser_.Token() == '.') {
-      parser_.NextToken();
-      parser_.CheckToken(toSymbol);
-      name += '.';
-      name += parser_.TokenString();
-      parser_.NextToken();
-    }
+    std::string name = parser_.ReadPropertyName();
     parser_.CheckToken('=');
     parser_.NextToken();
     TCHPropertyItem* item = node.FindOrAddProperty(name, ptUnknown, false);

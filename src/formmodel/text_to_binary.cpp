@@ -103,16 +103,7 @@ private:
   }
 
   void ConvertProperty() {
-    parser_.CheckToken(toSymbol);
-    std::string name = parser_.TokenString();
-    parser_.NextToken();
-    while (parser_.Token() == '.') {
-      parser_.NextToken();
-      parser_.CheckToken(toSymbol);
-      name += '.';
-      name += parser_.TokenString();
-      parser_.NextToken();
-    }
+    std::string name = parser_.ReadPropertyName();
     WriteStr(name, kSIdentifierExpected);
     parser_.CheckToken('=');
     parser_.NextToken();

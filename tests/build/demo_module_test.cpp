@@ -26,7 +26,7 @@ protected:
   test::TScratchDir dir;
   std::string config = dir.File("cfg");
   void SetUp() override {
-    fs::copy(test::TestDataDir() + "/../../examples/demo", dir.File("demo"), fs::copy_options::recursive);
+    test::CopyDemo(dir.File("demo"));
   }
   std::string Project() const { return dir.File("demo/project/Demo.dpr"); }
 };

@@ -19,7 +19,7 @@ protected:
   std::string demo = dir.File("demo/project/Demo.dpr");
 
   void SetUp() override {
-    fs::copy(test::TestDataDir() + "/../../examples/demo", dir.File("demo"), fs::copy_options::recursive);
+    test::CopyDemo(dir.File("demo"));
   }
   test::TProgramRun Kst(const std::string& args) { return test::RunKst(args, dir.Path(), dir.File("cfg")); }
 };

@@ -227,7 +227,7 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
 }
 
 TEST(ProjectDemo, OpensWithoutWarnings) {
-  std::string demo = test::TestDataDir() + "/../../examples/demo/project/Demo.dpr";
+  std::string demo = test::DemoDir() + "/project/Demo.dpr";
   test::TScratchDir dir;
   TTranslatorRegistry registry(TRegistryLocation::InDirectory(dir.Path()));
   TRecordingInteraction ui;
@@ -242,7 +242,7 @@ TEST(ProjectDemo, OpensWithoutWarnings) {
 }
 
 TEST(ProjectDemo, BinaryFormsMatchTheirTexts) {
-  std::string demo = test::TestDataDir() + "/../../examples/demo";
+  std::string demo = test::DemoDir();
   for (auto [text, binary] : {std::pair{"forms/Main.txt", "project/Main.dfm"},
                               std::pair{"forms/About.txt", "project/About.dfm"},
                               std::pair{"forms/Options.txt", "common/OPTIONS.DFM"}})

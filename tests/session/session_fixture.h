@@ -13,7 +13,6 @@
 
 namespace kst::test {
 
-inline std::string DemoDir() { return TestDataDir() + "/../../examples/demo"; }
 
 class TDemoSession {
 public:

@@ -16,7 +16,7 @@ class TranslateCliTest : public testing::Test {
 protected:
   test::TScratchDir dir;
   void SetUp() override {
-    fs::copy(test::TestDataDir() + "/../../examples/demo", dir.File("demo"), fs::copy_options::recursive);
+    test::CopyDemo(dir.File("demo"));
     ASSERT_EQ(Kst("project add-language demo/project/Demo.dpr DEU").exitCode, 0);
   }
   test::TProgramRun Kst(const std::string& args) { return test::RunKst(args, dir.Path(), dir.File("cfg")); }

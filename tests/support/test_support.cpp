@@ -49,6 +49,12 @@ void WriteFile(const std::string& path, const std::string& content) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string DemoDir() { return TestDataDir() + "/../../examples/demo"; }
+
+void CopyDemo(const std::string& to) {
+  std::filesystem::copy(DemoDir(), to, std::filesystem::copy_options::recursive);
+}
+
 namespace {
 
 std::string ReadAll(FILE* f) {

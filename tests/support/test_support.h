@@ -31,6 +31,11 @@ std::string BinDir();
 
 void WriteFile(const std::string& path, const std::string& content);
 
+// The demo project in the repository (examples/demo), and a copy of it at
+// `to`, for tests that change it.
+std::string DemoDir();
+void CopyDemo(const std::string& to);
+
 struct TProgramRun {
   int exitCode = -1;
   std::string out;
