@@ -79,6 +79,7 @@ void TComponentHelper::ResetAllTranslations() {
 
 std::string TFormEnvironment::ExpandFileName(std::string_view fileName) const {
   std::string expanded = registry ? ExpandPathMacros(fileName, *registry) : ToInternalPath(fileName);
+  if (!baseDirectory.empty() && !IsAbsolutePath(expanded)) expanded = AbsolutePath(expanded, baseDirectory);
   return ResolveFileNameCase(expanded);
 }
 

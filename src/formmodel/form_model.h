@@ -114,6 +114,11 @@ public:
   std::vector<std::unique_ptr<TComponentHelper>> Children;
   std::vector<std::unique_ptr<TCHPropertyItem>> Properties;
   int32_t Index = -1;
+  // The component's place among its parent's children as written after
+  // its class ("object Memo1: TMemo [1]"), -1 when none was. Inherited
+  // forms use it to put a control among the ancestor's controls, so it is
+  // kept, 0 included, and written back.
+  int32_t Position = -1;
   bool IsInherited = false;
   bool UserDefined = false;
 
@@ -153,9 +158,12 @@ private:
 
 // Where reading and writing forms get path expansion and the status hint.
 // Without a registry, names are used as they stand (backslashes become "/").
+// A relative name is taken against `baseDirectory` (the project's directory)
+// when that is set, never against the process's current directory.
 struct TFormEnvironment {
   const TTranslatorRegistry* registry = nullptr;
   TStatusHint* hint = nullptr;
+  std::string baseDirectory;
   std::string ExpandFileName(std::string_view fileName) const;
 };
 

@@ -48,10 +48,10 @@ private:
     } else {
       node.ClassName = first;
     }
-    if (parser_.Token() == '[') {  // the position is read and not kept
+    if (parser_.Token() == '[') {
       parser_.NextToken();
       parser_.CheckToken(toInteger);
-      parser_.TokenInt();
+      node.Position = parser_.TokenInt();
       parser_.NextToken();
       parser_.CheckToken(']');
       parser_.NextToken();

@@ -5,6 +5,7 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/hint_scope.h"
+#include "formmodel/value_check.h"
 #include "platform/file_utils.h"
 
 namespace kst {
@@ -13,7 +14,7 @@ namespace {
 
 class TFormTextWriter {
 public:
-  explicit TFormTextWriter(bool useTranslated) : useTranslated_(useTranslated) {}
+  TFormTextWriter(const TComponentHelper& root, bool useTranslated) : root_(root), useTranslated_(useTranslated) {}
 
   std::string Take() { return std::move(out_); }
 
@@ -25,6 +26,7 @@ public:
       Emit(": ");
     }
     Emit(node.ClassName);
+    if (node.Position != -1) Emit(" [" + std::to_string(node.Position) + "]");
     NewLine(indent_ + 2);
     for (const auto& item : node.Properties) WriteProperty(*item);
     for (const auto& child : node.Children) WriteObject(*child);
@@ -106,6 +108,18 @@ private:
     indent_ = indent;
   }
 
+  // Numbers, identifiers, sets and binary data go into the text as they
+  // stand, so a text that is not one value of its type would change the
+  // form around it. The path is looked for only when that happens.
+  void Check(const TCHValue& value, const std::string& text) {
+    if (ValueTextProblem(value.PropertyType, text).empty()) return;
+    std::string key = "a value";
+    const_cast<TComponentHelper&>(root_).ForEachPropertyPath([&](const std::string& path, TCHValue& v) {
+      if (&v == &value) key = path;
+    });
+    CheckValueText(key, value.PropertyType, text);
+  }
+
   void WriteValue(const TCHValue& value) {
     if (Skipped(value)) return;
     const std::string& t = useTranslated_ ? value.TranslatedValue : value.OriginalValue;
@@ -113,9 +127,15 @@ private:
       case ptInteger:
       case ptFloat:
       case ptSymbol:
-      case ptSet: Emit(t); break;
+      case ptSet:
+        Check(value, t);
+        Emit(t);
+        break;
       case ptString: WriteString(t); break;
-      case ptBinary: WriteBinary(t); break;
+      case ptBinary:
+        Check(value, t);
+        WriteBinary(t);
+        break;
       case ptCollection: {
         int indent = indent_;
         Emit("<");
@@ -150,6 +170,7 @@ private:
     }
   }
 
+  const TComponentHelper& root_;
   bool useTranslated_;
   std::string out_;
   int indent_ = 0;
@@ -159,7 +180,7 @@ private:
 }  // namespace
 
 std::string FormToText(const TComponentHelper& root, bool useTranslated) {
-  TFormTextWriter writer(useTranslated);
+  TFormTextWriter writer(root, useTranslated);
   writer.WriteObject(root);
   return writer.Take();
 }

@@ -12,7 +12,9 @@ namespace kst {
 
 // The form text of the tree with the translated (or original) texts; CR LF
 // line ends. Raises EFormModelError "Unknown property type" for a
-// ptUnknown or ptClass value.
+// ptUnknown or ptClass value, and one naming the property path for a
+// number, identifier, set or binary value whose text is not one value of
+// its type (see value_check.h).
 std::string FormToText(const TComponentHelper& root, bool useTranslated);
 
 // Writes the tree as a binary form resource into `fileName` (path macros

@@ -1,6 +1,8 @@
 // Form text to component stream (and to a complete form resource): integers
 // in the smallest width, strings short or long by length, True/False/nil as
 // their own value types.
+#include <optional>
+
 #include "config/text_helpers.h"
 #include "formmodel/binary_reader.h"
 #include "formmodel/extended_float.h"
@@ -63,8 +65,10 @@ private:
     out_ += s;
   }
 
-  int32_t ConvertOrderModifier() {
-    int32_t result = -1;
+  // The number in "[n]" after an object's class or a collection item's
+  // "item"; nothing when there is none.
+  std::optional<int32_t> ConvertOrderModifier() {
+    std::optional<int32_t> result;
     if (parser_.Token() == '[') {
       parser_.NextToken();
       parser_.CheckToken(toInteger);
@@ -92,11 +96,13 @@ private:
     // The class name's length byte stands where a prefix byte may stand, so
     // a length of 240 (0xF0) or more would read back as a prefix.
     if (className.size() >= 0xF0) throw EParserError(kSIdentifierExpected, classLine);
-    int32_t position = ConvertOrderModifier();
-    uint8_t flags = (isInherited ? 1 : 0) | (position > 0 ? 2 : 0);
+    // A position of 0 is written too: dropping it would move an inherited
+    // control behind the ancestor's controls.
+    std::optional<int32_t> position = ConvertOrderModifier();
+    uint8_t flags = (isInherited ? 1 : 0) | (position ? 2 : 0);
     if (flags != 0) {
       WriteByte(0xF0 | flags);
-      if (flags & 2) WriteInteger(position);
+      if (position) WriteInteger(*position);
     }
     WriteStr(className, kSIdentifierExpected);
     WriteStr(objectName, kSIdentifierExpected);
@@ -177,8 +183,8 @@ private:
         while (parser_.Token() != '>') {
           parser_.CheckTokenSymbol("item");
           parser_.NextToken();
-          int32_t order = ConvertOrderModifier();
-          if (order != -1) WriteInteger(order);
+          std::optional<int32_t> order = ConvertOrderModifier();
+          if (order && *order != -1) WriteInteger(*order);
           WriteByte(vaList);
           while (!parser_.TokenSymbolIs("end")) ConvertProperty();
           WriteByte(vaNull);

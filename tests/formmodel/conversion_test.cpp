@@ -210,7 +210,9 @@ INSTANTIATE_TEST_SUITE_P(
                   B().Byte(vaCollection).Byte(vaList).Byte(0).Byte(0).Bytes()}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TextToBinary, PrefixOnlyForInheritedOrPositionAboveZero) {
+// A position is written whenever the text has one, 0 included: inherited
+// forms place controls among the ancestor's by it.
+TEST(TextToBinary, PrefixForInheritedAndForEveryPosition) {
   std::string text =
       "object Form1: TForm1\r\n"
       "  inherited Button1: TButton [0]\r\n  end\r\n"
@@ -219,9 +221,9 @@ TEST(TextToBinary, PrefixOnlyForInheritedOrPositionAboveZero) {
       "end\r\n";
   std::string expected = TStreamBuilder()
                              .Sig().Obj("TForm1", "Form1").End()
-                             .Byte(0xF1).Obj("TButton", "Button1").End().End()
+                             .Byte(0xF3).Int(0).Obj("TButton", "Button1").End().End()
                              .Byte(0xF2).Int(2).Obj("TButton", "B2").End().End()
-                             .Obj("TButton", "B3").End().End()
+                             .Byte(0xF2).Int(0).Obj("TButton", "B3").End().End()
                              .End().Bytes();
   EXPECT_EQ(test::ToHex(TextToBinary(text)), test::ToHex(expected));
 }

@@ -80,7 +80,8 @@ TEST(ReadFormText, HeadersListsAndCollections) {
   const TComponentHelper& button = *panel.Children[0];
   EXPECT_TRUE(button.IsInherited);
   EXPECT_EQ(button.Name, "Button1");
-  EXPECT_EQ(button.Index, -1);
+  EXPECT_EQ(button.Position, 2);
+  EXPECT_EQ(panel.Position, -1);
 }
 
 TEST(ReadFormText, RepeatedPropertyReplacesTheEarlierValue) {

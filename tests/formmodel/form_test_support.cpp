@@ -111,7 +111,6 @@ private:
     if ((r_.Peek() & 0xF0) == 0xF0) {
       o->flags = r_.ReadByte() & 0x0F;
       if (o->flags & 2) o->position = Integer(r_.ReadByte());
-      if (o->position <= 0) o->flags &= ~2;
       o->flags &= 3;
     }
     o->cls = r_.ReadShortString();
@@ -249,6 +248,7 @@ std::string DiffTreeNode(const std::string& where, const TComponentHelper& a, co
   if (!SameText(a.Name, b.Name) || a.ClassName != b.ClassName) return here + ": header vs " + b.Name + ":" + b.ClassName;
   if (a.IsInherited != b.IsInherited) return here + ": inherited";
   if (a.Index != b.Index) return here + ": index";
+  if (a.Position != b.Position) return here + ": position";
   if (a.Properties.size() != b.Properties.size()) return here + ": property count";
   for (size_t i = 0; i < a.Properties.size(); ++i) {
     if (a.Properties[i]->Name != b.Properties[i]->Name) return here + ": property name " + a.Properties[i]->Name;

@@ -44,8 +44,7 @@ inline constexpr double kTextFloatTolerance = 5e-15;
 // they hold the same values). Integers compare by value whatever their
 // width, and an integral float equals the same integer (the text has no
 // decimals for it); floats compare with the given relative tolerance;
-// vaString and vaLString are both strings; a child position of 0 counts as
-// none.
+// vaString and vaLString are both strings.
 std::string CompareStreams(std::string_view a, std::string_view b, double tolerance = kTextFloatTolerance);
 
 // The same for two trees read from form text.

@@ -9,6 +9,7 @@
 #include "formmodel/form_errors.h"
 #include "formmodel/form_reader.h"
 #include "formmodel/form_writer.h"
+#include "formmodel/value_check.h"
 #include "platform/file_utils.h"
 #include "support/test_support.h"
 
@@ -90,11 +91,82 @@ TEST(FormToText, ObjectsCollectionsAndLists) {
             "END\r\n");
 }
 
+// A translation of a number, identifier, set or binary value goes into the
+// form text as it stands: the writer takes it only when it reads back as one
+// value of that type, never as more form text ("8 Visible = False").
+struct TValueTextCase {
+  TPropertyType type;
+  std::string text;
+  bool accepted;
+};
+
+class TranslatedValueTexts : public ::testing::TestWithParam<TValueTextCase> {};
+
+TEST_P(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
+  const TValueTextCase& c = GetParam();
+  auto root = ReadFormText("object Form1: TForm1\r\n  P = 1\r\n  Q = 2\r\nend\r\n");
+  TCHPropertyItem& p = *root->Properties[0];
+  p.PropertyType = c.type;
+  p.SetTranslatedValue(c.text);
+  EXPECT_EQ(ValueTextProblem(c.type, c.text).empty(), c.accepted) << c.text;
+  if (!c.accepted) {
+    try {
+      FormToText(*root, true);
+      ADD_FAILURE() << "written: " << c.text;
+    } catch (const EFormModelError& e) {
+      EXPECT_NE(std::string(e.what()).find("The translation of Form1.P must be "), std::string::npos) << e.what();
+    }
+    return;
+  }
+  auto back = ReadFormText(FormToText(*root, true));
+  ASSERT_EQ(back->Properties.size(), 2u) << c.text;
+  EXPECT_EQ(back->Properties[0]->Name, "P");
+  EXPECT_EQ(back->Properties[1]->OriginalValue, "2");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TranslatedValueTexts,
+    testing::Values(TValueTextCase{ptInteger, "8", true}, TValueTextCase{ptInteger, "-12", true},
+                    TValueTextCase{ptInteger, "$FFFFFFFF", true}, TValueTextCase{ptInteger, "8 Visible = False", false},
+                    TValueTextCase{ptInteger, " 8", false}, TValueTextCase{ptInteger, "8\r\n", false},
+                    TValueTextCase{ptInteger, "1.5", false}, TValueTextCase{ptInteger, "99999999999", false},
+                    TValueTextCase{ptInteger, "", false}, TValueTextCase{ptInteger, "acht", false},
+                    TValueTextCase{ptFloat, "1.5E2", true}, TValueTextCase{ptFloat, "2", true},
+                    TValueTextCase{ptFloat, "1.5.5", false}, TValueTextCase{ptFloat, "1,5", false},
+                    TValueTextCase{ptSymbol, "clBtnFace", true}, TValueTextCase{ptSymbol, "Form1.Button1", true},
+                    TValueTextCase{ptSymbol, "clRed Visible = True", false}, TValueTextCase{ptSymbol, "'x'", false},
+                    TValueTextCase{ptSet, "[akLeft, akTop]", true}, TValueTextCase{ptSet, "[]", true},
+                    TValueTextCase{ptSet, "[akLeft] X = 1", false}, TValueTextCase{ptSet, "[akLeft,]", false},
+                    TValueTextCase{ptBinary, "0A0bFF", true}, TValueTextCase{ptBinary, "", true},
+                    TValueTextCase{ptBinary, "ABC", false}, TValueTextCase{ptBinary, "00} X = {", false},
+                    TValueTextCase{ptString, "8 Visible = False'\r\n", true}));
+
 TEST(FormToText, ChoosesTranslatedOrOriginalText) {
   auto root = ReadFormText("object Form1: TForm1\r\n  Caption = 'Hello'\r\nend\r\n");
   root->Properties[0]->SetTranslatedValue("Bonjour");
   EXPECT_EQ(FormToText(*root, true), "object Form1: TForm1\r\n  Caption = 'Bonjour'\r\nEND\r\n");
   EXPECT_EQ(FormToText(*root, false), "object Form1: TForm1\r\n  Caption = 'Hello'\r\nEND\r\n");
+}
+
+// Inherited forms place controls among the ancestor's by their position; a
+// language module that lost it would reorder the translated program's
+// controls (alignment, tab order).
+TEST(FormToText, ChildPositionsSurviveTheLanguageModuleRoundTrip) {
+  std::string text =
+      "inherited frmChild: TfrmChild\r\n"
+      "  inherited pnBottom: TPanel [0]\r\n"
+      "  end\r\n"
+      "  object Memo1: TMemo [1]\r\n"
+      "  end\r\n"
+      "  object Edit1: TEdit\r\n"
+      "  end\r\n"
+      "end\r\n";
+  auto root = ReadFormResource(TextToResource(text));
+  std::string written = FormToText(*root, true);
+  EXPECT_NE(written.find("inherited pnBottom: TPanel [0]\r\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("object Memo1: TMemo [1]\r\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("object Edit1: TEdit\r\n"), std::string::npos) << written;
+  EXPECT_EQ(ResourceToText(TextToResource(written)), text);
 }
 
 TEST(FormToText, UntranslatedUserDefinedValuesAreLeftOut) {

@@ -1,0 +1,109 @@
+// Checking a value's text with the form-text tokenizer itself, so that what
+// passes here is exactly what the form writer's output reads back as.
+#include "formmodel/value_check.h"
+
+#include "config/text_helpers.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/form_parser.h"
+
+namespace kst {
+
+namespace {
+
+// Blanks and line breaks between tokens would be skipped on reading, but
+// the text would no longer be what reads back; none are allowed around or
+// inside a value, except after a set's commas.
+bool HasControlOrEdgeBlank(std::string_view text, bool blanksInside) {
+  if (text.empty()) return false;
+  if (static_cast<unsigned char>(text.front()) <= ' ' || static_cast<unsigned char>(text.back()) <= ' ') return true;
+  for (char c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < ' ' || (u == ' ' && !blanksInside)) return true;
+  }
+  return false;
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+bool ReadsAsInteger(TParser& p) {
+  if (p.Token() != toInteger) return false;
+  p.TokenInt();
+  return p.NextToken() == toEOF;
+}
+
+bool ReadsAsFloat(TParser& p) {
+  // A whole number is a valid value of a floating-point property: Delphi's
+  // reader takes an integer where it expects a float.
+  if (p.Token() == toInteger) return ReadsAsInteger(p);
+  if (p.Token() != toFloat) return false;
+  p.TokenFloat();
+  return p.NextToken() == toEOF;
+}
+
+bool ReadsAsSymbol(TParser& p) {
+  if (p.Token() != toSymbol) return false;
+  if (p.TokenComponentIdent().size() > 255) return false;
+  return p.NextToken() == toEOF;
+}
+
+bool ReadsAsSet(TParser& p) {
+  if (p.Token() != '[') return false;
+  if (p.NextToken() != ']') {
+    for (;;) {
+      if (p.Token() != toSymbol || p.TokenString().size() > 255) return false;
+      if (p.NextToken() == ']') break;
+      if (p.Token() != ',') return false;
+      p.NextToken();
+    }
+  }
+  return p.NextToken() == toEOF;
+}
+
+}  // namespace
+
+std::string ValueTextProblem(TPropertyType type, std::string_view text) {
+  const char* need = nullptr;
+  switch (type) {
+    case ptString: return {};
+    case ptInteger: need = "a whole number such as 8, -12 or $FF"; break;
+    case ptFloat: need = "a number such as 1.5, -2 or 1.5E2"; break;
+    case ptSymbol: need = "one identifier such as clBtnFace, True or Form1.Button1"; break;
+    case ptSet: need = "a set of identifiers such as [akLeft,akTop] or []"; break;
+    case ptBinary: need = "hexadecimal digits, two for each byte"; break;
+    default: return "a value that cannot be translated";
+  }
+  if (type == ptBinary) {
+    if (text.size() % 2 != 0) return need;
+    for (char c : text)
+      if (!IsHexDigit(c)) return need;
+    return {};
+  }
+  if (text.empty() || HasControlOrEdgeBlank(text, type == ptSet)) return need;
+  try {
+    TParser p(text);
+    bool ok = false;
+    switch (type) {
+      case ptInteger: ok = ReadsAsInteger(p); break;
+      case ptFloat: ok = ReadsAsFloat(p); break;
+      case ptSymbol: ok = ReadsAsSymbol(p); break;
+      default: ok = ReadsAsSet(p); break;
+    }
+    return ok ? std::string() : need;
+  } catch (const EFormError&) {
+    return need;
+  }
+}
+
+std::string ValueTextMessage(std::string_view key, TPropertyType type, std::string_view text) {
+  std::string problem = ValueTextProblem(type, text);
+  if (problem.empty()) return problem;
+  return "The translation of " + std::string(key) + " must be " + problem + "; \"" + EncodeEscapes(text) +
+         "\" is not one.";
+}
+
+void CheckValueText(std::string_view key, TPropertyType type, std::string_view text) {
+  std::string message = ValueTextMessage(key, type, text);
+  if (!message.empty()) throw EFormModelError(message);
+}
+
+}  // namespace kst
