@@ -23,11 +23,6 @@ const char* TypeGroup(TPropertyType type) {
   }
 }
 
-// Names typed on the command line are relative to the current directory;
-// the settings file must still find them when the project is opened from
-// elsewhere.
-std::string Absolute(const std::string& path) { return std::filesystem::absolute(path).lexically_normal().string(); }
-
 struct TOpened {
   TTranslatorRegistry registry;
   TProjectData project;
@@ -89,14 +84,14 @@ int RunProject(TContext& ctx, const std::vector<std::string>& args) {
   if (action == "add-form") {
     need(3);
     TOpened opened(ctx, args[1]);
-    opened.project.AddModule(Absolute(args[2]), true);
+    opened.project.AddModule(AbsoluteArgument(args[2]), true);
     opened.project.Save();
     return 0;
   }
   if (action == "add-resource") {
     need(3);
     TOpened opened(ctx, args[1]);
-    opened.project.CustomResources.Add(Absolute(args[2]));
+    opened.project.AddCustomResource(AbsoluteArgument(args[2]));
     opened.project.Save();
     return 0;
   }

@@ -39,6 +39,24 @@ std::string ToInternalPath(std::string_view path) {
   return out;
 }
 
+bool IsAbsolutePath(std::string_view path) {
+  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) || (path.size() > 1 && path[1] == ':');
+}
+
+std::string AbsolutePath(std::string_view path, std::string_view baseDirectory) {
+  std::string internal = ToInternalPath(path);
+  if (internal.empty()) return internal;
+  std::filesystem::path p(internal);
+  if (!IsAbsolutePath(internal))
+    p = baseDirectory.empty() ? std::filesystem::absolute(p)
+                              : std::filesystem::path(ToInternalPath(baseDirectory)) / p;
+  std::string out = p.lexically_normal().string();
+  // A leading "//" (a network path) is kept as a pair.
+  if (internal.size() > 1 && internal[0] == '/' && internal[1] == '/' && out.rfind("//", 0) != 0) out = "/" + out;
+  if (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
 static size_t LastSeparator(std::string_view path) { return path.find_last_of("/\\"); }
 
 std::string ExtractFileDir(std::string_view path) {

@@ -21,6 +21,14 @@ public:
 // use "/". A leading pair of separators (a network path) stays a pair.
 std::string ToInternalPath(std::string_view path);
 
+// A path that names its file wherever the program runs: it starts at a root
+// ("/", "\\") or a Windows drive ("C:").
+bool IsAbsolutePath(std::string_view path);
+// `path` as an absolute internal path: taken against `baseDirectory` when it
+// is relative (the current directory when that is empty), "." and ".."
+// resolved lexically.
+std::string AbsolutePath(std::string_view path, std::string_view baseDirectory = {});
+
 // The directory part (without the trailing separator; "" when there is none),
 // the name part, and the extension (with its dot; "" when there is none).
 std::string ExtractFileDir(std::string_view path);

@@ -31,10 +31,14 @@ TProjectData::TProjectData(TTranslatorRegistry& registry, TUserInteraction& inte
 
 TProjectData::~TProjectData() = default;
 
-TFormEnvironment TProjectData::FormEnvironment() const { return TFormEnvironment{&registry_, &interaction_}; }
+TFormEnvironment TProjectData::FormEnvironment() const {
+  return TFormEnvironment{&registry_, &interaction_, directory_};
+}
 
 std::string TProjectData::ExpandFileName(std::string_view fileName) const {
-  return ResolveFileNameCase(ExpandPathMacros(fileName, registry_));
+  std::string expanded = ExpandPathMacros(fileName, registry_);
+  if (!directory_.empty() && !IsAbsolutePath(expanded)) expanded = AbsolutePath(expanded, directory_);
+  return ResolveFileNameCase(expanded);
 }
 
 void TProjectData::Clear() {
@@ -45,6 +49,7 @@ void TProjectData::Clear() {
   FileName.clear();
   ResourceStrings.Clear();
   drcFileName_.clear();
+  directory_.clear();
 }
 
 void TProjectData::Save() {
@@ -126,7 +131,27 @@ void TProjectData::AddFile(const std::string& fileName, bool manuallyAdded) {
   if (SameText(ext, ".DFM"))
     AddModule(fileName, manuallyAdded);
   else if (SameText(ext, ".RES"))
-    CustomResources.Add(fileName);
+    AddCustomResource(fileName);
+}
+
+TCustomResource* TProjectData::FindCustomResource(std::string_view fileName) const {
+  if (TCustomResource* same = CustomResources.Find(fileName)) return same;
+  std::string path = ExpandFileName(fileName);
+  for (auto it = CustomResources.Items.rbegin(); it != CustomResources.Items.rend(); ++it)
+    if (SameText(ExpandFileName((*it)->FileName), path)) return it->get();
+  return nullptr;
+}
+
+TCustomResource& TProjectData::AddCustomResource(const std::string& fileName) {
+  if (TCustomResource* existing = FindCustomResource(fileName)) return *existing;
+  return CustomResources.Add(fileName);
+}
+
+void TProjectData::RemoveCustomResource(std::string_view fileName) {
+  std::string path = ExpandFileName(fileName);
+  std::erase_if(CustomResources.Items, [&](const std::unique_ptr<TCustomResource>& r) {
+    return SameText(r->FileName, fileName) || SameText(ExpandFileName(r->FileName), path);
+  });
 }
 
 std::string TProjectData::GetOutputDirectory(bool raw, int languageId) const {

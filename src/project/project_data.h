@@ -75,6 +75,9 @@ public:
   // Opens a .DPR project source or a compiled .EXE, .DLL or .DPL. Raises
   // EProjectError and the readers' errors; warnings go to the interaction
   // interface and the open goes on. A failed open leaves FileName empty.
+  // FileName becomes the absolute name of the file, so that every name
+  // derived from it (language directories, the library source and what it
+  // links) means the same file whatever the current directory is.
   void Open(const std::string& fileName);
   // Empties the project (FileName, languages, forms, custom resources,
   // version labels, resource strings).
@@ -98,6 +101,13 @@ public:
   // ".DFM" files become forms, ".RES" files custom resources; other files
   // are ignored.
   void AddFile(const std::string& fileName, bool manuallyAdded);
+  // The custom resource of that file, added when the project has none: one
+  // file is one entry however its name is written (relative to the
+  // project's directory or absolute, in any letter case).
+  TCustomResource& AddCustomResource(const std::string& fileName);
+  // The entry of that file, or nullptr; and removing it (by the same rule).
+  TCustomResource* FindCustomResource(std::string_view fileName) const;
+  void RemoveCustomResource(std::string_view fileName);
 
   void SetOutputDirectory(std::string value) { OutputDirectory = std::move(value); }
   std::string GetOutputDirectory(bool raw, int languageId) const;
@@ -116,8 +126,12 @@ public:
   // The folder the files of a compiled module are extracted to (see Open).
   static std::string ExtractionDirectory(std::string_view moduleFileName);
 
-  // A path as the file system has it: macros expanded, letter case resolved.
+  // A path as the file system has it: macros expanded, a relative name taken
+  // against the project's directory (names stored in the settings file may
+  // be relative), letter case resolved.
   std::string ExpandFileName(std::string_view fileName) const;
+  // The project's directory (absolute; empty while nothing is open).
+  const std::string& Directory() const { return directory_; }
 
   TTranslatorRegistry& Registry() const { return registry_; }
   TUserInteraction& Interaction() const { return interaction_; }
@@ -138,6 +152,7 @@ private:
   TSystemCodePages system_;
   TUniqueIdGenerator ids_;
   std::string drcFileName_;
+  std::string directory_;
 };
 
 }  // namespace kst

@@ -25,11 +25,6 @@ const char kMarkerFile[] = "KESTRIN.TXT";
 
 std::string NotFoundMessage(const std::string& name) { return "File\r\r" + name + "\r\rnot found!"; }
 
-bool IsAbsoluteWindowsPath(std::string_view path) {
-  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-         (path.size() > 1 && path[1] == ':');
-}
-
 // A resource name made safe as part of a file name: no separators, no
 // parent references, nothing a hostile module could use to write elsewhere.
 std::string SafeFileNamePart(std::string_view name) {
@@ -80,8 +75,10 @@ std::string TProjectData::DrcFileName() const {
   return ChangeFileExt(FileName, ".DRC");
 }
 
-void TProjectData::Open(const std::string& fileName) {
+void TProjectData::Open(const std::string& givenName) {
   Clear();
+  const std::string fileName = AbsolutePath(givenName);
+  directory_ = ExtractFileDir(fileName);
   SettingsFile.reset();
   OptionsFile.reset();
   // Files written on Windows may differ in letter case from what we derive.
@@ -137,7 +134,7 @@ void TProjectData::Open(const std::string& fileName) {
     if (!FileExists(ExpandFileName(value)))
       interaction_.ShowWarning(NotFoundMessage(value));
     else
-      CustomResources.Add(value);
+      AddCustomResource(value);
   }
   FileName = fileName;
 }
@@ -205,7 +202,7 @@ void TProjectData::ScanUsesClause(TParser& parser, const std::string& projectDir
       if (parser.NextToken() != toString) return;
       std::string unit = ToInternalPath(parser.TokenString());
       std::string form = ChangeFileExt(unit, ".DFM");
-      if (!IsAbsoluteWindowsPath(unit)) form = projectDir.empty() ? form : projectDir + "/" + form;
+      if (!IsAbsolutePath(unit)) form = projectDir.empty() ? form : projectDir + "/" + form;
       form = std::filesystem::path(form).lexically_normal().string();
       std::string onDisk = ExpandFileName(form);
       if (FileExists(onDisk)) AddModule(onDisk, false);
@@ -264,7 +261,7 @@ void TProjectData::ImportCompiledModule(const std::string& fileName) {
   });
   std::string res = base + ".RES";
   AtomicWriteFile(res, BuildCustomResourceFile(others));
-  CustomResources.Add(res);
+  AddCustomResource(res);
 }
 
 }  // namespace kst

@@ -28,7 +28,8 @@ TEST_F(ProjectCliTest, ShowAddAndRemove) {
   test::TProgramRun show = Kst("project show demo/project/Demo.dpr");
   ASSERT_EQ(show.exitCode, 0) << show.err;
   EXPECT_EQ(show.err, "") << "the demo opens without warnings";
-  EXPECT_NE(show.out.find("form: demo/common/OPTIONS.DFM (frmOptions: TfrmOptions) Str="), std::string::npos)
+  EXPECT_NE(show.out.find("form: " + dir.File("demo/common/OPTIONS.DFM") + " (frmOptions: TfrmOptions) Str="),
+            std::string::npos)
       << show.out;
   EXPECT_NE(show.out.find("resource strings: 8\n"), std::string::npos);
   EXPECT_NE(show.out.find("version: 1.2.0.17 include=yes"), std::string::npos);

@@ -152,6 +152,32 @@ TEST_F(ProjectTest, StoredFormsAndResourcesThatAreGoneAreWarnedAbout) {
   EXPECT_EQ(ui.warnings[1], "File\r\r" + Path("Gone.res") + "\r\rnot found!");
 }
 
+// Names in the settings file may be relative (written by hand, or by an
+// earlier version): they mean files in the project's directory, whatever the
+// current directory, and a file named two ways is still one entry.
+TEST_F(ProjectTest, StoredRelativeNamesAreTheProjectsFilesAndOneFileIsOneEntry) {
+  ForceDirectories(Path("sub/res"));
+  WriteProject("sub/P.dpr", "  Forms");
+  WriteForm("sub/forms/Extra.dfm", "Extra");
+  WriteFile(Path("sub/res/Pics.res"), "");
+  WriteFile(Path("sub/P.TRI"),
+            "[Kestrin.Translator.Modules]\r\nModule0=forms\\Extra.pas\r\n"
+            "[Kestrin.Translator.CustomResources]\r\nRes0=res/Pics.res\r\nRes1=" + Path("sub/RES/pics.RES") + "\r\n");
+  std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path("/");
+  project.Open(Path("sub/P.dpr"));
+  std::filesystem::current_path(before);
+  EXPECT_EQ(ui.warnings, std::vector<std::string>{});
+  ASSERT_EQ(project.Modules.size(), 1u);
+  EXPECT_EQ(project.Modules[0].Module->Root->Name, "Extra");
+  ASSERT_EQ(project.CustomResources.Items.size(), 1u);
+  EXPECT_EQ(project.ExpandFileName(project.CustomResources.Items[0]->FileName), Path("sub/res/Pics.res"));
+  project.AddCustomResource(Path("sub/res/Pics.res"));
+  EXPECT_EQ(project.CustomResources.Items.size(), 1u);
+  EXPECT_EQ(project.ExpandFileName(project.TranslatedFileName("forms/Extra.dfm", 0x0407)),
+            Path("sub/forms/DEU/Extra.dfm"));
+}
+
 TEST_F(ProjectTest, FindAndRemoveModules) {
   WriteForm("P/UNIT1.DFM");
   project.AddModule(Path("P/UNIT1.DFM"), false);

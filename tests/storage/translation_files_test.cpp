@@ -230,8 +230,15 @@ TEST_F(StorageTest, AFileThatCannotBeCreatedStopsTheSaveAndKeepsTheOldOne) {
   WriteFile(p.Path("blocker"), "a file where a directory should be");
   EXPECT_THROW(SaveResourceStringTranslations(p.project, p.project.ResourceStrings, p.Path("blocker/P.TRS"), kGerman, nullptr),
                EFileError);
-  EXPECT_THROW(SaveFormTranslations(p.project, p.MainRoot(), "Main.TRD", kGerman, nullptr), EFileError);
   EXPECT_EQ(ReadFileBytes(Trs()).size(), 10u);
+}
+
+// Names stored in the settings file may be relative; they mean the files
+// in the project's directory, whatever the current directory is.
+TEST_F(StorageTest, ARelativeNameIsTakenInTheProjectsDirectory) {
+  p.Value("Button1.Caption").TranslatedValue = "Ja";
+  SaveFormTranslations(p.project, p.MainRoot(), "DEU/Relative.TRD", kGerman, nullptr);
+  EXPECT_TRUE(FileExists(p.Path("DEU/Relative.TRD")));
 }
 
 TEST_F(StorageTest, VersionInformationIniFile) {
