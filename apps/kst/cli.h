@@ -20,6 +20,13 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// A reported error whose message is already the terminal's UTF-8 (it quotes
+// what the user typed); printed as it stands.
+class ETerminalError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
 // Warnings go to stderr; questions take the default of the command line
 // (--yes answers Yes/OK/All, otherwise Cancel), since nobody may be there.
 class TConsoleInteraction : public TUserInteraction {
@@ -47,9 +54,24 @@ struct TContext {
   TRegistryLocation registry;
   TSystemCodePages system;
   TConsoleInteraction& interaction;
-  // ANSI text of the core to the terminal's UTF-8.
+  // ANSI text of the core to the terminal's UTF-8: in the system's code page
+  // (the project's originals, names, messages), or in another one (a
+  // language's translations).
   std::string ToTerminal(const std::string& ansi) const { return CodePageToUtf8(ansi, system.ansi); }
+  std::string ToTerminal(const std::string& ansi, int codePage) const { return CodePageToUtf8(ansi, codePage); }
+  // What the user typed (UTF-8) in a code page. A character the page cannot
+  // hold is refused with ETerminalError naming it and `page` (such as "code
+  // page 1251 of Russian"), never stored as "?".
+  std::string FromTerminal(const std::string& utf8, int codePage, const std::string& page) const;
+  std::string FromTerminal(const std::string& utf8) const;
 };
+
+// A file named on the command line, which is relative to the current
+// directory; the core takes relative names against the project's.
+std::string AbsoluteArgument(const std::string& path);
+
+// "code page N of LANGUAGE" for a language's translations.
+std::string LanguagePageName(int languageId, int codePage);
 
 // A language ID as four upper-case hexadecimal digits ("0407").
 std::string Hex4(int id);

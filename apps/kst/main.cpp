@@ -81,6 +81,10 @@ int Run(int argc, char** argv) {
     } catch (const EUsageError& e) {
       std::cerr << "kst " << t.name << ": " << e.what() << "\n" << t.usage;
       return 2;
+    } catch (const ETerminalError& e) {
+      std::cout.flush();
+      std::cerr << OneLine(e.what()) << "\n";
+      return 1;
     } catch (const std::exception& e) {
       std::cout.flush();
       std::cerr << ctx.ToTerminal(OneLine(e.what())) << "\n";

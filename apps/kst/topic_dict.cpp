@@ -19,16 +19,9 @@ namespace kst::cli {
 
 namespace {
 
-// Terminal text (UTF-8) to the ANSI text of the core; refused rather than
-// stored with question marks.
-std::string FromTerminal(const TContext& ctx, const std::string& utf8) {
-  bool lossless = true;
-  std::string ansi = Utf8ToCodePage(utf8, ctx.system.ansi, lossless);
-  if (!lossless)
-    throw std::runtime_error("The text \"" + utf8 + "\" has characters that code page " +
-                             std::to_string(ctx.system.ansi) + " cannot hold");
-  return ansi;
-}
+// A language's translations are in its own code page; source texts in the
+// project's (the system's).
+int TranslationPage(const TContext& ctx, int language) { return LanguageAnsiCodePage(language, ctx.system); }
 
 void Expect(const std::vector<std::string>& args, size_t count, const char* what) {
   if (args.size() != count + 1) throw EUsageError(what);
@@ -93,14 +86,16 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
 
   if (action == "add") {
     int language = ParseLanguageArgument(args[3]);
-    history.AddTranslation(FromTerminal(ctx, args[1]), FromTerminal(ctx, args[2]), language);
+    int page = TranslationPage(ctx, language);
+    history.AddTranslation(ctx.FromTerminal(args[1]), ctx.FromTerminal(args[2], page, LanguagePageName(language, page)),
+                           language);
     return 0;
   }
   if (action == "lookup") {
     int language = ParseLanguageArgument(args[2]);
     std::vector<std::string> candidates;
-    history.GetKnownTranslations(FromTerminal(ctx, args[1]), language, candidates);
-    for (const std::string& c : candidates) ctx.out << ctx.ToTerminal(c) << "\n";
+    history.GetKnownTranslations(ctx.FromTerminal(args[1]), language, candidates);
+    for (const std::string& c : candidates) ctx.out << ctx.ToTerminal(c, TranslationPage(ctx, language)) << "\n";
     return 0;
   }
   if (action == "import") {
@@ -109,7 +104,7 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
   }
   if (action == "highlighted") {
     TdatHighLighting highlighting(common);
-    ctx.out << (highlighting.IsHighlighted(FromTerminal(ctx, args[1])) ? "yes" : "no") << "\n";
+    ctx.out << (highlighting.IsHighlighted(ctx.FromTerminal(args[1])) ? "yes" : "no") << "\n";
     return 0;
   }
   return RunStats(ctx, common);

@@ -73,7 +73,7 @@ int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
   if (words.size() != 2) throw EUsageError("expected: write PROJECT LANG [--types N] [--no-original] [-o FILE]");
   TExchangeInteraction ui(ctx, TOnDifference::Ask);
   TOpenedSession s(ctx, ui, words[0], words[1], false);
-  std::string file = output.empty() ? s.session->DefaultExchangeFileName() : output;
+  std::string file = output.empty() ? s.session->DefaultExchangeFileName() : AbsoluteArgument(output);
   WriteExchangeFile(s.project, file, original, types);
   ctx.out << ctx.ToTerminal(s.project.ExpandFileName(file)) << "\n";
   return 0;
@@ -96,7 +96,7 @@ int RunRead(TContext& ctx, const std::vector<std::string>& args) {
   if (words.size() != 3) throw EUsageError("expected: read PROJECT LANG FILE [--on-difference ask|accept|reject]");
   TExchangeInteraction ui(ctx, mode);
   TOpenedSession s(ctx, ui, words[0], words[1], false);
-  int applied = ReadExchangeFile(s.project, words[2]);
+  int applied = ReadExchangeFile(s.project, AbsoluteArgument(words[2]));
   s.Save(ctx);
   ctx.out << applied << " translations changed\n";
   return 0;

@@ -17,13 +17,9 @@ namespace kst::cli {
 
 namespace {
 
-std::string Term(TContext& ctx, const std::string& ansi) { return ctx.ToTerminal(EncodeEscapes(ansi)); }
-
-void Show(TContext& ctx, const std::string& key, const std::string& original, const std::string& translation,
-          bool translated, bool onlyUntranslated) {
-  if (onlyUntranslated && translated) return;
-  ctx.out << ctx.ToTerminal(key) << "\t" << (translated ? "translated" : "untranslated") << "\t" << Term(ctx, original)
-          << "\t" << Term(ctx, translation) << "\n";
+// Originals are in the project's code page, translations in the language's.
+std::string Term(TContext& ctx, const std::string& ansi, int codePage) {
+  return ctx.ToTerminal(EncodeEscapes(ansi), codePage);
 }
 
 int RunShow(TContext& ctx, const std::vector<std::string>& args) {
@@ -38,19 +34,14 @@ int RunShow(TContext& ctx, const std::vector<std::string>& args) {
   if (words.size() != 2) throw EUsageError("expected: show PROJECT LANG [--untranslated]");
   TProgressInteraction ui(ctx);
   TOpenedSession s(ctx, ui, words[0], words[1], false);
-  for (int i = 0; i < s.project.ResourceStrings.Count(); ++i) {
-    const TResourceStrListItem& item = s.project.ResourceStrings.Item(i);
-    Show(ctx, "@" + item.Name, item.OriginalValue, item.TranslatedValue, item.IsTranslated(), untranslated);
-  }
-  for (const auto& label : s.project.VersionInfo.Items)
-    Show(ctx, "#" + label->Key, label->Value, label->Translation, label->IsTranslated(), untranslated);
-  for (TModuleEntry& entry : s.project.Modules) {
-    if (!entry.Module || !entry.Module->Root) continue;
-    std::string form = ExtractFileName(ToInternalPath(entry.Module->FileName));
-    entry.Module->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
-      Show(ctx, form + ":" + path, value.OriginalValue, value.TranslatedValue, value.IsTranslated(), untranslated);
-    });
-  }
+  int originalPage = s.session->OriginalCodePage(), translationPage = s.session->TranslationCodePage();
+  s.session->ForEachEntry([&](const TSessionEntry& entry) {
+    bool translated = entry.IsTranslated();
+    if (untranslated && translated) return;
+    ctx.out << ctx.ToTerminal(entry.key) << "\t" << (translated ? "translated" : "untranslated") << "\t"
+            << Term(ctx, *entry.original, originalPage) << "\t" << Term(ctx, *entry.translation, translationPage)
+            << "\n";
+  });
   return 0;
 }
 
@@ -59,28 +50,11 @@ int RunSet(TContext& ctx, const std::vector<std::string>& args) {
   TProgressInteraction ui(ctx);
   TOpenedSession s(ctx, ui, args[0], args[1], false);
   const std::string& path = args[2];
-  std::string text = Utf8ToCodePage(args[3], ctx.system.ansi);
-  std::string ansiPath = Utf8ToCodePage(path, ctx.system.ansi);
-  if (!path.empty() && path[0] == '@') {
-    TResourceStrListItem* item = s.project.ResourceStrings.Find(0, ansiPath.substr(1));
-    if (!item) throw std::runtime_error("Item \"" + path.substr(1) + "\" not found in current project");
-    item->TranslatedValue = text;
-  } else if (!path.empty() && path[0] == '#') {
-    TVersionInfoLabel* label = s.project.VersionInfo.Find(ansiPath.substr(1));
-    if (!label) throw std::runtime_error("Item \"" + path.substr(1) + "\" not found in current project");
-    label->Translation = text;
-  } else {
-    size_t colon = ansiPath.find(':');
-    if (colon == std::string::npos) throw EUsageError("PATH is FORM.dfm:Component.Property, @ResourceString or #VersionKey");
-    TModuleHelper* module = s.project.FindModule(ansiPath.substr(0, colon));
-    if (!module || !module->Root)
-      throw std::runtime_error("Module \"" + path.substr(0, colon) + "\" not found in current project!");
-    // The form becomes the current one, as editing it in the grid would.
-    s.session->SelectForm(module);
-    TCHValue* value = module->Root->FindProperty(ansiPath.substr(colon + 1));
-    if (!value) throw std::runtime_error("Item \"" + path.substr(colon + 1) + "\" not found in current project");
-    value->TranslatedValue = text;
-  }
+  if (path.empty() || (path[0] != '@' && path[0] != '#' && path.find(':') == std::string::npos))
+    throw EUsageError("PATH is FORM.dfm:Component.Property, @ResourceString or #VersionKey");
+  int page = s.session->TranslationCodePage();
+  std::string text = ctx.FromTerminal(args[3], page, LanguagePageName(s.session->CurrentLanguage(), page));
+  s.session->SetTranslation(ctx.FromTerminal(path), text);
   s.Save(ctx);
   return 0;
 }
@@ -90,7 +64,9 @@ int RunSet(TContext& ctx, const std::vector<std::string>& args) {
 // "s" skips, "q" (or the end of input) stops.
 class TTerminalAutoTranslate : public TAutoTranslateDialog {
 public:
-  TTerminalAutoTranslate(TContext& ctx, bool yes) : ctx_(ctx), yes_(yes) {}
+  TTerminalAutoTranslate(TContext& ctx, bool yes, TTranslationSession& session)
+      : ctx_(ctx), yes_(yes), originalPage_(session.OriginalCodePage()), translationPage_(session.TranslationCodePage()),
+        pageName_(LanguagePageName(session.CurrentLanguage(), translationPage_)) {}
   bool stopped = false;
   TAnswer Execute(const std::string& original, const std::vector<std::string>& candidates,
                   std::string& translation) override {
@@ -98,8 +74,9 @@ public:
       translation = candidates.front();
       return TAnswer::Yes;
     }
-    ctx_.err << "original: " << Term(ctx_, original) << "\n";
-    for (size_t i = 0; i < candidates.size(); ++i) ctx_.err << "  " << i + 1 << ": " << Term(ctx_, candidates[i]) << "\n";
+    ctx_.err << "original: " << Term(ctx_, original, originalPage_) << "\n";
+    for (size_t i = 0; i < candidates.size(); ++i)
+      ctx_.err << "  " << i + 1 << ": " << Term(ctx_, candidates[i], translationPage_) << "\n";
     ctx_.err << "[Enter] first, number, =TEXT, s skip, q stop: " << std::flush;
     std::string line;
     if (!std::getline(std::cin, line) || line == "q") {
@@ -108,7 +85,12 @@ public:
     }
     if (line == "s") return TAnswer::Ignore;
     if (!line.empty() && line[0] == '=') {
-      translation = Utf8ToCodePage(line.substr(1), ctx_.system.ansi);
+      try {
+        translation = ctx_.FromTerminal(line.substr(1), translationPage_, pageName_);
+      } catch (const ETerminalError& e) {
+        ctx_.err << e.what() << "\n";
+        return TAnswer::Ignore;
+      }
       return TAnswer::Yes;
     }
     size_t pick = 1;
@@ -127,13 +109,15 @@ public:
 private:
   TContext& ctx_;
   bool yes_;
+  int originalPage_, translationPage_;
+  std::string pageName_;
 };
 
 int RunAuto(TContext& ctx, const std::vector<std::string>& args) {
   if (args.size() != 2) throw EUsageError("expected: auto PROJECT LANG [--yes]");
   TProgressInteraction ui(ctx);
   TOpenedSession s(ctx, ui, args[0], args[1], true);
-  TTerminalAutoTranslate dialog(ctx, ctx.interaction.answerYes);
+  TTerminalAutoTranslate dialog(ctx, ctx.interaction.answerYes, *s.session);
   int changed = s.session->AutoTranslateResourceStrings(dialog);
   for (TModuleEntry& entry : s.project.Modules) {
     if (dialog.stopped) break;

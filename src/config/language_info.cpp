@@ -40,6 +40,13 @@ std::string LanguageAbbreviation(int languageId) {
   return LanguageInfoText(languageId, LOCALE_SABBREVLANGNAME, 1252);
 }
 
+int LanguageAnsiCodePage(int languageId, const TSystemCodePages& system) {
+  std::string text = TrimBlanks(LanguageInfoText(languageId, LOCALE_IDEFAULTANSICODEPAGE, 1252));
+  int codePage = 1252;
+  if (IsAllDigits(text) && text.size() <= 5) codePage = std::stoi(text);
+  return ResolveCodePage(codePage, system);
+}
+
 std::vector<int> KnownLanguageIds() {
   // Candidates: every row and the neutral ID of its language; the rules then
   // decide (a neutral ID is known when its default sub-language is).

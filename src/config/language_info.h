@@ -30,6 +30,13 @@ std::string LanguageDisplayName(int languageId, int codePage);
 // Three letters, two for a neutral language.
 std::string LanguageAbbreviation(int languageId);
 
+// The ANSI code page a language's texts are kept in (its translations in
+// the translation files, the language module's strings and forms): the
+// locale's default ANSI code page, 1252 when the locale data has no number
+// for it, and the system's ANSI code page for a language that has none of
+// its own (0, the Unicode-only locales).
+int LanguageAnsiCodePage(int languageId, const TSystemCodePages& system);
+
 // Every ID for which the locale data has a language name and an abbreviation
 // (each specific locale and each neutral language with a default
 // sub-language), ascending.

@@ -7,6 +7,7 @@
 #include "config/interaction.h"
 #include "config/text_helpers.h"
 #include "formmodel/form_errors.h"
+#include "formmodel/value_check.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 
@@ -210,6 +211,8 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
 
     const std::string* original = nullptr;
     std::string* translated = nullptr;
+    TPropertyType type = ptString;
+    std::string formName;
     if (SameText(section, kResourceStrings)) {
       auto it = strings.find(UpperCaseAscii(key));
       if (it != strings.end()) {
@@ -217,7 +220,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
         translated = &it->second->TranslatedValue;
       }
     } else {
-      std::string formName = section.size() >= 2 ? section.substr(1, section.size() - 2) : std::string();
+      formName = section.size() >= 2 ? section.substr(1, section.size() - 2) : std::string();
       TModuleHelper* module = project.FindModule(formName);
       if (!module || !module->Root) {
         std::string warning = Replace1("Module \"%s\" not found in current project!", formName);
@@ -227,6 +230,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       if (TCHValue* value = paths.Resolve(*module->Root, key)) {
         original = &value->OriginalValue;
         translated = &value->TranslatedValue;
+        type = value->PropertyType;
       }
     }
     if (!translated) {
@@ -247,6 +251,12 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
     }
     if (accept) {
       std::string text = DecodeExchangeField(rawTranslated);
+      // A number or identifier from the file goes into the form as it
+      // stands; one that is not a single value of its type is refused.
+      if (std::string refused = ValueTextMessage(formName + ":" + key, type, text); !refused.empty()) {
+        cancelled = ui.Ask(refused + " The translation is not taken.", TButtons::OkCancel) == TAnswer::Cancel;
+        return !cancelled;
+      }
       if (*translated != text) ++applied;
       *translated = std::move(text);
     }

@@ -66,13 +66,6 @@ void WriteStringTableScript(const TExefile& module, const std::string& fileName)
   AtomicWriteFile(fileName, StringTableScript(module));
 }
 
-int StringTableCodePage(int languageId, const TSystemCodePages& system) {
-  std::string text = TrimBlanks(LanguageInfoText(languageId, LOCALE_IDEFAULTANSICODEPAGE, 1252));
-  int codePage = 1252;
-  if (IsAllDigits(text) && text.size() <= 5) codePage = std::stoi(text);
-  return ResolveCodePage(codePage, system);
-}
-
 std::string StringTableResource(const TResourceStringsHelper& strings, int codePage) {
   // Only the blocks in use get their 16 slots.
   std::vector<std::unique_ptr<std::array<std::u16string, 16>>> blocks(4096);
@@ -118,7 +111,7 @@ std::string StringTableResource(const TResourceStringsHelper& strings, int codeP
 void WriteStringTableResource(const TResourceStringsHelper& strings, const std::string& fileName, int languageId,
                               const TSystemCodePages& system, TStatusHint& hint) {
   THintScope scope(hint, "Writing Translation File " + ExtractFileName(fileName) + "...");
-  AtomicWriteFile(fileName, StringTableResource(strings, StringTableCodePage(languageId, system)));
+  AtomicWriteFile(fileName, StringTableResource(strings, LanguageAnsiCodePage(languageId, system)));
 }
 
 }  // namespace kst

@@ -25,11 +25,6 @@ std::string StringTableScript(const TExefile& module);
 // Writes that script to `fileName` (atomically; EFileError on failure).
 void WriteStringTableScript(const TExefile& module, const std::string& fileName);
 
-// The code page the strings of a language are written from: its default
-// ANSI code page, 1252 when the locale data has no number for it, and the
-// system's ANSI code page for a language that has none of its own (0).
-int StringTableCodePage(int languageId, const TSystemCodePages& system);
-
 // The resource file's bytes: each string's TranslatedValue, fully unescaped
 // (control-character escapes such as \x0A included)
 // and converted from `codePage`, in block id / 16, slot id mod 16. A later

@@ -4,7 +4,10 @@
 
 #include <optional>
 
+#include "config/language_info.h"
 #include "dictionary/auto_translate.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/value_check.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/translation_history.h"
 #include "platform/file_utils.h"
@@ -196,19 +199,113 @@ void TTranslationSession::StoreForm(TModuleHelper& form, std::string* built) {
   loaded_[&form] = built ? std::move(*built) : BuildFormTranslationFile(*form.Root, language_, nullptr);
 }
 
+namespace {
+
+std::string FormKey(const TModuleHelper& form, const std::string& path) {
+  return ExtractFileName(ToInternalPath(form.FileName)) + ":" + path;
+}
+
+}  // namespace
+
+bool TSessionEntry::IsTranslated() const {
+  return ignoreCase ? !SameText(*original, *translation) : *original != *translation;
+}
+
+void TTranslationSession::ForEachEntry(const std::function<void(const TSessionEntry&)>& visit) {
+  TSessionEntry entry;
+  for (int i = 0; i < project_.ResourceStrings.Count(); ++i) {
+    const TResourceStrListItem& item = project_.ResourceStrings.Item(i);
+    entry.key = "@" + item.Name;
+    entry.original = &item.OriginalValue;
+    entry.translation = &item.TranslatedValue;
+    visit(entry);
+  }
+  entry.ignoreCase = true;
+  for (const auto& label : project_.VersionInfo.Items) {
+    entry.key = "#" + label->Key;
+    entry.original = &label->Value;
+    entry.translation = &label->Translation;
+    visit(entry);
+  }
+  entry.ignoreCase = false;
+  for (TModuleEntry& module : project_.Modules) {
+    if (!module.Module || !module.Module->Root) continue;
+    module.Module->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
+      entry.key = FormKey(*module.Module, path);
+      entry.original = &value.OriginalValue;
+      entry.translation = &value.TranslatedValue;
+      entry.type = value.PropertyType;
+      visit(entry);
+    });
+    entry.type = ptString;
+  }
+}
+
+void TTranslationSession::SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) {
+  try {
+    CheckValueText(key, value.PropertyType, text);
+  } catch (const EFormModelError& e) {
+    throw ETranslationError(e.what());
+  }
+  value.TranslatedValue = text;
+}
+
+void TTranslationSession::SetTranslation(const std::string& key, const std::string& text) {
+  auto notFound = [&](const std::string& item) {
+    return ETranslationError("Item \"" + item + "\" not found in current project");
+  };
+  if (!key.empty() && key[0] == '@') {
+    TResourceStrListItem* item = project_.ResourceStrings.Find(0, key.substr(1));
+    if (!item) throw notFound(key.substr(1));
+    item->TranslatedValue = text;
+    return;
+  }
+  if (!key.empty() && key[0] == '#') {
+    TVersionInfoLabel* label = project_.VersionInfo.Find(key.substr(1));
+    if (!label) throw notFound(key.substr(1));
+    label->Translation = text;
+    return;
+  }
+  size_t colon = key.find(':');
+  if (colon == std::string::npos)
+    throw ETranslationError("\"" + key + "\" names no entry: write FORM.dfm:Component.Property, @ResourceString or #VersionKey");
+  std::string formName = key.substr(0, colon);
+  TModuleHelper* form = project_.FindModule(formName);
+  if (!form || !form->Root) throw ETranslationError("Module \"" + formName + "\" not found in current project!");
+  TCHValue* value = nullptr;
+  try {
+    value = form->Root->FindProperty(key.substr(colon + 1));
+  } catch (const EFormModelError&) {
+    value = nullptr;  // "Invalid ID": a path of no value
+  }
+  if (!value) throw notFound(key.substr(colon + 1));
+  SelectForm(form);
+  SetValueTranslation(FormKey(*form, key.substr(colon + 1)), *value, text);
+}
+
+int TTranslationSession::TranslationCodePage() const {
+  return language_ > 0 ? LanguageAnsiCodePage(language_, project_.SystemCodePages()) : OriginalCodePage();
+}
+
+int TTranslationSession::OriginalCodePage() const { return project_.SystemCodePages().ansi; }
+
 int TTranslationSession::AutoTranslateForm(TAutoTranslateDialog& dialog, int typeFilter) {
   if (language_ <= 0 || !dictionary_ || !form_ || !form_->Root) return 0;
-  std::vector<TCHValue*> values;
-  form_->Root->ForEachPropertyPath([&](const std::string&, TCHValue& value) {
-    if (TypeFilterBit(value.PropertyType) & typeFilter) values.push_back(&value);
+  std::vector<std::pair<std::string, TCHValue*>> values;
+  form_->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
+    if (TypeFilterBit(value.PropertyType) & typeFilter) values.emplace_back(path, &value);
   });
   int changed = 0;
-  for (TCHValue* value : values) {
+  for (auto& [path, value] : values) {
     if (value->TranslatedValue != value->OriginalValue) continue;
     std::string translation = value->TranslatedValue;
     TAnswer answer = AskTranslation(*dictionary_, language_, value->OriginalValue, translation, dialog);
     if (answer == TAnswer::Yes) {
-      value->TranslatedValue = translation;
+      try {
+        SetValueTranslation(FormKey(*form_, path), *value, translation);
+      } catch (const ETranslationError& e) {
+        interaction_.ShowWarning(e.what());
+      }
       if (value->IsTranslated()) ++changed;
     }
     if (answer == TAnswer::Cancel) break;

@@ -3,7 +3,9 @@
 // dictionary) before the incoming ones are loaded.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,6 +20,26 @@ class TdatTranslationHistory;
 class TSqliteDatabase;
 class TAutoTranslateDialog;
 class TDictionaryFeed;
+
+// A translation that cannot be taken: its entry is not in the project, or
+// its text is not a value of the property's type. The message is for a
+// person.
+class ETranslationError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// One entry of the current language as both front ends address it: "@Name"
+// a resource string, "#Key" a version key, "FORM:PATH" a plain value of a
+// form (FORM the form file's name without its directory).
+struct TSessionEntry {
+  std::string key;
+  const std::string* original = nullptr;     // in the project's code page
+  const std::string* translation = nullptr;  // in the language's code page
+  TPropertyType type = ptString;             // resource strings and version keys are strings
+  bool ignoreCase = false;                   // version keys: a change of letter case is none
+  bool IsTranslated() const;
+};
 
 // What the last storing of a language's files gave to the dictionary.
 struct TDictionaryFeedReport {
@@ -66,10 +88,30 @@ public:
   TProjectData& Project() { return project_; }
   bool IsProjectOpen() const { return !project_.FileName.empty(); }
 
+  // Every entry of the current language: resource strings, version keys,
+  // then the forms' plain values in path order.
+  void ForEachEntry(const std::function<void(const TSessionEntry&)>& visit);
+  // Sets the translation of one entry (key as in TSessionEntry; a form's
+  // value becomes the current form's, as editing it would). Raises
+  // ETranslationError when there is no such entry, or when the text is not
+  // one value of the property's type (a number for Left, an identifier for
+  // Color ...): such a text would change the translated form around it.
+  void SetTranslation(const std::string& key, const std::string& text);
+  // The same check for a value the caller already holds; `key` names it in
+  // the message.
+  static void SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text);
+
+  // The code page of the current language's translations, and of the
+  // originals (the project's, the system's ANSI code page).
+  int TranslationCodePage() const;
+  int OriginalCodePage() const;
+
   // The automatic-translation walk over the current form's plain values
   // that pass `typeFilter`, or over the resource strings: each entry whose
   // translation still equals its original is offered (AskTranslation);
-  // Cancel stops after that entry. Returns the number of entries changed.
+  // Cancel stops after that entry. A candidate that is not a value of its
+  // property's type is shown as a warning and not taken. Returns the number
+  // of entries changed.
   // Does nothing (returns 0) without a language or without a dictionary.
   int AutoTranslateForm(TAutoTranslateDialog& dialog, int typeFilter = kFilterStrings | kFilterNumbers | kFilterOthers);
   int AutoTranslateResourceStrings(TAutoTranslateDialog& dialog);

@@ -170,6 +170,19 @@ TEST_F(ExchangeTest, UnknownItemsAndModulesWarnAndCancelStops) {
   EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
 }
 
+// A number from the file would go into the form as it stands: one that is
+// not a single number is refused with a warning, the rest is imported.
+TEST_F(ExchangeTest, ValuesThatAreNotOneValueOfTheirTypeAreRefused) {
+  p.ui.answers = {TAnswer::Ok};
+  EXPECT_EQ(Read("[Main.dfm]\r\nForm1.Width\tN/A\t\"8 Visible = False\"\r\nButton1.Caption\tN/A\t\"Ja\"\r\n"), 1);
+  ASSERT_EQ(p.ui.questions.size(), 1u);
+  EXPECT_EQ(p.ui.questions[0],
+            "The translation of Main.dfm:Form1.Width must be a whole number such as 8, -12 or $FF; "
+            "\"8 Visible = False\" is not one. The translation is not taken.");
+  EXPECT_FALSE(p.Value("Form1.Width").IsTranslated());
+  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
+}
+
 TEST_F(ExchangeTest, FilesWithoutEscapesReadAsTheyAlwaysDid) {
   // Extra tabs run into the translation; fields without quotes stand as they are.
   Read("[RESOURCE-STRINGS]\r\nTexts_SHello\tN/A\t\"a\tb\"\r\nTexts_SBye\tN/A\tAde\r\n"

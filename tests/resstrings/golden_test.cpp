@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "config/language_info.h"
 #include "config/text_helpers.h"
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
@@ -41,7 +42,7 @@ TEST_P(GoldenScript, ListAndResourceMatch) {
     list += std::to_string(item.ID) + "\t" + item.Name + "\t" + EncodeEscapes(item.OriginalValue) + "\r\n";
   }
   int language = std::stoi(TrimBlanks(ReadFileBytes(dir + "/language").substr(0, 4)), nullptr, 16);
-  std::string res = StringTableResource(set, StringTableCodePage(language, TSystemCodePages()));
+  std::string res = StringTableResource(set, LanguageAnsiCodePage(language, TSystemCodePages()));
   if (std::getenv("KST_REGENERATE_GOLDEN")) {
     AtomicWriteFile(dir + "/expected-list.txt", list);
     AtomicWriteFile(dir + "/expected.res", res);

@@ -155,6 +155,43 @@ TEST(SessionDemo, AFileThatCannotBeReadIsNeverOverwrittenWithAnotherLanguagesTex
   EXPECT_EQ(d.Value("Main.dfm", "frmMain.Caption").TranslatedValue, "D\xE9monstration");
 }
 
+// Entries are addressed as both front ends show them; a number or an
+// identifier is taken only as one value of its type, since the form writer
+// puts it into the form as it stands.
+TEST(SessionDemo, TranslationsAreSetByKeyAndCheckedAgainstTheirType) {
+  test::TDemoSession d;
+  TTranslationSession& s = *d.session;
+  s.OpenProject(d.Dpr());
+  s.SelectLanguage(kGerman);
+  s.SetTranslation("@Texts_SReady", "Bereit");
+  s.SetTranslation("#CompanyName", "Firma");
+  s.SetTranslation("Main.dfm:btnOpen.Caption", "\xD6&ffnen...");
+  s.SetTranslation("Main.dfm:btnOpen.Left", "$10");
+  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm")) << "editing a value makes its form current";
+  try {
+    s.SetTranslation("Main.dfm:btnOpen.Left", "8 Visible = False");
+    FAIL();
+  } catch (const ETranslationError& e) {
+    EXPECT_STREQ(e.what(),
+                 "The translation of Main.dfm:btnOpen.Left must be a whole number such as 8, -12 or $FF; "
+                 "\"8 Visible = False\" is not one.");
+  }
+  EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Left").TranslatedValue, "$10") << "a refused text changes nothing";
+  for (const char* key : {"@Nope", "#Nope", "Main.dfm:Nope.Caption", "Nope.dfm:btnOpen.Caption", "Main.dfm:x.Items5"})
+    EXPECT_THROW(s.SetTranslation(key, "x"), ETranslationError) << key;
+
+  std::vector<std::string> translated;
+  s.ForEachEntry([&](const TSessionEntry& e) {
+    if (e.IsTranslated()) translated.push_back(e.key);
+  });
+  EXPECT_EQ(translated, (std::vector<std::string>{"@Texts_SReady", "#CompanyName", "Main.dfm:btnOpen.Left",
+                                                  "Main.dfm:btnOpen.Caption"}));
+  s.SaveProject();
+  s.SelectLanguage(-1);
+  s.SelectLanguage(kGerman);
+  EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6&ffnen...");
+}
+
 TEST(SessionDictionary, OneSaveFeedsEveryPairAndTooLongTextsAreCountedNotFatal) {
   test::TDemoSession d(true);
   TTranslationSession& s = *d.session;
