@@ -2,6 +2,9 @@
 // module.
 #include "build/language_module.h"
 
+#include <filesystem>
+#include <optional>
+
 #include "config/interaction.h"
 #include "config/language_info.h"
 #include "config/path_macros.h"
@@ -33,6 +36,12 @@ std::string CompilerCommandLine(const TProjectData& project, int languageId) {
   return "\"" + compiler + "\" -e\"" + project.GetOutputDirectory(false, languageId) + "\" -n\"" +
          project.TranslationDirectory(project.FileName, languageId) + "\" \"" +
          LibraryFileName(project, languageId, ".dpr") + "\"";
+}
+
+std::string LanguageModuleFileName(const TProjectData& project, int languageId) {
+  std::string lib = ExtractFileName(LibraryFileName(project, languageId, ""));
+  return ResolveFileNameCase(project.GetOutputDirectory(false, languageId) + "/" + lib + "." +
+                             LanguageAbbreviation(languageId));
 }
 
 void GenerateLanguageModule(TProjectData& project, int languageId) {
@@ -101,6 +110,20 @@ void BuildLanguageModule(TProjectData& project, int languageId, TBusyCursorStack
   TBusyScope scope(busy, "Compiling...");
   ForceDirectories(ExtractFileDir(LibraryFileName(project, languageId, ".DPR")));
   RunCompiler(CompilerCommandLine(project, languageId), sink, limits);
+}
+
+std::string CompileLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy,
+                                  TCompilerOutputSink& sink, const TCompilerRunLimits& limits) {
+  auto stamp = [&]() -> std::optional<std::filesystem::file_time_type> {
+    std::error_code ec;
+    auto time = std::filesystem::last_write_time(LanguageModuleFileName(project, languageId), ec);
+    if (ec) return std::nullopt;
+    return time;
+  };
+  auto before = stamp();
+  BuildLanguageModule(project, languageId, busy, sink, limits);
+  auto after = stamp();
+  return after && after != before ? LanguageModuleFileName(project, languageId) : std::string();
 }
 
 }  // namespace kst

@@ -17,6 +17,10 @@ class TBusyCursorStack;
 // expanded.
 std::string CompilerCommandLine(const TProjectData& project, int languageId);
 
+// The language module the compile writes: the output directory, the
+// library's name and the language's abbreviation as its extension.
+std::string LanguageModuleFileName(const TProjectData& project, int languageId);
+
 // Writes every file the compile needs into the language's translation
 // directory from the model as it stands (which must hold the language's
 // translations): the forms that have a tree, the string-table and version
@@ -32,5 +36,12 @@ void GenerateLanguageModule(TProjectData& project, int languageId);
 // and EProjectError when no project is open.
 void BuildLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy, TCompilerOutputSink& sink,
                          const TCompilerRunLimits& limits = {});
+
+// BuildLanguageModule, then whether the compile wrote the module: its file
+// name when it did, "" when it did not (a module left by an earlier compile
+// does not count). The compiler's exit code says nothing reliable, so the
+// module's time stamp decides.
+std::string CompileLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy,
+                                  TCompilerOutputSink& sink, const TCompilerRunLimits& limits = {});
 
 }  // namespace kst

@@ -160,12 +160,16 @@ static void ReadVersionBlock(TVersionInfo& info, std::span<const uint8_t> data, 
   }
 }
 
-std::string BuildVersionResource(const TVersionInfo& info, int languageId) {
+int VersionResourceCodePage(int languageId) {
   int codePage = 1252;
   std::string cpText = LanguageInfoText(languageId, LOCALE_IDEFAULTANSICODEPAGE, 1252);
   if (IsAllDigits(cpText) && cpText.size() < 6) codePage = std::stoi(cpText);
   // Unicode-only locales have no ANSI code page; their texts are taken as 1252.
-  if (codePage == 0) codePage = 1252;
+  return codePage == 0 ? 1252 : codePage;
+}
+
+std::string BuildVersionResource(const TVersionInfo& info, int languageId) {
+  int codePage = VersionResourceCodePage(languageId);
   const uint16_t language = static_cast<uint16_t>(languageId);
 
   TResWriter res;

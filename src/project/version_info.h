@@ -77,6 +77,10 @@ void ReadVersionResource(TVersionInfo& info, std::span<const uint8_t> data, int 
 // 16-bit lengths.
 std::string BuildVersionResource(const TVersionInfo& info, int languageId);
 
+// The code page the version resource of a language is written in: the
+// language's default ANSI code page, 1252 when the locale data has none.
+int VersionResourceCodePage(int languageId);
+
 // Fills the numbers, the include flag and the keys from a Delphi options file
 // (.DOF): sections "Version Info" and "Version Info Keys".
 void ReadVersionOptions(TVersionInfo& info, const TIniFile& options);
