@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program's main job on the demo project: open it, add German, translate
-# a few texts, generate and compile the German language module, and show what
-# it holds. Works on a copy, with settings and dictionary in a scratch folder,
+# a few texts, generate and compile the German language module, check it
+# against the project, and show what it holds. Works on a copy, with settings and dictionary in a scratch folder,
 # so neither the repository nor your own settings change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +21,7 @@ project="$work/demo/project/Demo.dpr"
 "$kst" translate set "$project" DEU @Texts_SReady "Bereit"
 "$kst" translate set "$project" DEU "#FileDescription" "Kestrin Translator, Demo-Anwendung"
 "$kst" build compile "$project" DEU
+"$kst" build verify "$project" DEU
 echo
 "$kst" translate show "$project" DEU | sed -n '1,12p'
 echo

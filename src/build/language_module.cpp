@@ -29,6 +29,16 @@ std::string LibraryFileName(const TProjectData& project, int languageId, const c
   return ChangeFileExt(project.TranslatedFileName(project.FileName, languageId), ext);
 }
 
+// The name after "library" must be an identifier; a module file named
+// "my-app.exe" gets "my_app". The compiler names its output after the
+// source file, so the module keeps the file's own name.
+std::string LibraryIdentifier(std::string name) {
+  for (char& c : name)
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_')) c = '_';
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) name = "_" + name;
+  return name;
+}
+
 }  // namespace
 
 std::string CompilerCommandLine(const TProjectData& project, int languageId) {
@@ -66,7 +76,7 @@ void GenerateLanguageModule(TProjectData& project, int languageId) {
   line("//");
   line("// Language module generated using Kestrin Translator");
   line("//");
-  line("library " + libName + ";");
+  line("library " + LibraryIdentifier(libName) + ";");
   line("//TRN <Marker, please do not modify this line!");
   line("{$E " + LanguageAbbreviation(languageId) + "}");
   line("{--- Forms ---}");

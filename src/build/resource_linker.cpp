@@ -345,7 +345,10 @@ TLinkSummary LinkLanguageModule(const TLinkerOptions& options, int ansiCodePage,
   }
 
   std::string outDir = options.exeOutputDir.empty() ? sourceDir : ResolveFileNameCase(options.exeOutputDir);
-  std::string output = (outDir.empty() ? std::string() : outDir + "/") + source.name + "." + source.extension;
+  // Named after the source file, as the compiler does: the library's
+  // identifier cannot hold every character a file name can.
+  std::string output = (outDir.empty() ? std::string() : outDir + "/") +
+                       ChangeFileExt(ExtractFileName(sourcePath), "") + "." + source.extension;
   TLinkSummary summary{output, source.lines, all.size(), 0};
   try {
     std::string image = BuildResourceOnlyDll(std::move(all));

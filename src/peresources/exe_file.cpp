@@ -38,7 +38,33 @@ TPESection::TPESection(const TExefile& file, const std::string& name) : file_(fi
 
 const uint8_t* TPESection::Header() const { return header_ < 0 ? nullptr : file_.View().data() + header_; }
 
+bool TPESection::FindByAddress(uint32_t rva) {
+  TByteReader reader(file_.View(), "Invalid NT Header!");
+  for (int i = 0; i < file_.NumberOfSections(); ++i) {
+    int64_t header = static_cast<int64_t>(file_.SectionTableOffset()) + int64_t{i} * kSectionHeaderSize;
+    reader.Require(header, kSectionHeaderSize);
+    uint32_t virtualSize = reader.U32At(header + 8);
+    uint32_t address = reader.U32At(header + 12);
+    uint32_t rawSize = reader.U32At(header + 16);
+    uint64_t end = uint64_t{address} + std::max(virtualSize, rawSize);
+    if (rva < address || rva >= end || rva - address >= rawSize) continue;
+    found_ = true;
+    header_ = header;
+    virtualAddress_ = rva;
+    base_ = reader.U32At(header + 20) + (rva - address);
+    return true;
+  }
+  return false;
+}
+
 TPEResourceSection::TPEResourceSection(const TExefile& file) : TPESection(file, ".rsrc") {
+  // Data directory entry 2 (resources): RVA and size, 112 bytes into the
+  // PE32 optional header.
+  TByteReader reader(file.View(), "Invalid NT Header!");
+  uint32_t rva = reader.U32At(int64_t{file.NtHeadersOffset()} + 24 + 112);
+  uint32_t size = reader.U32At(int64_t{file.NtHeadersOffset()} + 24 + 116);
+  bool named = Found() && rva == VirtualAddress();
+  if (rva != 0 && size != 0 && !named) FindByAddress(rva);
   root_ = ReadResourceTree(*this);
 }
 

@@ -45,6 +45,11 @@ public:
   uint32_t BaseOffset() const { return base_; }
   uint32_t VirtualAddress() const { return virtualAddress_; }
 
+protected:
+  // Takes the section whose data holds the relative virtual address `rva`
+  // instead, with the base moved to that address; false when none does.
+  bool FindByAddress(uint32_t rva);
+
 private:
   const TExefile& file_;
   bool found_ = false;
@@ -54,8 +59,12 @@ private:
   uint32_t virtualAddress_ = 0;
 };
 
-// The section named ".rsrc" and the resource tree read from it. A module
-// without one has an empty tree (a root with no directory and no children).
+// The resource section and the resource tree read from it. Windows finds a
+// module's resources through the resource entry of the optional header's
+// data directory, whatever the section is called; that entry is followed
+// when it points into a section, and the section named ".rsrc" is used
+// otherwise. A module with neither has an empty tree (a root with no
+// directory and no children).
 class TPEResourceSection : public TPESection {
 public:
   explicit TPEResourceSection(const TExefile& file);

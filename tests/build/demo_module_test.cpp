@@ -7,6 +7,10 @@
 #include <filesystem>
 
 #include "build/language_module.h"
+#include "config/language_info.h"
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_reader.h"
+#include "platform/codepage.h"
 #include "build_test_support.h"
 #include "config/interaction.h"
 #include "config/registry_settings.h"
@@ -106,6 +110,109 @@ TEST_F(DemoModuleTest, CommandLineCompilesTheStoredTranslations) {
   std::string image = ReadFileBytes(dir.File("demo/project/DEU/Demo.DEU"));
   EXPECT_NE(image.find("Gespeicherte Demo"), std::string::npos) << run.out;
 }
+
+// What a translator types (UTF-8) is stored in the language's code page and
+// comes out of the module as the same characters: the string table in
+// UTF-16, the forms as 8-bit text that the translated program reads in
+// that code page.
+struct TTypedCase {
+  const char* language;
+  int codePage;
+  const char* ready;
+  const char* open;
+};
+
+class TypedTranslations : public DemoModuleTest, public testing::WithParamInterface<TTypedCase> {};
+
+std::string FormCaption(const std::string& module, const std::string& formClass, const std::string& path) {
+  TExefile exe(module, 1252);
+  const TPEResourceDirectory& root = exe.ResourceSection().Root();
+  for (int t = 0; t < root.SubdirectoryCount(); ++t)
+    for (int n = 0; n < root.Subdirectory(t).SubdirectoryCount(); ++n) {
+      const TPEResourceDirectory& name = root.Subdirectory(t).Subdirectory(n);
+      if (name.Name() != formClass || name.DataEntryCount() != 1) continue;
+      std::span<const uint8_t> data = name.DataEntry(0).Data();
+      auto form = ReadFormText(BinaryToText(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())));
+      return form->FindProperty(path)->OriginalValue;
+    }
+  return "(no form " + formClass + ")";
+}
+
+std::string StringResource(const std::string& module, int id) {
+  TExefile exe(module, 1252);
+  const TPEResourceDirectory& root = exe.ResourceSection().Root();
+  for (int t = 0; t < root.SubdirectoryCount(); ++t)
+    for (int n = 0; n < root.Subdirectory(t).SubdirectoryCount(); ++n) {
+      const TPEResourceDirectory& block = root.Subdirectory(t).Subdirectory(n);
+      if (block.TypeID() != 6 || block.NameID() != id / 16 + 1) continue;
+      auto& leaf = dynamic_cast<const TPEStringResourceDataEntry&>(block.DataEntry(0));
+      return Utf16ToUtf8(leaf.GetStringUtf16(id % 16));
+    }
+  return "(no string)";
+}
+
+// pe-dump decodes a language-neutral form as 1252; the bytes it shows are
+// the module's, which the translated program reads in its own code page.
+std::string AsCodePage(const std::string& peDumpText, int codePage) {
+  std::string bytes;
+  for (size_t i = 0; i < peDumpText.size();) {
+    if (peDumpText.compare(i, 2, "\\x") == 0 && i + 4 <= peDumpText.size()) {
+      bytes += static_cast<char>(std::stoi(peDumpText.substr(i + 2, 2), nullptr, 16));
+      i += 4;
+      continue;
+    }
+    size_t next = peDumpText.find("\\x", i);
+    std::string run = peDumpText.substr(i, next == std::string::npos ? std::string::npos : next - i);
+    bytes += Utf8ToCodePage(run, 1252);
+    i += run.size();
+  }
+  return CodePageToUtf8(bytes, codePage);
+}
+
+TEST_P(TypedTranslations, ComeOutOfTheModuleAsTyped) {
+  const TTypedCase& c = GetParam();
+  const std::string project = "demo/project/Demo.dpr ";
+  auto kst = [&](const std::string& args) { return test::RunKst(args, dir.Path(), config); };
+  ASSERT_EQ(kst("project add-language " + project + c.language).exitCode, 0);
+  test::TProgramRun set = kst("translate set " + project + c.language + " @Texts_SReady '" + c.ready + "'");
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  set = kst("translate set " + project + c.language + " Main.dfm:btnOpen.Caption '" + c.open + "'");
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  test::TProgramRun refused = kst("translate set " + project + c.language + " @Texts_SReady '\xE2\x9C\x93'");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("(U+2713), which code page " + std::to_string(c.codePage)), std::string::npos)
+      << refused.err;
+
+  test::TProgramRun show = kst("translate show " + project + c.language);
+  EXPECT_NE(show.out.find(std::string("@Texts_SReady\ttranslated\tReady\t") + c.ready + "\n"), std::string::npos)
+      << show.out;
+  EXPECT_NE(show.out.find(std::string("Main.dfm:btnOpen.Caption\ttranslated\t&Open...\t") + c.open + "\n"),
+            std::string::npos)
+      << show.out;
+
+  test::TProgramRun compile = kst("build compile " + project + c.language);
+  ASSERT_EQ(compile.exitCode, 0) << compile.out << compile.err;
+  std::string module = dir.File("demo/project/" + LanguageAbbreviation(ParseLanguageArgument(c.language)) + "/Demo." +
+                                LanguageAbbreviation(ParseLanguageArgument(c.language)));
+  EXPECT_EQ(StringResource(module, 65522), c.ready);
+  EXPECT_EQ(CodePageToUtf8(FormCaption(module, "TFRMMAIN", "btnOpen.Caption"), c.codePage), c.open);
+  EXPECT_EQ(kst("build verify " + project + c.language).exitCode, 0);
+
+  std::string why;
+  auto peDump = test::PeDumpCommand(why);
+  if (!peDump) GTEST_SKIP() << why;
+  test::TToolRun dump = test::RunTool(*peDump + " " + module);
+  EXPECT_NE(dump.out.find(std::string("STR 65522 \"") + c.ready + "\""), std::string::npos) << dump.out;
+  size_t at = dump.out.find("FORM frmMain.btnOpen.Caption = str \"");
+  ASSERT_NE(at, std::string::npos) << dump.out;
+  at += std::string("FORM frmMain.btnOpen.Caption = str \"").size();
+  EXPECT_EQ(AsCodePage(dump.out.substr(at, dump.out.find('"', at) - at), c.codePage), c.open);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TypedTranslations,
+                         testing::Values(TTypedCase{"0419", 1251, "Готово", "Открыть…"},
+                                         TTypedCase{"0415", 1250, "Gotowe, zażółć gęślą jaźń", "Otwórz"}),
+                         [](const auto& info) { return std::string("L") + info.param.language; });
 
 TEST_F(DemoModuleTest, CommandLineGeneratesAndCompiles) {
   test::TProgramRun run = test::RunKst("build commandline demo/project/Demo.dpr DEU", dir.Path(), config);

@@ -178,13 +178,15 @@ protected:
   }
 };
 
-TEST_F(LinkTest, WritesTheModuleNamedByLibraryAndExtension) {
+// As the compiler does: the source file's name and the {$E} extension; the
+// library's identifier cannot spell every file name ("my-app").
+TEST_F(LinkTest, WritesTheModuleNamedBySourceFileAndExtension) {
   Write("src/Forms/MAIN.DFM", FormResource("TfrmMain", "Hallo"));
   Write("src/other.res", ResFile());
   Write("src/Lib.dpr", "library Demo;\r\n{$E DEU}\r\n{$R 'forms\\main.dfm'}\r\n{$R '" + dir.File("src/OTHER.RES") +
                            "'}\r\nend.\r\n");
   TLinkSummary s = LinkLanguageModule({dir.File("out"), "", dir.File("src/Lib")}, 1252, print);
-  EXPECT_EQ(s.outputFile, dir.File("out/Demo.DEU"));
+  EXPECT_EQ(s.outputFile, dir.File("out/Lib.DEU"));
   EXPECT_EQ(s.resources, 3u);
   ASSERT_EQ(printed.size(), 3u);
   EXPECT_EQ(printed[0], dir.File("src/Lib") + "(3) forms\\main.dfm: 1 resource");

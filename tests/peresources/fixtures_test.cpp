@@ -45,7 +45,7 @@ TEST_P(WellFormedFixture, ListsWhatPeDumpLists) {
 // search), but every offset in it is sound, so it reads like the others.
 INSTANTIATE_TEST_SUITE_P(Fixtures, WellFormedFixture,
                          testing::Values("app.exe", "strings.dll", "resonly_de.dll", "norsrc.exe",
-                                         "bad-rsrc-unsorted.exe"),
+                                         "odd-rsrc-renamed.exe", "bad-rsrc-unsorted.exe"),
                          [](const auto& info) {
                            std::string name = info.param;
                            for (char& c : name)
@@ -53,16 +53,15 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, WellFormedFixture,
                            return name;
                          });
 
-TEST(Fixtures, ResourcesInASectionNotNamedRsrcAreNotLookedFor) {
+// Windows finds resources through the data directory, whatever their
+// section is called.
+TEST(Fixtures, ResourcesInARenamedSectionAreFoundThroughTheDataDirectory) {
   std::string why;
   auto dir = test::FixtureDir(why);
   if (!dir) GTEST_SKIP() << why;
   TExefile module(*dir + "/odd-rsrc-renamed.exe", 1252);
-  EXPECT_FALSE(module.ResourceSection().Found());
-  EXPECT_EQ(ListResources(module), "");
-  // The same resources as app.exe are there, for readers that follow the
-  // data directory instead.
-  EXPECT_NE(Listing(*dir + "/app.exe"), "");
+  EXPECT_TRUE(module.ResourceSection().Found());
+  EXPECT_EQ(ListResources(module), Listing(*dir + "/app.exe"));
 }
 
 struct TMalformed {
