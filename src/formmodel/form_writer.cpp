@@ -110,8 +110,10 @@ private:
 
   // Numbers, identifiers, sets and binary data go into the text as they
   // stand, so a text that is not one value of its type would change the
-  // form around it. The path is looked for only when that happens.
+  // form around it. An original was read from a form and reads back as it
+  // did; the path is looked for only when a translation does not.
   void Check(const TCHValue& value, const std::string& text) {
+    if (&text == &value.OriginalValue || !value.IsTranslated()) return;
     if (ValueTextProblem(value.PropertyType, text).empty()) return;
     std::string key = "a value";
     const_cast<TComponentHelper&>(root_).ForEachPropertyPath([&](const std::string& path, TCHValue& v) {

@@ -59,9 +59,54 @@ bool ReadsAsSet(TParser& p) {
   return p.NextToken() == toEOF;
 }
 
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The texts forms hold nearly always; taken without running the tokenizer,
+// which the form writer would otherwise do for every number it writes.
+bool PlainInteger(std::string_view t) {
+  if (t.size() >= 2 && t[0] == '$') {
+    if (t.size() > 9) return false;
+    for (char c : t.substr(1))
+      if (!IsHexDigit(c)) return false;
+    return true;
+  }
+  size_t at = !t.empty() && t[0] == '-' ? 1 : 0;
+  if (at == t.size() || t.size() - at > 9) return false;  // nine digits always fit
+  for (char c : t.substr(at))
+    if (!IsDigit(c)) return false;
+  return true;
+}
+
+bool PlainIdentifier(std::string_view t) {
+  if (t.empty() || t.size() > 255) return false;
+  bool start = true;
+  for (char c : t) {
+    if (start ? !IsLetter(c) : !(IsLetter(c) || IsDigit(c) || c == '.')) return false;
+    start = c == '.';
+  }
+  return !start;
+}
+
+bool PlainSet(std::string_view t) {
+  if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;
+  t = t.substr(1, t.size() - 2);
+  if (t.empty()) return true;
+  for (size_t at = 0;;) {
+    size_t comma = t.find(',', at);
+    std::string_view element = t.substr(at, comma == std::string_view::npos ? comma : comma - at);
+    if (element.empty() || element.find('.') != std::string_view::npos || !PlainIdentifier(element)) return false;
+    if (comma == std::string_view::npos) return true;
+    at = comma + 1;
+  }
+}
+
 }  // namespace
 
 std::string ValueTextProblem(TPropertyType type, std::string_view text) {
+  if ((type == ptInteger && PlainInteger(text)) || (type == ptSymbol && PlainIdentifier(text)) ||
+      (type == ptSet && PlainSet(text)))
+    return {};
   const char* need = nullptr;
   switch (type) {
     case ptString: return {};
