@@ -70,6 +70,9 @@ struct TContext {
 // directory; the core takes relative names against the project's.
 std::string AbsoluteArgument(const std::string& path);
 
+// The dictionary's "not set up" error with what to do about it here.
+std::runtime_error NotSetUp();
+
 // "code page N of LANGUAGE" for a language's translations.
 std::string LanguagePageName(int languageId, int codePage);
 

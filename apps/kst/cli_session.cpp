@@ -35,26 +35,17 @@ void TProgressInteraction::SetHint(const std::string& text) {
 
 TOpenedSession::TOpenedSession(TContext& ctx, TUserInteraction& ui, const std::string& file,
                                const std::string& language, bool needDictionary)
-    : registry(ctx.registry), project(registry, ui, ctx.system) {
+    : environment(ctx.registry, ui, ctx.system), project(environment.Project()) {
   int id = ParseLanguageArgument(language);
-  engine = std::make_unique<TDatabaseEngine>(ctx.registry);
-  if (!engine->GetAliasPath(kDictionaryAlias).empty()) {
-    common = std::make_unique<TdatCommon>(*engine, ui);
-    history = std::make_unique<TdatTranslationHistory>(*common);
-  } else if (needDictionary) {
-    throw std::runtime_error("The dictionary is not set up yet; run \"kst dict init DIR\"");
-  }
-  session = std::make_unique<TTranslationSession>(project, history.get(), ui, common ? &common->Database() : nullptr);
-  session->OpenProject(file);
-  if (!project.HasLanguage(id))
-    throw std::runtime_error("Language " + Hex4(id) + " is not a language of the project (kst project add-language)");
-  session->SelectLanguage(id);
+  if (!environment.OpenDictionary() && needDictionary) throw NotSetUp();
+  session = &environment.Session();
+  environment.OpenProject(file, id);
 }
 
 void TOpenedSession::Save(TContext& ctx) {
   session->SaveProject();
   const TDictionaryFeedReport& report = session->LastFeedReport();
-  if (!history)
+  if (!environment.DictionaryOpen())
     ctx.err << "note: the dictionary is not set up; translations were not added to it\n";
   else if (report.tooLong > 0)
     ctx.err << "note: " << report.tooLong << " translation(s) too long for the dictionary were not added to it\n";

@@ -8,12 +8,9 @@
 #include <string>
 
 #include "cli.h"
-#include "config/registry_settings.h"
-#include "dictionary/common.h"
-#include "dictionary/translation_history.h"
-#include "platform/database_engine.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
+#include "session/translator_environment.h"
 
 namespace kst::cli {
 
@@ -44,12 +41,9 @@ private:
 // The project with the language selected, and the dictionary when it is set
 // up (required when `needDictionary`).
 struct TOpenedSession {
-  TTranslatorRegistry registry;
-  TProjectData project;
-  std::unique_ptr<TDatabaseEngine> engine;
-  std::unique_ptr<TdatCommon> common;
-  std::unique_ptr<TdatTranslationHistory> history;
-  std::unique_ptr<TTranslationSession> session;
+  TTranslatorEnvironment environment;
+  TProjectData& project;
+  TTranslationSession* session;
 
   TOpenedSession(TContext& ctx, TUserInteraction& ui, const std::string& file, const std::string& language,
                  bool needDictionary);

@@ -6,6 +6,7 @@
 #include "config/language_info.h"
 #include "config/text_helpers.h"
 #include "platform/file_utils.h"
+#include "session/translator_environment.h"
 
 namespace kst::cli {
 
@@ -45,6 +46,10 @@ std::string TContext::FromTerminal(const std::string& utf8, int codePage, const 
 
 std::string TContext::FromTerminal(const std::string& utf8) const {
   return FromTerminal(utf8, system.ansi, "the project's code page " + std::to_string(system.ansi));
+}
+
+std::runtime_error NotSetUp() {
+  return std::runtime_error(std::string(EDictionaryNotSetUp().what()) + " Run \"kst dict init DIR\".");
 }
 
 std::string AbsoluteArgument(const std::string& path) { return AbsolutePath(path); }

@@ -1,17 +1,16 @@
 // kst build: generate the sources of a language module, compile it (the
 // compiler's output streams to stdout), or show the compiler's command line.
 #include <ctime>
-#include <filesystem>
 #include <ostream>
 
 #include "build/language_module.h"
 #include "build/module_verify.h"
 #include "cli.h"
 #include "config/language_info.h"
-#include "config/registry_settings.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
+#include "session/translator_environment.h"
 
 namespace kst::cli {
 
@@ -51,9 +50,9 @@ int RunBuild(TContext& ctx, const std::vector<std::string>& args) {
   if (action != "generate" && action != "compile" && action != "commandline" && action != "verify")
     throw EUsageError("unknown action \"" + action + "\"");
   int language = ParseLanguageArgument(args[2]);
-  TTranslatorRegistry registry(ctx.registry);
-  TProjectData project(registry, ctx.interaction, ctx.system);
-  TTranslationSession session(project, nullptr, ctx.interaction);
+  TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
+  TProjectData& project = environment.Project();
+  TTranslationSession& session = environment.Session();
   session.OpenProject(args[1]);
   // The module carries the language's stored translations, as the main
   // window has them loaded when it generates.

@@ -1,19 +1,13 @@
 // kst dict: the translation dictionary from the command line: set it up,
 // add and look up translations, import dictionary files, test highlighting,
 // and count what it holds.
-#include <cstdio>
-#include <filesystem>
 #include <ostream>
 
 #include "cli.h"
 #include "config/language_info.h"
-#include "config/text_helpers.h"
-#include "dictionary/common.h"
-#include "dictionary/dictionary_schema.h"
 #include "dictionary/highlighting.h"
 #include "dictionary/translation_history.h"
-#include "platform/database_engine.h"
-#include "platform/file_utils.h"
+#include "session/translator_environment.h"
 
 namespace kst::cli {
 
@@ -29,39 +23,26 @@ void Expect(const std::vector<std::string>& args, size_t count, const char* what
 
 int RunInit(TContext& ctx, const std::vector<std::string>& args) {
   if (args.size() > 2) throw EUsageError("expected at most one directory");
-  // An absolute path, so that the dictionary does not move with the
-  // directory the program is started in.
-  std::string parent = std::filesystem::absolute(args.size() == 2 ? args[1] : std::string(".")).lexically_normal();
-  std::string path = JoinPath(parent, kDictionaryDirectoryName);
-  ForceDirectories(path);
-  TDatabaseEngine engine(ctx.registry);
-  engine.SetAliasPath(kDictionaryAlias, path);
-  TdatCommon common(engine, ctx.interaction);
-  ctx.out << path << "\n";
+  TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
+  ctx.out << environment.SetUpDictionary(args.size() == 2 ? args[1] : std::string(".")) << "\n";
   return 0;
 }
 
 int RunPath(TContext& ctx, const std::vector<std::string>& args) {
   Expect(args, 0, "takes no arguments");
-  std::string path = TDatabaseEngine(ctx.registry).GetAliasPath(kDictionaryAlias);
-  if (path.empty()) throw std::runtime_error("The dictionary is not set up yet; run \"kst dict init DIR\"");
+  std::string path = TTranslatorEnvironment(ctx.registry, ctx.interaction, ctx.system).DictionaryDirectory();
+  if (path.empty()) throw NotSetUp();
   ctx.out << path << "\n";
   return 0;
 }
 
-int RunStats(TContext& ctx, TdatCommon& common) {
-  TSqliteDatabase& db = common.Database();
-  for (const TTableDef* table : AllTables()) {
-    TSqliteStatement count = db.Prepare("SELECT count(*) FROM " + QuoteName(table->Name()));
-    count.Step();
-    ctx.out << table->fileName << "\t" << count.Int(0) << "\n";
-  }
+int RunStats(TContext& ctx, TTranslatorEnvironment& environment) {
+  TDictionaryStatistics statistics = environment.DictionaryStatistics();
+  for (const auto& table : statistics.tables) ctx.out << table.fileName << "\t" << table.rows << "\n";
   ctx.out << "translations per language:\n";
-  TSqliteStatement q = db.Prepare(
-      "SELECT t.LangId, coalesce(l.Abbr, ''), count(*) FROM TrnsHist t LEFT JOIN LangList l ON l.LangId = t.LangId "
-      "GROUP BY t.LangId ORDER BY t.LangId");
-  while (q.Step())
-    ctx.out << Hex4(static_cast<int>(q.Int(0))) << "\t" << ctx.ToTerminal(q.Text(1)) << "\t" << q.Int(2) << "\n";
+  for (const auto& language : statistics.languages)
+    ctx.out << Hex4(language.languageId) << "\t" << ctx.ToTerminal(language.abbreviation) << "\t"
+            << language.translations << "\n";
   return 0;
 }
 
@@ -71,18 +52,15 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
   if (action == "init") return RunInit(ctx, args);
   if (action == "path") return RunPath(ctx, args);
 
-  auto open = [&] {
-    if (action == "add") Expect(args, 3, "expected a source text, a translation and a language");
-    else if (action == "lookup") Expect(args, 2, "expected a source text and a language");
-    else if (action == "import") Expect(args, 1, "expected one dictionary file");
-    else if (action == "highlighted") Expect(args, 1, "expected one property path");
-    else if (action == "stats") Expect(args, 0, "takes no arguments");
-    else throw EUsageError("unknown action \"" + action + "\"");
-  };
-  open();
-  TDatabaseEngine engine(ctx.registry);
-  TdatCommon common(engine, ctx.interaction);
-  TdatTranslationHistory history(common);
+  if (action == "add") Expect(args, 3, "expected a source text, a translation and a language");
+  else if (action == "lookup") Expect(args, 2, "expected a source text and a language");
+  else if (action == "import") Expect(args, 1, "expected one dictionary file");
+  else if (action == "highlighted") Expect(args, 1, "expected one property path");
+  else if (action == "stats") Expect(args, 0, "takes no arguments");
+  else throw EUsageError("unknown action \"" + action + "\"");
+  TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
+  if (!environment.OpenDictionary()) throw NotSetUp();
+  TdatTranslationHistory& history = environment.History();
 
   if (action == "add") {
     int language = ParseLanguageArgument(args[3]);
@@ -99,15 +77,14 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
     return 0;
   }
   if (action == "import") {
-    ctx.out << Hex4(history.ImportDictionaryFile(args[1])) << "\n";
+    ctx.out << Hex4(history.ImportDictionaryFile(AbsoluteArgument(args[1]))) << "\n";
     return 0;
   }
   if (action == "highlighted") {
-    TdatHighLighting highlighting(common);
-    ctx.out << (highlighting.IsHighlighted(ctx.FromTerminal(args[1])) ? "yes" : "no") << "\n";
+    ctx.out << (environment.HighLighting().IsHighlighted(ctx.FromTerminal(args[1])) ? "yes" : "no") << "\n";
     return 0;
   }
-  return RunStats(ctx, common);
+  return RunStats(ctx, environment);
 }
 
 }  // namespace

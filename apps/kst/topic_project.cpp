@@ -1,14 +1,13 @@
 // kst project, kst version: open a project or a compiled module, show what it
 // holds, change its languages, forms and custom resources, and write the
 // version resource of a language.
-#include <filesystem>
 #include <map>
 #include <ostream>
 
 #include "cli.h"
 #include "config/language_info.h"
-#include "config/registry_settings.h"
 #include "project/project_data.h"
+#include "session/translator_environment.h"
 
 namespace kst::cli {
 
@@ -24,9 +23,10 @@ const char* TypeGroup(TPropertyType type) {
 }
 
 struct TOpened {
-  TTranslatorRegistry registry;
-  TProjectData project;
-  TOpened(TContext& ctx, const std::string& file) : registry(ctx.registry), project(registry, ctx.interaction, ctx.system) {
+  TTranslatorEnvironment environment;
+  TProjectData& project;
+  TOpened(TContext& ctx, const std::string& file)
+      : environment(ctx.registry, ctx.interaction, ctx.system), project(environment.Project()) {
     project.Open(file);
   }
 };

@@ -174,4 +174,19 @@ void TdatCommon::SetUpDefaultGroups() {
   }
 }
 
+TDictionaryStatistics DictionaryStatistics(TdatCommon& common) {
+  TDictionaryStatistics result;
+  TSqliteDatabase& db = common.Database();
+  for (const TTableDef* table : AllTables()) {
+    TSqliteStatement count = db.Prepare("SELECT count(*) FROM " + QuoteName(table->Name()));
+    count.Step();
+    result.tables.push_back({table->fileName, count.Int(0)});
+  }
+  TSqliteStatement q = db.Prepare(
+      "SELECT t.LangId, coalesce(l.Abbr, ''), count(*) FROM TrnsHist t LEFT JOIN LangList l ON l.LangId = t.LangId "
+      "GROUP BY t.LangId ORDER BY t.LangId");
+  while (q.Step()) result.languages.push_back({static_cast<int>(q.Int(0)), q.Text(1), q.Int(2)});
+  return result;
+}
+
 }  // namespace kst

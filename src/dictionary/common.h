@@ -3,6 +3,7 @@
 // row, highlighting rule and default module group into existence.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,23 @@ private:
   TUniqueIdGenerator ids_;
   std::unique_ptr<TSqliteDatabase> db_;
 };
+
+// Rows per table, then translations per language, as the dictionary holds
+// them now.
+struct TDictionaryStatistics {
+  struct TTable {
+    std::string fileName;  // "StrIdx.db"
+    int64_t rows = 0;
+  };
+  struct TLanguage {
+    int languageId = 0;
+    std::string abbreviation;  // as the language list has it; may be empty
+    int64_t translations = 0;
+  };
+  std::vector<TTable> tables;
+  std::vector<TLanguage> languages;
+};
+TDictionaryStatistics DictionaryStatistics(TdatCommon& common);
 
 // Applies what every dictionary connection runs with beyond the engine's
 // own settings.
