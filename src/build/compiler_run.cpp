@@ -202,6 +202,10 @@ void RunCompiler(const std::string& commandLine, TCompilerOutputSink& sink, cons
   std::string buffer(limits.readBuffer == 0 ? 1 : limits.readBuffer, '\0');
   bool endOfOutput = false;
   for (;;) {
+    if (limits.stop && limits.stop->load()) {
+      child.Stop();
+      throw ECompileStopped();
+    }
     TClock::time_point now = TClock::now();
     if (now > start + limits.timeLimit) {
       child.Stop();

@@ -5,6 +5,7 @@
 // stopped.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -56,6 +57,15 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 struct TCompilerRunLimits {
   std::chrono::milliseconds timeLimit{30000};  // for the whole run, from the start
   size_t readBuffer = 32001;                    // the most one piece holds
+  // Set (from another thread) to stop the run: the child and everything it
+  // started are stopped and ECompileStopped is raised. May be null.
+  const std::atomic<bool>* stop = nullptr;
+};
+
+// The run was stopped through TCompilerRunLimits::stop.
+class ECompileStopped : public ECompileError {
+public:
+  ECompileStopped() : ECompileError("The compile was stopped.") {}
 };
 
 inline const char* const kCompileTimeOutMessage = "Internal Error: Compile Error - WaitForSingleObject returned Time Out";
@@ -71,8 +81,10 @@ inline const char* const kCompileTimeOutMessage = "Internal Error: Compile Error
 // 5 access denied, 193 not an executable), "Internal Error: Compile Error -
 // WaitForSingleObject returned %s" (the error code when a pipe cannot be
 // made, "Time Out" after the time limit, when the child and everything it
-// started are stopped), "Error #%d reading pipe". An exception from the
-// sink also stops the child before it propagates.
+// started are stopped), "Error #%d reading pipe", and ECompileStopped when
+// the stop flag is set. An exception from the sink also stops the child
+// before it propagates. Touches nothing but its arguments, so it may run on
+// a thread of its own while the caller's thread goes on.
 void RunCompiler(const std::string& commandLine, TCompilerOutputSink& sink, const TCompilerRunLimits& limits = {});
 
 }  // namespace kst

@@ -122,17 +122,18 @@ void BuildLanguageModule(TProjectData& project, int languageId, TBusyCursorStack
   RunCompiler(CompilerCommandLine(project, languageId), sink, limits);
 }
 
+std::optional<std::filesystem::file_time_type> LanguageModuleStamp(const TProjectData& project, int languageId) {
+  std::error_code ec;
+  auto time = std::filesystem::last_write_time(LanguageModuleFileName(project, languageId), ec);
+  if (ec) return std::nullopt;
+  return time;
+}
+
 std::string CompileLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy,
                                   TCompilerOutputSink& sink, const TCompilerRunLimits& limits) {
-  auto stamp = [&]() -> std::optional<std::filesystem::file_time_type> {
-    std::error_code ec;
-    auto time = std::filesystem::last_write_time(LanguageModuleFileName(project, languageId), ec);
-    if (ec) return std::nullopt;
-    return time;
-  };
-  auto before = stamp();
+  auto before = LanguageModuleStamp(project, languageId);
   BuildLanguageModule(project, languageId, busy, sink, limits);
-  auto after = stamp();
+  auto after = LanguageModuleStamp(project, languageId);
   return after && after != before ? LanguageModuleFileName(project, languageId) : std::string();
 }
 

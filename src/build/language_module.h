@@ -3,6 +3,8 @@
 // that links them, the build batch, and the compiler run.
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "build/compiler_run.h"
@@ -36,6 +38,10 @@ void GenerateLanguageModule(TProjectData& project, int languageId);
 // and EProjectError when no project is open.
 void BuildLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy, TCompilerOutputSink& sink,
                          const TCompilerRunLimits& limits = {});
+
+// The module's last-write time, nothing when there is no module: taken
+// before and after a compile, it tells whether the compile wrote one.
+std::optional<std::filesystem::file_time_type> LanguageModuleStamp(const TProjectData& project, int languageId);
 
 // BuildLanguageModule, then whether the compile wrote the module: its file
 // name when it did, "" when it did not (a module left by an earlier compile

@@ -179,6 +179,29 @@ TEST_F(CompilerRunTest, ASilentChildThatKeepsRunningTimesOutToo) {
   EXPECT_FALSE(Running(dir.File("child")));
 }
 
+// The window runs the compiler on a thread of its own and stops it when the
+// user closes the window meanwhile.
+TEST_F(CompilerRunTest, TheStopFlagStopsTheCompilerFromAnotherThread) {
+  std::string prog = Script("silent", "echo $$ > \"$1/child\"; sleep 300");
+  TCollect sink;
+  std::atomic<bool> stop{false};
+  TCompilerRunLimits limits;
+  limits.stop = &stop;
+  std::string error;
+  std::thread run([&] {
+    try {
+      RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink, limits);
+    } catch (const ECompileStopped& e) {
+      error = e.what();
+    }
+  });
+  while (!FileExists(dir.File("child"))) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  stop = true;
+  run.join();
+  EXPECT_EQ(error, "The compile was stopped.");
+  EXPECT_FALSE(Running(dir.File("child")));
+}
+
 TEST_F(CompilerRunTest, AnErrorOfTheSinkStopsTheCompiler) {
   struct TFailing : TCompilerOutputSink {
     void Append(std::string_view) override { throw std::runtime_error("log pane gone"); }
