@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -248,6 +249,13 @@ std::string ProgramDirectory() {
   auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return ".";
   return exe.parent_path().string();
+}
+
+std::string UserDataDirectory() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && *data == '/') return std::string(data) + "/kestrin";
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : "/tmp") + "/.local/share/kestrin";
 }
 
 }  // namespace kst

@@ -71,4 +71,8 @@ std::string NewTemporaryFileName(std::string_view prefix = "KST");
 // The directory of the running program.
 std::string ProgramDirectory();
 
+// Where the program keeps a user's data by default: $XDG_DATA_HOME/kestrin,
+// else ~/.local/share/kestrin (not created here).
+std::string UserDataDirectory();
+
 }  // namespace kst

@@ -106,7 +106,9 @@ std::string CheckRoundTrip(const std::string& project, int language, const std::
     TModuleRun first(config);
     first.Open(project, language);
     int translated = first.TranslateSample();
-    if (!corpusForm) EXPECT_GT(translated, 0) << project;
+    if (!corpusForm) {
+      EXPECT_GT(translated, 0) << project;
+    }
     first.Save();
   }
   std::string bytes;

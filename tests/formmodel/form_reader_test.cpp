@@ -133,7 +133,7 @@ TEST(ReadForm, ReadsTheFileWithoutTemporaryFilesAndRestoresTheHint) {
   test::WriteFile(dir.File("Main.TMP"), "the user's own file");
   TRecordingInteraction hint;
   hint.SetHint("before");
-  TModuleHelper module(dir.File("main.dfm"), false, TFormEnvironment{nullptr, &hint});
+  TModuleHelper module(dir.File("main.dfm"), false, TFormEnvironment{nullptr, &hint, {}});
   EXPECT_EQ(module.Root->Properties[0]->OriginalValue, "Hi");
   EXPECT_GT(module.FileDate, 0);
   EXPECT_EQ(hint.Hint(), "before");
@@ -146,9 +146,9 @@ TEST(ReadForm, FailedReloadKeepsTheTreeAndRestoresTheHint) {
   test::TScratchDir dir;
   test::WriteFile(dir.File("A.dfm"), TextToResource("object A: TA\r\nend\r\n"));
   TRecordingInteraction hint;
-  TModuleHelper module(dir.File("A.dfm"), true, TFormEnvironment{nullptr, &hint});
+  TModuleHelper module(dir.File("A.dfm"), true, TFormEnvironment{nullptr, &hint, {}});
   test::WriteFile(dir.File("A.dfm"), "not a form");
-  EXPECT_THROW(module.Reload(TFormEnvironment{nullptr, &hint}), EReadError);
+  EXPECT_THROW(module.Reload(TFormEnvironment{nullptr, &hint, {}}), EReadError);
   ASSERT_NE(module.Root, nullptr);
   EXPECT_EQ(module.Root->ClassName, "TA");
   EXPECT_EQ(hint.Hint(), "");

@@ -211,7 +211,7 @@ TEST(WriteForm, WritesTheResourceAtomicallyWithoutTemporaryFiles) {
   root->Properties[0]->SetTranslatedValue("Hallo");
   TRecordingInteraction hint;
   std::string target = dir.File("Main.dfm");
-  WriteForm(*root, target, true, TFormEnvironment{nullptr, &hint});
+  WriteForm(*root, target, true, TFormEnvironment{nullptr, &hint, {}});
   EXPECT_EQ(ResourceToText(ReadFileBytes(target)), "object Main: TMain\r\n  Caption = 'Hallo'\r\nend\r\n");
   EXPECT_EQ(hint.hints.at(0), "Writing '" + target + "'...");
   EXPECT_EQ(hint.Hint(), "");

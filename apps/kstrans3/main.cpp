@@ -1,0 +1,4 @@
+// kstrans3: the translator's window.
+#include "ui/startup.h"
+
+int main(int argc, char** argv) { return kst::ui::RunProgram(argc, argv); }

@@ -1,0 +1,28 @@
+// The "Forms" tab: the form selector; the property grid fills the rest.
+#pragma once
+
+#include "ui/tab_page.h"
+
+class QComboBox;
+class QVBoxLayout;
+
+namespace kst::ui {
+
+class TFormsPage : public TTabPage {
+  Q_OBJECT
+
+public:
+  explicit TFormsPage(TfrmLexibox& window);
+  void Refill() override;
+  QComboBox* Selector() const { return selector_; }
+
+protected:
+  // Where a page that adds the grid puts it.
+  QVBoxLayout* Layout() const { return layout_; }
+
+private:
+  QComboBox* selector_;
+  QVBoxLayout* layout_;
+};
+
+}  // namespace kst::ui
