@@ -129,10 +129,9 @@ void LoadResourceStringTranslations(TProjectData& project, TResourceStringsHelpe
   THintScope hint(&project.Interaction(), HintText(kReadingHint, ExtractFileName(fileName)));
   for (int i = 0; i < resourceStrings.Count(); ++i) {
     TResourceStrListItem& item = resourceStrings.Item(i);
+    // Resetting also drops a mark left from another language, which would
+    // store this language's text as that string's remembered translation.
     item.ResetTranslation();
-    // A mark left from another language would store this language's text
-    // as that string's remembered translation on the next save.
-    item.FromDictionary = 0;
     if (feed && feed->HasResourceStringTranslation(item.Name, languageId)) {
       item.TranslatedValue = feed->GetResourceStringTranslation(item.Name, languageId);
       item.FromDictionary = 1;
