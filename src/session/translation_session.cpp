@@ -101,17 +101,18 @@ TDictionaryFeed* TTranslationSession::Feed() {
   return historyFeed_.get();
 }
 
-void TTranslationSession::OpenProject(const std::string& file) {
+bool TTranslationSession::OpenProject(const std::string& file) {
   TBusyGuard command(*this);
   if (IsProjectOpen()) {
     TAnswer answer = interaction_.Ask(kSaveQuestion, TButtons::YesNoCancel);
-    if (answer == TAnswer::Cancel) return;
+    if (answer == TAnswer::Cancel) return false;
     if (answer == TAnswer::Yes) SaveProject();
   }
   TBusyCursor busy(interaction_);
   CloseProject();
   project_.Open(file);
   SelectLanguage(-1);
+  return true;
 }
 
 void TTranslationSession::SaveProject() {

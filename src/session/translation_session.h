@@ -70,8 +70,10 @@ public:
 
   // Asks "Do you want to save the project settings?" when a project is open
   // (Cancel leaves everything as it was, Yes saves first), then closes, opens
-  // the file and selects no language. Raises the project's errors.
-  void OpenProject(const std::string& file);
+  // the file and selects no language. Raises the project's errors. False
+  // when the person cancelled (the window then keeps its title and does not
+  // list the file among the recent projects).
+  bool OpenProject(const std::string& file);
   // Stores the current form and language and loads them again, then writes
   // the project settings file.
   void SaveProject();
