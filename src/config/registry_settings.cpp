@@ -82,6 +82,18 @@ void WriteRecentProjects(const TRegistryLocation& location, const std::vector<st
     reg.WriteString("ProjHist" + std::to_string(i), i < projects.size() ? projects[i] : std::string());
 }
 
+void AddRecentProject(const TRegistryLocation& location, const std::string& file) {
+  if (file.empty()) return;
+  std::vector<std::string> projects{file};
+  for (const std::string& old : ReadRecentProjects(location)) {
+    bool known = false;
+    for (const std::string& kept : projects) known = known || SameText(kept, old);
+    if (!known) projects.push_back(old);
+  }
+  if (projects.size() > 5) projects.resize(5);
+  WriteRecentProjects(location, projects);
+}
+
 std::string GlobalStringDictionaryDirectory(const TRegistryLocation& location, const std::string& programDirectory) {
   TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
   std::string dir = reg.ReadStringDef("GlobalStringDictionary", "");

@@ -84,6 +84,11 @@ void WriteShowHighlightedPropertiesOnly(const TRegistryLocation& location, bool 
 std::vector<std::string> ReadRecentProjects(const TRegistryLocation& location);
 // Writes up to five entries and clears the rest.
 void WriteRecentProjects(const TRegistryLocation& location, const std::vector<std::string>& projects);
+// Puts `file` at the front of the recent-project list: an entry naming the
+// same file in another letter case goes, and so do duplicates left by
+// others, so that at most five distinct projects remain, newest first. An
+// empty name changes nothing.
+void AddRecentProject(const TRegistryLocation& location, const std::string& file);
 
 // The global string dictionary directory: the stored value, or the program's
 // directory, which is then written back.

@@ -151,6 +151,13 @@ public:
   // ".Caption" -> "TForm.Caption"; ">Panel1>Button1.Caption" ->
   // "TButton.Caption"; "" when a segment names no child.
   std::string ClassPropertyName(std::string_view displayPath) const;
+  // The same for a path as EnumeratePropertyPaths builds it, on the root:
+  // "Button1.Caption" -> "TButton.Caption", "Form1{2}{0}.Caption" ->
+  // "TLabel.Caption", "DBGrid1.Columns[0].Title.Caption" ->
+  // "TDBGrid.Columns[0].Title.Caption", and the root's own properties
+  // ("Form1.Caption") -> "TForm.Caption" as for the display path ".Caption".
+  // "" when the path names no component of this tree.
+  std::string ClassQualifiedPath(std::string_view enumeratedPath) const;
 
 private:
   TCHValue* ResolveFromDot(std::string_view path);

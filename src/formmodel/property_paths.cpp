@@ -211,4 +211,29 @@ std::string TComponentHelper::ClassPropertyName(std::string_view displayPath) co
   return node->ClassName + std::string(rest);
 }
 
+std::string TComponentHelper::ClassQualifiedPath(std::string_view enumeratedPath) const {
+  std::string_view rest = enumeratedPath;
+  size_t end = 0;
+  while (end < rest.size() && IsIdentChar(rest[end])) ++end;
+  const TComponentHelper* node = this;
+  if (end > 0 && !SameText(rest.substr(0, end), Name)) {
+    // Named components are addressed by their name alone, wherever they sit.
+    node = nullptr;
+    for (const auto& child : Children)
+      if ((node = FindByName(*child, rest.substr(0, end)))) break;
+    if (!node) return {};
+  }
+  rest.remove_prefix(end);
+  while (!rest.empty() && rest[0] == '{') {
+    size_t close = rest.find('}');
+    if (close == std::string_view::npos) return {};
+    auto n = DigitsOf(rest.substr(1, close - 1));
+    if (!n || *n >= node->Children.size()) return {};
+    node = node->Children[*n].get();
+    rest.remove_prefix(close + 1);
+  }
+  if (rest.empty() || rest[0] != '.') return {};
+  return (node == this ? std::string("TForm") : node->ClassName) + std::string(rest);
+}
+
 }  // namespace kst

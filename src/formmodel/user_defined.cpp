@@ -32,32 +32,30 @@ std::string Entry(const std::string& formName, const std::string& path, const st
   return formName + ";" + path + ";" + name + ";" + typeName;
 }
 
+using TEntrySink = std::vector<std::string>;
+
 void SaveComponent(const TComponentHelper& node, const std::string& path, const std::string& formName,
-                   TIniFile& settings, TUniqueIdGenerator& ids) {
+                   TEntrySink& entries) {
   for (const auto& item : node.Properties) {
     if (item->UserDefined)
-      settings.WriteString(kUserDefinedSection, ids.NewUniqueId(),
-                           Entry(formName, path, item->Name, PropertyTypeName(item->PropertyType)));
+      entries.push_back(Entry(formName, path, item->Name, PropertyTypeName(item->PropertyType)));
     std::string p = path + "." + item->Name;
     if (item->PropertyType == ptCollection) {
       for (size_t k = 0; k < item->CollectionItems.size(); ++k)
         if (item->CollectionItems[k]->UserDefined)
-          settings.WriteString(kUserDefinedSection, ids.NewUniqueId(),
-                               Entry(formName, p, "[" + std::to_string(k) + "]", ""));
+          entries.push_back(Entry(formName, p, "[" + std::to_string(k) + "]", ""));
       for (size_t k = 0; k < item->CollectionItems.size(); ++k)
-        SaveComponent(*item->CollectionItems[k], p + "[" + std::to_string(k) + "]", formName, settings, ids);
+        SaveComponent(*item->CollectionItems[k], p + "[" + std::to_string(k) + "]", formName, entries);
     } else if (item->PropertyType == ptList) {
       for (size_t k = 0; k < item->ListValues.size(); ++k)
         if (item->ListValues[k]->UserDefined)
-          settings.WriteString(kUserDefinedSection, ids.NewUniqueId(),
-                               Entry(formName, p, "[" + std::to_string(k) + "]",
-                                     PropertyTypeName(item->ListValues[k]->PropertyType)));
+          entries.push_back(Entry(formName, p, "[" + std::to_string(k) + "]",
+                                  PropertyTypeName(item->ListValues[k]->PropertyType)));
     }
   }
   for (size_t k = 0; k < node.Children.size(); ++k) {
     const TComponentHelper& child = *node.Children[k];
-    SaveComponent(child, child.Name.empty() ? path + "{" + std::to_string(k) + "}" : child.Name, formName, settings,
-                  ids);
+    SaveComponent(child, child.Name.empty() ? path + "{" + std::to_string(k) + "}" : child.Name, formName, entries);
   }
 }
 
@@ -92,12 +90,12 @@ void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath,
   component->FindOrAddProperty(name, type, true);
 }
 
-void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, TUserInteraction& interaction) {
+void ApplyUserDefinedEntries(TModuleHelper& module, const std::vector<std::string>& entries,
+                             TUserInteraction& interaction) {
   if (!module.Root) return;
   std::string formName = ExtractFileName(module.FileName);
   try {
-    for (const std::string& key : settings.ReadSection(kUserDefinedSection)) {
-      std::string value = settings.ReadString(kUserDefinedSection, key, "");
+    for (const std::string& value : entries) {
       std::string fields[4];
       size_t start = 0;
       for (int i = 0; i < 4 && start <= value.size(); ++i) {
@@ -114,12 +112,24 @@ void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, 
   }
 }
 
+void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, TUserInteraction& interaction) {
+  std::vector<std::string> entries;
+  for (const std::string& key : settings.ReadSection(kUserDefinedSection))
+    entries.push_back(settings.ReadString(kUserDefinedSection, key, ""));
+  ApplyUserDefinedEntries(module, entries, interaction);
+}
+
+std::vector<std::string> UserDefinedEntries(const TModuleHelper& module) {
+  std::vector<std::string> entries;
+  if (module.Root) SaveComponent(*module.Root, module.Root->Name, ExtractFileName(module.FileName), entries);
+  return entries;
+}
+
 void SaveUserDefinedProperties(const TModuleHelper& module, TIniFile& settings, TUniqueIdGenerator& ids) {
-  if (!module.Root) return;
-  std::string formName = ExtractFileName(module.FileName);
+  std::vector<std::string> entries = UserDefinedEntries(module);
   settings.BeginUpdate();
   try {
-    SaveComponent(*module.Root, module.Root->Name, formName, settings, ids);
+    for (const std::string& entry : entries) settings.WriteString(kUserDefinedSection, ids.NewUniqueId(), entry);
   } catch (...) {
     settings.EndUpdate();
     throw;

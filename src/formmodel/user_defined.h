@@ -3,7 +3,9 @@
 // project settings as "key=form file name;target path;name or [n];type name".
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "formmodel/form_model.h"
 
@@ -29,5 +31,13 @@ void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, 
 // Writes one entry, under a new key, per user-defined element of the form.
 // The caller erases the old entries first.
 void SaveUserDefinedProperties(const TModuleHelper& module, TIniFile& settings, TUniqueIdGenerator& ids);
+
+// The entries (values as in the settings file) of the form's user-defined
+// elements, in the order SaveUserDefinedProperties writes them; and applying
+// such entries to a tree, as LoadUserDefinedProperties applies the file's.
+// Together they carry the user's additions over a reload of the form.
+std::vector<std::string> UserDefinedEntries(const TModuleHelper& module);
+void ApplyUserDefinedEntries(TModuleHelper& module, const std::vector<std::string>& entries,
+                             TUserInteraction& interaction);
 
 }  // namespace kst

@@ -126,6 +126,12 @@ void TProjectData::RemoveModule(std::string_view name) {
   std::erase_if(Modules, [&](const TModuleEntry& m) { return SameText(m.Name, name); });
 }
 
+void TProjectData::ReloadModule(TModuleHelper& module) {
+  std::vector<std::string> userDefined = UserDefinedEntries(module);
+  module.Reload(FormEnvironment());
+  ApplyUserDefinedEntries(module, userDefined, interaction_);
+}
+
 void TProjectData::AddFile(const std::string& fileName, bool manuallyAdded) {
   std::string ext = ExtractFileExt(fileName);
   if (SameText(ext, ".DFM"))

@@ -98,6 +98,11 @@ public:
   // Reads the form and appends it unless FindModule finds it already.
   void AddModule(const std::string& fileName, bool manuallyAdded);
   void RemoveModule(std::string_view name);
+  // Reads the module's form file again (after it changed on disk). The new
+  // tree is read before the old one goes, so a file that no longer reads
+  // leaves the tree as it was and raises the reader's error; the
+  // user-defined properties of the old tree are carried over to the new one.
+  void ReloadModule(TModuleHelper& module);
   // ".DFM" files become forms, ".RES" files custom resources; other files
   // are ignored.
   void AddFile(const std::string& fileName, bool manuallyAdded);
@@ -123,6 +128,12 @@ public:
   // Where the resource-string script of the open project is: beside a
   // project source, or among the files extracted from a compiled module.
   std::string DrcFileName() const;
+  // Reads that script again (after a recompile) into a new set, which takes
+  // the place of the old one, with the script's time stamp in DrcFileDate,
+  // only once the whole script was read: a script that does not read raises
+  // its error and leaves both as they were. A missing script gives an empty
+  // set and DrcFileDate 0.
+  void ReloadResourceStrings();
   // The folder the files of a compiled module are extracted to (see Open).
   static std::string ExtractionDirectory(std::string_view moduleFileName);
 

@@ -152,6 +152,14 @@ void TProjectData::LoadResourceStrings(const std::string& drcFileName) {
   }
 }
 
+void TProjectData::ReloadResourceStrings() {
+  std::string path = ExpandFileName(DrcFileName());
+  TResourceStringsHelper fresh;
+  double stamp = FileExists(path) ? fresh.ReadScript(path) : 0;
+  ResourceStrings = std::move(fresh);
+  DrcFileDate = stamp;
+}
+
 void TProjectData::ScanProjectSource(const std::string& fileName) {
   SourceBuffer = ReadFileBytes(ExpandFileName(fileName));
   if (SourceBuffer.find("//TRN") != std::string::npos) {

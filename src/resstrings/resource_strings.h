@@ -23,7 +23,13 @@ public:
   // Set when the translation was taken from the dictionary.
   uint8_t FromDictionary = 0;
 
-  void ResetTranslation() { TranslatedValue = OriginalValue; }
+  // Also drops the dictionary mark: a reset text is no remembered
+  // translation, and storing it as one would put the original over the
+  // dictionary's entry for this string.
+  void ResetTranslation() {
+    TranslatedValue = OriginalValue;
+    FromDictionary = 0;
+  }
   // Exact comparison: a translation that only changes case counts.
   bool IsTranslated() const { return TranslatedValue != OriginalValue; }
 };

@@ -5,12 +5,10 @@
 #include <optional>
 
 #include "config/language_info.h"
-#include "dictionary/auto_translate.h"
-#include "formmodel/form_errors.h"
-#include "formmodel/value_check.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/translation_history.h"
 #include "platform/file_utils.h"
+#include "formmodel/user_defined.h"
 #include "platform/sqlite_db.h"
 #include "storage/translation_files.h"
 
@@ -19,6 +17,7 @@ namespace kst {
 namespace {
 
 constexpr const char* kSaveQuestion = "Do you want to save the project settings?";
+constexpr const char* kNoProject = "No project is open";
 constexpr size_t kReportedSources = 20;
 
 // Feeds the dictionary; a text the dictionary cannot hold is counted and
@@ -102,16 +101,18 @@ TDictionaryFeed* TTranslationSession::Feed() {
   return historyFeed_.get();
 }
 
-void TTranslationSession::OpenProject(const std::string& file) {
+bool TTranslationSession::OpenProject(const std::string& file) {
+  TBusyGuard command(*this);
   if (IsProjectOpen()) {
     TAnswer answer = interaction_.Ask(kSaveQuestion, TButtons::YesNoCancel);
-    if (answer == TAnswer::Cancel) return;
+    if (answer == TAnswer::Cancel) return false;
     if (answer == TAnswer::Yes) SaveProject();
   }
   TBusyCursor busy(interaction_);
   CloseProject();
   project_.Open(file);
   SelectLanguage(-1);
+  return true;
 }
 
 void TTranslationSession::SaveProject() {
@@ -128,10 +129,13 @@ void TTranslationSession::CloseProject() {
   SelectLanguage(-1);
   loaded_.clear();
   loadedParts_ = 0;
+  undo_.clear();
+  undoGroup_.clear();
   project_.Clear();
 }
 
 void TTranslationSession::SelectLanguage(int languageId) {
+  TBusyGuard command(*this);
   TBusyCursor busy(interaction_);
   TModuleHelper* remembered = form_;
   {
@@ -146,16 +150,8 @@ void TTranslationSession::SelectLanguage(int languageId) {
       if (loadedParts_ & kVersionLoaded) SaveVersionInfoTranslations(project_, project_.VersionInfo, language_);
     }
     SelectForm(nullptr);
-    if (language_ > 0) {
-      for (TModuleEntry& entry : project_.Modules) {
-        TModuleHelper* module = entry.Module.get();
-        if (!module || !module->Root) continue;
-        auto it = loaded_.find(module);
-        if (it == loaded_.end()) continue;
-        std::string now = BuildFormTranslationFile(*module->Root, language_, nullptr);
-        if (now != it->second) StoreForm(*module, &now);
-      }
-    }
+    for (TModuleEntry& entry : project_.Modules)
+      if (entry.Module) StoreFormIfChanged(*entry.Module);
     scope.Commit();
   }
   language_ = languageId;
@@ -199,88 +195,80 @@ void TTranslationSession::StoreForm(TModuleHelper& form, std::string* built) {
   loaded_[&form] = built ? std::move(*built) : BuildFormTranslationFile(*form.Root, language_, nullptr);
 }
 
-namespace {
-
-std::string FormKey(const TModuleHelper& form, const std::string& path) {
-  return ExtractFileName(ToInternalPath(form.FileName)) + ":" + path;
+void TTranslationSession::StoreFormIfChanged(TModuleHelper& form) {
+  auto it = loaded_.find(&form);
+  if (language_ <= 0 || !form.Root || it == loaded_.end()) return;
+  std::string now = BuildFormTranslationFile(*form.Root, language_, nullptr);
+  if (now == it->second) return;
+  TStoreScope scope(*this);
+  StoreForm(form, &now);
+  scope.Commit();
 }
 
-}  // namespace
-
-bool TSessionEntry::IsTranslated() const {
-  return ignoreCase ? !SameText(*original, *translation) : *original != *translation;
+TModuleHelper* TTranslationSession::AddForm(const std::string& file) {
+  if (!IsProjectOpen()) throw EProjectError(kNoProject);
+  // One file is one form however its name is written: two modules of one
+  // file would store over each other's translation file.
+  auto place = [&](const std::string& name) { return AbsolutePath(project_.ExpandFileName(name)); };
+  const std::string path = place(file);
+  for (const TModuleEntry& entry : project_.Modules)
+    if (SameText(entry.Name, file) || SameText(place(entry.Name), path)) return entry.Module.get();
+  if (TModuleHelper* known = project_.FindModule(file)) return known;
+  project_.AddModule(file, true);
+  TModuleHelper* module = project_.Modules.back().Module.get();
+  // The settings file may still hold the user's additions to a form that
+  // was removed and is added again; the next save would drop them.
+  if (project_.SettingsFile) LoadUserDefinedProperties(*module, *project_.SettingsFile, interaction_);
+  if (language_ > 0) {
+    try {
+      LoadFormTranslations(project_, *module->Root, FormTranslationFileName(*module));
+    } catch (...) {
+      loaded_[module] = BuildFormTranslationFile(*module->Root, language_, nullptr);
+      throw;
+    }
+    loaded_[module] = BuildFormTranslationFile(*module->Root, language_, nullptr);
+  }
+  return module;
 }
 
-void TTranslationSession::ForEachEntry(const std::function<void(const TSessionEntry&)>& visit) {
-  TSessionEntry entry;
-  for (int i = 0; i < project_.ResourceStrings.Count(); ++i) {
-    const TResourceStrListItem& item = project_.ResourceStrings.Item(i);
-    entry.key = "@" + item.Name;
-    entry.original = &item.OriginalValue;
-    entry.translation = &item.TranslatedValue;
-    visit(entry);
+void TTranslationSession::RemoveForm(const std::string& name) {
+  for (TModuleEntry& entry : project_.Modules) {
+    if (!SameText(entry.Name, name) || !entry.Module) continue;
+    if (entry.Module.get() == form_)
+      SelectForm(nullptr);
+    else
+      StoreFormIfChanged(*entry.Module);
   }
-  entry.ignoreCase = true;
-  for (const auto& label : project_.VersionInfo.Items) {
-    entry.key = "#" + label->Key;
-    entry.original = &label->Value;
-    entry.translation = &label->Translation;
-    visit(entry);
-  }
-  entry.ignoreCase = false;
-  for (TModuleEntry& module : project_.Modules) {
-    if (!module.Module || !module.Module->Root) continue;
-    module.Module->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
-      entry.key = FormKey(*module.Module, path);
-      entry.original = &value.OriginalValue;
-      entry.translation = &value.TranslatedValue;
-      entry.type = value.PropertyType;
-      visit(entry);
-    });
-    entry.type = ptString;
-  }
+  for (TModuleEntry& entry : project_.Modules)
+    if (SameText(entry.Name, name)) loaded_.erase(entry.Module.get());
+  project_.RemoveModule(name);
 }
 
-void TTranslationSession::SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) {
-  try {
-    CheckValueText(key, value.PropertyType, text);
-  } catch (const EFormModelError& e) {
-    throw ETranslationError(e.what());
-  }
-  value.TranslatedValue = text;
+TCustomResource& TTranslationSession::AddCustomResource(const std::string& file) {
+  if (!IsProjectOpen()) throw EProjectError(kNoProject);
+  if (TCustomResource* known = project_.FindCustomResource(file)) return *known;
+  TCustomResource& resource = project_.AddCustomResource(file);
+  if (language_ > 0 && (loadedParts_ & kCustomLoaded)) LoadCustomResourceTranslation(project_, resource, language_);
+  return resource;
 }
 
-void TTranslationSession::SetTranslation(const std::string& key, const std::string& text) {
-  auto notFound = [&](const std::string& item) {
-    return ETranslationError("Item \"" + item + "\" not found in current project");
-  };
-  if (!key.empty() && key[0] == '@') {
-    TResourceStrListItem* item = project_.ResourceStrings.Find(0, key.substr(1));
-    if (!item) throw notFound(key.substr(1));
-    item->TranslatedValue = text;
-    return;
-  }
-  if (!key.empty() && key[0] == '#') {
-    TVersionInfoLabel* label = project_.VersionInfo.Find(key.substr(1));
-    if (!label) throw notFound(key.substr(1));
-    label->Translation = text;
-    return;
-  }
-  size_t colon = key.find(':');
-  if (colon == std::string::npos)
-    throw ETranslationError("\"" + key + "\" names no entry: write FORM.dfm:Component.Property, @ResourceString or #VersionKey");
-  std::string formName = key.substr(0, colon);
-  TModuleHelper* form = project_.FindModule(formName);
-  if (!form || !form->Root) throw ETranslationError("Module \"" + formName + "\" not found in current project!");
-  TCHValue* value = nullptr;
-  try {
-    value = form->Root->FindProperty(key.substr(colon + 1));
-  } catch (const EFormModelError&) {
-    value = nullptr;  // "Invalid ID": a path of no value
-  }
-  if (!value) throw notFound(key.substr(colon + 1));
-  SelectForm(form);
-  SetValueTranslation(FormKey(*form, key.substr(colon + 1)), *value, text);
+void TTranslationSession::RemoveCustomResource(const std::string& name) {
+  TCustomResource* resource = project_.FindCustomResource(name);
+  if (!resource) return;
+  if (language_ > 0 && (loadedParts_ & kCustomLoaded)) SaveCustomResourceTranslation(project_, *resource, language_);
+  project_.RemoveCustomResource(name);
+}
+
+bool TTranslationSession::AddLanguage(int languageId) {
+  project_.AddLanguage(languageId);
+  return project_.HasLanguage(languageId);
+}
+
+void TTranslationSession::RemoveLanguage(int languageId) {
+  auto same = [&](int id) { return (id & 0xFFFF) == (languageId & 0xFFFF); };
+  if (language_ > 0 && same(language_)) SelectLanguage(-1);
+  project_.RemoveLanguage(languageId);
+  std::erase_if(undo_, [&](const auto& history) { return same(history.first); });
 }
 
 int TTranslationSession::TranslationCodePage() const {
@@ -288,48 +276,6 @@ int TTranslationSession::TranslationCodePage() const {
 }
 
 int TTranslationSession::OriginalCodePage() const { return project_.SystemCodePages().ansi; }
-
-int TTranslationSession::AutoTranslateForm(TAutoTranslateDialog& dialog, int typeFilter) {
-  if (language_ <= 0 || !dictionary_ || !form_ || !form_->Root) return 0;
-  std::vector<std::pair<std::string, TCHValue*>> values;
-  form_->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
-    if (TypeFilterBit(value.PropertyType) & typeFilter) values.emplace_back(path, &value);
-  });
-  int changed = 0;
-  for (auto& [path, value] : values) {
-    if (value->TranslatedValue != value->OriginalValue) continue;
-    std::string translation = value->TranslatedValue;
-    TAnswer answer = AskTranslation(*dictionary_, language_, value->OriginalValue, translation, dialog);
-    if (answer == TAnswer::Yes) {
-      try {
-        SetValueTranslation(FormKey(*form_, path), *value, translation);
-      } catch (const ETranslationError& e) {
-        interaction_.ShowWarning(e.what());
-      }
-      if (value->IsTranslated()) ++changed;
-    }
-    if (answer == TAnswer::Cancel) break;
-  }
-  return changed;
-}
-
-int TTranslationSession::AutoTranslateResourceStrings(TAutoTranslateDialog& dialog) {
-  if (language_ <= 0 || !dictionary_) return 0;
-  int changed = 0;
-  TResourceStringsHelper& strings = project_.ResourceStrings;
-  for (int i = 0; i < strings.Count(); ++i) {
-    TResourceStrListItem& item = strings.Item(i);
-    if (item.TranslatedValue != item.OriginalValue) continue;
-    std::string translation = item.TranslatedValue;
-    TAnswer answer = AskTranslation(*dictionary_, language_, item.OriginalValue, translation, dialog);
-    if (answer == TAnswer::Yes) {
-      item.TranslatedValue = translation;
-      if (item.IsTranslated()) ++changed;
-    }
-    if (answer == TAnswer::Cancel) break;
-  }
-  return changed;
-}
 
 std::string TTranslationSession::ResourceStringFileName() const {
   return ChangeFileExt(project_.TranslatedFileName(project_.FileName, language_), ".TRS");

@@ -92,6 +92,20 @@ TTranslationSession& TTranslatorEnvironment::Session() {
   return *session_;
 }
 
+int TTranslatorEnvironment::AddModuleGroup(const std::string& name) {
+  TdatModuleGroups& groups = ModuleGroups();
+  std::vector<std::string> names;
+  groups.GetGroupNames(names);
+  return Session().AddModuleGroup(name, [&](const std::string& group) -> std::optional<std::vector<std::string>> {
+    bool known = false;
+    for (const std::string& each : names) known = known || SameText(each, group);
+    if (!known) return std::nullopt;
+    std::vector<std::string> entries;
+    groups.GetGroupEntries(group, entries);
+    return entries;
+  });
+}
+
 void TTranslatorEnvironment::OpenProject(const std::string& fileName, int languageId) {
   TTranslationSession& session = Session();
   session.OpenProject(fileName);

@@ -74,6 +74,11 @@ public:
   // Made on first use, with the dictionary when it is open.
   TTranslationSession& Session();
 
+  // Adds the module group of that name from the dictionary's module-group
+  // store to the open project (TTranslationSession::AddModuleGroup).
+  // Raises EDictionaryNotSetUp without a dictionary.
+  int AddModuleGroup(const std::string& name);
+
   // Opens the project and selects `languageId`, which must be one of its
   // languages (raises std::runtime_error naming it otherwise).
   void OpenProject(const std::string& fileName, int languageId);

@@ -129,10 +129,9 @@ void LoadResourceStringTranslations(TProjectData& project, TResourceStringsHelpe
   THintScope hint(&project.Interaction(), HintText(kReadingHint, ExtractFileName(fileName)));
   for (int i = 0; i < resourceStrings.Count(); ++i) {
     TResourceStrListItem& item = resourceStrings.Item(i);
+    // Resetting also drops a mark left from another language, which would
+    // store this language's text as that string's remembered translation.
     item.ResetTranslation();
-    // A mark left from another language would store this language's text
-    // as that string's remembered translation on the next save.
-    item.FromDictionary = 0;
     if (feed && feed->HasResourceStringTranslation(item.Name, languageId)) {
       item.TranslatedValue = feed->GetResourceStringTranslation(item.Name, languageId);
       item.FromDictionary = 1;
@@ -199,30 +198,35 @@ void UpdateIni(TIniFile& ini, F&& change) {
   ini.EndUpdate();
 }
 
+std::string CustomResourceSection(int languageId) { return "Language." + LanguageAbbreviation(languageId); }
+
 }  // namespace
+
+void SaveCustomResourceTranslation(TProjectData& project, const TCustomResource& resource, int languageId) {
+  TIniFile ini(CustomResourceFileName(project, resource));
+  UpdateIni(ini, [&] {
+    if (resource.IsTranslated())
+      ini.WriteString(CustomResourceSection(languageId), "TranslatedFile", resource.TranslatedFile);
+    else
+      ini.DeleteKey(CustomResourceSection(languageId), "TranslatedFile");
+  });
+}
+
+void LoadCustomResourceTranslation(TProjectData& project, TCustomResource& resource, int languageId) {
+  resource.ResetTranslation();
+  TIniFile ini(CustomResourceFileName(project, resource));
+  resource.TranslatedFile = ini.ReadString(CustomResourceSection(languageId), "TranslatedFile", resource.FileName);
+}
 
 void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
   THintScope hint(&project.Interaction(), HintText(kWritingHint, ""));
-  const std::string section = "Language." + LanguageAbbreviation(languageId);
-  for (const auto& resource : customResources.Items) {
-    TIniFile ini(CustomResourceFileName(project, *resource));
-    UpdateIni(ini, [&] {
-      if (resource->IsTranslated())
-        ini.WriteString(section, "TranslatedFile", resource->TranslatedFile);
-      else
-        ini.DeleteKey(section, "TranslatedFile");
-    });
-  }
+  for (const auto& resource : customResources.Items) SaveCustomResourceTranslation(project, *resource, languageId);
 }
 
 void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
   THintScope hint(&project.Interaction(), HintText(kReadingHint, ""));
-  const std::string section = "Language." + LanguageAbbreviation(languageId);
   for (const auto& resource : customResources.Items) resource->ResetTranslation();
-  for (const auto& resource : customResources.Items) {
-    TIniFile ini(CustomResourceFileName(project, *resource));
-    resource->TranslatedFile = ini.ReadString(section, "TranslatedFile", resource->FileName);
-  }
+  for (const auto& resource : customResources.Items) LoadCustomResourceTranslation(project, *resource, languageId);
 }
 
 void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {

@@ -36,6 +36,10 @@ void SaveFormTranslations(TProjectData& project, TComponentHelper& root, const s
                           TDictionaryFeed* feed);
 void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId);
 void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId);
+// The same for one custom resource (its .TRR entry of the language): for a
+// resource added or removed while a language is current.
+void LoadCustomResourceTranslation(TProjectData& project, TCustomResource& resource, int languageId);
+void SaveCustomResourceTranslation(TProjectData& project, const TCustomResource& resource, int languageId);
 void LoadVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId);
 void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId);
 

@@ -70,6 +70,41 @@ TEST_F(SettingsTest, RecentProjectsSkipEmptyEntries) {
   EXPECT_EQ(ReadRecentProjects(location), (std::vector<std::string>{"/x.dpr"}));
 }
 
+// Each step opens one project; the list after it is newest first.
+TEST_F(SettingsTest, RecentProjectsKeepFiveDistinctNewestFirst) {
+  struct Step {
+    const char* opened;
+    std::vector<std::string> after;
+  };
+  const Step steps[] = {
+      {"/p/a.dpr", {"/p/a.dpr"}},
+      {"/p/b.dpr", {"/p/b.dpr", "/p/a.dpr"}},
+      {"/P/A.DPR", {"/P/A.DPR", "/p/b.dpr"}},  // the same file in another case moves to the front
+      {"/p/c.dpr", {"/p/c.dpr", "/P/A.DPR", "/p/b.dpr"}},
+      {"/p/d.dpr", {"/p/d.dpr", "/p/c.dpr", "/P/A.DPR", "/p/b.dpr"}},
+      {"/p/e.dpr", {"/p/e.dpr", "/p/d.dpr", "/p/c.dpr", "/P/A.DPR", "/p/b.dpr"}},
+      {"/p/f.dpr", {"/p/f.dpr", "/p/e.dpr", "/p/d.dpr", "/p/c.dpr", "/P/A.DPR"}},  // the sixth drops the oldest
+      {"/p/d.dpr", {"/p/d.dpr", "/p/f.dpr", "/p/e.dpr", "/p/c.dpr", "/P/A.DPR"}},
+      {"", {"/p/d.dpr", "/p/f.dpr", "/p/e.dpr", "/p/c.dpr", "/P/A.DPR"}},
+  };
+  for (const Step& step : steps) {
+    AddRecentProject(location, step.opened);
+    EXPECT_EQ(ReadRecentProjects(location), step.after) << "after opening " << step.opened;
+  }
+}
+
+TEST_F(SettingsTest, RecentProjectsWrittenByOthersWithGapsAndDuplicatesAreTidied) {
+  TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
+  reg.WriteString("ProjHist0", "/p/a.dpr");
+  reg.WriteString("ProjHist1", "");
+  reg.WriteString("ProjHist2", "/P/a.dpr");
+  reg.WriteString("ProjHist4", "/p/b.dpr");
+  AddRecentProject(location, "/p/c.dpr");
+  EXPECT_EQ(ReadRecentProjects(location), (std::vector<std::string>{"/p/c.dpr", "/p/a.dpr", "/p/b.dpr"}));
+  EXPECT_EQ(reg.ReadString("ProjHist2"), "/p/b.dpr") << "no gap is left";
+  EXPECT_EQ(reg.ReadString("ProjHist3"), "");
+}
+
 TEST_F(SettingsTest, GlobalStringDictionaryWrittenBackOnFirstUse) {
   EXPECT_EQ(GlobalStringDictionaryDirectory(location, "/opt/kst/bin"), "/opt/kst/bin");
   TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);

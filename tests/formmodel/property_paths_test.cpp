@@ -126,6 +126,29 @@ TEST_F(PropertyPaths, ClassQualifiedNames) {
   EXPECT_EQ(root->ClassPropertyName(">Button1.Caption"), "") << "only direct children count";
 }
 
+// The grid asks the highlighting rules about the owning component's class
+// of each row; the rows carry enumerated paths, not display paths.
+TEST_F(PropertyPaths, EveryEnumeratedPathGetsItsOwningComponentsClass) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Form1.Caption", "TForm.Caption"},  // the form itself, as the display path ".Caption" gives
+      {"Form1.Ctl3D", "TForm.Ctl3D"},
+      {"Button1.Caption", "TButton.Caption"},  // named, nested in Panel1
+      {"ListBox1.Items.Strings[2][1]", "TListBox.Items.Strings[2][1]"},
+      {"Form1{2}.Caption", "TPanel.Caption"},  // unnamed
+      {"Form1{4}{0}.Caption", "TLabel.Caption"},  // unnamed in unnamed
+      {"DBGrid1.Columns[1].Title.Caption", "TDBGrid.Columns[1].Title.Caption"},  // collection item
+      {"button1.CAPTION", "TButton.CAPTION"},  // names compare without regard to case
+  };
+  std::vector<std::string> paths;
+  root->EnumeratePropertyPaths(paths);
+  for (const std::string& path : paths) EXPECT_NE(root->ClassQualifiedPath(path), "") << path;
+  for (const auto& [path, expected] : cases) EXPECT_EQ(root->ClassQualifiedPath(path), expected) << path;
+  EXPECT_EQ(root->ClassPropertyName("Button1.Caption"), "") << "the display-path rule does not take these";
+  for (const char* nothing : {"Nope.Caption", "Form1{9}.Caption", "Form1{x}.Caption", "Form1{2", "Button1",
+                              "Form1{2}Caption", ""})
+    EXPECT_EQ(root->ClassQualifiedPath(nothing), "") << nothing;
+}
+
 TEST_F(PropertyPaths, UnfilledValueStopsEnumeration) {
   root->FindOrAddProperty("Hint", ptUnknown, false);
   std::vector<std::string> paths;

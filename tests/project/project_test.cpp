@@ -10,6 +10,8 @@
 #include "config/interaction.h"
 #include "config/registry_settings.h"
 #include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/user_defined.h"
 #include "peresources/pe_builder.h"
 #include "platform/file_utils.h"
 #include "support/test_support.h"
@@ -250,6 +252,63 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
   WriteFile(Path("Other.exe"), pe.image);
   ForceDirectories(TProjectData::ExtractionDirectory(Path("Other.exe")));
   EXPECT_THROW(again.Open(Path("Other.exe")), EProjectError);
+}
+
+// A form changed on disk is read again; what the user added to it (saved
+// or not yet) survives, and a file that no longer reads changes nothing.
+TEST_F(ProjectTest, ReloadedFormsKeepUserDefinedPropertiesAndABrokenFileKeepsTheTree) {
+  WriteForm("Unit1.dfm", "Form1");
+  WriteProject("P.dpr", "  Unit1 in 'Unit1.pas' {Form1}");
+  WriteFile(Path("P.TRI"), "[Kestrin.Translator.UserDefinedProperties]\r\nk1=Unit1.dfm;Form1;Hint;ptString\r\n");
+  project.Open(Path("P.dpr"));
+  TModuleHelper& form = *project.FindModule("Unit1.dfm");
+  ASSERT_NE(form.Root->FindProperty("Form1.Hint"), nullptr);
+  AddUserDefinedProperty(*form.Root, "Form1", "HelpKeyword", ptString);  // not saved yet
+
+  WriteFile(Path("Unit1.dfm"), TextToResource("object Form1: TForm1\r\n  Caption = 'New caption'\r\nend\r\n"));
+  project.ReloadModule(form);
+  EXPECT_EQ(form.Root->FindProperty("Form1.Caption")->OriginalValue, "New caption");
+  EXPECT_NE(form.Root->FindProperty("Form1.Hint"), nullptr);
+  EXPECT_NE(form.Root->FindProperty("Form1.HelpKeyword"), nullptr);
+  project.Save();
+  EXPECT_EQ(UserDefinedEntries(form).size(), 2u);
+  EXPECT_EQ(TIniFile(Path("P.TRI")).ReadSection(kUserDefinedSection).size(), 2u) << "the next save keeps both";
+
+  const TComponentHelper* before = form.Root.get();
+  WriteFile(Path("Unit1.dfm"), TextToResource("object Form1: TForm1\r\nend\r\n").substr(0, 20));
+  EXPECT_THROW(project.ReloadModule(form), EFormError);
+  EXPECT_EQ(form.Root.get(), before);
+  EXPECT_EQ(form.Root->FindProperty("Form1.Caption")->OriginalValue, "New caption");
+}
+
+// A compiled module's script is the one taken out of it, never the
+// project's own script beside the module.
+TEST_F(ProjectTest, ResourceStringsAreReloadedFromTheScriptTheProjectWasOpenedWith) {
+  test::TBuiltPe pe = test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}});
+  WriteFile(Path("App.exe"), pe.image);
+  WriteFile(Path("App.DRC"), "#define Own_S 5\r\nSTRINGTABLE\r\nBEGIN\r\n  Own_S, \"own\"\r\nEND\r\n");
+  project.Open(Path("App.exe"));
+  ASSERT_EQ(project.ResourceStrings.Count(), 1);
+  const std::string extracted = project.DrcFileName();
+  ASSERT_NE(extracted, Path("App.DRC"));
+
+  WriteFile(extracted, "#define A_S 7\r\n#define B_S 8\r\nSTRINGTABLE\r\nBEGIN\r\n  A_S, \"a\"\r\n  B_S, \"b\"\r\nEND\r\n");
+  std::filesystem::last_write_time(extracted, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+  project.ReloadResourceStrings();
+  ASSERT_EQ(project.ResourceStrings.Count(), 2);
+  EXPECT_EQ(project.ResourceStrings.Item(0).Name, "A_S");
+  EXPECT_EQ(project.DrcFileDate, FileTimeStamp(extracted));
+
+  const double stamp = project.DrcFileDate;
+  WriteFile(extracted, "#define C_S 9\r\n#define D_S x\r\n");
+  EXPECT_THROW(project.ReloadResourceStrings(), EConvertError);
+  EXPECT_EQ(project.ResourceStrings.Count(), 2) << "a script that does not read leaves the set";
+  EXPECT_EQ(project.DrcFileDate, stamp);
+
+  std::filesystem::remove(extracted);
+  project.ReloadResourceStrings();
+  EXPECT_EQ(project.ResourceStrings.Count(), 0);
+  EXPECT_EQ(project.DrcFileDate, 0);
 }
 
 TEST(ProjectDemo, OpensWithoutWarnings) {

@@ -101,12 +101,12 @@ TEST(SessionDemo, OpeningAnotherProjectAsksFirstAndCancelChangesNothing) {
   s.SelectLanguage(kGerman);
   d.String("Texts_SReady").TranslatedValue = "Bereit";
   d.ui.answers = {TAnswer::Cancel, TAnswer::No};
-  s.OpenProject(d.Dpr());
+  EXPECT_FALSE(s.OpenProject(d.Dpr()));
   EXPECT_EQ(d.ui.questions, std::vector<std::string>{"Do you want to save the project settings?"});
   EXPECT_EQ(s.CurrentLanguage(), kGerman);
   EXPECT_EQ(d.String("Texts_SReady").TranslatedValue, "Bereit");
 
-  s.OpenProject(d.Dpr());  // No: closed without saving the project settings...
+  EXPECT_TRUE(s.OpenProject(d.Dpr()));  // No: closed without saving the project settings...
   EXPECT_EQ(s.CurrentLanguage(), -1);
   EXPECT_FALSE(FileExists(d.dir.File("project/Demo.TRI")));
   // ...but leaving the language stored its translations, as every switch does.

@@ -209,6 +209,16 @@ TEST_F(StorageTest, DictionaryFillsResourceStringsAndTheFileOverrides) {
   EXPECT_FALSE(p.String("Texts_SHello").FromDictionary) << "no mark survives into another language";
 }
 
+TEST_F(StorageTest, AResetResourceStringIsNoLongerStoredAsTheDictionarysTranslation) {
+  feed.remembered["Texts_SHello"] = "Servus";
+  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
+  ASSERT_TRUE(p.String("Texts_SHello").FromDictionary);
+  p.String("Texts_SHello").ResetTranslation();
+  EXPECT_FALSE(p.String("Texts_SHello").FromDictionary);
+  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
+  EXPECT_EQ(feed.remembered["Texts_SHello"], "Servus") << "the original was not written over the dictionary's entry";
+}
+
 TEST_F(StorageTest, MissingFilesLeaveValuesReset) {
   p.Value("Button1.Caption").TranslatedValue = "Ja";
   p.String("Texts_SBye").TranslatedValue = "Ade";

@@ -1,0 +1,208 @@
+// The file-change check on the demo project and on a compiled module: what
+// is asked, what is read again and kept, and that the language, the form
+// and the guard come back whatever happens.
+#include "session/file_change_check.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/user_defined.h"
+#include "peresources/pe_builder.h"
+#include "session/session_fixture.h"
+
+namespace kst {
+namespace {
+
+using test::kGerman;
+
+// Time stamps moved explicitly, so that no test waits for the clock.
+void Stamp(const std::string& file, int hours) {
+  std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() + std::chrono::hours(hours));
+}
+
+std::string Question(const std::string& name) {
+  return "The file " + name + " has been changed. Do you want to load the new version?";
+}
+
+// Answers as scripted, and can do something while a question is open, as
+// the window's event loop can.
+class TScriptedInteraction : public TRecordingInteraction {
+public:
+  std::function<void()> whileAsking;
+  TAnswer Ask(const std::string& text, TButtons buttons) override {
+    if (whileAsking) whileAsking();
+    return TRecordingInteraction::Ask(text, buttons);
+  }
+};
+
+class FileChangeCheck : public testing::Test {
+protected:
+  test::TDemoSession d;
+  TScriptedInteraction ui;
+  TTranslationSession s{d.project, nullptr, ui};
+  TFileChangeCheck check{s};
+  std::string mainForm, mainText;
+
+  void SetUp() override {
+    test::WriteFile(d.dir.File("project/Demo.TRI"),
+                    "[Kestrin.Translator.UserDefinedProperties]\r\nk=Main.dfm;frmMain;HelpFile;ptString\r\n");
+    s.OpenProject(d.Dpr());
+    s.SelectLanguage(kGerman);
+    s.SelectForm(d.Form("Main.dfm"));
+    s.SetTranslation("Main.dfm:btnOpen.Caption", "\xD6" "ffnen");  // not stored yet
+    AddUserDefinedProperty(*d.Form("Main.dfm")->Root, "frmMain", "HelpKeyword", ptString);  // not saved yet
+    mainForm = d.dir.File("project/Main.dfm");
+    mainText = ReadFileBytes(test::DemoDir() + "/forms/Main.txt");
+  }
+  void ChangeMainForm(const std::string& caption, int hours) {
+    std::string text = mainText;
+    text.replace(text.find("'Kestrin Demo'"), 14, "'" + caption + "'");
+    test::WriteFile(mainForm, TextToResource(text));
+    Stamp(mainForm, hours);
+  }
+  std::string MainListName() const { return d.project.Modules[0].Name; }
+  const std::string& MainCaption() { return d.Value("Main.dfm", "frmMain.Caption").OriginalValue; }
+};
+
+TEST_F(FileChangeCheck, NoKeepsTheOldFormUntilTheFileChangesAgain) {
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_TRUE(ui.questions.empty()) << "nothing changed";
+  ChangeMainForm("First change", 1);
+  ChangeMainForm("Second change", 2);  // saved twice between two checks: one question
+  ui.answers = {TAnswer::No};
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(MainListName())});
+  EXPECT_EQ(MainCaption(), "Kestrin Demo");
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions.size(), 1u) << "the same change is not asked about again";
+}
+
+TEST_F(FileChangeCheck, YesStoresEverythingReadsTheFormAgainAndComesBack) {
+  ChangeMainForm("Changed", 1);
+  ui.answers = {TAnswer::Yes};
+  EXPECT_TRUE(check.CheckForChangedFiles());
+  EXPECT_EQ(MainCaption(), "Changed");
+  EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6" "ffnen") << "stored and loaded again";
+  EXPECT_EQ(s.CurrentLanguage(), kGerman);
+  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+  TComponentHelper& root = *d.Form("Main.dfm")->Root;
+  EXPECT_NE(root.FindProperty("frmMain.HelpFile"), nullptr) << "the settings file's user-defined property";
+  EXPECT_NE(root.FindProperty("frmMain.HelpKeyword"), nullptr) << "the one added since";
+  s.SaveProject();
+  EXPECT_EQ(TIniFile(d.dir.File("project/Demo.TRI")).ReadSection(kUserDefinedSection).size(), 2u)
+      << "the next save keeps the form's entries";
+  EXPECT_FALSE(s.CommandRunning());
+}
+
+TEST_F(FileChangeCheck, AFormThatNoLongerReadsIsReportedAndTheOldTreeStays) {
+  const TComponentHelper* before = d.Form("Main.dfm")->Root.get();
+  test::WriteFile(mainForm, "garbage");
+  Stamp(mainForm, 1);
+  ui.answers = {TAnswer::Yes};
+  EXPECT_TRUE(check.CheckForChangedFiles());
+  ASSERT_EQ(ui.warnings.size(), 1u);
+  EXPECT_EQ(ui.warnings[0].rfind("The new version of " + MainListName() +
+                                     " could not be read; the previous one stays loaded.\r\r",
+                                 0),
+            0u)
+      << ui.warnings[0];
+  EXPECT_EQ(d.Form("Main.dfm")->Root.get(), before);
+  EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6" "ffnen");
+  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions.size(), 1u) << "not asked again for the same broken file";
+}
+
+TEST_F(FileChangeCheck, TheResourceStringScriptIsReadAgainWithItsTranslations) {
+  s.SetTranslation("@Texts_SReady", "Bereit");
+  const std::string drc = d.dir.File("project/Demo.drc");
+  std::string script = ReadFileBytes(drc);
+  script.replace(script.find("\"Ready\""), 7, "\"Ready.\"");
+  test::WriteFile(drc, script);
+  Stamp(drc, 1);
+  ui.answers = {TAnswer::Yes};
+  EXPECT_TRUE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(d.project.DrcFileName())});
+  EXPECT_EQ(d.String("Texts_SReady").OriginalValue, "Ready.");
+  EXPECT_EQ(d.String("Texts_SReady").TranslatedValue, "Bereit");
+  EXPECT_EQ(d.project.DrcFileDate, FileTimeStamp(drc));
+}
+
+// (A question open in the window lets its event loop run the timer.)
+TEST_F(FileChangeCheck, AChecksOrCommandsRunningMakeACheckReturnAtOnce) {
+  ChangeMainForm("Changed", 1);
+  std::vector<bool> nested;
+  ui.whileAsking = [&] { nested.push_back(check.CheckForChangedFiles()); };
+  ui.answers = {TAnswer::No};
+  {
+    TBusyGuard command(s);
+    EXPECT_FALSE(check.CheckForChangedFiles());
+    EXPECT_TRUE(ui.questions.empty());
+  }
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(nested, std::vector<bool>{false});
+  EXPECT_EQ(ui.questions.size(), 1u);
+  s.CloseProject();
+  EXPECT_FALSE(check.CheckForChangedFiles()) << "no project";
+}
+
+TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) {
+  ChangeMainForm("Changed", 1);
+  const std::string about = d.dir.File("project/About.dfm");
+  Stamp(about, 1);
+  ui.answers = {TAnswer::Yes};
+  ui.whileAsking = [&] {
+    if (ui.questions.size() == 1) throw std::runtime_error("the question could not be shown");
+  };
+  EXPECT_THROW(check.CheckForChangedFiles(), std::runtime_error);
+  EXPECT_EQ(MainCaption(), "Changed") << "the first file was read again";
+  EXPECT_EQ(s.CurrentLanguage(), kGerman);
+  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+  EXPECT_FALSE(s.CommandRunning());
+
+  // A language whose files cannot be read when it is selected again.
+  ui.whileAsking = nullptr;
+  ForceDirectories(d.dir.File("common/DEU"));
+  test::WriteFile(d.dir.File("common/DEU/OPTIONS.TRD"), "\x06\x06TRD301\x01\x06\x40");
+  ui.answers.push_back(TAnswer::Yes);
+  EXPECT_THROW(check.CheckForChangedFiles(), EReadError);
+  EXPECT_EQ(ui.questions.back(), Question(d.project.Modules[1].Name));
+  EXPECT_EQ(s.CurrentLanguage(), kGerman);
+  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+  EXPECT_FALSE(s.CommandRunning());
+}
+
+// A compiled module's script lies in the folder it was taken apart into;
+// the project's own script beside the module is not the project's.
+TEST(FileChangeCheckCompiled, TheScriptTakenOutOfTheModuleIsWatched) {
+  test::TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
+  TTranslatorRegistry registry(location);
+  TRecordingInteraction ui;
+  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
+  TTranslationSession session(project, nullptr, ui);
+  TFileChangeCheck check(session);
+  test::TBuiltPe pe = test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}});
+  test::WriteFile(dir.File("App.exe"), pe.image);
+  test::WriteFile(dir.File("App.DRC"), "STRINGTABLE\r\nBEGIN\r\nEND\r\n");
+  session.OpenProject(dir.File("App.exe"));
+  Stamp(dir.File("App.DRC"), 1);
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_TRUE(ui.questions.empty());
+
+  const std::string extracted = project.DrcFileName();
+  test::WriteFile(extracted, "#define A_S 7\r\nSTRINGTABLE\r\nBEGIN\r\n  A_S, \"a\"\r\nEND\r\n");
+  Stamp(extracted, 1);
+  ui.answers = {TAnswer::Yes};
+  EXPECT_TRUE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(extracted)});
+  ASSERT_EQ(project.ResourceStrings.Count(), 1);
+  EXPECT_EQ(project.ResourceStrings.Item(0).Name, "A_S");
+  EXPECT_EQ(project.DrcFileDate, FileTimeStamp(extracted));
+}
+
+}  // namespace
+}  // namespace kst
