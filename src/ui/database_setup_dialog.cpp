@@ -111,8 +111,8 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
     QString dir = QFileDialog::getExistingDirectory(this, tr("Choose a directory"), edit->text());
     if (!dir.isEmpty()) edit->setText(dir);
   };
-  connect(browseDatabase, &QPushButton::clicked, this, [=] { browse(database_); });
-  connect(browseNet, &QPushButton::clicked, this, [=] { browse(netDir_); });
+  connect(browseDatabase, &QPushButton::clicked, this, [=, this] { browse(database_); });
+  connect(browseNet, &QPushButton::clicked, this, [=, this] { browse(netDir_); });
 
   // The parent of KSTrans.DB as stored, or the user's own data directory:
   // pressing OK on the first start gives a working dictionary.

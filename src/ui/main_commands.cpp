@@ -97,8 +97,7 @@ void TfrmLexibox::OpenProject(const QString& file) {
   interaction_.SetBusyCursor(true);
   Run("open", [&] {
     Session().CloseProject();
-    Session().OpenProject(name);
-    AddRecent(name);
+    if (Session().OpenProject(name)) AddRecent(name);
   });
   interaction_.SetBusyCursor(false);
   AfterStructureChange();
@@ -167,12 +166,32 @@ void TfrmLexibox::SetTitle() {
   QApplication::setApplicationDisplayName(title);
 }
 
-void TfrmLexibox::AddRecent(const std::string& file) {
-  std::vector<std::string> recent = ReadRecentProjects(environment_.Location());
-  std::erase_if(recent, [&](const std::string& r) { return SameText(r, file); });
-  recent.insert(recent.begin(), file);
-  if (recent.size() > 5) recent.resize(5);
-  WriteRecentProjects(environment_.Location(), recent);
+void TfrmLexibox::AddRecent(const std::string& file) { AddRecentProject(environment_.Location(), file); }
+
+void TfrmLexibox::AddForms() {
+  QStringList files = QFileDialog::getOpenFileNames(this, tr("Add Form"), QString::fromUtf8(Project().Directory().c_str()),
+                                                    FileFilter({{"Delphi Form Files", "*.dfm;*.DFM"}, {"All Files", "*"}}));
+  if (files.isEmpty()) return;
+  interaction_.SetBusyCursor(true);
+  for (const QString& file : files) Run("add form", [&] { Session().AddForm(AbsolutePath(FromScreen(file))); });
+  interaction_.SetBusyCursor(false);
+  AfterStructureChange();
+}
+
+void TfrmLexibox::AddCustomResources() {
+  QStringList files = QFileDialog::getOpenFileNames(
+      this, tr("Add Custom Resource"), QString::fromUtf8(Project().Directory().c_str()),
+      FileFilter({{"Resource Files", "*.res;*.RES;*.r32;*.R32"}, {"All Files", "*"}}));
+  if (files.isEmpty()) return;
+  for (const QString& file : files) Run("add resource", [&] { Session().AddCustomResource(AbsolutePath(FromScreen(file))); });
+  AfterStructureChange();
+}
+
+void TfrmLexibox::AddModuleGroup(const QString& name) {
+  interaction_.SetBusyCursor(true);
+  Run("module group", [&] { environment_.AddModuleGroup(FromScreen(name)); });
+  interaction_.SetBusyCursor(false);
+  AfterStructureChange();
 }
 
 void TfrmLexibox::RefillRecentProjects() {
@@ -276,7 +295,7 @@ void TfrmLexibox::ReadExchangeFile() {
                                               FileFilter({{"Translator Exchange File", "*.trx;*.TRX"}, {"All Files", "*"}}));
   if (file.isEmpty()) return;
   interaction_.SetBusyCursor(true);
-  Run("exchange", [&] { kst::ReadExchangeFile(Project(), AbsolutePath(FromScreen(file))); });
+  Run("exchange", [&] { Session().ReadExchangeFile(AbsolutePath(FromScreen(file))); });
   interaction_.SetBusyCursor(false);
   emit LanguageChanged();
   UpdateCommands();

@@ -142,6 +142,9 @@ private:
   void RefillRecentProjects();
   void AddRecent(const std::string& file);
   void ReadExchangeFile();
+  void AddForms();
+  void AddCustomResources();
+  void AddModuleGroup(const QString& name);
   void ShowTypeFilter(TCommand command, bool fromButton);
   void ResetTranslation();
   void RemoveSelected();

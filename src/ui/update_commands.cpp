@@ -141,7 +141,7 @@ void TfrmLexibox::RefillProjectMenu() {
   for (const std::string& name : names) {
     QString caption = Ansi(name);
     QAction* item = moduleGroupMenu_->addAction(QString(caption).replace(QLatin1Char('&'), QLatin1String("&&")));
-    item->setEnabled(false);
+    connect(item, &QAction::triggered, this, [this, caption] { AddModuleGroup(caption); });
   }
   emptyGroups_->setVisible(names.empty());
   moduleGroupMenu_->setEnabled(Session().IsProjectOpen() && !compile_->Running());
