@@ -33,7 +33,7 @@ std::string Entry(const std::string& formName, const std::string& path, const st
 }
 
 void SaveComponent(const TComponentHelper& node, const std::string& path, const std::string& formName,
-                   TIniFile& settings, TUniqueIdGenerator& ids) {
+                   TIniFile& settings, TUniqueIdGenerator& ids, const TComponentPaths& paths) {
   for (const auto& item : node.Properties) {
     if (item->UserDefined)
       settings.WriteString(kUserDefinedSection, ids.NewUniqueId(),
@@ -45,7 +45,7 @@ void SaveComponent(const TComponentHelper& node, const std::string& path, const 
           settings.WriteString(kUserDefinedSection, ids.NewUniqueId(),
                                Entry(formName, p, "[" + std::to_string(k) + "]", ""));
       for (size_t k = 0; k < item->CollectionItems.size(); ++k)
-        SaveComponent(*item->CollectionItems[k], p + "[" + std::to_string(k) + "]", formName, settings, ids);
+        SaveComponent(*item->CollectionItems[k], p + "[" + std::to_string(k) + "]", formName, settings, ids, paths);
     } else if (item->PropertyType == ptList) {
       for (size_t k = 0; k < item->ListValues.size(); ++k)
         if (item->ListValues[k]->UserDefined)
@@ -54,14 +54,43 @@ void SaveComponent(const TComponentHelper& node, const std::string& path, const 
                                      PropertyTypeName(item->ListValues[k]->PropertyType)));
     }
   }
-  for (size_t k = 0; k < node.Children.size(); ++k) {
-    const TComponentHelper& child = *node.Children[k];
-    SaveComponent(child, child.Name.empty() ? path + "{" + std::to_string(k) + "}" : child.Name, formName, settings,
-                  ids);
-  }
+  for (size_t k = 0; k < node.Children.size(); ++k)
+    SaveComponent(*node.Children[k], paths.Child(path, *node.Children[k], k), formName, settings, ids, paths);
+}
+
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
+void CountNames(const TComponentHelper& node, std::unordered_map<std::string, int>& counts) {
+  if (!node.Name.empty()) ++counts[UpperCaseAscii(node.Name)];
+  for (const auto& child : node.Children) CountNames(*child, counts);
 }
 
 }  // namespace
+
+bool IsPropertyName(std::string_view name) {
+  bool segmentStart = true;
+  for (char c : name) {
+    if (segmentStart ? !IsIdentStart(c) : !(IsIdentChar(c) || c == '.')) return false;
+    segmentStart = c == '.';
+  }
+  return !name.empty() && !segmentStart;
+}
+
+TComponentPaths::TComponentPaths(const TComponentHelper& root) { CountNames(root, nameCounts_); }
+
+std::string TComponentPaths::Child(const std::string& parentPath, const TComponentHelper& child, size_t position,
+                                   bool fiveDigits) const {
+  // A name is found anywhere in the form, so it alone names a component
+  // only while no other component has it too.
+  if (!child.Name.empty()) {
+    auto it = nameCounts_.find(UpperCaseAscii(child.Name));
+    if (it != nameCounts_.end() && it->second == 1) return child.Name;
+  }
+  std::string number = std::to_string(position);
+  if (fiveDigits && number.size() < 5) number.insert(0, 5 - number.size(), '0');
+  return parentPath + "{" + number + "}";
+}
 
 void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath, std::string_view nameOrIndex,
                             TPropertyType type) {
@@ -89,6 +118,8 @@ void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath,
   TComponentHelper* component = root.FindComponent(targetPath);
   if (!component) return;
   if (!IsAllowedType(type)) throw EFormModelError(kSUserDefinedTypeNotSupported);
+  if (name.empty()) throw EFormModelError(kSPropertyNameMissing);
+  if (!IsPropertyName(name)) throw EFormModelError(FormatMessage(kSPropertyNameInvalid, name));
   component->FindOrAddProperty(name, type, true);
 }
 
@@ -119,7 +150,7 @@ void SaveUserDefinedProperties(const TModuleHelper& module, TIniFile& settings, 
   std::string formName = ExtractFileName(module.FileName);
   settings.BeginUpdate();
   try {
-    SaveComponent(*module.Root, module.Root->Name, formName, settings, ids);
+    SaveComponent(*module.Root, module.Root->Name, formName, settings, ids, TComponentPaths(*module.Root));
   } catch (...) {
     settings.EndUpdate();
     throw;
