@@ -91,7 +91,7 @@ size_t TDictionaryEditSession::FetchMore() {
   while (added < pageSize_) {
     // Rows this session changes or deletes come from its changes instead.
     for (;;) {
-      while (dbNext_ < dbPage_.size() && sources_.count(dbPage_[dbNext_].strId)) ++dbNext_;
+      while (dbNext_ < dbPage_.size() && hiddenRowids_.count(dbPage_[dbNext_].rowid)) ++dbNext_;
       if (dbNext_ < dbPage_.size() || pager_->Done()) break;
       dbPage_ = pager_->Next();
       dbNext_ = 0;
@@ -99,21 +99,21 @@ size_t TDictionaryEditSession::FetchMore() {
     bool haveDb = dbNext_ < dbPage_.size();
     bool havePending = pendingNext_ < pendingView_.size();
     if (!haveDb && !havePending) break;
-    TSourceRow row;
+    TLoadedRow loaded;
     if (havePending && (!haveDb || PendingBefore(dbPage_[dbNext_]))) {
       const auto& [stored, id] = pendingView_[pendingNext_++];
-      row.strId = id;
-      row.stored = stored;
-      row.state = sources_.at(id).isNew ? TSourceRow::TState::New : TSourceRow::TState::Changed;
+      loaded.strId = id;
+      loaded.row.stored = stored;
+      loaded.row.state = sources_.at(id).isNew ? TSourceRow::TState::New : TSourceRow::TState::Changed;
+      loadedIndex_[id] = loaded_.size();
     } else {
       TStoredSource& db = dbPage_[dbNext_++];
-      row.strId = std::move(db.strId);
-      row.stored = std::move(db.stored);
+      loaded.rowid = db.rowid;
+      loaded.row.stored = std::move(db.stored);
     }
     // No warnings while scrolling: a malformed code stays as it is written.
-    row.text = DecodeQuotedHex(row.stored);
-    loadedIndex_[row.strId] = loaded_.size();
-    loaded_.push_back(std::move(row));
+    loaded.row.text = DecodeQuotedHex(loaded.row.stored);
+    loaded_.push_back(std::move(loaded));
     ++added;
   }
   return added;
@@ -123,7 +123,30 @@ const TSourceRow& TDictionaryEditSession::Row(size_t position) {
   while (position >= loaded_.size())
     if (FetchMore() == 0)
       throw std::out_of_range("There is no source string at position " + std::to_string(position) + ".");
-  return loaded_[position];
+  return loaded_[position].row;
+}
+
+const std::string& TDictionaryEditSession::StrIdAt(size_t position) {
+  Row(position);
+  TLoadedRow& loaded = loaded_[position];
+  if (!loaded.strId.empty()) return loaded.strId;
+  if (!keyOfRow_.Prepared()) keyOfRow_ = db_->Prepare("SELECT StrID, SourceString FROM StrIdx WHERE rowid = ?1");
+  {
+    TStatementUse use(keyOfRow_);
+    keyOfRow_.Bind(1, static_cast<long long>(loaded.rowid));
+    if (keyOfRow_.Step() && keyOfRow_.Text(1) == loaded.row.stored) loaded.strId = keyOfRow_.Text(0);
+  }
+  if (loaded.strId.empty()) {
+    // The row moved (another workstation deleted and added rows, or the
+    // file was compacted): the same text is the same source string.
+    if (!keyOfText_.Prepared()) keyOfText_ = db_->Prepare("SELECT StrID FROM StrIdx WHERE SourceString = ?1 LIMIT 1");
+    TStatementUse use(keyOfText_);
+    keyOfText_.Bind(1, loaded.row.stored);
+    if (keyOfText_.Step()) loaded.strId = keyOfText_.Text(0);
+  }
+  if (loaded.strId.empty()) throw EInvalidEntry(kSourceGone);
+  loadedIndex_[loaded.strId] = position;
+  return loaded.strId;
 }
 
 std::optional<size_t> TDictionaryEditSession::PositionOf(std::string_view strId) const {
@@ -141,13 +164,20 @@ int64_t TDictionaryEditSession::CountRows() {
 
 // ---------------------------------------------------------------- look-ups
 
-std::optional<std::string> TDictionaryEditSession::ReadStoredById(const std::string& strId) {
+std::optional<TDictionaryEditSession::TDbSource> TDictionaryEditSession::ReadById(const std::string& strId) {
   // StrIdx has no index on StrID alone, so this reads the table: used only
   // for a row the view has not loaded, or to tell what became of a row.
-  TSqliteStatement q = db_->Prepare("SELECT SourceString FROM StrIdx WHERE StrID = ?1 LIMIT 1");
+  TSqliteStatement q = db_->Prepare("SELECT rowid, SourceString FROM StrIdx WHERE StrID = ?1 LIMIT 1");
   q.Bind(1, strId);
   if (!q.Step()) return std::nullopt;
-  return q.Text(0);
+  return TDbSource{q.Int(0), q.Text(1)};
+}
+
+std::optional<TDictionaryEditSession::TDbSource> TDictionaryEditSession::DbSource(const std::string& strId) {
+  auto loaded = loadedIndex_.find(strId);
+  if (loaded != loadedIndex_.end() && loaded_[loaded->second].rowid != 0)
+    return TDbSource{loaded_[loaded->second].rowid, loaded_[loaded->second].row.stored};
+  return ReadById(strId);
 }
 
 std::optional<std::string> TDictionaryEditSession::StoredSource(const std::string& strId) {
@@ -156,9 +186,9 @@ std::optional<std::string> TDictionaryEditSession::StoredSource(const std::strin
     if (change->second.deleted) return std::nullopt;
     return change->second.stored;
   }
-  auto loaded = loadedIndex_.find(strId);
-  if (loaded != loadedIndex_.end()) return loaded_[loaded->second].stored;
-  return ReadStoredById(strId);
+  std::optional<TDbSource> db = DbSource(strId);
+  if (!db) return std::nullopt;
+  return db->stored;
 }
 
 bool TDictionaryEditSession::SourceStillThere(const std::string& strId, const std::string& stored) {
@@ -332,6 +362,7 @@ std::vector<TTranslationRow> TDictionaryEditSession::Translations(std::string_vi
 void TDictionaryEditSession::SetSource(const std::string& strId, TSourceChange change) {
   DropSource(strId);
   if (!change.deleted) pendingByKey_[FoldNoCase(change.stored)] = strId;
+  if (change.rowid != 0) hiddenRowids_.insert(change.rowid);
   sources_[strId] = std::move(change);
 }
 
@@ -339,6 +370,7 @@ void TDictionaryEditSession::DropSource(const std::string& strId) {
   auto it = sources_.find(strId);
   if (it == sources_.end()) return;
   if (!it->second.deleted) pendingByKey_.erase(FoldNoCase(it->second.stored));
+  hiddenRowids_.erase(it->second.rowid);
   sources_.erase(it);
 }
 
@@ -347,7 +379,7 @@ std::string TDictionaryEditSession::AddSource(std::string_view text) {
   std::string stored = EncodeForStorage(text, "SourceString");
   CheckSourceFree(stored, {});
   std::string id = common_.IdGenerator().NewUniqueId();
-  SetSource(id, TSourceChange{{}, stored, true, false, {}});
+  SetSource(id, TSourceChange{0, {}, stored, true, false, {}});
   ChangesChanged();
   return id;
 }
@@ -362,9 +394,10 @@ void TDictionaryEditSession::ChangeSource(std::string_view strId, std::string_vi
     if (it->second.deleted) throw EInvalidEntry(kSourceGone);
     change = it->second;
   } else {
-    std::optional<std::string> read = StoredSource(id);
+    std::optional<TDbSource> read = DbSource(id);
     if (!read) throw EInvalidEntry(kSourceGone);
-    change.readStored = *read;
+    change.rowid = read->rowid;
+    change.readStored = read->stored;
   }
   CheckSourceFree(stored, id);
   change.stored = stored;
@@ -383,9 +416,10 @@ void TDictionaryEditSession::DeleteSource(std::string_view strId) {
   if (it != sources_.end() && it->second.isNew) {
     DropSource(id);
   } else {
-    std::optional<std::string> read = it != sources_.end() ? it->second.readStored : StoredSource(id);
+    std::optional<TDbSource> read =
+        it != sources_.end() ? TDbSource{it->second.rowid, it->second.readStored} : DbSource(id);
     if (!read) return;  // already gone
-    SetSource(id, TSourceChange{*read, {}, false, true, DbTranslations(id)});
+    SetSource(id, TSourceChange{read->rowid, read->stored, {}, false, true, DbTranslations(id)});
   }
   ReadTabs();
   ChangesChanged();
@@ -478,13 +512,14 @@ int TDictionaryEditSession::ImportDictionaryFile(const std::string& fileName) {
   // All or nothing: what the session held before comes back on any error.
   auto sources = sources_;
   auto pendingByKey = pendingByKey_;
+  auto hiddenRowids = hiddenRowids_;
   auto translations = translations_;
   try {
     for (const TItem& item : items) {
       std::string id = FindSource(item.source, {});
       if (id.empty()) {
         id = common_.IdGenerator().NewUniqueId();
-        SetSource(id, TSourceChange{{}, item.source, true, false, {}});
+        SetSource(id, TSourceChange{0, {}, item.source, true, false, {}});
       }
       // As for resource strings outside the editor: the language's first
       // translation is replaced, or one is added.
@@ -498,6 +533,7 @@ int TDictionaryEditSession::ImportDictionaryFile(const std::string& fileName) {
   } catch (...) {
     sources_ = std::move(sources);
     pendingByKey_ = std::move(pendingByKey);
+    hiddenRowids_ = std::move(hiddenRowids);
     translations_ = std::move(translations);
     throw;
   }
@@ -522,10 +558,10 @@ std::vector<TDictionaryEditSession::TConflict> TDictionaryEditSession::FindConfl
   for (const auto& [id, change] : sources_) {
     if (!change.isNew) {
       if (!SourceStillThere(id, change.readStored)) {
-        std::optional<std::string> now = ReadStoredById(id);
+        std::optional<TDbSource> now = ReadById(id);
         if (!change.deleted || now) {
           add(now ? "The source string " + Quoted(change.readStored) +
-                                         " was changed by another workstation; it now reads " + Quoted(*now) + "."
+                                         " was changed by another workstation; it now reads " + Quoted(now->stored) + "."
                                    : "The source string " + Quoted(change.readStored) +
                                          " was deleted by another workstation.",
               TKind::Source, id);
@@ -560,7 +596,7 @@ std::vector<TDictionaryEditSession::TConflict> TDictionaryEditSession::FindConfl
         add("The translation " + Quoted(c.from->stored) + " of " + Quoted(c.sourceStored) +
                 " was changed or deleted by another workstation.",
             TKind::Translation, id, i);
-      } else if (c.to && !sourceHere && !SourceStillThere(id, c.sourceStored) && !ReadStoredById(id)) {
+      } else if (c.to && !sourceHere && !SourceStillThere(id, c.sourceStored) && !ReadById(id)) {
         add(what + " cannot be stored: its source string was deleted by another workstation.", TKind::Translation, id,
             i);
       }
@@ -615,6 +651,7 @@ void TDictionaryEditSession::Commit() {
 void TDictionaryEditSession::Rollback() {
   sources_.clear();
   pendingByKey_.clear();
+  hiddenRowids_.clear();
   translations_.clear();
   sessionLanguages_.clear();
   ReadTabs();

@@ -27,7 +27,6 @@ class TdatCommon;
 
 struct TSourceRow {
   enum class TState { Stored, Changed, New };
-  std::string strId;
   std::string text;    // decoded
   std::string stored;  // the quoted-hex form it has, or will have at Commit
   TState state = TState::Stored;
@@ -74,7 +73,12 @@ public:
   // Reads the tabs and the loaded rows again (as many as were loaded), to
   // show what other workstations committed since.
   void Refresh();
-  // The position of a loaded row, e.g. to select it again after a change.
+  // The key of the row at that position, for the calls below that act on a
+  // source string (looked up once per row: a page is read without it).
+  // Raises EInvalidEntry when another workstation deleted the row.
+  const std::string& StrIdAt(size_t position);
+  // The position of a loaded row whose key is known (a row added or changed
+  // here, or one StrIdAt answered for), e.g. to select it after a change.
   std::optional<size_t> PositionOf(std::string_view strId) const;
   // How many rows the filter selects: a count over the index, which takes
   // time in proportion to the rows (about a tenth of a second for a
@@ -151,6 +155,7 @@ private:
     std::string sourceStored;  // the source string as the session saw it then
   };
   struct TSourceChange {
+    int64_t rowid = 0;       // of the stored row; 0 for a new source string
     std::string readStored;  // as read; empty for a new source string
     std::string stored;      // as it will be; unused when deleted
     bool isNew = false;
@@ -173,7 +178,12 @@ private:
 
   // Looking things up in the session's view.
   std::optional<std::string> StoredSource(const std::string& strId);
-  std::optional<std::string> ReadStoredById(const std::string& strId);
+  struct TDbSource {
+    int64_t rowid = 0;
+    std::string stored;
+  };
+  std::optional<TDbSource> DbSource(const std::string& strId);
+  std::optional<TDbSource> ReadById(const std::string& strId);
   bool SourceStillThere(const std::string& strId, const std::string& stored);
   bool TranslationStillThere(const TTranslationKey& key);
   std::string FindSourceInDb(const std::string& stored, std::string_view exceptStrId);
@@ -204,8 +214,14 @@ private:
   size_t dbNext_ = 0;
   std::vector<std::pair<std::string, std::string>> pendingView_;  // (stored, StrID), in index order
   size_t pendingNext_ = 0;
-  std::vector<TSourceRow> loaded_;
-  std::map<std::string, size_t> loadedIndex_;  // StrID -> position
+  struct TLoadedRow {
+    TSourceRow row;
+    int64_t rowid = 0;  // 0 for a row of the session's changes
+    std::string strId;  // empty until looked up
+  };
+  std::vector<TLoadedRow> loaded_;
+  std::map<std::string, size_t> loadedIndex_;  // known StrIDs -> position
+  std::set<int64_t> hiddenRowids_;             // stored rows the session changes or deletes
 
   std::vector<TLanguageTab> tabs_;
   std::set<int> sessionLanguages_;
@@ -215,7 +231,7 @@ private:
   std::map<std::string, TSourceChange> sources_;                             // by StrID
   std::map<std::string, std::string> pendingByKey_;                          // folded stored -> StrID
   std::map<std::string, std::vector<TTranslationChange>> translations_;     // by StrID
-  TSqliteStatement findSource_, sourceExists_, translationsOf_, translationExists_, language_, nextLanguage_;
+  TSqliteStatement findSource_, sourceExists_, keyOfRow_, keyOfText_, translationsOf_, translationExists_, language_, nextLanguage_;
 };
 
 }  // namespace kst

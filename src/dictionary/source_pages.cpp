@@ -45,9 +45,10 @@ bool StartsWithNoCase(std::string_view text, std::string_view foldedPrefix) {
 
 bool IsEncodedForm(std::string_view stored) { return !stored.empty() && (stored[0] == '$' || stored[0] == '\''); }
 
-// Rows from (key, rowid) on, within the range, in the index's order.
+// Rows from (key, rowid) on, within the range, in the index's order; the
+// index holds both columns, so no row of the table itself is read.
 const char kPageSql[] =
-    "SELECT rowid, StrID, SourceString FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE "
+    "SELECT rowid, SourceString FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE "
     "AND (SourceString COLLATE NOCASE, rowid) > (?1, ?2)";
 const char kOrderSql[] = " ORDER BY SourceString COLLATE NOCASE, rowid LIMIT ?4";
 
@@ -113,7 +114,7 @@ std::vector<TStoredSource> TSourcePager::Next() {
       TStatementUse use(q);
       q.Bind(1, lastKey_).Bind(2, static_cast<long long>(lastRowid_)).Bind(4, static_cast<long long>(pageSize_));
       if (!range.unbounded) q.Bind(3, range.high);
-      while (q.Step()) rows.push_back({q.Int(0), q.Text(1), q.Text(2)});
+      while (q.Step()) rows.push_back({q.Int(0), q.Text(1)});
     }
     if (!rows.empty()) {
       lastKey_ = rows.back().stored;

@@ -43,9 +43,10 @@ private:
   std::vector<TRange> ranges_;
 };
 
+// A row as the index holds it; its StrID is one look-up away (by rowid),
+// so that a page is read from the index alone.
 struct TStoredSource {
   int64_t rowid = 0;
-  std::string strId;
   std::string stored;  // the quoted-hex form as the table holds it
 };
 

@@ -368,6 +368,29 @@ TEST_P(DictionaryEditor, ImportGoesIntoTheSession) {
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM TrnsHist"), 2) << "replaced, not added";
 }
 
+// Pages carry no keys; a key is looked up by the row's place in the table,
+// and by its text when another workstation has moved it meanwhile.
+TEST_P(DictionaryEditor, KeysOfListedRowsAreFoundAfterOthersMovedOrDeletedThem) {
+  auto& db = common.Database();
+  db.Exec("INSERT INTO StrIdx (SourceString, StrID) VALUES ('''A''', 'id-a'), ('''B''', 'id-b'), ('''C''', 'id-c')");
+  TDictionaryEditSession session(common);
+  ASSERT_EQ(Listed(session), (std::vector<std::string>{"A", "B", "C"}));
+  // B's and C's places go to D and E, and C comes back elsewhere; B goes
+  // for good.
+  db.Exec("DELETE FROM StrIdx WHERE StrID IN ('id-b', 'id-c')");
+  db.Exec("INSERT INTO StrIdx (SourceString, StrID) VALUES ('''D''', 'id-d'), ('''E''', 'id-e')");
+  db.Exec("INSERT INTO StrIdx (SourceString, StrID) VALUES ('''C''', 'id-c')");
+  EXPECT_EQ(session.StrIdAt(0), "id-a");
+  EXPECT_EQ(session.StrIdAt(2), "id-c");
+  EXPECT_EQ(session.PositionOf("id-c"), 2u);
+  try {
+    session.StrIdAt(1);
+    FAIL();
+  } catch (const EInvalidEntry& e) {
+    EXPECT_STREQ(e.what(), "The source string is no longer in the dictionary.");
+  }
+}
+
 // The list for every typed prefix is exactly the source strings whose text
 // begins with it (without regard to case), in the index's order, whatever
 // the page size, with the session's changes merged in.
@@ -429,6 +452,10 @@ TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
   session.SetFilter("item 10");
   EXPECT_FALSE(session.PositionOf(added)) << "not loaded yet";
   Listed(session);
+  // Every stored row's key is found again from the page it came in.
+  for (size_t i = 0; i < session.LoadedCount(); ++i)
+    if (session.Row(i).state == TSourceRow::TState::Stored)
+      EXPECT_EQ(session.StrIdAt(i), Id(session.Row(i).text));
   const TSourceRow& row = session.Row(session.PositionOf(added).value());
   EXPECT_EQ(row.text, "Item 10b");
   EXPECT_EQ(row.state, TSourceRow::TState::New);
