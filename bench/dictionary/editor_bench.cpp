@@ -44,9 +44,9 @@ double Seconds(Clock::time_point start) { return std::chrono::duration<double>(C
 
 // Source texts that share first words the way real captions and messages
 // do, so that typed prefixes select anything from one row to a tenth.
-const char* const kWords[] = {"Open",   "save",  "Close",  "Print", "delete", "Edit",   "view",   "Insert",
-                              "Format", "tools", "Window", "help",  "File",   "cannot", "Error",  "warning",
-                              "Select", "all",   "Find",   "next",  "Replace", "Copy", "paste",  "Undo"};
+const char* const kWords[] = {"Open",   "save",  "Close",  "Print", "delete",  "Edit",   "view",  "Insert",
+                              "Format", "tools", "Window", "help",  "File",    "cannot", "Error", "warning",
+                              "Select", "all",   "Find",   "next",  "Replace", "Copy",   "paste", "Undo"};
 constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 std::string Source(long long i) {
@@ -82,7 +82,12 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
     for (long long i = 0; i < gRows; ++i) {
       std::string id = ids.NewUniqueId();
       s.Bind(1, EncodeQuotedHex(Source(i))).Bind(2, id).Run();
-      t.Bind(1, id).Bind(2, i % 7 == 0 ? 0x0C07 : 0x0407).Bind(3, EncodeQuotedHex("\xDC" "bersetzung " + std::to_string(i))).Run();
+      t.Bind(1, id)
+          .Bind(2, i % 7 == 0 ? 0x0C07 : 0x0407)
+          .Bind(3, EncodeQuotedHex("\xDC"
+                                   "bersetzung " +
+                                   std::to_string(i)))
+          .Run();
     }
     fill.Commit();
     db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
@@ -97,7 +102,8 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
         auto start = Clock::now();
         std::unique_ptr<TSqliteDatabase> db = common.NewConnection();
         auto afterOpen = Clock::now();
-        TSqliteStatement q = db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
+        TSqliteStatement q =
+            db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
         std::vector<std::string> texts;
         while (q.Step()) texts.push_back(DecodeQuotedHex(q.Text(0)));
         benchmark::DoNotOptimize(texts);

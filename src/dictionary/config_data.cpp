@@ -17,7 +17,8 @@ namespace {
 using TTables = TdatConfig::TTables;
 
 const char kGroupNameMissing[] = "Please enter the name of the module group.";
-const char kEntryFileMissing[] = "Please enter the file (or the name of another group in < >) of the module group entry.";
+const char kEntryFileMissing[] =
+    "Please enter the file (or the name of another group in < >) of the module group entry.";
 using TEntryKey = std::pair<std::string, std::string>;
 
 // One change of the dialog against what it read: the rows it deletes, and
@@ -44,22 +45,33 @@ std::vector<TChange> Changes(const TTables& read, const TTables& work) {
     if (!work.entries.count(key)) changes.push_back({TChange::EntryDelete, key.first, key.second});
   for (const auto& [key, remarks] : work.entries) {
     auto it = read.entries.find(key);
-    if (it == read.entries.end() || it->second != remarks) changes.push_back({TChange::EntrySet, key.first, key.second});
+    if (it == read.entries.end() || it->second != remarks)
+      changes.push_back({TChange::EntrySet, key.first, key.second});
   }
   return changes;
 }
 
 void Apply(TTables& tables, const TChange& change, const TTables& work) {
   switch (change.kind) {
-    case TChange::RuleDelete: tables.rules.erase(change.key); break;
-    case TChange::RuleAdd: tables.rules.insert(change.key); break;
+    case TChange::RuleDelete:
+      tables.rules.erase(change.key);
+      break;
+    case TChange::RuleAdd:
+      tables.rules.insert(change.key);
+      break;
     case TChange::GroupDelete:
       tables.groups.erase(change.key);
       std::erase_if(tables.entries, [&](const auto& e) { return e.first.first == change.key; });
       break;
-    case TChange::GroupSet: tables.groups[change.key] = work.groups.at(change.key); break;
-    case TChange::EntryDelete: tables.entries.erase({change.key, change.file}); break;
-    case TChange::EntrySet: tables.entries[{change.key, change.file}] = work.entries.at({change.key, change.file}); break;
+    case TChange::GroupSet:
+      tables.groups[change.key] = work.groups.at(change.key);
+      break;
+    case TChange::EntryDelete:
+      tables.entries.erase({change.key, change.file});
+      break;
+    case TChange::EntrySet:
+      tables.entries[{change.key, change.file}] = work.entries.at({change.key, change.file});
+      break;
   }
 }
 

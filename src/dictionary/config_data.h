@@ -87,8 +87,8 @@ public:
   // The three tables as the dialog sees them.
   struct TTables {
     std::set<std::string> rules;
-    std::map<std::string, TModuleGroupRow> groups;                            // by GroupId
-    std::map<std::pair<std::string, std::string>, std::string> entries;      // (GroupId, File) -> Remarks
+    std::map<std::string, TModuleGroupRow> groups;                       // by GroupId
+    std::map<std::pair<std::string, std::string>, std::string> entries;  // (GroupId, File) -> Remarks
     bool operator==(const TTables&) const = default;
   };
 

@@ -243,7 +243,8 @@ std::vector<TDictionaryEditSession::TTranslationKey> TDictionaryEditSession::DbT
   return keys;
 }
 
-std::vector<TDictionaryEditSession::TTranslationKey> TDictionaryEditSession::ViewTranslations(const std::string& strId) {
+std::vector<TDictionaryEditSession::TTranslationKey> TDictionaryEditSession::ViewTranslations(
+    const std::string& strId) {
   auto source = sources_.find(strId);
   if (source != sources_.end() && source->second.deleted) return {};
   std::vector<TTranslationKey> keys;
@@ -262,8 +263,7 @@ std::vector<TDictionaryEditSession::TTranslationKey> TDictionaryEditSession::Vie
 std::optional<TDictionaryEditSession::TLanguageRow> TDictionaryEditSession::Language(int languageId) {
   auto cached = languages_.find(languageId);
   if (cached != languages_.end()) return cached->second;
-  if (!language_.Prepared())
-    language_ = db_->Prepare("SELECT Abbr, Language, Country FROM LangList WHERE LangId = ?1");
+  if (!language_.Prepared()) language_ = db_->Prepare("SELECT Abbr, Language, Country FROM LangList WHERE LangId = ?1");
   std::optional<TLanguageRow> row;
   {
     TStatementUse use(language_);
@@ -304,8 +304,8 @@ void TDictionaryEditSession::ReadTabs() {
     std::optional<TLanguageRow> row = Language(id);
     if (!row) continue;  // as the language list does not know it, it has no name to show
     TLanguageTab tab{id, row->abbreviation,
-                     row->language + (row->country.empty() ? "" : " " + row->country) + "  -  [$" + Hex4(id) +
-                         "] ." + row->abbreviation};
+                     row->language + (row->country.empty() ? "" : " " + row->country) + "  -  [$" + Hex4(id) + "] ." +
+                         row->abbreviation};
     sorted.push_back({*row, std::move(tab)});
   }
   std::stable_sort(sorted.begin(), sorted.end(), [](const TSorted& a, const TSorted& b) {
@@ -503,8 +503,8 @@ int TDictionaryEditSession::ImportDictionaryFile(const std::string& fileName) {
   std::vector<TItem> items;
   for (const auto& [name, value] : file.entries) {
     try {
-      items.push_back({EncodeForStorage(kResourceStringPrefix + name, "SourceString"),
-                       EncodeForStorage(value, "Translation")});
+      items.push_back(
+          {EncodeForStorage(kResourceStringPrefix + name, "SourceString"), EncodeForStorage(value, "Translation")});
     } catch (const ETextTooLong& e) {
       throw ETextTooLong("The entry \"" + name + "\" of \"" + fileName + "\" cannot be imported: " + e.what());
     }
@@ -561,9 +561,8 @@ std::vector<TDictionaryEditSession::TConflict> TDictionaryEditSession::FindConfl
         std::optional<TDbSource> now = ReadById(id);
         if (!change.deleted || now) {
           add(now ? "The source string " + Quoted(change.readStored) +
-                                         " was changed by another workstation; it now reads " + Quoted(now->stored) + "."
-                                   : "The source string " + Quoted(change.readStored) +
-                                         " was deleted by another workstation.",
+                        " was changed by another workstation; it now reads " + Quoted(now->stored) + "."
+                  : "The source string " + Quoted(change.readStored) + " was deleted by another workstation.",
               TKind::Source, id);
           continue;
         }
@@ -582,8 +581,8 @@ std::vector<TDictionaryEditSession::TConflict> TDictionaryEditSession::FindConfl
     if (change.deleted) continue;
     std::string other = FindSourceInDb(change.stored, id);
     if (!other.empty())
-      add("The source string " + Quoted(change.stored) + " was added by another workstation.",
-          TKind::SourceDuplicate, id, 0, other);
+      add("The source string " + Quoted(change.stored) + " was added by another workstation.", TKind::SourceDuplicate,
+          id, 0, other);
   }
   for (const auto& [id, changes] : translations_) {
     auto source = sources_.find(id);
@@ -623,8 +622,8 @@ void TDictionaryEditSession::Commit() {
   TSqliteStatement updateSource =
       db.Prepare("UPDATE StrIdx SET SourceString = ?3 WHERE SourceString = ?2 AND StrID = ?1");
   TSqliteStatement insertSource = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-  TSqliteStatement deleteTranslation = db.Prepare(
-      "DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE AND LangId = ?2 AND Translation = ?3");
+  TSqliteStatement deleteTranslation =
+      db.Prepare("DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE AND LangId = ?2 AND Translation = ?3");
   TSqliteStatement insertTranslation =
       db.Prepare("INSERT OR IGNORE INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
   for (const auto& [id, change] : sources_) {

@@ -167,7 +167,7 @@ private:
     std::string message;
     enum class TKind { Source, SourceDuplicate, Translation } kind;
     std::string strId;
-    size_t translation = 0;   // index into the source's translation changes
+    size_t translation = 0;  // index into the source's translation changes
     std::string otherStrId;  // for a duplicate: the source string there
   };
 
@@ -228,10 +228,11 @@ private:
   int current_ = 0;
   std::map<int, std::optional<TLanguageRow>> languages_;
 
-  std::map<std::string, TSourceChange> sources_;                             // by StrID
-  std::map<std::string, std::string> pendingByKey_;                          // folded stored -> StrID
-  std::map<std::string, std::vector<TTranslationChange>> translations_;     // by StrID
-  TSqliteStatement findSource_, sourceExists_, keyOfRow_, keyOfText_, translationsOf_, translationExists_, language_, nextLanguage_;
+  std::map<std::string, TSourceChange> sources_;                         // by StrID
+  std::map<std::string, std::string> pendingByKey_;                      // folded stored -> StrID
+  std::map<std::string, std::vector<TTranslationChange>> translations_;  // by StrID
+  TSqliteStatement findSource_, sourceExists_, keyOfRow_, keyOfText_, translationsOf_, translationExists_, language_,
+      nextLanguage_;
 };
 
 }  // namespace kst

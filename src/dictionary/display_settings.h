@@ -39,9 +39,9 @@ inline constexpr int kMinGridFontSize = 8;
 inline constexpr int kMaxGridFontSize = 20;
 
 struct TDisplaySettings {
-  TTextDisplay standard;                              // "StandardText"
+  TTextDisplay standard;                               // "StandardText"
   TTextDisplay highlighted{kWindowTextColor, {true}};  // "HiLiText"
-  TTextDisplay translated{kPureBlue, {}};             // "TranslatedText"
+  TTextDisplay translated{kPureBlue, {}};              // "TranslatedText"
   int fontSize = kMinGridFontSize;
   bool operator==(const TDisplaySettings&) const = default;
 };

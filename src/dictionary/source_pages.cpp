@@ -131,8 +131,9 @@ std::vector<TStoredSource> TSourcePager::Next() {
 int64_t TSourcePager::Count() {
   int64_t total = 0;
   for (const TSourceFilter::TRange& range : filter_.Ranges()) {
-    TSqliteStatement q = db_.Prepare(std::string("SELECT count(*) FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE") +
-                                     (range.unbounded ? "" : " AND SourceString < ?2 COLLATE NOCASE"));
+    TSqliteStatement q =
+        db_.Prepare(std::string("SELECT count(*) FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE") +
+                    (range.unbounded ? "" : " AND SourceString < ?2 COLLATE NOCASE"));
     q.Bind(1, range.low);
     if (!range.unbounded) q.Bind(2, range.high);
     if (q.Step()) total += q.Int(0);

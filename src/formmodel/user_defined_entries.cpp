@@ -127,8 +127,7 @@ void RemoveUserDefinedEntry(TComponentHelper& root, const TUserDefinedEntry& ent
       return;
     case TUserDefinedKind::CollectionItem: {
       auto& items = property.CollectionItems;
-      if (property.PropertyType != ptCollection || entry.index >= items.size())
-        throw EFormModelError(kSInternalError);
+      if (property.PropertyType != ptCollection || entry.index >= items.size()) throw EFormModelError(kSInternalError);
       if (!items[entry.index]->UserDefined) throw EFormModelError(FormatMessage(kSRemoveNotUserDefined, entry.path));
       if (entry.index + 1 != items.size()) throw EFormModelError(FormatMessage(kSRemoveOnlyLastElement, entry.path));
       items.pop_back();
@@ -137,10 +136,8 @@ void RemoveUserDefinedEntry(TComponentHelper& root, const TUserDefinedEntry& ent
     case TUserDefinedKind::ListElement: {
       auto& elements = property.ListValues;
       if (property.PropertyType != ptList || entry.index >= elements.size()) throw EFormModelError(kSInternalError);
-      if (!elements[entry.index]->UserDefined)
-        throw EFormModelError(FormatMessage(kSRemoveNotUserDefined, entry.path));
-      if (entry.index + 1 != elements.size())
-        throw EFormModelError(FormatMessage(kSRemoveOnlyLastElement, entry.path));
+      if (!elements[entry.index]->UserDefined) throw EFormModelError(FormatMessage(kSRemoveNotUserDefined, entry.path));
+      if (entry.index + 1 != elements.size()) throw EFormModelError(FormatMessage(kSRemoveOnlyLastElement, entry.path));
       elements.pop_back();
       return;
     }
@@ -149,7 +146,7 @@ void RemoveUserDefinedEntry(TComponentHelper& root, const TUserDefinedEntry& ent
 
 const std::vector<TPropertyTypeChoice>& AddPropertyTypeChoices() {
   static const std::vector<TPropertyTypeChoice> choices{
-      {"String", ptString}, {"Integer", ptInteger}, {"Float", ptFloat},          {"Symbol", ptSymbol},
+      {"String", ptString}, {"Integer", ptInteger}, {"Float", ptFloat},           {"Symbol", ptSymbol},
       {"Set", ptSet},       {"Binary", ptBinary},   {"Collection", ptCollection}, {"List", ptList}};
   return choices;
 }

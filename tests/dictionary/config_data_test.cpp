@@ -39,9 +39,10 @@ protected:
   }
   // Everything the options dialog edits, as the dictionary holds it now.
   std::vector<std::vector<std::string>> Tables() {
-    auto rows = test::QueryRows(common.Database(), "SELECT 'R', PropertyName, '', '' FROM HiLight UNION ALL "
-                                                   "SELECT 'G', GroupId, GroupName, Remarks FROM ModGrps UNION ALL "
-                                                   "SELECT 'E', GroupId, File, Remarks FROM ModGrps2 ORDER BY 1, 2, 3");
+    auto rows = test::QueryRows(common.Database(),
+                                "SELECT 'R', PropertyName, '', '' FROM HiLight UNION ALL "
+                                "SELECT 'G', GroupId, GroupName, Remarks FROM ModGrps UNION ALL "
+                                "SELECT 'E', GroupId, File, Remarks FROM ModGrps2 ORDER BY 1, 2, 3");
     return rows;
   }
 };
@@ -96,7 +97,8 @@ TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
     const char* message;  // the start of it
   } cases[] = {
       {"empty group name", [&] { config.NewGroup(" ", ""); }, "Please enter the name of the module group."},
-      {"group twice", [&] { config.NewGroup("vcl-basics", ""); }, "A module group named \"VCL-Basics\" already exists."},
+      {"group twice", [&] { config.NewGroup("vcl-basics", ""); },
+       "A module group named \"VCL-Basics\" already exists."},
       {"renamed onto another", [&] { config.ModifyGroup(vcl, "QUICKREPORT", ""); },
        "A module group named \"QuickReport\" already exists."},
       {"name too long", [&] { config.NewGroup(std::string(31, 'x'), ""); }, "The text \"xxxxxxxxxx"},
@@ -105,7 +107,8 @@ TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
        "The module group \"VCL-Basics\" already holds \"%CommonDelphiLibDir%\\buttons.res\"."},
       {"changed onto another", [&] { config.ChangeEntry(vcl, buttons, "%CommonDelphiLibDir%\\controls.res", ""); },
        "The module group \"VCL-Basics\" already holds"},
-      {"entry of no group", [&] { config.AddEntry("nobody", "a.res", ""); }, "The module group is no longer in the list."},
+      {"entry of no group", [&] { config.AddEntry("nobody", "a.res", ""); },
+       "The module group is no longer in the list."},
       {"empty rule", [&] { config.AddRule(""); }, "Please enter the highlighting rule."},
       {"rule twice", [&] { config.AddRule("?.caption"); }, "The highlighting rule \"?.Caption\" already exists."},
       {"rule changed onto another", [&] { config.ChangeRule("?.Hint", "?.CAPTION"); },

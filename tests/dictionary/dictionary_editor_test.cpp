@@ -57,11 +57,16 @@ INSTANTIATE_TEST_SUITE_P(JournalModes, DictionaryEditor, testing::Values("WAL", 
 
 TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkPersists) {
   history.AddTranslation("Save", "Speichern", kGermany);
-  history.AddTranslation("Open", "\xD6" "ffnen", kGermany);
+  history.AddTranslation("Open",
+                         "\xD6"
+                         "ffnen",
+                         kGermany);
   Checkpoint();
   const std::string before = ReadFileBytes(place.DatabaseFile());
   test::TScratchDir dir;
-  test::WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\xD6" "ffnen\r\n");
+  test::WriteFile(dir.File("strdict.DEU"),
+                  "[Strings]\r\nSOpen=\xD6"
+                  "ffnen\r\n");
   auto edit = [&](TDictionaryEditSession& session) {
     session.ChangeSource(Id("Save"), "Save as");
     session.DeleteSource(Id("Open"));
@@ -87,8 +92,9 @@ TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkPersists) {
   session.Commit();
   EXPECT_FALSE(session.HasChanges());
   auto other = common.NewConnection();
-  EXPECT_EQ(test::QueryRows(*other, "SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s LEFT JOIN TrnsHist t "
-                                    "ON t.SourceStrID = s.StrID ORDER BY 1"),
+  EXPECT_EQ(test::QueryRows(*other,
+                            "SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s LEFT JOIN TrnsHist t "
+                            "ON t.SourceStrID = s.StrID ORDER BY 1"),
             (std::vector<std::vector<std::string>>{{"'.ResourceString.SOpen'", "1031", "$D6'ffnen'"},
                                                    {"'Don'$27't'", "1031", "'Nicht'"},
                                                    {"'Save as'", "1031", "'Speichern'"}}));
@@ -99,7 +105,9 @@ TEST_P(DictionaryEditor, OtherWorkstationsWriteWhileChangesArePending) {
   history.AddTranslation("Save", "Speichern", kGermany);
   TDictionaryEditSession session(common);
   session.ChangeSource(Id("Save"), "Save all");
-  session.AddTranslation(session.AddSource("Close"), "Schlie\xDF" "en");
+  session.AddTranslation(session.AddSource("Close"),
+                         "Schlie\xDF"
+                         "en");
   ASSERT_EQ(Listed(session).size(), 2u);
 
   auto start = std::chrono::steady_clock::now();
@@ -147,7 +155,12 @@ TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten
        [](auto& s, auto& id) { s.DeleteSource(id); },
        "The translation \"Sichern\" of \"Save\" cannot be stored: its source string was deleted by another "
        "workstation."},
-      {"both add a source", [](auto& s, auto&) { s.AddTranslation(s.AddSource("Open"), "\xD6" "ffnen"); },
+      {"both add a source",
+       [](auto& s, auto&) {
+         s.AddTranslation(s.AddSource("Open"),
+                          "\xD6"
+                          "ffnen");
+       },
        [](auto& s, auto&) { s.AddSource("OPEN"); }, "The source string \"Open\" was added by another workstation."},
   };
   for (const TCase& c : cases) {
@@ -161,8 +174,9 @@ TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten
     c.theirs(theirs, save);
     theirs.Commit();
     auto snapshot = [&] {
-      return test::QueryRows(freshCommon.Database(), "SELECT * FROM StrIdx UNION ALL SELECT SourceStrID, LangId || "
-                                                     "Translation FROM TrnsHist ORDER BY 1, 2");
+      return test::QueryRows(freshCommon.Database(),
+                             "SELECT * FROM StrIdx UNION ALL SELECT SourceStrID, LangId || "
+                             "Translation FROM TrnsHist ORDER BY 1, 2");
     };
     auto before = snapshot();
     if (!c.conflict) {
@@ -186,7 +200,9 @@ TEST_P(DictionaryEditor, DiscardingAConflictKeepsTheRestAndJoinsTwinSources) {
   history.AddTranslation("Save", "Speichern", kGermany);
   TDictionaryEditSession mine(common), theirs(common);
   mine.ChangeSource(Id("Save"), "Save as");
-  mine.AddTranslation(mine.AddSource("Open"), "\xD6" "ffnen");
+  mine.AddTranslation(mine.AddSource("Open"),
+                      "\xD6"
+                      "ffnen");
   theirs.ChangeSource(Id("Save"), "Save!");
   theirs.AddTranslation(theirs.AddSource("OPEN"), "Aufmachen");
   theirs.Commit();
@@ -195,7 +211,9 @@ TEST_P(DictionaryEditor, DiscardingAConflictKeepsTheRestAndJoinsTwinSources) {
   mine.Commit();
   std::vector<std::string> known;
   history.GetKnownTranslations("open", kGermany, known);
-  EXPECT_EQ(known, (std::vector<std::string>{"\xD6" "ffnen", "Aufmachen"}));
+  EXPECT_EQ(known, (std::vector<std::string>{"\xD6"
+                                             "ffnen",
+                                             "Aufmachen"}));
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM StrIdx"), 2);
   EXPECT_EQ(Id("Save!").empty(), false);
 }
@@ -219,12 +237,12 @@ TEST_P(DictionaryEditor, TextsAreRefusedWholeWhenTheirStoredFormPassesTheField) 
   TDictionaryEditSession session(common);
   std::string save = Id("Save");
   const std::pair<std::string, bool> cases[] = {
-      {std::string(252, 'a'), true},                   // '…' = 254
-      {std::string(253, 'a'), false},                  // 255
-      {std::string(84, '\x01'), true},                 // 84 x "$01" = 252
-      {std::string(85, '\x01'), false},                // 255: never cut inside a "$01"
-      {std::string(249, 'a') + "\x01", true},          // 'a…a'$01 = 254
-      {std::string(250, 'a') + "\x01", false},         // 255: a cut would split "$01"
+      {std::string(252, 'a'), true},            // '…' = 254
+      {std::string(253, 'a'), false},           // 255
+      {std::string(84, '\x01'), true},          // 84 x "$01" = 252
+      {std::string(85, '\x01'), false},         // 255: never cut inside a "$01"
+      {std::string(249, 'a') + "\x01", true},   // 'a…a'$01 = 254
+      {std::string(250, 'a') + "\x01", false},  // 255: a cut would split "$01"
   };
   for (const auto& [text, fits] : cases) {
     SCOPED_TRACE(EncodeQuotedHex(text).size());
@@ -250,7 +268,10 @@ TEST_P(DictionaryEditor, TextsAreRefusedWholeWhenTheirStoredFormPassesTheField) 
 
 TEST_P(DictionaryEditor, DuplicatesAndEmptyTextsAreRefusedWithAReason) {
   history.AddTranslation("Save", "Speichern", kGermany);
-  history.AddTranslation("Open", "\xD6" "ffnen", kGermany);
+  history.AddTranslation("Open",
+                         "\xD6"
+                         "ffnen",
+                         kGermany);
   TDictionaryEditSession session(common);
   std::string save = Id("Save");
   std::string added = session.AddSource("Print");
@@ -260,7 +281,8 @@ TEST_P(DictionaryEditor, DuplicatesAndEmptyTextsAreRefusedWithAReason) {
     const char* message;
   } cases[] = {
       {"stored source", [&] { session.AddSource("SAVE"); }, "The source string \"SAVE\" is already in the dictionary."},
-      {"pending source", [&] { session.AddSource("print"); }, "The source string \"print\" is already in the dictionary."},
+      {"pending source", [&] { session.AddSource("print"); },
+       "The source string \"print\" is already in the dictionary."},
       {"changed onto another", [&] { session.ChangeSource(save, "open"); },
        "The source string \"open\" is already in the dictionary."},
       {"empty source", [&] { session.AddSource(""); }, "Please enter the source string."},
@@ -308,9 +330,9 @@ TEST_P(DictionaryEditor, TabsNameTheLanguagesAndFilterTheirRows) {
   TDictionaryEditSession session(common);
   std::vector<std::string> captions;
   for (const TLanguageTab& tab : session.Tabs()) captions.push_back(tab.caption);
-  EXPECT_EQ(captions, (std::vector<std::string>{"French  (France)  -  [$040C] .FRA", "German   -  [$0007] .DE",
-                                                "German  (Austria)  -  [$0C07] .DEA",
-                                                "German  (Germany)  -  [$0407] .DEU"}));
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"French  (France)  -  [$040C] .FRA", "German   -  [$0007] .DE",
+                                      "German  (Austria)  -  [$0C07] .DEA", "German  (Germany)  -  [$0407] .DEU"}));
   std::string file = Id("File");
   const std::pair<int, std::vector<std::string>> shown[] = {
       {kGerman, {"Ablage/DE", "Akte/DEU", "Datei/DEA"}},  // neutral: the whole primary language
@@ -327,7 +349,8 @@ TEST_P(DictionaryEditor, TabsNameTheLanguagesAndFilterTheirRows) {
   session.SelectLanguage(kAustria);
   session.AddTranslation(file, "Mappe");
   session.SelectLanguage(kGerman);
-  EXPECT_EQ(Texts(session.Translations(file)), (std::vector<std::string>{"Ablage/DE", "Akte/DEU", "Datei/DEA", "Mappe/DEA"}));
+  EXPECT_EQ(Texts(session.Translations(file)),
+            (std::vector<std::string>{"Ablage/DE", "Akte/DEU", "Datei/DEA", "Mappe/DEA"}));
   // A language without translations gets its tab when asked.
   session.AddLanguageTab(0x0410);
   EXPECT_EQ(session.CurrentLanguage(), 0x0410);
@@ -339,12 +362,15 @@ TEST_P(DictionaryEditor, TabsNameTheLanguagesAndFilterTheirRows) {
 TEST_P(DictionaryEditor, ImportGoesIntoTheSession) {
   history.SetResourceStringTranslation("SOpen", kGermany, "Aufmachen");
   test::TScratchDir dir;
-  test::WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\xD6" "ffnen\r\nSQuote=Don't\r\n");
+  test::WriteFile(dir.File("strdict.DEU"),
+                  "[Strings]\r\nSOpen=\xD6"
+                  "ffnen\r\nSQuote=Don't\r\n");
   TDictionaryEditSession session(common);
   EXPECT_EQ(session.ImportDictionaryFile(dir.File("strdict.DEU")), kGermany);
   EXPECT_EQ(session.CurrentLanguage(), kGermany);
   EXPECT_EQ(history.GetResourceStringTranslation("SOpen", kGermany), "Aufmachen") << "nothing written yet";
-  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\xD6" "ffnen/DEU"});
+  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\xD6"
+                                                                                               "ffnen/DEU"});
   session.SetFilter(".resourcestring.sq");
   EXPECT_EQ(Listed(session), std::vector<std::string>{".ResourceString.SQuote"});
 
@@ -353,17 +379,21 @@ TEST_P(DictionaryEditor, ImportGoesIntoTheSession) {
     session.ImportDictionaryFile(dir.File("bad.DEU"));
     FAIL();
   } catch (const ETextTooLong& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("The entry \"SLong\" of \"" + dir.File("bad.DEU") + "\" cannot be imported", 0),
-              0u);
+    EXPECT_EQ(
+        std::string(e.what()).rfind("The entry \"SLong\" of \"" + dir.File("bad.DEU") + "\" cannot be imported", 0),
+        0u);
   }
   for (const char* name : {"strdict", "strdict.XYZ"}) {
     test::WriteFile(dir.File(name), "[Strings]\r\nSOpen=x\r\n");
     EXPECT_THROW(session.ImportDictionaryFile(dir.File(name)), EDictionaryError) << name;
   }
-  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\xD6" "ffnen/DEU"})
+  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\xD6"
+                                                                                               "ffnen/DEU"})
       << "a refused file changes nothing";
   session.Commit();
-  EXPECT_EQ(history.GetResourceStringTranslation("SOpen", kGermany), "\xD6" "ffnen");
+  EXPECT_EQ(history.GetResourceStringTranslation("SOpen", kGermany),
+            "\xD6"
+            "ffnen");
   EXPECT_EQ(history.GetResourceStringTranslation("SQuote", kGermany), "Don't");
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM TrnsHist"), 2) << "replaced, not added";
 }
@@ -395,9 +425,27 @@ TEST_P(DictionaryEditor, KeysOfListedRowsAreFoundAfterOthersMovedOrDeletedThem) 
 // begins with it (without regard to case), in the index's order, whatever
 // the page size, with the session's changes merged in.
 TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
-  std::vector<std::string> texts = {"Save", "save as", "SAVE ALL", "Saver", "S@ve", "S[ve", "Sa'ys", "It's",
-                                    "it", "\xC4nderung", "\xE4nderung", "Tab\there", "Tab", "'quoted'", "$cost",
-                                    "100%", "~tilde", "\x7F" "del", "Zebra", "zoo"};
+  std::vector<std::string> texts = {"Save",
+                                    "save as",
+                                    "SAVE ALL",
+                                    "Saver",
+                                    "S@ve",
+                                    "S[ve",
+                                    "Sa'ys",
+                                    "It's",
+                                    "it",
+                                    "\xC4nderung",
+                                    "\xE4nderung",
+                                    "Tab\there",
+                                    "Tab",
+                                    "'quoted'",
+                                    "$cost",
+                                    "100%",
+                                    "~tilde",
+                                    "\x7F"
+                                    "del",
+                                    "Zebra",
+                                    "zoo"};
   for (int i = 0; i < 150; ++i) texts.push_back("Item " + std::to_string(i));
   {
     TWriteTransaction fill(common.Database());
@@ -405,7 +453,8 @@ TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
     fill.Commit();
   }
   // Older tools stored some texts without encoding; they read back unchanged.
-  common.Database().Exec("INSERT INTO StrIdx (SourceString, StrID) VALUES ('Sample raw', 'raw-1'), ('item raw', 'raw-2')");
+  common.Database().Exec(
+      "INSERT INTO StrIdx (SourceString, StrID) VALUES ('Sample raw', 'raw-1'), ('item raw', 'raw-2')");
   texts.push_back("Sample raw");
   texts.push_back("item raw");
 
@@ -415,8 +464,8 @@ TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
       if (t.size() >= prefix.size() && SameText(t.substr(0, prefix.size()), prefix)) out.insert(t);
     return out;
   };
-  const char* prefixes[] = {"", "s", "SA", "save", "save ", "S@", "S[", "sa'", "it'", "\xC4", "\xE4", "tab\t",
-                            "'", "$", "100%", "~", "\x7F", "z", "item 1", "item r", "nothing", "Sam"};
+  const char* prefixes[] = {"",      "s", "SA", "save", "save ", "S@",   "S[", "sa'",    "it'",    "\xC4",    "\xE4",
+                            "tab\t", "'", "$",  "100%", "~",     "\x7F", "z",  "item 1", "item r", "nothing", "Sam"};
   for (size_t pageSize : {1u, 7u, 200u}) {
     TDictionaryEditSession session(common, pageSize);
     for (const char* prefix : prefixes) {
@@ -453,9 +502,10 @@ TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
   EXPECT_FALSE(session.PositionOf(added)) << "not loaded yet";
   Listed(session);
   // Every stored row's key is found again from the page it came in.
-  for (size_t i = 0; i < session.LoadedCount(); ++i)
-    if (session.Row(i).state == TSourceRow::TState::Stored)
-      EXPECT_EQ(session.StrIdAt(i), Id(session.Row(i).text));
+  for (size_t i = 0; i < session.LoadedCount(); ++i) {
+    if (session.Row(i).state != TSourceRow::TState::Stored) continue;
+    EXPECT_EQ(session.StrIdAt(i), Id(session.Row(i).text));
+  }
   const TSourceRow& row = session.Row(session.PositionOf(added).value());
   EXPECT_EQ(row.text, "Item 10b");
   EXPECT_EQ(row.state, TSourceRow::TState::New);

@@ -39,8 +39,12 @@ TEST_F(DisplaySettings, ColoursRoundTripThroughTheirSignedDecimalForm) {
     const char* stored;
     int systemIndex;
   } cases[] = {
-      {0x80000008, "-2147483640", 8}, {0x8000000F, "-2147483633", 15}, {0xFF0000, "16711680", -1},
-      {0x0000FF, "255", -1},          {0, "0", -1},                     {0xFFFFFF, "16777215", -1},
+      {0x80000008, "-2147483640", 8},
+      {0x8000000F, "-2147483633", 15},
+      {0xFF0000, "16711680", -1},
+      {0x0000FF, "255", -1},
+      {0, "0", -1},
+      {0xFFFFFF, "16777215", -1},
   };
   for (const TCase& c : cases) {
     WriteTextColor(settings, user, TDisplayElement::TranslatedText, c.color);
@@ -69,8 +73,9 @@ TEST_F(DisplaySettings, StylesAreWrittenBIUAndReadInAnyOrderAndCase) {
 
 TEST_F(DisplaySettings, ValuesWrittenByHandFallBackOrAreBroughtIntoRange) {
   const std::pair<const char*, TColorValue> colours[] = {
-      {"abc", 0xFF0000},       {"", 0xFF0000},  {"99999999999", 0xFF0000}, {"12 3", 0xFF0000},
-      {"$FF", 0xFF},           {"$80000008", 0x80000008}, {"2147483656", 0x80000008}, {" 255 ", 0xFF},
+      {"abc", 0xFF0000},          {"", 0xFF0000},  {"99999999999", 0xFF0000},
+      {"12 3", 0xFF0000},         {"$FF", 0xFF},   {"$80000008", 0x80000008},
+      {"2147483656", 0x80000008}, {" 255 ", 0xFF},
   };
   for (const auto& [text, colour] : colours) {
     settings.WriteSetting(UserSettingKey(user, "\\TranslatedText\\Color"), text);

@@ -27,7 +27,8 @@ const char* const kForm =
     "  object TPanel\r\n  end\r\n"
     "  object Bar: TCoolBar\r\n"
     "    Bands = <\r\n"
-    "      item\r\n        Panes = <\r\n          item\r\n          end\r\n          item\r\n          end>\r\n      end>\r\n"
+    "      item\r\n        Panes = <\r\n          item\r\n          end\r\n          item\r\n          end>\r\n      "
+    "end>\r\n"
     "  end\r\n"
     "end\r\n";
 
@@ -166,8 +167,8 @@ TEST_F(UserDefinedEntries, PropertyNamesMustBeIdentifiers) {
   EXPECT_TRUE(ListUserDefinedEntries(Root()).empty()) << "nothing was added";
   for (const char* name : {"Hint", "Font.Name", "_tag2", " Caption "})
     AddUserDefinedProperty(Root(), "Panel1", name, ptString);
-  EXPECT_EQ(EntryPaths(), (std::vector<std::string>{"Panel1.Caption", "Panel1.Font.Name", "Panel1.Hint",
-                                                    "Panel1._tag2"}));
+  EXPECT_EQ(EntryPaths(),
+            (std::vector<std::string>{"Panel1.Caption", "Panel1.Font.Name", "Panel1.Hint", "Panel1._tag2"}));
 }
 
 TEST_F(UserDefinedEntries, OnlyTheLastElementOfAListOrCollectionMayGo) {
@@ -191,8 +192,8 @@ TEST_F(UserDefinedEntries, OnlyTheLastElementOfAListOrCollectionMayGo) {
   EXPECT_EQ(EntryPaths().size(), 5u) << "a refused removal changes nothing";
 
   // From the end backwards every element can go; properties at any time.
-  for (const char* path : {"Panel1.Hint", "ListBox1.Items.Strings[3]", "ListBox1.Items.Strings[2]", "Bar.Bands[2]",
-                           "Bar.Bands[1]"})
+  for (const char* path :
+       {"Panel1.Hint", "ListBox1.Items.Strings[3]", "ListBox1.Items.Strings[2]", "Bar.Bands[2]", "Bar.Bands[1]"})
     RemoveUserDefinedEntry(Root(), Entry(path));
   EXPECT_TRUE(EntryPaths().empty());
   EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings")->ListValues.size(), 2u);
@@ -200,8 +201,12 @@ TEST_F(UserDefinedEntries, OnlyTheLastElementOfAListOrCollectionMayGo) {
 
   // The file's own elements are not entries, and an entry must still be
   // part of the tree.
-  TUserDefinedEntry own{TUserDefinedKind::ListElement, "ListBox1.Items.Strings[1]", Root().FindComponent("ListBox1"),
-                        1, Root().FindComponent("ListBox1")->FindPropertyItem("Items.Strings"), true};
+  TUserDefinedEntry own{TUserDefinedKind::ListElement,
+                        "ListBox1.Items.Strings[1]",
+                        Root().FindComponent("ListBox1"),
+                        1,
+                        Root().FindComponent("ListBox1")->FindPropertyItem("Items.Strings"),
+                        true};
   EXPECT_THROW(RemoveUserDefinedEntry(Root(), own), EFormModelError);
   TComponentHelper stranger;
   own.node = &stranger;
