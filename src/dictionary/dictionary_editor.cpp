@@ -73,6 +73,7 @@ void TDictionaryEditSession::Restart(size_t keepLoaded) {
 void TDictionaryEditSession::ChangesChanged() { Restart(loaded_.size()); }
 
 void TDictionaryEditSession::Refresh() {
+  found_.clear();
   ReadTabs();
   Restart(loaded_.size());
 }
@@ -177,6 +178,8 @@ std::optional<TDictionaryEditSession::TDbSource> TDictionaryEditSession::DbSourc
   auto loaded = loadedIndex_.find(strId);
   if (loaded != loadedIndex_.end() && loaded_[loaded->second].rowid != 0)
     return TDbSource{loaded_[loaded->second].rowid, loaded_[loaded->second].row.stored};
+  auto found = found_.find(strId);
+  if (found != found_.end()) return found->second;
   return ReadById(strId);
 }
 
@@ -210,12 +213,15 @@ bool TDictionaryEditSession::TranslationStillThere(const TTranslationKey& key) {
 
 std::string TDictionaryEditSession::FindSourceInDb(const std::string& stored, std::string_view exceptStrId) {
   if (!findSource_.Prepared())
-    findSource_ = db_->Prepare("SELECT StrID FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
+    findSource_ = db_->Prepare("SELECT StrID, rowid, SourceString FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
   TStatementUse use(findSource_);
   findSource_.Bind(1, stored);
   while (findSource_.Step()) {
     std::string id = findSource_.Text(0);
-    if (id != exceptStrId && !sources_.count(id)) return id;
+    if (id == exceptStrId || sources_.count(id)) continue;
+    // Kept, so that acting on the row found needs no search by its key.
+    found_[id] = TDbSource{findSource_.Int(1), findSource_.Text(2)};
+    return id;
   }
   return {};
 }
@@ -651,6 +657,7 @@ void TDictionaryEditSession::Rollback() {
   sources_.clear();
   pendingByKey_.clear();
   hiddenRowids_.clear();
+  found_.clear();
   translations_.clear();
   sessionLanguages_.clear();
   ReadTabs();

@@ -222,6 +222,7 @@ private:
   std::vector<TLoadedRow> loaded_;
   std::map<std::string, size_t> loadedIndex_;  // known StrIDs -> position
   std::set<int64_t> hiddenRowids_;             // stored rows the session changes or deletes
+  std::map<std::string, TDbSource> found_;     // rows found by their text
 
   std::vector<TLanguageTab> tabs_;
   std::set<int> sessionLanguages_;
