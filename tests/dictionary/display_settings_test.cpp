@@ -109,10 +109,5 @@ TEST_F(DisplaySettings, TheDialogsWritesFollowItsTransaction) {
   EXPECT_EQ(ReloadDisplaySettings(other, "bob"), TDisplaySettings{}) << "another user keeps the defaults";
 }
 
-TEST(GridRows, HeightFollowsTheFontButNeverDropsBelow21) {
-  const int cases[][3] = {{96, 8, 21}, {96, 12, 24}, {120, 20, 50}, {144, 9, 27}};
-  for (const auto& c : cases) EXPECT_EQ(GridRowHeight(c[0], c[1]), c[2]) << c[0] << " " << c[1];
-}
-
 }  // namespace
 }  // namespace kst
