@@ -30,8 +30,13 @@ private:
   std::string saved_;
 };
 
-// The stored form of a source string or translation; refused, not cut, when
-// it would not fit (see kMaxStoredText).
+uint32_t TickCount() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+}  // namespace
+
 std::string EncodeForStorage(std::string_view text, const char* field) {
   std::string encoded = EncodeQuotedHex(text);
   if (encoded.size() > kMaxStoredText) {
@@ -44,12 +49,22 @@ std::string EncodeForStorage(std::string_view text, const char* field) {
   return encoded;
 }
 
-uint32_t TickCount() {
-  using namespace std::chrono;
-  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+TDictionaryFile ReadDictionaryFile(TSqliteDatabase& db, const std::string& fileName) {
+  TDictionaryFile file;
+  std::string ext = ExtractFileExt(fileName);
+  if (ext.size() <= 1) throw EDictionaryError("Unknown dictionary file language");
+  {
+    TSqliteStatement q = db.Prepare("SELECT LangId FROM LangList WHERE Abbr = ?1 COLLATE NOCASE ORDER BY LangId LIMIT 1");
+    q.Bind(1, ext.substr(1));
+    if (!q.Step()) throw EDictionaryError("Unknown dictionary file language");
+    file.languageId = static_cast<int>(q.Int(0));
+  }
+  if (!FileExists(fileName)) throw EFileError("Cannot open file \"" + fileName + "\". No such file.");
+  TIniFile ini(fileName);
+  for (const std::string& key : ini.ReadSection("Strings"))
+    file.entries.emplace_back(key, ini.ReadString("Strings", key, ""));
+  return file;
 }
-
-}  // namespace
 
 TdatTranslationHistory::TdatTranslationHistory(TdatCommon& common) : common_(common), db_(common.Database()) {}
 
@@ -219,24 +234,12 @@ std::string TdatTranslationHistory::GetResourceStringTranslation(std::string_vie
 }
 
 int TdatTranslationHistory::ImportDictionaryFile(const std::string& fileName) {
-  std::string ext = ExtractFileExt(fileName);
-  if (ext.size() <= 1) throw EDictionaryError("Unknown dictionary file language");
-  int languageId = 0;
-  {
-    TSqliteStatement& q = Statement(findLanguageByAbbr_,
-                                    "SELECT LangId FROM LangList WHERE Abbr = ?1 COLLATE NOCASE ORDER BY LangId LIMIT 1");
-    TStatementUse use(q);
-    q.Bind(1, ext.substr(1));
-    if (!q.Step()) throw EDictionaryError("Unknown dictionary file language");
-    languageId = static_cast<int>(q.Int(0));
-  }
-  if (!FileExists(fileName)) throw EFileError("Cannot open file \"" + fileName + "\". No such file.");
-  TIniFile ini(fileName);
+  TDictionaryFile file = ReadDictionaryFile(db_, fileName);
   TWriteTransaction transaction(db_);
-  for (const std::string& key : ini.ReadSection("Strings"))
-    SetResourceStringTranslation(key, languageId, ini.ReadString("Strings", key, ""));
+  for (const auto& [name, translation] : file.entries)
+    SetResourceStringTranslation(name, file.languageId, translation);
   transaction.Commit();
-  return languageId;
+  return file.languageId;
 }
 
 }  // namespace kst

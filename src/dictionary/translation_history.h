@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/sqlite_db.h"
@@ -25,6 +26,21 @@ public:
 
 // Resource-string entries are stored under this prefix and the name.
 inline constexpr const char* kResourceStringPrefix = ".ResourceString.";
+
+// The stored form (EncodeQuotedHex) of a source string or translation.
+// Raises ETextTooLong, naming the text and `field`, when it would not fit
+// (kMaxStoredText): texts are refused whole, never cut.
+std::string EncodeForStorage(std::string_view text, const char* field);
+
+// A dictionary file read whole: its language (by the file's extension, a
+// language abbreviation of LangList) and its "Strings" entries in file
+// order (name, translation). Raises EDictionaryError "Unknown dictionary
+// file language" or EFileError.
+struct TDictionaryFile {
+  int languageId = 0;
+  std::vector<std::pair<std::string, std::string>> entries;
+};
+TDictionaryFile ReadDictionaryFile(TSqliteDatabase& db, const std::string& fileName);
 
 class TdatTranslationHistory {
 public:
@@ -81,7 +97,7 @@ private:
   TSqliteDatabase& db_;
   uint32_t lastRefresh_ = 0;
   TSqliteStatement findStrId_, insertStrIdx_, findSame_, insertTranslation_, listTranslations_;
-  TSqliteStatement findResource_, findResourceExact_, updateResource_, findLanguageByAbbr_;
+  TSqliteStatement findResource_, findResourceExact_, updateResource_;
 };
 
 }  // namespace kst

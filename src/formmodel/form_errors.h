@@ -25,6 +25,20 @@ inline constexpr const char* kSInvalidId = "Invalid ID";
 inline constexpr const char* kSUnknownPropertyType = "Unknown property type";
 inline constexpr const char* kSUserDefinedTypeNotSupported =
     "This Property Type is not supported for user defined properties!";
+// Our own additions for the user-defined-property dialogs: a property name
+// that is not an identifier would be written into every translated form and
+// break its compilation; removing an element before the last would renumber
+// the ones after it, to which the translation files refer by number.
+inline constexpr const char* kSPropertyNameMissing = "Please enter the name of the new property.";
+inline constexpr const char* kSPropertyNameInvalid =
+    "\"%s\" is not a valid property name: a property name is an identifier (letters, digits and underscores, "
+    "not beginning with a digit) or several joined by dots, such as Hint or Font.Name.";
+inline constexpr const char* kSRemoveOnlyLastElement =
+    "\"%s\" cannot be removed: only the last element of a list or collection can be removed, since removing an "
+    "earlier one would renumber the elements after it, and the translations of every language refer to them by "
+    "number.";
+inline constexpr const char* kSRemoveNotUserDefined =
+    "\"%s\" cannot be removed: it is part of the form file, and only user-defined entries can be removed.";
 inline constexpr const char* kSReadingForm = "Reading '%s'...";
 inline constexpr const char* kSWritingForm = "Writing '%s'...";
 // Our own addition: hostile input may nest objects, lists and collections

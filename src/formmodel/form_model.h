@@ -52,6 +52,10 @@ public:
     if (!items_) items_ = std::make_unique<std::vector<T>>();
     items_->push_back(std::move(item));
   }
+  void pop_back() {
+    items_->pop_back();
+    if (items_->empty()) items_.reset();
+  }
   void clear() { items_.reset(); }
   T* begin() { return items_ ? items_->data() : nullptr; }
   T* end() { return items_ ? items_->data() + items_->size() : nullptr; }

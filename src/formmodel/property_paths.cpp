@@ -163,30 +163,60 @@ TComponentHelper* TComponentHelper::FindComponentByName(std::string_view path) {
   return FindByName(*this, path.substr(0, end));
 }
 
-TComponentHelper* TComponentHelper::FindComponent(std::string_view path) {
-  size_t open = path.find_first_of("[{");
-  if (open == std::string_view::npos) return FindComponentByName(path);
-  std::string_view head = path.substr(0, open);
-  std::string_view tail = path.substr(open + 1);
-  size_t digitsEnd = 0;
-  while (digitsEnd < tail.size() && IsDigit(tail[digitsEnd])) ++digitsEnd;
-  if (digitsEnd == 0) return nullptr;
-  size_t n = 0;
-  auto [ptr, ec] = std::from_chars(tail.data(), tail.data() + digitsEnd, n);
-  if (ec != std::errc()) return nullptr;
-  while (digitsEnd < tail.size() && (tail[digitsEnd] == ']' || tail[digitsEnd] == '}')) ++digitsEnd;
-  tail.remove_prefix(digitsEnd);
+namespace {
 
-  TComponentHelper* node = nullptr;
-  if (path[open] == '{') {
-    if (n < Children.size()) node = Children[n].get();
-  } else {
-    TCHValue* value = FindProperty(head);
-    if (value && value->PropertyType == ptCollection && n < value->CollectionItems.size())
-      node = value->CollectionItems[n].get();
+// "{n}" or "[n]" at the start of `path`: n, and the path after the closing
+// bracket; nothing when the brackets hold no number or do not close.
+std::optional<std::pair<size_t, std::string_view>> TakeBracketedNumber(std::string_view path, char close) {
+  size_t end = path.find(close);
+  if (end == std::string_view::npos || end == 1) return std::nullopt;
+  std::string_view digits = path.substr(1, end - 1);
+  for (char c : digits)
+    if (!IsDigit(c)) return std::nullopt;
+  size_t n = 0;
+  auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (ec != std::errc()) return std::nullopt;
+  return std::pair{n, path.substr(end + 1)};
+}
+
+}  // namespace
+
+TComponentHelper* TComponentHelper::FindComponent(std::string_view path) {
+  // Left to right, each step from the node the path has reached so far:
+  // "Panel1{0}" is Panel1's first child, not the first child of the node
+  // the search started from.
+  path = StripDisplayPrefix(path);
+  TComponentHelper* node = this;
+  size_t end = 0;
+  while (end < path.size() && IsIdentChar(path[end])) ++end;
+  if (end > 0) {
+    node = FindByName(*this, path.substr(0, end));
+    path.remove_prefix(end);
+  } else if (path.empty() || (path[0] != '{' && path[0] != '.')) {
+    return nullptr;
   }
-  if (!node) return nullptr;
-  return tail.empty() ? node : node->FindComponent(tail);
+  while (node && !path.empty()) {
+    if (path[0] == '{') {
+      auto step = TakeBracketedNumber(path, '}');
+      if (!step || step->first >= node->Children.size()) return nullptr;
+      node = node->Children[step->first].get();
+      path = step->second;
+    } else if (path[0] == '.') {
+      // A collection property and one of its items: ".Columns[2]".
+      size_t open = path.find('[');
+      if (open == std::string_view::npos) return nullptr;
+      TCHPropertyItem* collection = node->FindPropertyItem(path.substr(1, open - 1));
+      auto step = TakeBracketedNumber(path.substr(open), ']');
+      if (!collection || collection->PropertyType != ptCollection || !step ||
+          step->first >= collection->CollectionItems.size())
+        return nullptr;
+      node = collection->CollectionItems[step->first].get();
+      path = step->second;
+    } else {
+      return nullptr;
+    }
+  }
+  return node;
 }
 
 std::string TComponentHelper::ClassPropertyName(std::string_view displayPath) const {

@@ -35,7 +35,7 @@ std::string Entry(const std::string& formName, const std::string& path, const st
 using TEntrySink = std::vector<std::string>;
 
 void SaveComponent(const TComponentHelper& node, const std::string& path, const std::string& formName,
-                   TEntrySink& entries) {
+                   TEntrySink& entries, const TComponentPaths& paths) {
   for (const auto& item : node.Properties) {
     if (item->UserDefined)
       entries.push_back(Entry(formName, path, item->Name, PropertyTypeName(item->PropertyType)));
@@ -45,7 +45,7 @@ void SaveComponent(const TComponentHelper& node, const std::string& path, const 
         if (item->CollectionItems[k]->UserDefined)
           entries.push_back(Entry(formName, p, "[" + std::to_string(k) + "]", ""));
       for (size_t k = 0; k < item->CollectionItems.size(); ++k)
-        SaveComponent(*item->CollectionItems[k], p + "[" + std::to_string(k) + "]", formName, entries);
+        SaveComponent(*item->CollectionItems[k], p + "[" + std::to_string(k) + "]", formName, entries, paths);
     } else if (item->PropertyType == ptList) {
       for (size_t k = 0; k < item->ListValues.size(); ++k)
         if (item->ListValues[k]->UserDefined)
@@ -53,13 +53,43 @@ void SaveComponent(const TComponentHelper& node, const std::string& path, const 
                                   PropertyTypeName(item->ListValues[k]->PropertyType)));
     }
   }
-  for (size_t k = 0; k < node.Children.size(); ++k) {
-    const TComponentHelper& child = *node.Children[k];
-    SaveComponent(child, child.Name.empty() ? path + "{" + std::to_string(k) + "}" : child.Name, formName, entries);
-  }
+  for (size_t k = 0; k < node.Children.size(); ++k)
+    SaveComponent(*node.Children[k], paths.Child(path, *node.Children[k], k), formName, entries, paths);
+}
+
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
+void CountNames(const TComponentHelper& node, std::unordered_map<std::string, int>& counts) {
+  if (!node.Name.empty()) ++counts[UpperCaseAscii(node.Name)];
+  for (const auto& child : node.Children) CountNames(*child, counts);
 }
 
 }  // namespace
+
+bool IsPropertyName(std::string_view name) {
+  bool segmentStart = true;
+  for (char c : name) {
+    if (segmentStart ? !IsIdentStart(c) : !(IsIdentChar(c) || c == '.')) return false;
+    segmentStart = c == '.';
+  }
+  return !name.empty() && !segmentStart;
+}
+
+TComponentPaths::TComponentPaths(const TComponentHelper& root) { CountNames(root, nameCounts_); }
+
+std::string TComponentPaths::Child(const std::string& parentPath, const TComponentHelper& child, size_t position,
+                                   bool fiveDigits) const {
+  // A name is found anywhere in the form, so it alone names a component
+  // only while no other component has it too.
+  if (!child.Name.empty()) {
+    auto it = nameCounts_.find(UpperCaseAscii(child.Name));
+    if (it != nameCounts_.end() && it->second == 1) return child.Name;
+  }
+  std::string number = std::to_string(position);
+  if (fiveDigits && number.size() < 5) number.insert(0, 5 - number.size(), '0');
+  return parentPath + "{" + number + "}";
+}
 
 void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath, std::string_view nameOrIndex,
                             TPropertyType type) {
@@ -87,6 +117,8 @@ void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath,
   TComponentHelper* component = root.FindComponent(targetPath);
   if (!component) return;
   if (!IsAllowedType(type)) throw EFormModelError(kSUserDefinedTypeNotSupported);
+  if (name.empty()) throw EFormModelError(kSPropertyNameMissing);
+  if (!IsPropertyName(name)) throw EFormModelError(FormatMessage(kSPropertyNameInvalid, name));
   component->FindOrAddProperty(name, type, true);
 }
 
@@ -121,7 +153,8 @@ void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, 
 
 std::vector<std::string> UserDefinedEntries(const TModuleHelper& module) {
   std::vector<std::string> entries;
-  if (module.Root) SaveComponent(*module.Root, module.Root->Name, ExtractFileName(module.FileName), entries);
+  if (module.Root)
+    SaveComponent(*module.Root, module.Root->Name, ExtractFileName(module.FileName), entries, TComponentPaths(*module.Root));
   return entries;
 }
 
@@ -131,7 +164,8 @@ void SaveUserDefinedProperties(const TModuleHelper& module, TIniFile& settings, 
   try {
     for (const std::string& entry : entries) settings.WriteString(kUserDefinedSection, ids.NewUniqueId(), entry);
   } catch (...) {
-    settings.EndUpdate();
+    // Nothing half-written reaches the file.
+    settings.EndUpdateDiscard();
     throw;
   }
   settings.EndUpdate();

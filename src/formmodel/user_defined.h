@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "formmodel/form_model.h"
@@ -20,9 +21,29 @@ inline constexpr const char* kUserDefinedSection = "Kestrin.Translator.UserDefin
 // Adds one entry to the tree under `root`. Targets that do not resolve and
 // indices already present change nothing. Raises EFormModelError "This
 // Property Type is not supported for user defined properties!" for a type
-// other than ptString..ptBinary where a type counts.
+// other than ptString..ptBinary where a type counts, and, for a new
+// property of a component, kSPropertyNameMissing or kSPropertyNameInvalid
+// when the name is not an identifier (dotted names such as Font.Name allowed).
 void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath, std::string_view nameOrIndex,
                             TPropertyType type);
+
+// An identifier, or several joined by dots ("Hint", "Font.Name").
+bool IsPropertyName(std::string_view name);
+
+// Component paths that resolve back (FindComponent) to the very node: the
+// root's name; a child's name when no other component of the form has it;
+// otherwise the parent's path and "{k}" (k its position, in decimal, or
+// with five digits for the add dialog); a collection item's component path
+// is the collection's property path and "[k]".
+class TComponentPaths {
+public:
+  explicit TComponentPaths(const TComponentHelper& root);
+  std::string Child(const std::string& parentPath, const TComponentHelper& child, size_t position,
+                    bool fiveDigits = false) const;
+
+private:
+  std::unordered_map<std::string, int> nameCounts_;  // upper-cased names
+};
 
 // Applies the section's entries that belong to the module's form. An error
 // is shown through `interaction` and ends the loading for this form.

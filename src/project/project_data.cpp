@@ -86,18 +86,28 @@ bool TProjectData::HasLanguage(int languageId) const {
   return false;
 }
 
-void TProjectData::AddLanguage(int languageId) {
-  std::string name = LanguageInfoText(languageId, LOCALE_SLANGUAGE, system_.ansi);
-  if (name.empty() || HasLanguage(languageId)) return;
-  // Windows' locale data gives AZE and UZB to two languages each; a project
-  // with both would write both into one language directory.
+std::string TProjectData::LanguageRefusal(int languageId) const {
+  std::string display = TrimBlanks(LanguageDisplayName(languageId, system_.ansi));
+  std::string hex = LanguageHex(languageId).substr(1);
+  if (LanguageInfoText(languageId, LOCALE_SLANGUAGE, system_.ansi).empty())
+    return "The language [" + hex + "] is not known on this system and cannot be added to the project.";
+  if (HasLanguage(languageId)) return "The project already has the language " + display + " [" + hex + "].";
+  // Windows' locale data gives AZE and UZB to two languages each, and KA to
+  // two neutral languages; a project with both would write both into one
+  // language directory.
   std::string abbreviation = LanguageAbbreviation(languageId);
   for (const TLanguageEntry& lang : Languages)
     if (SameText(LanguageAbbreviation(lang.Item->LanguageId), abbreviation))
-      throw EProjectError(TrimBlanks(LanguageDisplayName(languageId, system_.ansi)) + " [" +
-                          LanguageHex(languageId).substr(1) + "] cannot be added to the project: " + TrimBlanks(lang.Name) +
-                          " [" + LanguageHex(lang.Item->LanguageId).substr(1) + "] has the same abbreviation " +
-                          abbreviation + ", and the two would share one language directory.");
+      return display + " [" + hex + "] cannot be added to the project: " + TrimBlanks(lang.Name) + " [" +
+             LanguageHex(lang.Item->LanguageId).substr(1) + "] has the same abbreviation " + abbreviation +
+             ", and the two would share one language directory.";
+  return {};
+}
+
+void TProjectData::AddLanguage(int languageId) {
+  if (LanguageInfoText(languageId, LOCALE_SLANGUAGE, system_.ansi).empty() || HasLanguage(languageId)) return;
+  std::string refusal = LanguageRefusal(languageId);
+  if (!refusal.empty()) throw EProjectError(refusal);
   auto item = std::make_unique<TLanguageListItem>();
   item->LanguageId = languageId;
   Languages.push_back(TLanguageEntry{LanguageDisplayName(languageId, system_.ansi), std::move(item)});
@@ -158,6 +168,14 @@ void TProjectData::RemoveCustomResource(std::string_view fileName) {
   std::erase_if(CustomResources.Items, [&](const std::unique_ptr<TCustomResource>& r) {
     return SameText(r->FileName, fileName) || SameText(ExpandFileName(r->FileName), path);
   });
+}
+
+void TProjectData::SetOutputDirectory(std::string value) {
+  if (TrimBlanks(value).empty())
+    throw EProjectError(
+        "The output directory is empty. Enter the directory the language modules are to be written to, or choose "
+        "the translation directory or the project's output directory.");
+  OutputDirectory = std::move(value);
 }
 
 std::string TProjectData::GetOutputDirectory(bool raw, int languageId) const {

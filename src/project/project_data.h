@@ -89,6 +89,11 @@ public:
   // EProjectError when another language of the project has the same
   // abbreviation: both would share one language directory.
   void AddLanguage(int languageId);
+  // What the new-language dialog asks before it closes: why the language
+  // cannot be added (unknown, already in the project, or its abbreviation
+  // taken by another of the project's languages, which is named), or ""
+  // when AddLanguage would add it.
+  std::string LanguageRefusal(int languageId) const;
   void RemoveLanguage(int languageId);
   bool HasLanguage(int languageId) const;
 
@@ -114,7 +119,10 @@ public:
   TCustomResource* FindCustomResource(std::string_view fileName) const;
   void RemoveCustomResource(std::string_view fileName);
 
-  void SetOutputDirectory(std::string value) { OutputDirectory = std::move(value); }
+  // The output choice of the project options: one of the two placeholders
+  // or a directory. Raises EProjectError for an empty (or all-blank) text,
+  // which would give the compiler an empty output directory; nothing changes.
+  void SetOutputDirectory(std::string value);
   std::string GetOutputDirectory(bool raw, int languageId) const;
 
   // Per-language names, derived from a file name.

@@ -101,6 +101,9 @@ void TProjectData::Open(const std::string& givenName) {
     throw EProjectError("Unknown Project Type!");
 
   OutputDirectory = SettingsFile->ReadString("Directories", "OutputDir", kTranslationDirectoryPlaceholder);
+  // An empty value (written by hand, or by an older version's options
+  // dialog) names no directory; the compiler would get an empty one.
+  if (TrimBlanks(OutputDirectory).empty()) OutputDirectory = kTranslationDirectoryPlaceholder;
 
   std::string list = SettingsFile->ReadString("Kestrin.Translator.Languages", "LanguageList", "") + ";";
   for (;;) {

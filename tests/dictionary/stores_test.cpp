@@ -6,6 +6,7 @@
 #include "dictionary/auto_translate.h"
 #include "dictionary/config_data.h"
 #include "dictionary/dictionary_schema.h"
+#include "dictionary/edit_errors.h"
 #include "dictionary/highlighting.h"
 #include "dictionary/module_groups.h"
 #include "dictionary/settings.h"
@@ -54,7 +55,7 @@ TEST_F(StoresTest, ConfigChangesAreSeenElsewhereOnlyAfterCommit) {
     config.AddEntry(id, "a.res", "");
     EXPECT_THROW(config.AddEntry(id, "a.res", ""), EDatabaseError);
     EXPECT_THROW(config.NewGroup("Dialogs", ""), EDatabaseError);
-    EXPECT_THROW(config.NewGroup("", ""), ETextTooLong);
+    EXPECT_THROW(config.NewGroup("", ""), EInvalidEntry);
     EXPECT_THROW(config.NewGroup(std::string(31, 'x'), ""), ETextTooLong);
     config.AddRule("TEdit.Text");
     config.CommitConfig();

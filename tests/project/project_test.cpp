@@ -143,6 +143,57 @@ TEST_F(ProjectTest, LanguageListPiecesAndConflicts) {
   EXPECT_TRUE(project.FileName.empty());
 }
 
+// The new-language dialog asks before it closes; AddLanguage follows the
+// same answer (a language already there is no error when a settings file
+// lists it twice).
+TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
+  project.AddLanguage(0x0037);  // Georgian, neutral: KA
+  project.AddLanguage(0x042C);  // Azeri (Latin): AZE
+  struct TCase {
+    int id;
+    const char* expected;  // "" when the language may be added
+  } cases[] = {
+      {0x004B, "Kannada [004B] cannot be added to the project: Georgian [0037] has the same abbreviation KA, "
+               "and the two would share one language directory."},
+      {0x082C, "[082C] cannot be added to the project: Azeri  (Azerbaijan) [042C] has the same abbreviation AZE"},
+      {0x0037, "The project already has the language Georgian [0037]."},
+      {0x00FF, "The language [00FF] is not known on this system and cannot be added to the project."},
+      {0x0437, ""},  // Georgian (Georgia) is KAT
+      {0x0407, ""},
+  };
+  for (const TCase& c : cases) {
+    std::string refusal = project.LanguageRefusal(c.id);
+    if (*c.expected == 0) {
+      EXPECT_EQ(refusal, "") << std::hex << c.id;
+      continue;
+    }
+    EXPECT_NE(refusal.find(c.expected), std::string::npos) << refusal;
+  }
+  EXPECT_THROW(project.AddLanguage(0x004B), EProjectError);
+  project.AddLanguage(0x0037);
+  project.AddLanguage(0x0437);
+  EXPECT_EQ(project.Languages.size(), 3u);
+}
+
+TEST_F(ProjectTest, AnEmptyOutputDirectoryIsRefusedAndNeverReachesTheCompiler) {
+  project.SetOutputDirectory("D:\\Out");
+  for (const char* empty : {"", "   "}) {
+    try {
+      project.SetOutputDirectory(empty);
+      ADD_FAILURE() << "accepted \"" << empty << "\"";
+    } catch (const EProjectError& e) {
+      EXPECT_NE(std::string(e.what()).find("The output directory is empty"), std::string::npos);
+    }
+  }
+  EXPECT_EQ(project.GetOutputDirectory(true, 0), "D:\\Out") << "a refused choice changes nothing";
+
+  WriteProject("P.dpr", "  Forms");
+  WriteFile(Path("P.TRI"), "[Directories]\r\nOutputDir=\r\n");
+  project.Open(Path("P.dpr"));
+  EXPECT_EQ(project.GetOutputDirectory(true, 0), kTranslationDirectoryPlaceholder);
+  EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), Path("DEU"));
+}
+
 TEST_F(ProjectTest, StoredFormsAndResourcesThatAreGoneAreWarnedAbout) {
   WriteProject("P.dpr", "  Forms");
   WriteFile(Path("P.TRI"),
