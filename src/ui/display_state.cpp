@@ -12,6 +12,29 @@ TDisplayState::TDisplayState() {
   styles[kStyleTranslated].color = QColor(0, 0, 255);
 }
 
+namespace {
+
+TDisplayStyle Style(const TTextDisplay& d) {
+  TDisplayStyle s;
+  // A system colour follows the desktop's palette (invalid stands for it);
+  // a plain one is 0x00BBGGRR.
+  if (!IsSystemColor(d.color)) s.color = QColor(d.color & 0xFF, (d.color >> 8) & 0xFF, (d.color >> 16) & 0xFF);
+  s.bold = d.style.bold;
+  s.italic = d.style.italic;
+  s.underline = d.style.underline;
+  return s;
+}
+
+}  // namespace
+
+void TDisplayState::Apply(const TDisplaySettings& settings, int pixelsPerInch) {
+  styles[kStyleStandard] = Style(settings.standard);
+  styles[kStyleHighlighted] = Style(settings.highlighted);
+  styles[kStyleTranslated] = Style(settings.translated);
+  fontSize = settings.fontSize;
+  rowHeight = GridRowHeight(pixelsPerInch, fontSize);
+}
+
 int TDisplayState::ScreenCodePage(int languageId, const TSystemCodePages& system) const {
   if (charset == 1) return languageId > 0 ? LanguageAnsiCodePage(languageId, system) : system.ansi;
   int page = CharsetCodePage(charset, system);

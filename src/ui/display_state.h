@@ -8,6 +8,7 @@
 
 #include <array>
 
+#include "dictionary/display_settings.h"
 #include "platform/codepage.h"
 
 namespace kst::ui {
@@ -24,10 +25,14 @@ enum TStyleIndex { kStyleHeader = 0, kStyleStandard = 1, kStyleHighlighted = 2, 
 struct TDisplayState {
   std::array<TDisplayStyle, 4> styles;
   int fontSize = 8;
+  int rowHeight = 21;  // of every grid's rows, from the font size
   // The font character set chosen in the tool bar (1 "Default").
   int charset = 1;
 
   TDisplayState();
+  // The styles and font size the user stored (colours in Windows' encoding:
+  // the system's window-text colour becomes the palette's text colour).
+  void Apply(const TDisplaySettings& settings, int pixelsPerInch);
   // The code page the screen shows 8-bit texts of a language in: the chosen
   // character set's, and for "Default" the language's own ANSI code page
   // (the system's when no language is current), so that a translator of a

@@ -15,6 +15,7 @@
 #include "build/module_verify.h"
 #include "config/language_info.h"
 #include "config/registry_settings.h"
+#include "dictionary/display_settings.h"
 #include "exchange/exchange_file.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
@@ -332,6 +333,16 @@ void TfrmLexibox::ShowInfo() {
 void TfrmLexibox::ReloadDisplaySettings() {
   display_ = TDisplayState();
   display_.charset = charsets_ ? charsets_->currentData().toInt() : 1;
+  TDisplaySettings stored;
+  if (environment_.DictionaryOpen()) {
+    try {
+      stored = kst::ReloadDisplaySettings(environment_.Settings());
+    } catch (const std::exception& e) {
+      // The defaults serve; the reason is worth a look.
+      interaction_.ShowWarning(e.what());
+    }
+  }
+  display_.Apply(stored, logicalDpiY());
   emit DisplayChanged();
 }
 
