@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# The program's main job on the demo project: open it, add German, translate
-# a few texts, generate and compile the German language module, check it
-# against the project, and show what it holds. Works on a copy, with settings and dictionary in a scratch folder,
-# so neither the repository nor your own settings change.
+# The program's main job on the demo project, on a copy, with settings and
+# dictionary in a scratch folder, so neither the repository nor your own
+# settings change: open it, add German, translate a few texts.
+# With a display (DISPLAY or WAYLAND_DISPLAY set), the window opens on the
+# copy: choose Project > German (Germany), translate, press Ctrl+F9.
+# Without one (or with KST_DEMO_TERMINAL=1), the command line generates and
+# compiles the German language module, checks it against the project and
+# shows what it holds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kst="$PWD/build/bin/kst"
+window="$PWD/build/bin/kstrans3"
 work="${TMPDIR:-/tmp}/kestrin-demo"
 rm -rf "$work" && mkdir -p "$work"
 cp -r examples/demo "$work/demo"
@@ -20,6 +25,12 @@ project="$work/demo/project/Demo.dpr"
 "$kst" translate set "$project" DEU Main.dfm:btnOpen.Caption "Ö&ffnen..."
 "$kst" translate set "$project" DEU @Texts_SReady "Bereit"
 "$kst" translate set "$project" DEU "#FileDescription" "Kestrin Translator, Demo-Anwendung"
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$window" ] && [ -z "${KST_DEMO_TERMINAL:-}" ]; then
+  echo "Opening $project in the window (settings and dictionary in $work)."
+  exec "$window" "$project"
+fi
+
 "$kst" build compile "$project" DEU
 "$kst" build verify "$project" DEU
 echo

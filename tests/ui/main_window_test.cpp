@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "config/registry_settings.h"
+#include "dictionary/config_data.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
@@ -134,6 +135,45 @@ TEST(MainWindow, InternationalizeModeAndOneItemPerLanguage) {
   f.window->Action(TCommand::Internationalize)->trigger();
   EXPECT_EQ(status->text(), "Internationalization");
   EXPECT_EQ(f.window->Tabs()->count(), 1);
+}
+
+// Module groups from the Project menu: a group naming another adds both
+// groups' files; a group that reaches itself stops with a warning.
+TEST(MainWindow, ModuleGroupsAddNestedGroupsAndStopAtCycles) {
+  test::TWindowFixture f;
+  std::string lib = f.dir.File("lib");
+  fs::create_directories(lib);
+  fs::copy_file(f.dir.File("demo/project/About.dfm"), lib + "/ABOUTBOX.DFM");
+  fs::copy_file(f.dir.File("demo/project/Greeting.res"), lib + "/Pictures.res");
+  {
+    TdatConfig config(f.environment->Common());
+    std::string outer = config.NewGroup("Outer", "");
+    std::string inner = config.NewGroup("Inner", "");
+    std::string loop = config.NewGroup("Loop", "");
+    config.AddEntry(outer, lib + "/*.dfm", "");
+    config.AddEntry(outer, "<Inner>", "");
+    config.AddEntry(inner, lib + "/*.res", "");
+    config.AddEntry(loop, "<Loop>", "");
+    config.CommitConfig();
+  }
+  f.window->OpenProject(QString::fromStdString(f.Demo()));
+  f.window->RefillProjectMenu();
+  QMenu* groups = f.window->ProjectMenu()->findChild<QMenu*>(QStringLiteral("mnuAddModuleGroup"));
+  ASSERT_NE(groups, nullptr);
+  QAction* outer = nullptr;
+  QAction* loop = nullptr;
+  for (QAction* a : groups->actions()) {
+    if (a->text() == "Outer") outer = a;
+    if (a->text() == "Loop") loop = a;
+  }
+  ASSERT_TRUE(outer && loop);
+  outer->trigger();
+  EXPECT_NE(f.window->Project().FindModule("ABOUTBOX.DFM"), nullptr);
+  EXPECT_NE(f.window->Project().FindCustomResource(lib + "/Pictures.res"), nullptr) << "the nested group's file too";
+  size_t before = f.asked.size();
+  loop->trigger();
+  ASSERT_GT(f.asked.size(), before);
+  EXPECT_NE(f.asked.back().indexOf("Loop"), -1) << f.asked.back().toStdString();
 }
 
 // A slow compiler's output shows while it still runs; the window stays
