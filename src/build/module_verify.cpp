@@ -21,6 +21,7 @@
 #include "platform/byte_reader.h"
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "project/project_data.h"
 #include "project/version_info.h"
 

@@ -12,6 +12,7 @@
 #include "platform/byte_reader.h"
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

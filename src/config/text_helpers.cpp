@@ -305,13 +305,6 @@ std::string UpperCaseAscii(std::string_view text) {
   return out;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  return true;
-}
-
 std::string TUniqueIdGenerator::NewUniqueId() {
   if (guid_.empty() || counter_ >= 0xFF) {
     guid_ = NewGuidText();

@@ -74,9 +74,8 @@ long long NumberAfterHash(std::string_view text);
 bool IsAllDigits(std::string_view text);
 
 // Upper-cases a to z only (the program's file, property and section names
-// compare this way).
+// compare this way, with SameText from platform/same_text.h).
 std::string UpperCaseAscii(std::string_view text);
-bool SameText(std::string_view a, std::string_view b);
 
 // Makes the 39-character keys of the dictionary: a GUID's 36 characters, a
 // dash and a counter 01..FF. The GUID is kept between calls; a new one is

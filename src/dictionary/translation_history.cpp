@@ -10,25 +10,11 @@
 #include "dictionary/dictionary_schema.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
 namespace {
-
-// Restores the hint it replaced however the operation ends.
-class THintScope {
-public:
-  THintScope(TStatusHint& target, const std::string& hint) : target_(target), saved_(target.Hint()) {
-    target_.SetHint(hint);
-  }
-  ~THintScope() { target_.SetHint(saved_); }
-  THintScope(const THintScope&) = delete;
-  THintScope& operator=(const THintScope&) = delete;
-
-private:
-  TStatusHint& target_;
-  std::string saved_;
-};
 
 // The stored form of a source string or translation; refused, not cut, when
 // it would not fit (see kMaxStoredText).

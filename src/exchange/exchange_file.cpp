@@ -9,6 +9,7 @@
 #include "formmodel/form_errors.h"
 #include "formmodel/value_check.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "project/project_data.h"
 
 namespace kst {

@@ -4,6 +4,7 @@
 #include "config/text_helpers.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_errors.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -10,6 +10,7 @@
 #include "formmodel/form_parser.h"
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -9,6 +9,7 @@
 #include "formmodel/form_errors.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -1,11 +1,11 @@
 // The engine configuration file and connections to an alias's database.
 #include "platform/database_engine.h"
 
-#include <cctype>
 #include <stdexcept>
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -16,22 +16,12 @@ constexpr const char* kAliasPrefix = "ALIASES\\";
 constexpr const char* kEngineSection = "DRIVERS\\SQLITE\\INIT";
 
 std::string CheckedJournalMode(std::string_view mode) {
-  std::string upper;
-  for (char c : mode) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper != "WAL" && upper != "DELETE")
-    throw std::invalid_argument("Unknown journal mode \"" + std::string(mode) + "\"; use WAL or DELETE");
-  return upper;
+  for (const char* known : {"WAL", "DELETE"})
+    if (SameText(mode, known)) return known;
+  throw std::invalid_argument("Unknown journal mode \"" + std::string(mode) + "\"; use WAL or DELETE");
 }
 
 std::string AliasSection(std::string_view alias) { return kAliasPrefix + std::string(alias); }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 }  // namespace
 
@@ -44,7 +34,7 @@ std::string TDatabaseEngine::GetAliasPath(std::string_view alias) const {
     // The last PATH line wins, as the engine's parameter list reads.
     std::string path;
     for (const std::string& key : ini.ReadSection(AliasSection(alias)))
-      if (StartsWithNoCase(key, "PATH") && key.size() == 4) path = ini.ReadString(AliasSection(alias), key, "");
+      if (SameText(key, "PATH")) path = ini.ReadString(AliasSection(alias), key, "");
     return path;
   } catch (...) {
     return {};
@@ -66,7 +56,7 @@ std::vector<std::string> TDatabaseEngine::AliasNames() const {
   try {
     TIniFile ini(configFile_);
     for (const std::string& section : ini.ReadSections())
-      if (StartsWithNoCase(section, kAliasPrefix)) names.push_back(section.substr(std::string_view(kAliasPrefix).size()));
+      if (StartsWithText(section, kAliasPrefix)) names.push_back(section.substr(std::string_view(kAliasPrefix).size()));
   } catch (...) {
   }
   return names;

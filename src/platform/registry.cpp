@@ -8,14 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <optional>
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -181,11 +180,7 @@ bool TRegistry::KeyExists(std::string_view key) const {
   // A key with sub-keys exists even when it holds no values of its own.
   std::string prefix = path + "\\";
   for (const std::string& s : ini.ReadSections())
-    if (s.size() > prefix.size() &&
-        std::equal(prefix.begin(), prefix.end(), s.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-        }))
-      return true;
+    if (s.size() > prefix.size() && StartsWithText(s, prefix)) return true;
   return false;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

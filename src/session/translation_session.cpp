@@ -11,6 +11,7 @@
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/translation_history.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "platform/sqlite_db.h"
 #include "storage/translation_files.h"
 

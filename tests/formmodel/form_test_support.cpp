@@ -12,6 +12,7 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "support/test_support.h"
 
 namespace kst::test {
