@@ -85,7 +85,7 @@ std::string TdatTranslationHistory::GetOrAddStrID(std::string_view source) {
 }
 
 void TdatTranslationHistory::AddTranslation(std::string_view source, std::string_view translation, int languageId) {
-  THintScope hint(common_.Interaction(), "Adding to Dictionary: \"" + std::string(source) + "\"");
+  TStatusScope hint(&common_.Interaction(), TShow::Hint, "Adding to Dictionary: \"" + std::string(source) + "\"");
   EncodeForStorage(source, "SourceString");
   std::string encoded = EncodeForStorage(translation, "Translation");
   TWriteTransaction transaction(db_);

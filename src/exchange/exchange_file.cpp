@@ -161,8 +161,7 @@ std::string BuildExchangeFile(TProjectData& project, bool includeOriginal, int t
 }
 
 void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool includeOriginal, int typeFilter) {
-  TBusyCursorStack busy(project.Interaction());
-  TBusyScope scope(busy, "...");
+  TStatusScope busy(&project.Interaction(), TShow::HintAndBusyCursor, "...");
   std::string name = project.ExpandFileName(fileName);
   std::string dir = ExtractFileDir(name);
   if (!dir.empty()) ForceDirectories(dir);

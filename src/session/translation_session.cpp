@@ -58,18 +58,6 @@ private:
   TDictionaryFeedReport& report_;
 };
 
-class TBusyCursor {
-public:
-  explicit TBusyCursor(TStatusHint& hint) : hint_(hint), saved_(hint.BusyCursor()) { hint_.SetBusyCursor(true); }
-  ~TBusyCursor() { hint_.SetBusyCursor(saved_); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-private:
-  TStatusHint& hint_;
-  bool saved_;
-};
-
 }  // namespace
 
 // Everything stored by one operation (a save stores the form, then the
@@ -109,7 +97,7 @@ void TTranslationSession::OpenProject(const std::string& file) {
     if (answer == TAnswer::Cancel) return;
     if (answer == TAnswer::Yes) SaveProject();
   }
-  TBusyCursor busy(interaction_);
+  TStatusScope busy(&interaction_, TShow::BusyCursor);
   CloseProject();
   project_.Open(file);
   SelectLanguage(-1);
@@ -133,7 +121,7 @@ void TTranslationSession::CloseProject() {
 }
 
 void TTranslationSession::SelectLanguage(int languageId) {
-  TBusyCursor busy(interaction_);
+  TStatusScope busy(&interaction_, TShow::BusyCursor);
   TModuleHelper* remembered = form_;
   {
     TStoreScope scope(*this);

@@ -3,10 +3,10 @@
 
 #include <unordered_map>
 
+#include "config/interaction.h"
 #include "config/language_info.h"
 #include "config/path_macros.h"
 #include "config/text_helpers.h"
-#include "formmodel/hint_scope.h"
 #include "platform/file_utils.h"
 #include "storage/symbol_stream.h"
 
@@ -126,7 +126,7 @@ void ApplyFormTranslationFile(TComponentHelper& root, std::string_view data) {
 
 void LoadResourceStringTranslations(TProjectData& project, TResourceStringsHelper& resourceStrings,
                                     const std::string& fileName, int languageId, TDictionaryFeed* feed) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ExtractFileName(fileName)));
   for (int i = 0; i < resourceStrings.Count(); ++i) {
     TResourceStrListItem& item = resourceStrings.Item(i);
     item.ResetTranslation();
@@ -159,7 +159,7 @@ void SaveResourceStringTranslations(TProjectData& project, TResourceStringsHelpe
 }
 
 void LoadFormTranslations(TProjectData& project, TComponentHelper& root, const std::string& fileName) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ExtractFileName(fileName)));
   root.ResetAllTranslations();
   std::string name = project.ExpandFileName(fileName);
   if (!FileExists(name)) return;
@@ -169,7 +169,7 @@ void LoadFormTranslations(TProjectData& project, TComponentHelper& root, const s
 
 void SaveFormTranslations(TProjectData& project, TComponentHelper& root, const std::string& fileName, int languageId,
                           TDictionaryFeed* feed) {
-  THintScope hint(&project.Interaction(), HintText(kWritingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kWritingHint, ExtractFileName(fileName)));
   TSymbolFileStream stream(project.ExpandFileName(fileName), fmCreate, nullptr);
   CreateFileDirectory(stream.FileName());
   stream.Buffer() = BuildFormTranslationFile(root, languageId, feed);
@@ -202,7 +202,7 @@ void UpdateIni(TIniFile& ini, F&& change) {
 }  // namespace
 
 void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kWritingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kWritingHint, ""));
   const std::string section = "Language." + LanguageAbbreviation(languageId);
   for (const auto& resource : customResources.Items) {
     TIniFile ini(CustomResourceFileName(project, *resource));
@@ -216,7 +216,7 @@ void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& cus
 }
 
 void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ""));
   const std::string section = "Language." + LanguageAbbreviation(languageId);
   for (const auto& resource : customResources.Items) resource->ResetTranslation();
   for (const auto& resource : customResources.Items) {
@@ -226,7 +226,7 @@ void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& cus
 }
 
 void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kWritingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kWritingHint, ""));
   const std::string fileName = VersionInfoFileName(project, languageId);
   const std::string section = "VersionInfo." + LanguageAbbreviation(languageId);
   bool anyTranslated = false;
@@ -244,7 +244,7 @@ void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInf
 }
 
 void LoadVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ""));
   const std::string section = "VersionInfo." + LanguageAbbreviation(languageId);
   for (const auto& label : versionInfo.Items) label->ResetTranslation();
   TIniFile ini(VersionInfoFileName(project, languageId));
