@@ -299,6 +299,13 @@ bool IsAllDigits(std::string_view text) {
   return true;
 }
 
+std::string FormatText(std::string_view pattern, std::string_view arg) {
+  std::string out(pattern);
+  size_t at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, arg);
+  return out;
+}
+
 std::string UpperCaseAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = UpperAscii(c);

@@ -60,6 +60,10 @@ std::string ReplaceText(std::string_view text, std::string_view find, std::strin
 // and the name; an empty directory gives the name alone. Joins with "/".
 std::string JoinPath(std::string_view directory, std::string_view name);
 
+// The pattern with its first "%s" replaced by `arg` (the program's messages
+// take one argument each); a pattern without one comes back as it is.
+std::string FormatText(std::string_view pattern, std::string_view arg);
+
 // Removes leading and trailing blanks (character 32 only).
 std::string TrimBlanks(std::string_view text);
 

@@ -45,11 +45,6 @@ void ForEachLine(std::string_view text, F&& visit) {
   }
 }
 
-std::string Replace1(std::string format, std::string_view a) {
-  format.replace(format.find("%s"), 2, a);
-  return format;
-}
-
 std::string ModuleSectionName(const TModuleEntry& entry) {
   return ExtractFileName(ToInternalPath(entry.Module ? entry.Module->FileName : entry.Name));
 }
@@ -223,7 +218,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       formName = section.size() >= 2 ? section.substr(1, section.size() - 2) : std::string();
       TModuleHelper* module = project.FindModule(formName);
       if (!module || !module->Root) {
-        std::string warning = Replace1("Module \"%s\" not found in current project!", formName);
+        std::string warning = FormatText("Module \"%s\" not found in current project!", formName);
         cancelled = ui.Ask(warning, TButtons::OkCancel) == TAnswer::Cancel;
         return !cancelled;
       }
@@ -234,7 +229,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       }
     }
     if (!translated) {
-      cancelled = ui.Ask(Replace1("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
+      cancelled = ui.Ask(FormatText("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
       return !cancelled;
     }
     std::string fileOriginal = DecodeExchangeField(rawOriginal);

@@ -223,6 +223,6 @@ void TParser::HexToBinary(std::string& bytes) {
 
 void TParser::Error(const std::string& message) const { throw EParserError(message, sourceLine_); }
 
-void TParser::ErrorFmt(std::string_view pattern, std::string_view arg) const { Error(FormatMessage(pattern, arg)); }
+void TParser::ErrorFmt(std::string_view pattern, std::string_view arg) const { Error(FormatText(pattern, arg)); }
 
 }  // namespace kst

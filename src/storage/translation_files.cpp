@@ -17,12 +17,6 @@ namespace {
 constexpr const char* kReadingHint = "Reading Translation File %s...";
 constexpr const char* kWritingHint = "Writing Translation File %s...";
 
-std::string HintText(const char* format, std::string_view name) {
-  std::string text = format;
-  text.replace(text.find("%s"), 2, name);
-  return text;
-}
-
 void CreateFileDirectory(const std::string& fileName) {
   std::string dir = ExtractFileDir(fileName);
   if (dir.empty()) throw EFileError("Unable to create directory");
@@ -126,7 +120,7 @@ void ApplyFormTranslationFile(TComponentHelper& root, std::string_view data) {
 
 void LoadResourceStringTranslations(TProjectData& project, TResourceStringsHelper& resourceStrings,
                                     const std::string& fileName, int languageId, TDictionaryFeed* feed) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ExtractFileName(fileName)));
   for (int i = 0; i < resourceStrings.Count(); ++i) {
     TResourceStrListItem& item = resourceStrings.Item(i);
     item.ResetTranslation();
@@ -159,7 +153,7 @@ void SaveResourceStringTranslations(TProjectData& project, TResourceStringsHelpe
 }
 
 void LoadFormTranslations(TProjectData& project, TComponentHelper& root, const std::string& fileName) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ExtractFileName(fileName)));
   root.ResetAllTranslations();
   std::string name = project.ExpandFileName(fileName);
   if (!FileExists(name)) return;
@@ -169,7 +163,7 @@ void LoadFormTranslations(TProjectData& project, TComponentHelper& root, const s
 
 void SaveFormTranslations(TProjectData& project, TComponentHelper& root, const std::string& fileName, int languageId,
                           TDictionaryFeed* feed) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kWritingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kWritingHint, ExtractFileName(fileName)));
   TSymbolFileStream stream(project.ExpandFileName(fileName), fmCreate, nullptr);
   CreateFileDirectory(stream.FileName());
   stream.Buffer() = BuildFormTranslationFile(root, languageId, feed);
@@ -202,7 +196,7 @@ void UpdateIni(TIniFile& ini, F&& change) {
 }  // namespace
 
 void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kWritingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kWritingHint, ""));
   const std::string section = "Language." + LanguageAbbreviation(languageId);
   for (const auto& resource : customResources.Items) {
     TIniFile ini(CustomResourceFileName(project, *resource));
@@ -216,7 +210,7 @@ void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& cus
 }
 
 void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ""));
   const std::string section = "Language." + LanguageAbbreviation(languageId);
   for (const auto& resource : customResources.Items) resource->ResetTranslation();
   for (const auto& resource : customResources.Items) {
@@ -226,7 +220,7 @@ void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& cus
 }
 
 void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kWritingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kWritingHint, ""));
   const std::string fileName = VersionInfoFileName(project, languageId);
   const std::string section = "VersionInfo." + LanguageAbbreviation(languageId);
   bool anyTranslated = false;
@@ -244,7 +238,7 @@ void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInf
 }
 
 void LoadVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {
-  TStatusScope hint(&project.Interaction(), TShow::Hint, HintText(kReadingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ""));
   const std::string section = "VersionInfo." + LanguageAbbreviation(languageId);
   for (const auto& label : versionInfo.Items) label->ResetTranslation();
   TIniFile ini(VersionInfoFileName(project, languageId));
