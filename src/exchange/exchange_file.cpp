@@ -229,7 +229,8 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       }
     }
     if (!translated) {
-      cancelled = ui.Ask(FormatText("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
+      cancelled =
+          ui.Ask(FormatText("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
       return !cancelled;
     }
     std::string fileOriginal = DecodeExchangeField(rawOriginal);

@@ -25,7 +25,8 @@ TPESection::TPESection(const TExefile& file, const std::string& name) : file_(fi
     reader.Require(header, kSectionHeaderSize);
     std::string_view field = reader.CharsAt(header, 8);
     size_t length = std::min<size_t>(name.size(), 8);
-    bool same = field.substr(0, length) == std::string_view(name).substr(0, length) && (length == 8 || field[length] == 0);
+    bool same = field.substr(0, length) == std::string_view(name).substr(0, length) &&
+                (length == 8 || field[length] == 0);
     if (!same) continue;
     found_ = true;
     header_ = header;
