@@ -10,7 +10,6 @@
 #include "config/path_macros.h"
 #include "config/registry_settings.h"
 #include "formmodel/form_writer.h"
-#include "formmodel/hint_scope.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "project/version_info.h"
@@ -56,7 +55,7 @@ std::string LanguageModuleFileName(const TProjectData& project, int languageId) 
 
 void GenerateLanguageModule(TProjectData& project, int languageId) {
   RequireOpenProject(project);
-  THintScope hint(&project.Interaction(), "Generating Translation...");
+  TStatusScope hint(&project.Interaction(), TShow::Hint, "Generating Translation...");
   std::string lib = LibraryFileName(project, languageId, ".dpr");
   ForceDirectories(ExtractFileDir(lib));
   const std::string& file = project.FileName;
@@ -117,7 +116,7 @@ void GenerateLanguageModule(TProjectData& project, int languageId) {
 void BuildLanguageModule(TProjectData& project, int languageId, TBusyCursorStack& busy, TCompilerOutputSink& sink,
                          const TCompilerRunLimits& limits) {
   RequireOpenProject(project);
-  TBusyScope scope(busy, "Compiling...");
+  TStatusScope scope(busy, "Compiling...");
   ForceDirectories(ExtractFileDir(LibraryFileName(project, languageId, ".DPR")));
   RunCompiler(CompilerCommandLine(project, languageId), sink, limits);
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "build/pe_writer.h"
 #include "build/resource_linker.h"
@@ -17,8 +18,10 @@
 #include "formmodel/form_errors.h"
 #include "formmodel/form_reader.h"
 #include "peresources/exe_file.h"
+#include "platform/byte_reader.h"
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "project/project_data.h"
 #include "project/version_info.h"
 
@@ -326,10 +329,11 @@ std::vector<TModuleDifference> VerifyLanguageModule(TProjectData& project, int l
       }
       // The whole block against what the project's version information
       // gives: numbers, flags, the language's table key and translation.
+      // The file holds the empty entry (32 bytes), then this one: its data
+      // size, then its 32-byte header, then the block.
       std::string file = BuildVersionResource(version, languageId);
-      uint32_t size = 0;
-      for (int i = 0; i < 4; ++i) size |= uint32_t(uint8_t(file[32 + i])) << (8 * i);
-      std::string_view expected = std::string_view(file).substr(64, size);
+      TByteReader<std::logic_error> entry(file, "the version resource written is not one");
+      std::string_view expected = entry.CharsAt(64, entry.U32At(32));
       if (std::string_view(reinterpret_cast<const char*>(data.data()), data.size()) != expected)
         out.push_back({"version resource", "differs from the project's version information (numbers, flags or the "
                                            "language's table key)"});

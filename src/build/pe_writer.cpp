@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "platform/byte_reader.h"
+
 namespace kst {
 
 namespace {
@@ -141,10 +143,12 @@ int CompareResId(const TResId& a, const TResId& b) {
 
 uint32_t PeChecksum(std::string_view image, size_t checksumOffset) {
   uint64_t sum = 0;
-  for (size_t i = 0; i < image.size(); i += 2) {
-    if (i == checksumOffset || i == checksumOffset + 2) continue;
-    uint32_t word = static_cast<uint8_t>(image[i]);
-    if (i + 1 < image.size()) word |= uint32_t(static_cast<uint8_t>(image[i + 1])) << 8;
+  TByteReader<std::logic_error> words(image, "PeChecksum read past the image");
+  while (!words.AtEnd()) {
+    uint64_t at = words.Position();
+    // An odd last byte counts as a word with a zero high byte.
+    uint32_t word = words.Remaining() >= 2 ? words.U16() : words.U8();
+    if (at == checksumOffset || at == checksumOffset + 2) continue;
     sum += word;
     sum = (sum & 0xFFFF) + (sum >> 16);
   }
@@ -244,10 +248,8 @@ std::string BuildResourceOnlyDll(std::vector<TLinkedResource> resources) {
   out.PadTo(kPeFileAlignment);
   out.Bytes(section);
   out.PadTo(kPeFileAlignment);
-  std::string image = out.Take();
-  uint32_t checksum = PeChecksum(image, kPeChecksumOffset);
-  for (int i = 0; i < 4; ++i) image[kPeChecksumOffset + i] = static_cast<char>(checksum >> (8 * i));
-  return image;
+  out.Patch32(kPeChecksumOffset, PeChecksum(out.Data(), kPeChecksumOffset));
+  return out.Take();
 }
 
 }  // namespace kst

@@ -9,9 +9,10 @@
 #include <tuple>
 
 #include "config/text_helpers.h"
-#include "peresources/byte_reader.h"
+#include "platform/byte_reader.h"
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -180,6 +181,9 @@ TLibrarySource ParseLibrarySource(std::string_view text, const std::string& file
 namespace {
 
 const char kDamaged[] = "the file ends inside a resource entry";
+// The linker reports every damage of a linked file alike, with the file's
+// name, so a plain runtime error is all it needs.
+using TResReader = TByteReader<std::runtime_error>;
 
 std::u16string UpperName(std::u16string name) {
   for (char16_t& c : name)
@@ -187,7 +191,7 @@ std::u16string UpperName(std::u16string name) {
   return name;
 }
 
-TResId ReadId16(TByteReader& r, int ansiCodePage) {
+TResId ReadId16(TResReader& r, int ansiCodePage) {
   uint8_t first = r.U8();
   if (first == 0xFF) return TResId::Number(r.U16());
   std::string name;
@@ -201,7 +205,7 @@ TResId ReadId16(TByteReader& r, int ansiCodePage) {
   return TResId::Named(UpperName(CodePageToUtf16(name, ansiCodePage)));
 }
 
-TResId ReadId32(TByteReader& r) {
+TResId ReadId32(TResReader& r) {
   uint16_t first = r.U16();
   if (first == 0xFFFF) return TResId::Number(r.U16());
   std::u16string name;
@@ -211,7 +215,7 @@ TResId ReadId32(TByteReader& r) {
 
 std::vector<TLinkedResource> Read32(std::span<const uint8_t> bytes) {
   std::vector<TLinkedResource> out;
-  TByteReader r(bytes, kDamaged);
+  TResReader r(bytes, kDamaged);
   while (r.Remaining() > 0) {
     uint64_t start = r.Position();
     uint32_t dataSize = r.U32();
@@ -237,7 +241,7 @@ std::vector<TLinkedResource> Read32(std::span<const uint8_t> bytes) {
 
 std::vector<TLinkedResource> Read16(std::span<const uint8_t> bytes, int ansiCodePage) {
   std::vector<TLinkedResource> out;
-  TByteReader r(bytes, kDamaged);
+  TResReader r(bytes, kDamaged);
   while (r.Remaining() > 0) {
     TResId type = ReadId16(r, ansiCodePage);
     TResId name = ReadId16(r, ansiCodePage);

@@ -1,4 +1,4 @@
-// The busy-cursor stack.
+// The busy-cursor stack and the status guard.
 #include "config/interaction.h"
 
 namespace kst {
@@ -23,6 +23,31 @@ void TBusyCursorStack::Pop() {
     target_.SetHint(last.hint);
   }
   --depth_;
+}
+
+TStatusScope::TStatusScope(TStatusHint* target, TShow show, const std::string& hint) : target_(target) {
+  if (!target_) return;
+  restoreHint_ = show != TShow::BusyCursor;
+  restoreBusy_ = show != TShow::Hint;
+  if (restoreBusy_) {
+    savedBusy_ = target_->BusyCursor();
+    target_->SetBusyCursor(true);
+  }
+  if (restoreHint_) {
+    savedHint_ = target_->Hint();
+    target_->SetHint(hint);
+  }
+}
+
+TStatusScope::TStatusScope(TBusyCursorStack& stack, const std::string& hint) : stack_(&stack) { stack_->Push(hint); }
+
+TStatusScope::~TStatusScope() {
+  if (stack_) {
+    stack_->Pop();
+    return;
+  }
+  if (restoreBusy_) target_->SetBusyCursor(savedBusy_);
+  if (restoreHint_) target_->SetHint(savedHint_);
 }
 
 }  // namespace kst

@@ -90,17 +90,30 @@ private:
   size_t depth_ = 0;
 };
 
-// Pushes on construction and pops on destruction, so that every way out of
-// an operation restores the cursor and the hint.
-class TBusyScope {
+// What a TStatusScope changes for its length.
+enum class TShow { Hint, BusyCursor, HintAndBusyCursor };
+
+// The one guard for the status hint and the busy cursor: sets what `show`
+// names and puts back what was there on every way out of the scope, errors
+// included, so an operation never leaves a stale hint or an hourglass.
+class TStatusScope {
 public:
-  TBusyScope(TBusyCursorStack& stack, const std::string& hint) : stack_(stack) { stack_.Push(hint); }
-  ~TBusyScope() { stack_.Pop(); }
-  TBusyScope(const TBusyScope&) = delete;
-  TBusyScope& operator=(const TBusyScope&) = delete;
+  // A null target does nothing (code run where nobody watches). `hint` is
+  // shown unless `show` is BusyCursor.
+  TStatusScope(TStatusHint* target, TShow show, const std::string& hint = {});
+  // Pushes `hint` on the busy-cursor stack and pops it at the end.
+  TStatusScope(TBusyCursorStack& stack, const std::string& hint);
+  ~TStatusScope();
+  TStatusScope(const TStatusScope&) = delete;
+  TStatusScope& operator=(const TStatusScope&) = delete;
 
 private:
-  TBusyCursorStack& stack_;
+  TStatusHint* target_ = nullptr;
+  TBusyCursorStack* stack_ = nullptr;
+  bool restoreHint_ = false;
+  bool restoreBusy_ = false;
+  std::string savedHint_;
+  bool savedBusy_ = false;
 };
 
 }  // namespace kst

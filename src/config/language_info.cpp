@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "config/text_helpers.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -4,6 +4,7 @@
 #include "config/language_info.h"
 #include "config/text_helpers.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

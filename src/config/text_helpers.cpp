@@ -299,17 +299,17 @@ bool IsAllDigits(std::string_view text) {
   return true;
 }
 
+std::string FormatText(std::string_view pattern, std::string_view arg) {
+  std::string out(pattern);
+  size_t at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, arg);
+  return out;
+}
+
 std::string UpperCaseAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = UpperAscii(c);
   return out;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  return true;
 }
 
 std::string TUniqueIdGenerator::NewUniqueId() {

@@ -60,6 +60,10 @@ std::string ReplaceText(std::string_view text, std::string_view find, std::strin
 // and the name; an empty directory gives the name alone. Joins with "/".
 std::string JoinPath(std::string_view directory, std::string_view name);
 
+// The pattern with its first "%s" replaced by `arg` (the program's messages
+// take one argument each); a pattern without one comes back as it is.
+std::string FormatText(std::string_view pattern, std::string_view arg);
+
 // Removes leading and trailing blanks (character 32 only).
 std::string TrimBlanks(std::string_view text);
 
@@ -74,9 +78,8 @@ long long NumberAfterHash(std::string_view text);
 bool IsAllDigits(std::string_view text);
 
 // Upper-cases a to z only (the program's file, property and section names
-// compare this way).
+// compare this way, with SameText from platform/same_text.h).
 std::string UpperCaseAscii(std::string_view text);
-bool SameText(std::string_view a, std::string_view b);
 
 // Makes the 39-character keys of the dictionary: a GUID's 36 characters, a
 // dash and a counter 01..FF. The GUID is kept between calls; a new one is

@@ -9,6 +9,7 @@
 #include "dictionary/common.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/edit_errors.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -2,6 +2,7 @@
 #include "dictionary/dictionary_schema.h"
 
 #include "config/text_helpers.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

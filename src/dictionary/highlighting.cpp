@@ -3,6 +3,7 @@
 
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

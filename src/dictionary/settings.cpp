@@ -6,6 +6,7 @@
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
 #include "dictionary/dictionary_schema.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

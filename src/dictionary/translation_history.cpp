@@ -10,25 +10,11 @@
 #include "dictionary/dictionary_schema.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
 namespace {
-
-// Restores the hint it replaced however the operation ends.
-class THintScope {
-public:
-  THintScope(TStatusHint& target, const std::string& hint) : target_(target), saved_(target.Hint()) {
-    target_.SetHint(hint);
-  }
-  ~THintScope() { target_.SetHint(saved_); }
-  THintScope(const THintScope&) = delete;
-  THintScope& operator=(const THintScope&) = delete;
-
-private:
-  TStatusHint& target_;
-  std::string saved_;
-};
 
 uint32_t TickCount() {
   using namespace std::chrono;
@@ -37,6 +23,8 @@ uint32_t TickCount() {
 
 }  // namespace
 
+// The stored form of a source string or translation; refused, not cut, when
+// it would not fit (see kMaxStoredText).
 std::string EncodeForStorage(std::string_view text, const char* field) {
   std::string encoded = EncodeQuotedHex(text);
   if (encoded.size() > kMaxStoredText) {
@@ -114,7 +102,7 @@ std::string TdatTranslationHistory::GetOrAddStrID(std::string_view source) {
 }
 
 void TdatTranslationHistory::AddTranslation(std::string_view source, std::string_view translation, int languageId) {
-  THintScope hint(common_.Interaction(), "Adding to Dictionary: \"" + std::string(source) + "\"");
+  TStatusScope hint(&common_.Interaction(), TShow::Hint, "Adding to Dictionary: \"" + std::string(source) + "\"");
   EncodeForStorage(source, "SourceString");
   std::string encoded = EncodeForStorage(translation, "Translation");
   TWriteTransaction transaction(db_);

@@ -9,6 +9,7 @@
 #include "formmodel/form_errors.h"
 #include "formmodel/value_check.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "project/project_data.h"
 
 namespace kst {
@@ -42,11 +43,6 @@ void ForEachLine(std::string_view text, F&& visit) {
     if (pos < text.size() && text[pos] == '\r') ++pos;
     if (pos < text.size() && text[pos] == '\n') ++pos;
   }
-}
-
-std::string Replace1(std::string format, std::string_view a) {
-  format.replace(format.find("%s"), 2, a);
-  return format;
 }
 
 std::string ModuleSectionName(const TModuleEntry& entry) {
@@ -160,8 +156,7 @@ std::string BuildExchangeFile(TProjectData& project, bool includeOriginal, int t
 }
 
 void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool includeOriginal, int typeFilter) {
-  TBusyCursorStack busy(project.Interaction());
-  TBusyScope scope(busy, "...");
+  TStatusScope busy(&project.Interaction(), TShow::HintAndBusyCursor, "...");
   std::string name = project.ExpandFileName(fileName);
   std::string dir = ExtractFileDir(name);
   if (!dir.empty()) ForceDirectories(dir);
@@ -223,7 +218,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       formName = section.size() >= 2 ? section.substr(1, section.size() - 2) : std::string();
       TModuleHelper* module = project.FindModule(formName);
       if (!module || !module->Root) {
-        std::string warning = Replace1("Module \"%s\" not found in current project!", formName);
+        std::string warning = FormatText("Module \"%s\" not found in current project!", formName);
         cancelled = ui.Ask(warning, TButtons::OkCancel) == TAnswer::Cancel;
         return !cancelled;
       }
@@ -234,7 +229,8 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       }
     }
     if (!translated) {
-      cancelled = ui.Ask(Replace1("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
+      cancelled =
+          ui.Ask(FormatText("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
       return !cancelled;
     }
     std::string fileOriginal = DecodeExchangeField(rawOriginal);

@@ -2,10 +2,10 @@
 // blanks a level, strings cut at 64 characters, binary in 32-byte chunks).
 #include <cstdio>
 
-#include "formmodel/binary_reader.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
+#include "platform/byte_reader.h"
 
 namespace kst {
 
@@ -19,8 +19,8 @@ std::string ValueTypeName(uint8_t type) {
 }
 
 size_t ResourceStreamOffset(std::string_view input) {
-  if (input.size() < 3 || static_cast<uint8_t>(input[0]) != 0xFF || input[1] != 10 || input[2] != 0)
-    throw EReadError(kSInvalidImage);
+  TByteReader<EReadError> header(input, kSInvalidImage);
+  if (header.U8() != 0xFF || header.U16() != 10) header.Fail();
   // The name is looked for up to its NUL wherever that is: reading only the
   // first 79 bytes would misplace the stream of a class name of 76
   // characters or more, which the writer makes without complaint.
@@ -33,10 +33,12 @@ namespace {
 
 class TBinaryToText {
 public:
-  TBinaryToText(std::string_view input, size_t start, std::string& out) : reader_(input, start), out_(out) {}
+  TBinaryToText(std::string_view input, size_t start, std::string& out) : reader_(input, kSReadError), out_(out) {
+    reader_.Seek(static_cast<int64_t>(start));
+  }
 
   void Convert() {
-    if (reader_.Remaining() < 4 || reader_.ReadBytes(4) != "TPF0") throw EReadError(kSInvalidImage);
+    if (reader_.Remaining() < 4 || reader_.Chars(4) != "TPF0") throw EReadError(kSInvalidImage);
     ConvertObject();
   }
 
@@ -53,11 +55,11 @@ private:
   void Leave() { --depth_; }
 
   int32_t ReadInteger() {
-    uint8_t type = reader_.ReadByte();
+    uint8_t type = reader_.U8();
     switch (type) {
-      case vaInt8: return reader_.ReadInt8();
-      case vaInt16: return reader_.ReadInt16();
-      case vaInt32: return reader_.ReadInt32();
+      case vaInt8: return reader_.I8();
+      case vaInt16: return reader_.I16();
+      case vaInt32: return reader_.I32();
       default: throw EReadError(kSInvalidProperty);
     }
   }
@@ -67,11 +69,11 @@ private:
     uint8_t flags = 0;
     int32_t position = 0;
     if ((reader_.Peek() & 0xF0) == 0xF0) {
-      flags = reader_.ReadByte() & 0x0F;
+      flags = reader_.U8() & 0x0F;
       if (flags & 2) position = ReadInteger();
     }
-    std::string_view className = reader_.ReadShortString();
-    std::string_view objectName = reader_.ReadShortString();
+    std::string_view className = reader_.ShortString();
+    std::string_view objectName = reader_.ShortString();
     WriteIndent();
     out_ += (flags & 1) ? "inherited " : "object ";
     if (!objectName.empty()) {
@@ -87,9 +89,9 @@ private:
     out_ += "\r\n";
     ++level_;
     while (reader_.Peek() != 0) ConvertProperty();
-    reader_.ReadByte();
+    reader_.U8();
     while (reader_.Peek() != 0) ConvertObject();
-    reader_.ReadByte();
+    reader_.U8();
     --level_;
     WriteIndent();
     out_ += "end\r\n";
@@ -98,7 +100,7 @@ private:
 
   void ConvertProperty() {
     WriteIndent();
-    out_ += reader_.ReadShortString();
+    out_ += reader_.ShortString();
     out_ += " = ";
     ConvertValue();
     out_ += "\r\n";
@@ -141,8 +143,8 @@ private:
 
   void ConvertBinary() {
     static const char kHex[] = "0123456789ABCDEF";
-    uint32_t count = reader_.ReadUInt32();
-    std::string_view bytes = reader_.ReadBytes(count);
+    uint32_t count = reader_.U32();
+    std::string_view bytes = reader_.Chars(count);
     out_ += '{';
     ++level_;
     bool multiLine = count >= 32;
@@ -160,7 +162,7 @@ private:
   }
 
   void ConvertValue() {
-    uint8_t type = reader_.ReadByte();
+    uint8_t type = reader_.U8();
     switch (type) {
       case vaList:
         Enter();
@@ -170,22 +172,22 @@ private:
           NewLine();
           ConvertValue();
         }
-        reader_.ReadByte();
+        reader_.U8();
         --level_;
         out_ += ')';
         Leave();
         break;
-      case vaInt8: out_ += std::to_string(reader_.ReadInt8()); break;
-      case vaInt16: out_ += std::to_string(reader_.ReadInt16()); break;
-      case vaInt32: out_ += std::to_string(reader_.ReadInt32()); break;
-      case vaExtended: out_ += FormatExtended(DecodeExtended(reader_.ReadBytes(10))); break;
-      case vaString: ConvertString(reader_.ReadShortString()); break;
+      case vaInt8: out_ += std::to_string(reader_.I8()); break;
+      case vaInt16: out_ += std::to_string(reader_.I16()); break;
+      case vaInt32: out_ += std::to_string(reader_.I32()); break;
+      case vaExtended: out_ += FormatExtended(DecodeExtended(reader_.Chars(10))); break;
+      case vaString: ConvertString(reader_.ShortString()); break;
       case vaLString: {
-        uint32_t length = reader_.ReadUInt32();
-        ConvertString(reader_.ReadBytes(length));
+        uint32_t length = reader_.U32();
+        ConvertString(reader_.Chars(length));
         break;
       }
-      case vaIdent: out_ += reader_.ReadShortString(); break;
+      case vaIdent: out_ += reader_.ShortString(); break;
       case vaFalse: out_ += "False"; break;
       case vaTrue: out_ += "True"; break;
       case vaNil: out_ += "nil"; break;
@@ -193,7 +195,7 @@ private:
       case vaSet: {
         out_ += '[';
         for (int n = 0;; ++n) {
-          std::string_view name = reader_.ReadShortString();
+          std::string_view name = reader_.ShortString();
           if (name.empty()) break;
           if (n > 0) out_ += ", ";
           out_ += name;
@@ -215,15 +217,15 @@ private:
             out_ += ']';
           }
           out_ += "\r\n";
-          if (reader_.ReadByte() != vaList) throw EReadError(kSInvalidProperty);
+          if (reader_.U8() != vaList) throw EReadError(kSInvalidProperty);
           ++level_;
           while (reader_.Peek() != vaNull) ConvertProperty();
-          reader_.ReadByte();
+          reader_.U8();
           --level_;
           WriteIndent();
           out_ += "end";
         }
-        reader_.ReadByte();
+        reader_.U8();
         --level_;
         out_ += '>';
         Leave();
@@ -236,7 +238,7 @@ private:
     }
   }
 
-  TBinaryReader reader_;
+  TByteReader<EReadError> reader_;
   std::string& out_;
   int level_ = 0;
   int depth_ = 0;

@@ -1,18 +1,24 @@
 // 80-bit floats: byte codec and text.
 #include "formmodel/extended_float.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
+#include "formmodel/form_errors.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
+
 namespace kst {
 
 long double DecodeExtended(std::string_view b) {
-  uint64_t mantissa = 0;
-  for (int i = 7; i >= 0; --i) mantissa = (mantissa << 8) | static_cast<uint8_t>(b[i]);
-  unsigned top = static_cast<uint8_t>(b[8]) | (static_cast<uint8_t>(b[9]) << 8);
+  TByteReader<EReadError> reader(b, kSReadError);
+  uint64_t mantissa = reader.U32();
+  mantissa |= uint64_t{reader.U32()} << 32;
+  unsigned top = reader.U16();
   bool negative = (top & 0x8000) != 0;
   int exponent = static_cast<int>(top & 0x7FFF);
   long double value;
@@ -49,10 +55,12 @@ std::array<char, 10> EncodeExtended(long double value) {
       mantissa = static_cast<uint64_t>(std::ldexp(m, 64));
     }
   }
-  for (int i = 0; i < 8; ++i) out[i] = static_cast<char>((mantissa >> (8 * i)) & 0xFF);
-  unsigned top = static_cast<unsigned>(exponent) | (negative ? 0x8000u : 0u);
-  out[8] = static_cast<char>(top & 0xFF);
-  out[9] = static_cast<char>(top >> 8);
+  std::string bytes;
+  TByteWriter writer(bytes);
+  writer.U32(static_cast<uint32_t>(mantissa));
+  writer.U32(static_cast<uint32_t>(mantissa >> 32));
+  writer.U16(static_cast<uint16_t>(exponent | (negative ? 0x8000 : 0)));
+  std::copy(bytes.begin(), bytes.end(), out.begin());
   return out;
 }
 

@@ -77,7 +77,4 @@ public:
   using EFormError::EFormError;
 };
 
-// Replaces the first "%s" of a message pattern.
-std::string FormatMessage(std::string_view pattern, std::string_view arg);
-
 }  // namespace kst

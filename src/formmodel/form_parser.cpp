@@ -4,6 +4,7 @@
 #include "config/text_helpers.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_errors.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -222,6 +223,6 @@ void TParser::HexToBinary(std::string& bytes) {
 
 void TParser::Error(const std::string& message) const { throw EParserError(message, sourceLine_); }
 
-void TParser::ErrorFmt(std::string_view pattern, std::string_view arg) const { Error(FormatMessage(pattern, arg)); }
+void TParser::ErrorFmt(std::string_view pattern, std::string_view arg) const { Error(FormatText(pattern, arg)); }
 
 }  // namespace kst

@@ -2,10 +2,10 @@
 #include "formmodel/form_reader.h"
 
 #include "config/interaction.h"
+#include "config/text_helpers.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_parser.h"
-#include "formmodel/hint_scope.h"
 #include "platform/file_utils.h"
 
 namespace kst {
@@ -173,7 +173,7 @@ std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource) {
 
 std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnvironment& environment) {
   std::string fileName = environment.ExpandFileName(module.FileName);
-  THintScope hint(environment.hint, FormatMessage(kSReadingForm, fileName));
+  TStatusScope hint(environment.hint, TShow::Hint, FormatText(kSReadingForm, fileName));
   module.FileDate = FileTimeStamp(fileName);
   // Converted in memory: a temporary file beside the form would destroy
   // a user's file of that name and fail in read-only directories.

@@ -2,9 +2,10 @@
 // text, NewLine ends it and sets the indentation of the next.
 #include "formmodel/form_writer.h"
 
+#include "config/interaction.h"
+#include "config/text_helpers.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
-#include "formmodel/hint_scope.h"
 #include "formmodel/value_check.h"
 #include "platform/file_utils.h"
 
@@ -189,7 +190,7 @@ std::string FormToText(const TComponentHelper& root, bool useTranslated) {
 
 void WriteForm(const TComponentHelper& root, std::string_view fileName, bool useTranslated,
                const TFormEnvironment& environment) {
-  THintScope hint(environment.hint, FormatMessage(kSWritingForm, fileName));
+  TStatusScope hint(environment.hint, TShow::Hint, FormatText(kSWritingForm, fileName));
   std::string target = environment.ExpandFileName(fileName);
   // Text and resource are made in memory and the target replaced in one
   // step: no temporary file beside the form, no half-written form on error.

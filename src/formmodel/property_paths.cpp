@@ -7,6 +7,7 @@
 #include "config/text_helpers.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_model.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -4,11 +4,13 @@
 #include <optional>
 
 #include "config/text_helpers.h"
-#include "formmodel/binary_reader.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_parser.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -19,7 +21,7 @@ public:
   TTextToBinary(std::string_view input, std::string& out) : parser_(input), out_(out) {}
 
   void Convert() {
-    out_ += "TPF0";
+    out_.Bytes("TPF0");
     ConvertObject();
   }
 
@@ -29,16 +31,13 @@ private:
   }
   void Leave() { --depth_; }
 
-  void WriteByte(uint8_t b) { out_ += static_cast<char>(b); }
-  void WriteInt32Raw(uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_ += static_cast<char>((v >> (8 * i)) & 0xFF);
-  }
+  void WriteByte(uint8_t b) { out_.U8(b); }
   // A short string holds at most 255 characters; cutting a longer one
   // would silently lose the end of a name or an identifier.
   void WriteStr(std::string_view s, const char* tooLong) {
     if (s.size() > 255) parser_.Error(tooLong);
     WriteByte(static_cast<uint8_t>(s.size()));
-    out_ += s;
+    out_.Bytes(s);
   }
   void WriteInteger(int32_t v) {
     if (v >= -128 && v <= 127) {
@@ -46,11 +45,10 @@ private:
       WriteByte(static_cast<uint8_t>(v));
     } else if (v >= -32768 && v <= 32767) {
       WriteByte(vaInt16);
-      WriteByte(static_cast<uint8_t>(v & 0xFF));
-      WriteByte(static_cast<uint8_t>((v >> 8) & 0xFF));
+      out_.U16(static_cast<uint16_t>(v));
     } else {
       WriteByte(vaInt32);
-      WriteInt32Raw(static_cast<uint32_t>(v));
+      out_.U32(static_cast<uint32_t>(v));
     }
   }
   void WriteString(const std::string& s) {
@@ -60,9 +58,9 @@ private:
     } else {
       if (s.size() > 0x7FFFFFFF) parser_.Error(kSInvalidString);
       WriteByte(vaLString);
-      WriteInt32Raw(static_cast<uint32_t>(s.size()));
+      out_.U32(static_cast<uint32_t>(s.size()));
     }
-    out_ += s;
+    out_.Bytes(s);
   }
 
   // The number in "[n]" after an object's class or a collection item's
@@ -143,7 +141,7 @@ private:
       case toFloat: {
         auto bytes = EncodeExtended(parser_.TokenFloat());
         WriteByte(vaExtended);
-        out_.append(bytes.data(), bytes.size());
+        out_.Bytes(std::string_view(bytes.data(), bytes.size()));
         break;
       }
       case '[':
@@ -172,8 +170,8 @@ private:
         std::string bytes;
         parser_.HexToBinary(bytes);
         WriteByte(vaBinary);
-        WriteInt32Raw(static_cast<uint32_t>(bytes.size()));
-        out_ += bytes;
+        out_.U32(static_cast<uint32_t>(bytes.size()));
+        out_.Bytes(bytes);
         break;
       }
       case '<':
@@ -214,21 +212,22 @@ private:
   }
 
   TParser parser_;
-  std::string& out_;
+  TByteWriter out_;
   int depth_ = 0;
 };
 
 // The root's class name, read back from a stream this program just wrote.
 std::string_view StreamClassName(std::string_view stream) {
-  TBinaryReader reader(stream, 4);
-  if ((reader.Peek() & 0xF0) == 0xF0 && (reader.ReadByte() & 2)) {
-    switch (reader.ReadByte()) {
+  TByteReader<EReadError> reader(stream, kSReadError);
+  reader.Seek(4);
+  if ((reader.Peek() & 0xF0) == 0xF0 && (reader.U8() & 2)) {
+    switch (reader.U8()) {
       case vaInt8: reader.Skip(1); break;
       case vaInt16: reader.Skip(2); break;
       default: reader.Skip(4); break;
     }
   }
-  return reader.ReadShortString();
+  return reader.ShortString();
 }
 
 }  // namespace
@@ -243,14 +242,14 @@ std::string TextToBinary(std::string_view input) {
 
 void TextToResource(std::string_view input, std::string& output) {
   std::string stream = TextToBinary(input);
-  std::string name = UpperCaseAscii(StreamClassName(stream));
-  output += "\xFF\x0A";
-  output += '\0';
-  output += name;
-  output += '\0';
-  output += "\x30\x10";
-  for (int i = 0; i < 4; ++i) output += static_cast<char>((stream.size() >> (8 * i)) & 0xFF);
-  output += stream;
+  TByteWriter out(output);
+  out.U8(0xFF);
+  out.U16(10);
+  out.Bytes(UpperCaseAscii(StreamClassName(stream)));
+  out.U8(0);
+  out.U16(0x1030);
+  out.U32(static_cast<uint32_t>(stream.size()));
+  out.Bytes(stream);
 }
 
 std::string TextToResource(std::string_view input) {

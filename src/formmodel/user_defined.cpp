@@ -9,6 +9,7 @@
 #include "formmodel/form_errors.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -118,7 +119,7 @@ void AddUserDefinedProperty(TComponentHelper& root, std::string_view targetPath,
   if (!component) return;
   if (!IsAllowedType(type)) throw EFormModelError(kSUserDefinedTypeNotSupported);
   if (name.empty()) throw EFormModelError(kSPropertyNameMissing);
-  if (!IsPropertyName(name)) throw EFormModelError(FormatMessage(kSPropertyNameInvalid, name));
+  if (!IsPropertyName(name)) throw EFormModelError(FormatText(kSPropertyNameInvalid, name));
   component->FindOrAddProperty(name, type, true);
 }
 

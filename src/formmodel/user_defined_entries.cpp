@@ -122,22 +122,22 @@ void RemoveUserDefinedEntry(TComponentHelper& root, const TUserDefinedEntry& ent
   TCHPropertyItem& property = **it;
   switch (entry.kind) {
     case TUserDefinedKind::Property:
-      if (!property.UserDefined) throw EFormModelError(FormatMessage(kSRemoveNotUserDefined, entry.path));
+      if (!property.UserDefined) throw EFormModelError(FormatText(kSRemoveNotUserDefined, entry.path));
       properties.erase(it);
       return;
     case TUserDefinedKind::CollectionItem: {
       auto& items = property.CollectionItems;
       if (property.PropertyType != ptCollection || entry.index >= items.size()) throw EFormModelError(kSInternalError);
-      if (!items[entry.index]->UserDefined) throw EFormModelError(FormatMessage(kSRemoveNotUserDefined, entry.path));
-      if (entry.index + 1 != items.size()) throw EFormModelError(FormatMessage(kSRemoveOnlyLastElement, entry.path));
+      if (!items[entry.index]->UserDefined) throw EFormModelError(FormatText(kSRemoveNotUserDefined, entry.path));
+      if (entry.index + 1 != items.size()) throw EFormModelError(FormatText(kSRemoveOnlyLastElement, entry.path));
       items.pop_back();
       return;
     }
     case TUserDefinedKind::ListElement: {
       auto& elements = property.ListValues;
       if (property.PropertyType != ptList || entry.index >= elements.size()) throw EFormModelError(kSInternalError);
-      if (!elements[entry.index]->UserDefined) throw EFormModelError(FormatMessage(kSRemoveNotUserDefined, entry.path));
-      if (entry.index + 1 != elements.size()) throw EFormModelError(FormatMessage(kSRemoveOnlyLastElement, entry.path));
+      if (!elements[entry.index]->UserDefined) throw EFormModelError(FormatText(kSRemoveNotUserDefined, entry.path));
+      if (entry.index + 1 != elements.size()) throw EFormModelError(FormatText(kSRemoveOnlyLastElement, entry.path));
       elements.pop_back();
       return;
     }

@@ -3,7 +3,6 @@
 #include "peresources/exe_file.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -20,13 +19,14 @@ constexpr uint32_t kSectionHeaderSize = 40;
 }  // namespace
 
 TPESection::TPESection(const TExefile& file, const std::string& name) : file_(file), name_(name) {
-  TByteReader reader(file.View(), "Invalid NT Header!");
+  TPEReader reader(file.View(), "Invalid NT Header!");
   for (int i = 0; i < file.NumberOfSections(); ++i) {
     int64_t header = static_cast<int64_t>(file.SectionTableOffset()) + int64_t{i} * kSectionHeaderSize;
     reader.Require(header, kSectionHeaderSize);
-    const uint8_t* field = file.View().data() + header;
+    std::string_view field = reader.CharsAt(header, 8);
     size_t length = std::min<size_t>(name.size(), 8);
-    bool same = std::memcmp(field, name.data(), length) == 0 && (length == 8 || field[length] == 0);
+    bool same = field.substr(0, length) == std::string_view(name).substr(0, length) &&
+                (length == 8 || field[length] == 0);
     if (!same) continue;
     found_ = true;
     header_ = header;
@@ -39,7 +39,7 @@ TPESection::TPESection(const TExefile& file, const std::string& name) : file_(fi
 const uint8_t* TPESection::Header() const { return header_ < 0 ? nullptr : file_.View().data() + header_; }
 
 bool TPESection::FindByAddress(uint32_t rva) {
-  TByteReader reader(file_.View(), "Invalid NT Header!");
+  TPEReader reader(file_.View(), "Invalid NT Header!");
   for (int i = 0; i < file_.NumberOfSections(); ++i) {
     int64_t header = static_cast<int64_t>(file_.SectionTableOffset()) + int64_t{i} * kSectionHeaderSize;
     reader.Require(header, kSectionHeaderSize);
@@ -60,7 +60,7 @@ bool TPESection::FindByAddress(uint32_t rva) {
 TPEResourceSection::TPEResourceSection(const TExefile& file) : TPESection(file, ".rsrc") {
   // Data directory entry 2 (resources): RVA and size, 112 bytes into the
   // PE32 optional header.
-  TByteReader reader(file.View(), "Invalid NT Header!");
+  TPEReader reader(file.View(), "Invalid NT Header!");
   uint32_t rva = reader.U32At(int64_t{file.NtHeadersOffset()} + 24 + 112);
   uint32_t size = reader.U32At(int64_t{file.NtHeadersOffset()} + 24 + 116);
   bool named = Found() && rva == VirtualAddress();
@@ -70,8 +70,8 @@ TPEResourceSection::TPEResourceSection(const TExefile& file) : TPESection(file, 
 
 TPEResourceSection::~TPEResourceSection() = default;
 
-TByteReader TPEResourceSection::Reader() const {
-  return TByteReader(File().View(), "Invalid Pointer to Resource Data!");
+TPEReader TPEResourceSection::Reader() const {
+  return TPEReader(File().View(), "Invalid Pointer to Resource Data!");
 }
 
 TExefile::TExefile(const std::string& fileName, int ansiCodePage) : fileName_(fileName), ansiCodePage_(ansiCodePage) {
@@ -100,10 +100,10 @@ TExefile::~TExefile() = default;
 void TExefile::ReadHeaders() {
   // An empty or short file is simply not a module: the DOS header (64 bytes)
   // must be there in full before e_lfanew is read from it.
-  TByteReader dos(view_, "Invalid Dos Header!");
+  TPEReader dos(view_, "Invalid Dos Header!");
   if (!dos.Fits(0, 64) || dos.U16At(0) != 0x5A4D) dos.Fail();
   int64_t nt = static_cast<int32_t>(dos.U32At(60));
-  TByteReader headers(view_, "Invalid NT Header!");
+  TPEReader headers(view_, "Invalid NT Header!");
   headers.Require(nt, kNtHeadersSize);
   if (headers.U32At(nt) != 0x00004550) headers.Fail();
   ntHeaders_ = static_cast<uint32_t>(nt);

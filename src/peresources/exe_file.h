@@ -17,7 +17,7 @@
 #include <span>
 #include <string>
 
-#include "peresources/byte_reader.h"
+#include "peresources/pe_reader.h"
 #include "peresources/resource_tree.h"
 
 namespace kst {
@@ -74,7 +74,7 @@ public:
 
   // The checked reader over the whole view; every offset of the tree goes
   // through it.
-  TByteReader Reader() const;
+  TPEReader Reader() const;
 
 private:
   std::unique_ptr<TPEResourceDirectory> root_;

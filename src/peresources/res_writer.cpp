@@ -1,53 +1,9 @@
-// The .RES framing: placeholders, padding and entry headers.
+// The .RES framing: entry headers and their sizes.
 #include "peresources/res_writer.h"
 
 #include <stdexcept>
 
 namespace kst {
-
-void TByteWriter::U16(uint16_t v) {
-  U8(static_cast<uint8_t>(v));
-  U8(static_cast<uint8_t>(v >> 8));
-}
-
-void TByteWriter::U32(uint32_t v) {
-  U16(static_cast<uint16_t>(v));
-  U16(static_cast<uint16_t>(v >> 16));
-}
-
-void TByteWriter::Bytes(std::span<const uint8_t> bytes) {
-  data_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
-void TByteWriter::Utf16(std::u16string_view text) {
-  size_t at = data_.size();
-  data_.resize(at + text.size() * 2);
-  for (char16_t c : text) {
-    data_[at++] = static_cast<char>(c & 0xFF);
-    data_[at++] = static_cast<char>(c >> 8);
-  }
-}
-
-size_t TByteWriter::Placeholder32() {
-  size_t at = data_.size();
-  U32(0);
-  return at;
-}
-
-void TByteWriter::Patch32(size_t at, uint32_t value) {
-  if (at + 4 > data_.size()) throw std::logic_error("Patch32 past the end of the buffer");
-  for (int i = 0; i < 4; ++i) data_[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-void TByteWriter::Patch16(size_t at, uint16_t value) {
-  if (at + 2 > data_.size()) throw std::logic_error("Patch16 past the end of the buffer");
-  data_[at] = static_cast<char>(value & 0xFF);
-  data_[at + 1] = static_cast<char>(value >> 8);
-}
-
-void TByteWriter::PadTo(size_t alignment) {
-  while (data_.size() % alignment != 0) U8(0);
-}
 
 TResWriter::TResWriter() {
   BeginResource(TResId::Number(0), TResId::Number(0), {});

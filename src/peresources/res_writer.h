@@ -1,6 +1,6 @@
 // Building 32-bit resource files (.RES) in memory, shared by every writer of
-// resources: a little-endian byte buffer that can leave a placeholder for a
-// size and patch it later, pad to an alignment, and frame resource entries.
+// resources: entry headers framed on the byte writer, whose placeholder
+// takes the data size until the data is written.
 //
 //   entry:  u32 DataSize (without padding), u32 HeaderSize,
 //           type, name: each u16 0xFFFF + u16 id, or a zero-terminated UTF-16
@@ -12,37 +12,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
-#include <string_view>
+
+#include "platform/byte_writer.h"
 
 namespace kst {
-
-class TByteWriter {
-public:
-  void U8(uint8_t v) { data_.push_back(static_cast<char>(v)); }
-  void U16(uint16_t v);
-  void U32(uint32_t v);
-  void Bytes(std::span<const uint8_t> bytes);
-  void Bytes(std::string_view bytes) { data_.append(bytes); }
-  // The code units of `text`, without a terminator.
-  void Utf16(std::u16string_view text);
-
-  // Writes a u32 of 0 and returns where, for Patch32 once the value is known.
-  size_t Placeholder32();
-  void Patch32(size_t at, uint32_t value);
-  void Patch16(size_t at, uint16_t value);
-  // Zero bytes until the size is a multiple of `alignment`.
-  void PadTo(size_t alignment);
-
-  size_t Size() const { return data_.size(); }
-  const std::string& Data() const { return data_; }
-  std::string Take() { return std::move(data_); }
-  void Reserve(size_t bytes) { data_.reserve(bytes); }
-
-private:
-  std::string data_;
-};
 
 // A resource type or name: a number, or a name string (stored as given;
 // Windows looks names up in upper case, so callers pass them so).

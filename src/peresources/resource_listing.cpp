@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "peresources/byte_reader.h"
 #include "peresources/exe_file.h"
 #include "peresources/sha256.h"
 
@@ -93,7 +92,7 @@ std::vector<std::string> StringBlockLines(bool nameIsString, std::u16string_view
     return {"STR warn block name " + KeyText(nameIsString, name, nameId) + " is not 1..4096; entries not decoded"};
   std::vector<std::string> lines;
   std::string warning;
-  TByteReader reader(data, "");
+  TPEReader reader(data, "");
   int entry = 0;
   for (; entry < 16; ++entry) {
     if (reader.Remaining() < 2) {

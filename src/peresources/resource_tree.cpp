@@ -4,7 +4,6 @@
 
 #include <unordered_set>
 
-#include "peresources/byte_reader.h"
 #include "peresources/exe_file.h"
 #include "platform/codepage.h"
 
@@ -40,16 +39,14 @@ namespace {
 
 // A name string at `offset` from the section's start; raises when any of it
 // lies outside the view.
-std::u16string ReadNameString(const TByteReader& reader, const TPEResourceSection& section, uint32_t offset) {
+std::u16string ReadNameString(const TPEReader& reader, const TPEResourceSection& section, uint32_t offset) {
   int64_t at = int64_t{section.BaseOffset()} + offset;
-  uint16_t length = reader.U16At(at);
-  reader.Require(at + 2, uint64_t{length} * 2);
-  return Utf16FromBytes(section.File().View().subspan(static_cast<size_t>(at + 2), size_t{length} * 2));
+  return reader.Utf16At(at + 2, reader.U16At(at));
 }
 
 }  // namespace
 
-void TPEResourceDirectoryEntry::FillEntryFields(const TByteReader& reader, int ansiCodePage) {
+void TPEResourceDirectoryEntry::FillEntryFields(const TPEReader& reader, int ansiCodePage) {
   if (parent_) {
     const TPEResourceDirectoryEntry* parent = parent_;
     typeOwner_ = parent->typeOwner_;
@@ -109,7 +106,7 @@ bool TPEStringResourceDataEntry::SlotText(int index, std::u16string& text) const
   // Only blocks 1..4096 hold the ids 0..65535; any other name would give
   // every string a made-up ID.
   if (index < 0 || index >= count || NameIsNamed() || NameID() < 1 || NameID() > 4096) return false;
-  TByteReader reader(data_, kInvalidData);
+  TPEReader reader(data_, kInvalidData);
   for (int k = 0;; ++k) {
     if (reader.Remaining() < 2) return false;
     uint16_t length = reader.U16();
@@ -146,7 +143,7 @@ std::u16string TPEStringResourceDataEntry::GetStringUtf16(int index) const {
 // than the view has room for 8-byte entries.
 class TTreeBuilder {
 public:
-  TTreeBuilder(const TPEResourceSection& section, const TByteReader& reader, int ansiCodePage)
+  TTreeBuilder(const TPEResourceSection& section, const TPEReader& reader, int ansiCodePage)
       : section_(section), reader_(reader), ansiCodePage_(ansiCodePage),
         nodeBudget_(reader.Size() / 8 + 1) {}
 
@@ -198,7 +195,7 @@ private:
   }
 
   const TPEResourceSection& section_;
-  const TByteReader& reader_;
+  const TPEReader& reader_;
   int ansiCodePage_;
   uint64_t nodeBudget_;
   uint64_t nodes_ = 0;
@@ -208,7 +205,7 @@ private:
 std::unique_ptr<TPEResourceDirectory> ReadResourceTree(const TPEResourceSection& section) {
   std::unique_ptr<TPEResourceDirectory> root(
       new TPEResourceDirectory(section, section.Found() ? int64_t{section.BaseOffset()} : -1, -1, 0, nullptr));
-  TByteReader reader = section.Reader();
+  TPEReader reader = section.Reader();
   TTreeBuilder(section, reader, section.File().AnsiCodePage()).Build(*root);
   return root;
 }

@@ -18,11 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "peresources/pe_reader.h"
+
 namespace kst {
 
 class TPEResourceSection;
 class TPEResourceDirectory;
-class TByteReader;
 
 inline constexpr int RT_STRING_TYPE = 6;
 
@@ -64,7 +65,7 @@ protected:
                             const TPEResourceDirectory* parent);
   // Reads the fields the entry defines at this level and takes the others
   // from the parent.
-  void FillEntryFields(const TByteReader& reader, int ansiCodePage);
+  void FillEntryFields(const TPEReader& reader, int ansiCodePage);
 
   const TPEResourceSection& section_;
   const TPEResourceDirectory* parent_;

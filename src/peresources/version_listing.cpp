@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "peresources/byte_reader.h"
+#include "peresources/pe_reader.h"
 #include "peresources/resource_listing.h"
 
 namespace kst {
@@ -21,6 +21,9 @@ namespace {
 // Real version resources nest four deep; anything far deeper is garbage and
 // must not exhaust the stack.
 constexpr int kMaxVersionDepth = 64;
+// The walk reads only inside the bounds it has checked; should it ever not,
+// the reader raises this rather than read past the data.
+constexpr const char* kDamaged = "Invalid Version Resource!";
 
 struct TVerNode {
   std::u16string key;
@@ -42,7 +45,7 @@ std::string HexPrefixed(uint32_t v) { return Format("0x%llx", v); }
 
 class TVersionParser {
 public:
-  explicit TVersionParser(std::span<const uint8_t> data) : data_(data) {}
+  explicit TVersionParser(std::span<const uint8_t> data) : reader_(data, kDamaged) {}
 
   std::vector<std::string> warnings;
 
@@ -58,7 +61,7 @@ public:
       warnings.push_back(where + ": blocks nested too deep");
       return nullptr;
     }
-    uint16_t wlen = U16(off), wvlen = U16(off + 2), wtype = U16(off + 4);
+    uint16_t wlen = reader_.U16At(off), wvlen = reader_.U16At(off + 2), wtype = reader_.U16At(off + 4);
     if (wlen < 6) {
       warnings.push_back(where + ": wLength " + std::to_string(wlen) + " at offset " + std::to_string(off));
       return nullptr;
@@ -71,8 +74,8 @@ public:
     }
     auto node = std::make_unique<TVerNode>();
     uint64_t p = off + 6, q = p;
-    while (q + 1 < bend && !(data_[q] == 0 && data_[q + 1] == 0)) q += 2;
-    node->key = Utf16FromBytes(data_.subspan(p, (q - p) & ~uint64_t{1}));
+    while (q + 1 < bend && reader_.U16At(q) != 0) q += 2;
+    node->key = reader_.Utf16At(p, (q - p) / 2);
     std::string key = Utf16ToListingUtf8(node->key);
     std::string here = path.empty() ? key : path + "/" + key;
     if (q + 1 >= bend) warnings.push_back(here + ": key not terminated");
@@ -87,8 +90,8 @@ public:
     }
     node->type = wtype;
     if (wvlen) {
-      uint64_t from = std::min<uint64_t>(vstart, data_.size());
-      node->value = data_.subspan(from, std::min<uint64_t>(vbytes, data_.size() - from));
+      uint64_t from = std::min<uint64_t>(vstart, reader_.Size());
+      node->value = reader_.BytesAt(from, std::min<uint64_t>(vbytes, reader_.Size() - from));
     }
     uint64_t c = Align4(vstart + vbytes);
     while (c < bend) {
@@ -103,12 +106,12 @@ public:
   }
 
 private:
-  uint16_t U16(uint64_t at) const { return static_cast<uint16_t>(data_[at] | (data_[at + 1] << 8)); }
-  std::span<const uint8_t> data_;
+  TPEReader reader_;
 };
 
 std::u16string TextValue(const TVerNode& node) {
-  std::u16string text = node.value ? Utf16FromBytes(*node.value) : std::u16string();
+  std::u16string text;
+  if (node.value) text = TPEReader(*node.value, kDamaged).Utf16(node.value->size() / 2);
   if (!text.empty() && text.back() == 0) text.pop_back();
   return text;
 }
@@ -121,10 +124,11 @@ void Walk(const TVerNode& node, const std::string& path, std::vector<std::string
       lines.push_back("VER " + here + " = " + QuoteForListing(TextValue(node)));
     } else if (path == "VarFileInfo" && node.value->size() % 4 == 0) {
       std::string pairs;
-      const auto& v = *node.value;
-      for (size_t i = 0; i + 4 <= v.size(); i += 4) {
+      TPEReader v(*node.value, kDamaged);
+      while (!v.AtEnd()) {
         if (!pairs.empty()) pairs += " ";
-        pairs += Format("%04llx", v[i] | (v[i + 1] << 8)) + ":" + std::to_string(v[i + 2] | (v[i + 3] << 8));
+        pairs += Format("%04llx", v.U16());
+        pairs += ":" + std::to_string(v.U16());
       }
       lines.push_back("VER " + here + " = " + pairs);
     } else {
@@ -161,10 +165,8 @@ std::vector<std::string> VersionLines(std::span<const uint8_t> data) {
       warnings.push_back("fixed info is " + std::to_string(root->value->size()) + " bytes, not 52");
     } else {
       uint32_t f[13];
-      for (int i = 0; i < 13; ++i) {
-        const uint8_t* p = root->value->data() + 4 * i;
-        f[i] = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-      }
+      TPEReader fixed(*root->value, kDamaged);
+      for (uint32_t& field : f) field = fixed.U32();
       if (f[0] != 0xFEEF04BD) warnings.push_back("fixed info signature " + HexPrefixed(f[0]));
       auto version = [](uint32_t ms, uint32_t ls) {
         return std::to_string(ms >> 16) + "." + std::to_string(ms & 0xFFFF) + "." + std::to_string(ls >> 16) + "." +

@@ -1,11 +1,13 @@
 // The engine configuration file and connections to an alias's database.
 #include "platform/database_engine.h"
 
-#include <cctype>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -15,22 +17,30 @@ constexpr const char* kNetDirSection = "DRIVERS\\PARADOX\\INIT";
 constexpr const char* kAliasPrefix = "ALIASES\\";
 constexpr const char* kEngineSection = "DRIVERS\\SQLITE\\INIT";
 
-std::string CheckedJournalMode(std::string_view mode) {
-  std::string upper;
-  for (char c : mode) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper != "WAL" && upper != "DELETE")
-    throw std::invalid_argument("Unknown journal mode \"" + std::string(mode) + "\"; use WAL or DELETE");
-  return upper;
+// "WAL" or "DELETE" for the mode however it is written; null for any other.
+const char* KnownJournalMode(std::string_view mode) {
+  for (const char* known : {"WAL", "DELETE"})
+    if (SameText(mode, known)) return known;
+  return nullptr;
 }
 
 std::string AliasSection(std::string_view alias) { return kAliasPrefix + std::string(alias); }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
+// The configuration as it stands: an absent file is one with nothing set up
+// yet, but a file that is there and cannot be read must not pass for that,
+// or a dictionary that is set up would look as if it were not.
+TIniFile ReadConfiguration(const std::string& fileName) {
+  std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::status(fileName, ec);
+  if (ec && ec != std::errc::no_such_file_or_directory)
+    throw EDatabaseError("The database engine configuration \"" + fileName + "\" cannot be read: " + ec.message());
+  if (!ec && status.type() != std::filesystem::file_type::regular)
+    throw EDatabaseError("The database engine configuration \"" + fileName + "\" cannot be read: it is not a file");
+  try {
+    return TIniFile(fileName);
+  } catch (const EFileError& e) {
+    throw EDatabaseError("The database engine configuration cannot be read: " + std::string(e.what()));
+  }
 }
 
 }  // namespace
@@ -39,16 +49,12 @@ TDatabaseEngine::TDatabaseEngine(const TRegistryLocation& location, TBusyPolicy 
     : configFile_(location.UserDirectory() + "/engine.ini"), policy_(policy) {}
 
 std::string TDatabaseEngine::GetAliasPath(std::string_view alias) const {
-  try {
-    TIniFile ini(configFile_);
-    // The last PATH line wins, as the engine's parameter list reads.
-    std::string path;
-    for (const std::string& key : ini.ReadSection(AliasSection(alias)))
-      if (StartsWithNoCase(key, "PATH") && key.size() == 4) path = ini.ReadString(AliasSection(alias), key, "");
-    return path;
-  } catch (...) {
-    return {};
-  }
+  TIniFile ini = ReadConfiguration(configFile_);
+  // The last PATH line wins, as the engine's parameter list reads.
+  std::string path;
+  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
+    if (SameText(key, "PATH")) path = ini.ReadString(AliasSection(alias), key, "");
+  return path;
 }
 
 void TDatabaseEngine::SetAliasPath(std::string_view alias, std::string_view directory) {
@@ -63,23 +69,14 @@ void TDatabaseEngine::SetAliasPath(std::string_view alias, std::string_view dire
 
 std::vector<std::string> TDatabaseEngine::AliasNames() const {
   std::vector<std::string> names;
-  try {
-    TIniFile ini(configFile_);
-    for (const std::string& section : ini.ReadSections())
-      if (StartsWithNoCase(section, kAliasPrefix)) names.push_back(section.substr(std::string_view(kAliasPrefix).size()));
-  } catch (...) {
-  }
+  for (const std::string& section : ReadConfiguration(configFile_).ReadSections())
+    if (StartsWithText(section, kAliasPrefix)) names.push_back(section.substr(std::string_view(kAliasPrefix).size()));
   return names;
 }
 
 std::string TDatabaseEngine::GetParadoxNetDir() const {
-  try {
-    TIniFile ini(configFile_);
-    // The key compares without regard to case already.
-    return ini.ReadString(kNetDirSection, "NET DIR", "");
-  } catch (...) {
-    return {};
-  }
+  // The key compares without regard to case already.
+  return ReadConfiguration(configFile_).ReadString(kNetDirSection, "NET DIR", "");
 }
 
 void TDatabaseEngine::SetParadoxNetDir(std::string_view directory) {
@@ -101,15 +98,19 @@ std::string TDatabaseEngine::DatabaseFileOf(std::string_view alias) const {
 }
 
 std::string TDatabaseEngine::GetJournalMode() const {
-  try {
-    return CheckedJournalMode(TIniFile(configFile_).ReadString(kEngineSection, "JOURNAL MODE", "WAL"));
-  } catch (...) {
-    return "WAL";
-  }
+  TIniFile ini = ReadConfiguration(configFile_);
+  if (!ini.ValueExists(kEngineSection, "JOURNAL MODE")) return "WAL";
+  std::string mode = ini.ReadString(kEngineSection, "JOURNAL MODE", "");
+  // A misspelt mode must not quietly become WAL: on a directory shared over
+  // the network that would corrupt the dictionary.
+  if (const char* known = KnownJournalMode(mode)) return known;
+  throw EDatabaseError("The journal mode \"" + mode + "\" in " + configFile_ + " ([" + kEngineSection +
+                       "] JOURNAL MODE) is neither WAL nor DELETE");
 }
 
 void TDatabaseEngine::SetJournalMode(std::string_view mode) {
-  std::string checked = CheckedJournalMode(mode);
+  const char* checked = KnownJournalMode(mode);
+  if (!checked) throw std::invalid_argument("Unknown journal mode \"" + std::string(mode) + "\"; use WAL or DELETE");
   ForceDirectories(ExtractFileDir(configFile_));
   TIniFile(configFile_).WriteString(kEngineSection, "JOURNAL MODE", checked);
 }

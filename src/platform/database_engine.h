@@ -29,8 +29,12 @@ public:
   const std::string& ConfigFileName() const { return configFile_; }
   const TBusyPolicy& Policy() const { return policy_; }
 
+  // The readers below take an absent configuration file for one with
+  // nothing set up; a file that is there but cannot be read raises
+  // EDatabaseError naming it.
+
   // The PATH of the alias (names compare without regard to case); empty when
-  // the alias is unknown or the configuration cannot be read. Never raises.
+  // the alias is unknown.
   std::string GetAliasPath(std::string_view alias) const;
   // Replaces the alias's parameters by the single PATH (driver PARADOX), or
   // adds the alias. Raises EFileError when the file cannot be written and
@@ -45,8 +49,10 @@ public:
   // How connections keep their journal. WAL lets readers go on while one
   // process writes, but needs memory shared between the processes, so it
   // only works where they run on one machine; DELETE (the rollback journal)
-  // is for a directory shared over the network. Anything else is refused
-  // with std::invalid_argument; an unreadable entry reads as WAL.
+  // is for a directory shared over the network. No entry reads as WAL; an
+  // entry that is neither (compared without regard to case) raises
+  // EDatabaseError naming the file and the value. The setter refuses
+  // anything else with std::invalid_argument.
   std::string GetJournalMode() const;
   void SetJournalMode(std::string_view mode);
 

@@ -14,22 +14,13 @@
 #include <random>
 #include <vector>
 
+#include "platform/same_text.h"
+
 namespace kst {
 
 namespace {
 
 std::string SystemReason(int err) { return std::strerror(err); }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -121,7 +112,7 @@ std::string ResolveFileNameCase(std::string_view path) {
       std::string found;
       if (DIR* d = ::opendir(dir.c_str())) {
         while (dirent* e = ::readdir(d)) {
-          if (EqualNoCase(e->d_name, part)) {
+          if (SameText(e->d_name, part)) {
             found = e->d_name;
             break;
           }

@@ -6,21 +6,11 @@
 #include <stdexcept>
 
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::string_view TrimBlanksAndTabs(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

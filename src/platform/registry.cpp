@@ -8,14 +8,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -80,6 +81,34 @@ std::optional<TTypedValue> ParseTypedValue(const std::string& stored) {
   return TTypedValue{stored[0], stored.substr(2)};
 }
 
+// An exclusive lock on a lock file, held for the guard's life and released
+// (and its descriptor closed) on every way out, errors included.
+class TFileLock {
+public:
+  explicit TFileLock(const std::string& lockName) {
+    fd_ = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0) throw EFileError("Cannot open \"" + lockName + "\"");
+    int result;
+    do result = ::flock(fd_, LOCK_EX);
+    while (result != 0 && errno == EINTR);
+    if (result != 0) {
+      // Writing unlocked could lose another process's change.
+      int err = errno;
+      ::close(fd_);
+      throw EFileError("Cannot lock \"" + lockName + "\". " + std::strerror(err));
+    }
+  }
+  ~TFileLock() {
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+  }
+  TFileLock(const TFileLock&) = delete;
+  TFileLock& operator=(const TFileLock&) = delete;
+
+private:
+  int fd_;
+};
+
 }  // namespace
 
 // One registry file, reloaded when its identity on disk changes.
@@ -105,24 +134,13 @@ public:
   void Modify(F&& change) {
     std::string dir = ExtractFileDir(fileName_);
     if (!dir.empty()) ForceDirectories(dir);
-    std::string lockName = fileName_ + ".lock";
-    int fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) throw EFileError("Cannot open \"" + lockName + "\"");
-    ::flock(fd, LOCK_EX);
-    try {
-      TIniFile ini(fileName_);
-      ini.BeginUpdate();
-      change(ini);
-      ini.EndUpdate();
-    } catch (...) {
-      ::flock(fd, LOCK_UN);
-      ::close(fd);
-      ini_.reset();
-      throw;
-    }
-    ::flock(fd, LOCK_UN);
-    ::close(fd);
+    TFileLock lock(fileName_ + ".lock");
+    // Whatever the change does, the next read goes to the file again.
     ini_.reset();
+    TIniFile ini(fileName_);
+    ini.BeginUpdate();
+    change(ini);
+    ini.EndUpdate();
   }
 
 private:
@@ -181,11 +199,7 @@ bool TRegistry::KeyExists(std::string_view key) const {
   // A key with sub-keys exists even when it holds no values of its own.
   std::string prefix = path + "\\";
   for (const std::string& s : ini.ReadSections())
-    if (s.size() > prefix.size() &&
-        std::equal(prefix.begin(), prefix.end(), s.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-        }))
-      return true;
+    if (s.size() > prefix.size() && StartsWithText(s, prefix)) return true;
   return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include "config/text_helpers.h"
 #include "peresources/res_writer.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -9,6 +9,7 @@
 #include "config/registry_settings.h"
 #include "formmodel/user_defined.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -14,6 +14,7 @@
 #include "peresources/res_writer.h"
 #include "peresources/resource_tree.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "project/project_data.h"
 #include "resstrings/string_tables.h"
 

@@ -6,11 +6,12 @@
 
 #include "config/language_info.h"
 #include "config/text_helpers.h"
-#include "peresources/byte_reader.h"
 #include "peresources/res_writer.h"
+#include "platform/byte_reader.h"
 #include "platform/codepage.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 
 namespace kst {
 
@@ -18,6 +19,8 @@ namespace {
 
 const char kBadResource[] = "Invalid Version Resource!";
 constexpr uint32_t kMaxUnits = 4095;
+
+using TVersionBytes = TByteReader<EVersionResourceError>;
 
 // A checked walk over the version block: every length is compared with the
 // data before it is followed, so a damaged resource raises instead of
@@ -53,7 +56,7 @@ public:
   }
 
 private:
-  TByteReader reader_;
+  TVersionBytes reader_;
 };
 
 void ReadStringTable(TVersionInfo& info, TVersionReader& r, size_t childEnd, int ansiCodePage) {
@@ -90,10 +93,6 @@ uint16_t CheckedLength(size_t length) {
 
 }  // namespace
 
-// The walk itself; its reader raises EPEResourceError, which the public entry
-// turns into the version resource's own error.
-static void ReadVersionBlock(TVersionInfo& info, std::span<const uint8_t> data, int ansiCodePage);
-
 bool TVersionInfoLabel::IsTranslated() const { return !SameText(Value, Translation); }
 
 TVersionInfoLabel& TVersionInfo::Add(std::string_view key, std::string_view value) {
@@ -113,16 +112,8 @@ TVersionInfoLabel* TVersionInfo::Find(std::string_view key) const {
 }
 
 void ReadVersionResource(TVersionInfo& info, std::span<const uint8_t> data, int ansiCodePage) {
-  try {
-    ReadVersionBlock(info, data, ansiCodePage);
-  } catch (const EPEResourceError& e) {
-    throw EVersionResourceError(e.what());
-  }
-}
-
-static void ReadVersionBlock(TVersionInfo& info, std::span<const uint8_t> data, int ansiCodePage) {
   if (data.size() < 92) throw EVersionResourceError(kBadResource);
-  TByteReader fixed(data, kBadResource);
+  TVersionBytes fixed(data, kBadResource);
   if (fixed.U16At(2) != 52) throw EVersionResourceError("Invalid Version Resource Header Size!");
   // The block's own length bounds the walk: padding after it is not a child.
   size_t blockLength = fixed.U16At(0);

@@ -7,6 +7,7 @@
 
 #include "config/text_helpers.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -39,18 +39,6 @@ void ScriptLines(const TPEResourceDirectory& directory, std::string& out) {
   }
 }
 
-class THintScope {
-public:
-  THintScope(TStatusHint& hint, const std::string& text) : hint_(hint), saved_(hint.Hint()) { hint_.SetHint(text); }
-  ~THintScope() { hint_.SetHint(saved_); }
-  THintScope(const THintScope&) = delete;
-  THintScope& operator=(const THintScope&) = delete;
-
-private:
-  TStatusHint& hint_;
-  std::string saved_;
-};
-
 // A string-table slot counts its code units in 16 bits.
 constexpr size_t kMaxSlotUnits = 0xFFFF;
 
@@ -110,7 +98,7 @@ std::string StringTableResource(const TResourceStringsHelper& strings, int codeP
 
 void WriteStringTableResource(const TResourceStringsHelper& strings, const std::string& fileName, int languageId,
                               const TSystemCodePages& system, TStatusHint& hint) {
-  THintScope scope(hint, "Writing Translation File " + ExtractFileName(fileName) + "...");
+  TStatusScope scope(&hint, TShow::Hint, "Writing Translation File " + ExtractFileName(fileName) + "...");
   AtomicWriteFile(fileName, StringTableResource(strings, LanguageAnsiCodePage(languageId, system)));
 }
 

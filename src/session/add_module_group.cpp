@@ -7,6 +7,7 @@
 #include "formmodel/form_errors.h"
 #include "platform/file_utils.h"
 #include "session/translation_session.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

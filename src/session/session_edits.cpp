@@ -9,6 +9,7 @@
 #include "formmodel/value_check.h"
 #include "platform/file_utils.h"
 #include "session/translation_session.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -9,6 +9,7 @@
 #include "dictionary/translation_history.h"
 #include "platform/file_utils.h"
 #include "formmodel/user_defined.h"
+#include "platform/same_text.h"
 #include "platform/sqlite_db.h"
 #include "storage/translation_files.h"
 
@@ -56,18 +57,6 @@ private:
   TDictionaryFeedReport& report_;
 };
 
-class TBusyCursor {
-public:
-  explicit TBusyCursor(TStatusHint& hint) : hint_(hint), saved_(hint.BusyCursor()) { hint_.SetBusyCursor(true); }
-  ~TBusyCursor() { hint_.SetBusyCursor(saved_); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-private:
-  TStatusHint& hint_;
-  bool saved_;
-};
-
 }  // namespace
 
 // Everything stored by one operation (a save stores the form, then the
@@ -108,7 +97,7 @@ bool TTranslationSession::OpenProject(const std::string& file) {
     if (answer == TAnswer::Cancel) return false;
     if (answer == TAnswer::Yes) SaveProject();
   }
-  TBusyCursor busy(interaction_);
+  TStatusScope busy(&interaction_, TShow::BusyCursor);
   CloseProject();
   project_.Open(file);
   SelectLanguage(-1);
@@ -136,7 +125,7 @@ void TTranslationSession::CloseProject() {
 
 void TTranslationSession::SelectLanguage(int languageId) {
   TBusyGuard command(*this);
-  TBusyCursor busy(interaction_);
+  TStatusScope busy(&interaction_, TShow::BusyCursor);
   TModuleHelper* remembered = form_;
   {
     TStoreScope scope(*this);

@@ -12,6 +12,7 @@
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
+#include "platform/same_text.h"
 
 namespace kst {
 

@@ -20,51 +20,37 @@ void TSymbolFileStream::Commit() {
   }
 }
 
-uint8_t TTaggedReader::ReadByte() {
-  if (pos_ >= data_.size()) throw EReadError(kSReadError);
-  return static_cast<uint8_t>(data_[pos_++]);
-}
-
 std::string TTaggedReader::ReadString() {
-  uint8_t tag = ReadByte();
-  uint64_t length = 0;
+  uint8_t tag = reader_.U8();
+  uint32_t length = 0;
   if (tag == 0x06) {
-    length = ReadByte();
+    length = reader_.U8();
   } else if (tag == 0x0C) {
-    for (int i = 0; i < 4; ++i) length |= static_cast<uint64_t>(ReadByte()) << (8 * i);
+    length = reader_.U32();
   } else {
     throw EReadError(kSInvalidProperty);
   }
-  // Checked in 64 bits against what remains before anything is allocated.
-  if (length > data_.size() - pos_) throw EReadError(kSReadError);
-  std::string text(data_.substr(pos_, static_cast<size_t>(length)));
-  pos_ += static_cast<size_t>(length);
-  return text;
+  // The reader checks the length against what remains before the copy.
+  return std::string(reader_.Chars(length));
 }
 
 void TTaggedReader::ReadListBegin() {
-  if (ReadByte() != 0x01) throw EReadError(kSInvalidProperty);
+  if (reader_.U8() != 0x01) throw EReadError(kSInvalidProperty);
 }
 
 void TTaggedReader::ReadListEnd() {
-  if (ReadByte() != 0x00) throw EReadError(kSInvalidProperty);
-}
-
-bool TTaggedReader::EndOfList() {
-  if (pos_ >= data_.size()) throw EReadError(kSReadError);
-  return data_[pos_] == '\0';
+  if (reader_.U8() != 0x00) throw EReadError(kSInvalidProperty);
 }
 
 void TTaggedWriter::WriteString(std::string_view text) {
   if (text.size() <= 255) {
-    out_.push_back('\x06');
-    out_.push_back(static_cast<char>(text.size()));
+    out_.U8(0x06);
+    out_.U8(static_cast<uint8_t>(text.size()));
   } else {
-    uint32_t n = static_cast<uint32_t>(text.size());
-    out_.push_back('\x0C');
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    out_.U8(0x0C);
+    out_.U32(static_cast<uint32_t>(text.size()));
   }
-  out_.append(text);
+  out_.Bytes(text);
 }
 
 }  // namespace kst

@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "formmodel/form_errors.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 
 namespace kst {
 
@@ -47,29 +49,27 @@ private:
 // "Invalid property value" for an unexpected tag.
 class TTaggedReader {
 public:
-  explicit TTaggedReader(std::string_view data) : data_(data) {}
+  explicit TTaggedReader(std::string_view data) : reader_(data, kSReadError) {}
   std::string ReadString();
   void ReadListBegin();
   void ReadListEnd();
   // Peeks: true when the next value is the list end (not consumed).
-  bool EndOfList();
-  size_t Position() const { return pos_; }
+  bool EndOfList() { return reader_.Peek() == 0x00; }
+  size_t Position() const { return static_cast<size_t>(reader_.Position()); }
 
 private:
-  uint8_t ReadByte();
-  std::string_view data_;
-  size_t pos_ = 0;
+  TByteReader<EReadError> reader_;
 };
 
 class TTaggedWriter {
 public:
   explicit TTaggedWriter(std::string& out) : out_(out) {}
   void WriteString(std::string_view text);
-  void WriteListBegin() { out_.push_back('\x01'); }
-  void WriteListEnd() { out_.push_back('\x00'); }
+  void WriteListBegin() { out_.U8(0x01); }
+  void WriteListEnd() { out_.U8(0x00); }
 
 private:
-  std::string& out_;
+  TByteWriter out_;
 };
 
 }  // namespace kst

@@ -3,10 +3,10 @@
 
 #include <unordered_map>
 
+#include "config/interaction.h"
 #include "config/language_info.h"
 #include "config/path_macros.h"
 #include "config/text_helpers.h"
-#include "formmodel/hint_scope.h"
 #include "platform/file_utils.h"
 #include "storage/symbol_stream.h"
 
@@ -16,12 +16,6 @@ namespace {
 
 constexpr const char* kReadingHint = "Reading Translation File %s...";
 constexpr const char* kWritingHint = "Writing Translation File %s...";
-
-std::string HintText(const char* format, std::string_view name) {
-  std::string text = format;
-  text.replace(text.find("%s"), 2, name);
-  return text;
-}
 
 void CreateFileDirectory(const std::string& fileName) {
   std::string dir = ExtractFileDir(fileName);
@@ -126,7 +120,7 @@ void ApplyFormTranslationFile(TComponentHelper& root, std::string_view data) {
 
 void LoadResourceStringTranslations(TProjectData& project, TResourceStringsHelper& resourceStrings,
                                     const std::string& fileName, int languageId, TDictionaryFeed* feed) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ExtractFileName(fileName)));
   for (int i = 0; i < resourceStrings.Count(); ++i) {
     TResourceStrListItem& item = resourceStrings.Item(i);
     // Resetting also drops a mark left from another language, which would
@@ -158,7 +152,7 @@ void SaveResourceStringTranslations(TProjectData& project, TResourceStringsHelpe
 }
 
 void LoadFormTranslations(TProjectData& project, TComponentHelper& root, const std::string& fileName) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ExtractFileName(fileName)));
   root.ResetAllTranslations();
   std::string name = project.ExpandFileName(fileName);
   if (!FileExists(name)) return;
@@ -168,7 +162,7 @@ void LoadFormTranslations(TProjectData& project, TComponentHelper& root, const s
 
 void SaveFormTranslations(TProjectData& project, TComponentHelper& root, const std::string& fileName, int languageId,
                           TDictionaryFeed* feed) {
-  THintScope hint(&project.Interaction(), HintText(kWritingHint, ExtractFileName(fileName)));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kWritingHint, ExtractFileName(fileName)));
   TSymbolFileStream stream(project.ExpandFileName(fileName), fmCreate, nullptr);
   CreateFileDirectory(stream.FileName());
   stream.Buffer() = BuildFormTranslationFile(root, languageId, feed);
@@ -219,18 +213,18 @@ void LoadCustomResourceTranslation(TProjectData& project, TCustomResource& resou
 }
 
 void SaveCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kWritingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kWritingHint, ""));
   for (const auto& resource : customResources.Items) SaveCustomResourceTranslation(project, *resource, languageId);
 }
 
 void LoadCustomResourceTranslations(TProjectData& project, TCustomResources& customResources, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ""));
   for (const auto& resource : customResources.Items) resource->ResetTranslation();
   for (const auto& resource : customResources.Items) LoadCustomResourceTranslation(project, *resource, languageId);
 }
 
 void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kWritingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kWritingHint, ""));
   const std::string fileName = VersionInfoFileName(project, languageId);
   const std::string section = "VersionInfo." + LanguageAbbreviation(languageId);
   bool anyTranslated = false;
@@ -248,7 +242,7 @@ void SaveVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInf
 }
 
 void LoadVersionInfoTranslations(TProjectData& project, TVersionInfo& versionInfo, int languageId) {
-  THintScope hint(&project.Interaction(), HintText(kReadingHint, ""));
+  TStatusScope hint(&project.Interaction(), TShow::Hint, FormatText(kReadingHint, ""));
   const std::string section = "VersionInfo." + LanguageAbbreviation(languageId);
   for (const auto& label : versionInfo.Items) label->ResetTranslation();
   TIniFile ini(VersionInfoFileName(project, languageId));

@@ -17,6 +17,7 @@
 #include "formmodel/form_reader.h"
 #include "peresources/fixture_set.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
 #include "support/test_support.h"

@@ -173,6 +173,22 @@ TEST(SmallHelpers, PathsTrimsAndNumbers) {
   EXPECT_FALSE(IsAllDigits("12a"));
 }
 
+TEST(FormatText, FillsTheFirstPlaceholderOnly) {
+  struct {
+    const char* pattern;
+    const char* arg;
+    const char* expected;
+  } cases[] = {
+      {"Reading '%s'...", "Main.dfm", "Reading 'Main.dfm'..."},
+      {"%s on line %d", "Bad", "Bad on line %d"},
+      {"%s and %s", "one", "one and %s"},
+      {"no placeholder", "x", "no placeholder"},
+      {"File %s", "", "File "},
+      {"Item \"%s\"", "100%s", "Item \"100%s\""},  // the argument is not expanded again
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatText(c.pattern, c.arg), c.expected) << c.pattern;
+}
+
 TEST(UniqueId, CounterRunsToFFThenTheGuidChanges) {
   TUniqueIdGenerator gen;
   std::string first = gen.NewUniqueId();

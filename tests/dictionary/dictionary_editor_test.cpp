@@ -16,6 +16,7 @@
 #include "dictionary/translation_history.h"
 #include "dictionary_fixture.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst {
 namespace {

@@ -3,7 +3,11 @@
 // what was removed by hand; the engine's alias configuration.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 
 #include "config/language_info.h"
 #include "config/text_helpers.h"
@@ -12,6 +16,7 @@
 #include "dictionary_fixture.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "support/test_support.h"
 
 namespace kst {
 namespace {
@@ -197,6 +202,84 @@ TEST(DatabaseEngine, AliasesAndTheNetworkDirectoryLiveInTheEngineConfiguration) 
   EXPECT_EQ(engine.GetParadoxNetDir(), "/shared/net");
   EXPECT_THROW(engine.SetAliasPath("KestrinTranslator", "/a\nb"), std::invalid_argument);
   EXPECT_EQ(engine.GetAliasPath("KestrinTranslator"), "/other/KSTrans.DB");
+}
+
+struct TEngineFileCase {
+  const char* name;
+  const char* content;     // engine.ini
+  const char* mode;        // the journal mode it gives, or null for an error
+  const char* shownValue;  // for an error: how the message quotes the value
+};
+
+class EngineJournalMode : public testing::TestWithParam<TEngineFileCase> {};
+
+TEST_P(EngineJournalMode, IsWalWhenUnsetAndAnErrorWhenNeitherWalNorDelete) {
+  const TEngineFileCase& c = GetParam();
+  test::TScratchDir dir;
+  TDatabaseEngine engine(TRegistryLocation::InDirectory(dir.Path()));
+  ForceDirectories(ExtractFileDir(engine.ConfigFileName()));
+  test::WriteFile(engine.ConfigFileName(), c.content);
+  if (c.mode) {
+    EXPECT_EQ(engine.GetJournalMode(), c.mode);
+    return;
+  }
+  try {
+    engine.GetJournalMode();
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    std::string message = e.what();
+    EXPECT_NE(message.find(engine.ConfigFileName()), std::string::npos) << message;
+    EXPECT_NE(message.find(c.shownValue), std::string::npos) << message;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EngineIni, EngineJournalMode,
+    testing::Values(
+        TEngineFileCase{"NoEntry", "[ALIASES\\KestrinTranslator]\r\nPATH=/data\r\n", "WAL", nullptr},
+        TEngineFileCase{"EmptyFile", "", "WAL", nullptr},
+        TEngineFileCase{"DeleteInLowerCase", "[DRIVERS\\SQLITE\\INIT]\r\nJOURNAL MODE=delete\r\n", "DELETE", nullptr},
+        TEngineFileCase{"AnyCase", "[drivers\\sqlite\\init]\r\njournal mode=Wal\r\n", "WAL", nullptr},
+        TEngineFileCase{"Misspelt", "[DRIVERS\\SQLITE\\INIT]\r\nJOURNAL MODE=WALL\r\n", nullptr, "\"WALL\""},
+        TEngineFileCase{"Empty", "[DRIVERS\\SQLITE\\INIT]\r\nJOURNAL MODE=\r\n", nullptr, "\"\""},
+        TEngineFileCase{"OtherSqliteMode", "[DRIVERS\\SQLITE\\INIT]\r\nJOURNAL MODE=TRUNCATE\r\n", nullptr,
+                        "\"TRUNCATE\""},
+        TEngineFileCase{"Blank", "[DRIVERS\\SQLITE\\INIT]\r\nJOURNAL MODE= DELETE\r\n", nullptr, "\" DELETE\""}),
+    [](const testing::TestParamInfo<TEngineFileCase>& info) { return std::string(info.param.name); });
+
+// What cannot be read must not pass for "not set up": a session would then
+// go on without its dictionary.
+TEST(DatabaseEngine, AnUnreadableConfigurationIsAnErrorAndOnlyAnAbsentOneIsEmpty) {
+  test::TScratchDir dir;
+  TDatabaseEngine engine(TRegistryLocation::InDirectory(dir.Path()));
+  EXPECT_EQ(engine.GetAliasPath(kDictionaryAlias), "");
+  EXPECT_TRUE(engine.AliasNames().empty());
+  EXPECT_EQ(engine.GetJournalMode(), "WAL");
+
+  auto expectError = [&](const std::string& why) {
+    const std::function<void()> readers[] = {[&] { engine.GetAliasPath(kDictionaryAlias); },
+                                             [&] { engine.AliasNames(); }, [&] { engine.GetParadoxNetDir(); },
+                                             [&] { engine.GetJournalMode(); }};
+    for (const auto& read : readers) {
+      try {
+        read();
+        ADD_FAILURE() << why << ": no error";
+      } catch (const EDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find(engine.ConfigFileName()), std::string::npos) << why << ": " << e.what();
+      }
+    }
+  };
+  std::filesystem::create_directories(engine.ConfigFileName());
+  expectError("a directory");
+  std::filesystem::remove(engine.ConfigFileName());
+  std::filesystem::create_symlink("engine.ini", engine.ConfigFileName());
+  expectError("a link to itself");
+  std::filesystem::remove(engine.ConfigFileName());
+  engine.SetAliasPath(kDictionaryAlias, "/data");
+  if (::geteuid() != 0) {  // permissions do not stop root
+    std::filesystem::permissions(engine.ConfigFileName(), std::filesystem::perms::none);
+    expectError("no permission");
+  }
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <memory>
 
 #include "config/text_helpers.h"
-#include "formmodel/binary_reader.h"
+#include "platform/byte_reader.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "support/test_support.h"
 
 namespace kst::test {
@@ -94,62 +96,62 @@ struct TObject {
 
 class TDecoder {
 public:
-  explicit TDecoder(std::string_view s) : r_(s) {}
+  explicit TDecoder(std::string_view s) : r_(s, kSReadError) {}
   std::unique_ptr<TObject> Root() {
-    r_.ReadBytes(4);
+    r_.Chars(4);
     return Object();
   }
 
 private:
   long double Integer(uint8_t type) {
-    if (type == vaInt8) return r_.ReadInt8();
-    if (type == vaInt16) return r_.ReadInt16();
-    return r_.ReadInt32();
+    if (type == vaInt8) return r_.I8();
+    if (type == vaInt16) return r_.I16();
+    return r_.I32();
   }
   std::unique_ptr<TObject> Object() {
     auto o = std::make_unique<TObject>();
     if ((r_.Peek() & 0xF0) == 0xF0) {
-      o->flags = r_.ReadByte() & 0x0F;
-      if (o->flags & 2) o->position = Integer(r_.ReadByte());
+      o->flags = r_.U8() & 0x0F;
+      if (o->flags & 2) o->position = Integer(r_.U8());
       o->flags &= 3;
     }
-    o->cls = r_.ReadShortString();
-    o->name = r_.ReadShortString();
+    o->cls = r_.ShortString();
+    o->name = r_.ShortString();
     while (r_.Peek()) {
-      std::string name(r_.ReadShortString());
+      std::string name(r_.ShortString());
       o->properties.emplace_back(name, Value());
     }
-    r_.ReadByte();
+    r_.U8();
     while (r_.Peek()) o->children.push_back(Object());
-    r_.ReadByte();
+    r_.U8();
     return o;
   }
   TValue Value() {
     TValue v;
-    uint8_t type = r_.ReadByte();
+    uint8_t type = r_.U8();
     switch (type) {
       case vaInt8:
       case vaInt16:
       case vaInt32: v.number = Integer(type); break;
       case vaExtended:
-        v.number = DecodeExtended(r_.ReadBytes(10));
+        v.number = DecodeExtended(r_.Chars(10));
         v.isFloat = true;
         break;
-      case vaString: v.kind = TValue::Text; v.text = r_.ReadShortString(); break;
-      case vaLString: v.kind = TValue::Text; v.text = r_.ReadBytes(r_.ReadUInt32()); break;
-      case vaIdent: v.kind = TValue::Ident; v.text = r_.ReadShortString(); break;
+      case vaString: v.kind = TValue::Text; v.text = r_.ShortString(); break;
+      case vaLString: v.kind = TValue::Text; v.text = r_.Chars(r_.U32()); break;
+      case vaIdent: v.kind = TValue::Ident; v.text = r_.ShortString(); break;
       case vaFalse: v.kind = TValue::Ident; v.text = "False"; break;
       case vaTrue: v.kind = TValue::Ident; v.text = "True"; break;
       case vaNil: v.kind = TValue::Ident; v.text = "nil"; break;
-      case vaBinary: v.kind = TValue::Binary; v.text = r_.ReadBytes(r_.ReadUInt32()); break;
+      case vaBinary: v.kind = TValue::Binary; v.text = r_.Chars(r_.U32()); break;
       case vaSet:
         v.kind = TValue::Set;
-        for (std::string_view n; !(n = r_.ReadShortString()).empty();) v.text += std::string(n) + ",";
+        for (std::string_view n; !(n = r_.ShortString()).empty();) v.text += std::string(n) + ",";
         break;
       case vaList:
         v.kind = TValue::List;
         while (r_.Peek()) v.elements.push_back(Value());
-        r_.ReadByte();
+        r_.U8();
         break;
       case vaCollection:
         v.kind = TValue::Collection;
@@ -158,23 +160,23 @@ private:
           uint8_t t = r_.Peek();
           if (t == vaInt8 || t == vaInt16 || t == vaInt32) {
             item.hasIndex = true;
-            item.index = Integer(r_.ReadByte());
+            item.index = Integer(r_.U8());
           }
-          if (r_.ReadByte() != vaList) throw std::runtime_error("item without list");
+          if (r_.U8() != vaList) throw std::runtime_error("item without list");
           while (r_.Peek()) {
-            std::string name(r_.ReadShortString());
+            std::string name(r_.ShortString());
             item.properties.emplace_back(name, Value());
           }
-          r_.ReadByte();
+          r_.U8();
           v.items.push_back(std::move(item));
         }
-        r_.ReadByte();
+        r_.U8();
         break;
       default: throw std::runtime_error("value type " + std::to_string(type));
     }
     return v;
   }
-  TBinaryReader r_;
+  TByteReader<EReadError> r_;
 };
 
 bool SameNumber(long double a, long double b, double tolerance) {

@@ -2,9 +2,13 @@
 // open, and two store objects in two processes seeing each other's writes.
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "platform/file_utils.h"
 #include "support/test_support.h"
@@ -124,6 +128,31 @@ TEST(Registry, TwoProcessesSeeEachOthersWrites) {
   }
   for (int p = 0; p < 4; ++p)
     for (int i = 0; i < 10; ++i) EXPECT_EQ(parent.ReadInteger("P" + std::to_string(p) + "_" + std::to_string(i)), i);
+}
+
+size_t OpenDescriptors() {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+// A change that fails (a value name with "=") gives the lock back and
+// closes its file, so the next writer, here or in another process, goes on.
+TEST(Registry, AFailedChangeReleasesTheLockAndItsDescriptor) {
+  TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path());
+  TRegistry reg(location);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Kestrin", true));
+  size_t before = OpenDescriptors();
+  EXPECT_THROW(reg.WriteString("Bad=Name", "value"), ERegistryException);
+  EXPECT_EQ(OpenDescriptors(), before);
+  int fd = ::open((location.userFile + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  ASSERT_TRUE(free) << "the lock is still held: the next write would wait for ever";
+  reg.WriteString("Good", "value");
+  EXPECT_EQ(reg.ReadString("Good"), "value");
 }
 
 TEST(RegistryLocation, EnvironmentRedirectsBothFiles) {

@@ -10,6 +10,7 @@
 
 #include "config/text_helpers.h"
 #include "platform/ini_file.h"
+#include "platform/same_text.h"
 #include "support/test_support.h"
 
 namespace kst {

@@ -12,6 +12,7 @@
 #include "formmodel/user_defined.h"
 #include "session/session_fixture.h"
 #include "session/translator_environment.h"
+#include "platform/same_text.h"
 
 namespace kst {
 namespace {

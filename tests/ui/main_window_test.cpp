@@ -30,6 +30,7 @@
 #include "ui/qt_interaction.h"
 #include "ui/startup.h"
 #include "ui_fixture.h"
+#include "platform/same_text.h"
 
 namespace kst {
 namespace {
