@@ -147,12 +147,6 @@ TEST_F(CompilerRunTest, HundredKilobytesArriveWholeInOrderInBoundedPieces) {
   for (const auto& piece : sink.pieces) EXPECT_LE(piece.size(), 32001u);
 }
 
-TEST_F(CompilerRunTest, DefaultLimitsAreThoseOfTheCompilerRun) {
-  TCompilerRunLimits limits;
-  EXPECT_EQ(limits.timeLimit, std::chrono::seconds(30));
-  EXPECT_EQ(limits.readBuffer, 32001u);
-}
-
 TEST_F(CompilerRunTest, TimeOutStopsTheCompilerAndWhatItStarted) {
   std::string prog = Script("sleeper", "sleep 300 & echo $! > \"$1/grandchild\"; echo $$ > \"$1/child\"; echo started; wait");
   TCollect sink;

@@ -1,8 +1,10 @@
 // Generating and compiling a language module: the library source line by
 // line, the batch, the edge cases (no forms, version info off, an emptied
 // custom resource, a neutral language, regeneration byte for byte), the
-// status hint and busy cursor, and a compile through the bundled linker.
+// status hint and busy cursor, a compile through the bundled linker, and the
+// demo's German module read by our reader, pe-dump.py and objdump.
 #include "build/language_module.h"
+#include "build/compiler_run.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +176,55 @@ TEST_F(LanguageModuleTest, CompileWithTheBundledLinker) {
   EXPECT_THROW(BuildLanguageModule(project, 0x0407, busy, sink), ECompileError);
   EXPECT_EQ(busy.Depth(), 0u);
   EXPECT_FALSE(ui.BusyCursor());
+}
+
+// On a machine without Delphi: the default compiler setting (the bundled
+// stand-in) writes DEU/Demo.DEU with the translated texts.
+TEST(DemoModule, GermanModuleCarriesTheTranslations) {
+  test::TScratchDir dir;
+  test::CopyDemo(dir.File("demo"));
+  TTranslatorRegistry registry(TRegistryLocation::InDirectory(dir.File("cfg")));
+  TRecordingInteraction ui;
+  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
+  project.Open(dir.File("demo/project/Demo.dpr"));
+  project.AddLanguage(0x0407);
+  project.CustomResources.Add(dir.File("demo/project/Greeting.res"));
+  project.FindModule("Main.dfm")->Root->FindPropertyItem("Caption")->SetTranslatedValue("Kestrin-Demo auf Deutsch");
+  project.ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue = "Bereit";
+  project.VersionInfo.Find("CompanyName")->Translation = "Kestrin Beispielfirma";
+  GenerateLanguageModule(project, 0x0407);
+  TBusyCursorStack busy(ui);
+  std::string output;
+  TOemToAnsiSink sink([&](const std::string& text) { output += text; }, project.SystemCodePages());
+  BuildLanguageModule(project, 0x0407, busy, sink);
+  const std::string module = dir.File("demo/project/DEU/Demo.DEU");
+  ASSERT_TRUE(FileExists(module)) << output;
+
+  TExefile exe(module, 1252);
+  std::vector<std::string> names;
+  const TPEResourceDirectory& root = exe.ResourceSection().Root();
+  for (int t = 0; t < root.SubdirectoryCount(); ++t)
+    for (int n = 0; n < root.Subdirectory(t).SubdirectoryCount(); ++n)
+      names.push_back(root.Subdirectory(t).TypeName() + "/" + root.Subdirectory(t).Subdirectory(n).Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"#6 [RT_STRING]/#4096", "#10 [RT_RCDATA]/GREETING",
+                                             "#10 [RT_RCDATA]/TFRMABOUT", "#10 [RT_RCDATA]/TFRMMAIN",
+                                             "#10 [RT_RCDATA]/TFRMOPTIONS", "#16 [RT_VERSION]/#1"}));
+  if (test::HaveProgram("i686-w64-mingw32-objdump")) {
+    test::TProgramRun objdump = test::Run("i686-w64-mingw32-objdump -p " + module);
+    EXPECT_EQ(objdump.exitCode, 0) << objdump.err;
+    EXPECT_NE(objdump.out.find("pei-i386"), std::string::npos) << objdump.out;
+  }
+  std::string why;
+  auto tools = test::PeTools(why);
+  if (!tools) GTEST_SKIP() << why;
+  test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*tools + "/pe-dump.py") + " " + module);
+  EXPECT_EQ(dump.exitCode, 0) << dump.err;
+  for (const char* line : {"FORM frmMain.Caption = str \"Kestrin-Demo auf Deutsch\"", "STR 65522 \"Bereit\"",
+                           "VER StringFileInfo/040704E4/CompanyName = \"Kestrin Beispielfirma\"",
+                           "VER VarFileInfo/Translation = 0407:1252", "type=10 name=\"GREETING\"",
+                           "type=16 name=1 lang=0407"})
+    EXPECT_NE(dump.out.find(line), std::string::npos) << line << "\n" << dump.out;
+  EXPECT_EQ(dump.out.find(" warn "), std::string::npos) << dump.out;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "config/registry_settings.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_reader.h"
-#include "peresources/fixture_set.h"
+#include "support/test_support.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
 #include "project/project_data.h"
@@ -166,12 +166,7 @@ TEST_P(FixtureModuleProperty, RoundTripFindsNoDifference) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureModuleProperty,
                          testing::Values("app.exe", "strings.dll", "resonly_de.dll", "odd-rsrc-renamed.exe"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+                         test::TCaseName());
 
 // Every binary form of the corpus that reads becomes the one form of a small
 // project with two resource strings.

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 
-#include "build_test_support.h"
 #include "peresources/exe_file.h"
 #include "peresources/resource_tree.h"
 #include "platform/file_utils.h"
@@ -16,8 +15,8 @@
 namespace kst {
 namespace {
 
-using test::Le16;
-using test::Le32;
+uint16_t Le16(const std::string& s, size_t at) { return test::Le(s).U16At(at); }
+uint32_t Le32(const std::string& s, size_t at) { return test::Le(s).U32At(at); }
 
 // Every leaf as "type/name/lang=size", in the order of the directories.
 std::vector<std::string> Leaves(const std::string& image) {
@@ -129,36 +128,27 @@ TEST(PeWriter, IndependentToolsAcceptTheModule) {
   std::string file = dir.File("mixed.DEU");
   test::WriteFile(file, BuildResourceOnlyDll(Mixed()));
   std::string why;
-  if (auto peDump = test::PeDumpCommand(why)) {
-    test::TToolRun dump = test::RunTool(*peDump + " " + file);
-    EXPECT_EQ(dump.exitCode, 0) << dump.out;
+  if (auto tools = test::PeTools(why)) {
+    test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*tools + "/pe-dump.py") + " " + file);
+    EXPECT_EQ(dump.exitCode, 0) << dump.out << dump.err;
     EXPECT_NE(dump.out.find("type=\"MYDATA\" name=7 lang=0409 size=8"), std::string::npos) << dump.out;
-    test::TToolRun sum = test::RunTool("/usr/bin/python3 -c 'import pefile,sys; pe=pefile.PE(sys.argv[1]); "
-                                       "print(pe.verify_checksum(), pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum())' " +
-                                       file);
+    test::TProgramRun sum = test::Run("/usr/bin/python3 -c 'import pefile,sys; pe=pefile.PE(sys.argv[1]); "
+                                      "print(pe.verify_checksum(), pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum())' " +
+                                      file);
     EXPECT_EQ(sum.out, "True True\n");
-  } else {
-    std::cout << "[  SKIPPED ] pe-dump.py: " << why << "\n";
   }
-  if (test::HaveObjdump()) {
-    test::TToolRun objdump = test::RunTool("i686-w64-mingw32-objdump -p " + file);
-    EXPECT_EQ(objdump.exitCode, 0) << objdump.out;
-    EXPECT_NE(objdump.out.find("file format pei-i386"), std::string::npos) << objdump.out;
-    EXPECT_NE(objdump.out.find("DLL"), std::string::npos) << objdump.out;
-    EXPECT_NE(objdump.out.find("SectionAlignment\t00001000"), std::string::npos) << objdump.out;
-    EXPECT_NE(objdump.out.find("FileAlignment\t\t00000200"), std::string::npos) << objdump.out;
-    EXPECT_NE(objdump.out.find("Resource Directory [.rsrc]"), std::string::npos) << objdump.out;
-    // objdump's reading of the fields agrees with the image's own.
-    std::string image = ReadFileBytes(file);
-    size_t opt = Le32(image, 60) + 24;
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "SizeOfImage\t\t%08x\n", Le32(image, opt + 56));
-    EXPECT_NE(objdump.out.find(expected), std::string::npos) << expected << objdump.out;
-    std::snprintf(expected, sizeof expected, "CheckSum\t\t%08x\n", PeChecksum(image, kPeChecksumOffset));
-    EXPECT_NE(objdump.out.find(expected), std::string::npos) << expected << objdump.out;
-  } else {
-    std::cout << "[  SKIPPED ] i686-w64-mingw32-objdump is not installed\n";
-  }
+  if (!test::HaveProgram("i686-w64-mingw32-objdump")) GTEST_SKIP() << "i686-w64-mingw32-objdump is not installed";
+  test::TProgramRun objdump = test::Run("i686-w64-mingw32-objdump -p " + file);
+  EXPECT_EQ(objdump.exitCode, 0) << objdump.err;
+  // objdump's reading of the fields agrees with the image's own.
+  std::string image = ReadFileBytes(file);
+  char size[64], sum[64];
+  std::snprintf(size, sizeof size, "SizeOfImage\t\t%08x\n", Le32(image, Le32(image, 60) + 24 + 56));
+  std::snprintf(sum, sizeof sum, "CheckSum\t\t%08x\n", PeChecksum(image, kPeChecksumOffset));
+  for (const char* line : {"file format pei-i386", "DLL", "SectionAlignment\t00001000", "FileAlignment\t\t00000200",
+                           "Resource Directory [.rsrc]", static_cast<const char*>(size), static_cast<const char*>(sum)})
+    EXPECT_NE(objdump.out.find(line), std::string::npos) << line << objdump.out;
+  if (!why.empty()) GTEST_SKIP() << "pe-dump.py: " << why;
 }
 
 TEST(PeWriter, AModuleWithoutResourcesIsStillValid) {

@@ -1,13 +1,13 @@
 // The linker: library sources good and bad (errors carry the line), the two
 // kinds of linked file, damaged files cut and corrupted, the command line,
-// and whole links through the library call and the ktlink program.
+// and whole links through the library call (the ktlink program is a case of
+// tests/cli).
 #include "build/resource_linker.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 
-#include "build_test_support.h"
 #include "formmodel/form_conversion.h"
 #include "peresources/exe_file.h"
 #include "peresources/res_writer.h"
@@ -229,29 +229,6 @@ TEST_F(LinkTest, DuplicatesWarnAndKeepTheFirst) {
   std::string image = ReadFileBytes(s.outputFile);
   EXPECT_NE(image.find("first"), std::string::npos);
   EXPECT_EQ(image.find("second"), std::string::npos);
-}
-
-TEST_F(LinkTest, KtlinkProgramAndTheDelphiStandIn) {
-  Write("DEU/F.dfm", FormResource("TF", "x"));
-  Write("DEU/App.dpr", "library App;\r\n{$E DEU}\r\n{$R 'F.dfm'}\r\nend.\r\n");
-  for (std::string program : {test::BinDir() + "/ktlink", test::BinDir() + "/delphi3/bin/DCC32.EXE"}) {
-    std::remove(dir.File("DEU/App.DEU").c_str());
-    test::TToolRun run = test::RunTool("'" + program + "' -e\"" + dir.File("DEU") + "\" -n\"" + dir.File("DEU") +
-                                       "\" \"" + dir.File("DEU/App.dpr") + "\"");
-    EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_TRUE(FileExists(dir.File("DEU/App.DEU"))) << program;
-  }
-  Write("DEU/App.dpr", "library App;\r\nuses Windows;\r\nend.\r\n");
-  test::TToolRun run = test::RunTool("'" + test::BinDir() + "/ktlink' " + dir.File("DEU/App.dpr"));
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.out.find("App.dpr(2) Error: "), std::string::npos) << run.out;
-  EXPECT_EQ(test::RunTool("'" + test::BinDir() + "/ktlink'").exitCode, 2);
-  // Messages come out in the OEM code page, as the compiler's do: the
-  // ANSI name "Gr\xDC\xDF.res" (1252) is 9A E1 in code page 437.
-  Write("DEU/App.dpr", "library App;\r\n{$R 'Gr\xDC\xDF.res'}\r\nend.\r\n");
-  run = test::RunTool("KESTRIN_SYSTEM_LOCALE=0409 '" + test::BinDir() + "/ktlink' " + dir.File("DEU/App.dpr"));
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.out.find("File not found: 'Gr\x9A\xE1.res'"), std::string::npos) << run.out;
 }
 
 }  // namespace

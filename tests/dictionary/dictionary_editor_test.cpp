@@ -14,7 +14,7 @@
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/edit_errors.h"
 #include "dictionary/translation_history.h"
-#include "dictionary_fixture.h"
+#include "support/dictionary_place.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
 

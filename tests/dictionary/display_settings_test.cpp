@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "dictionary/settings.h"
-#include "dictionary_fixture.h"
+#include "support/dictionary_place.h"
 
 namespace kst {
 namespace {

@@ -16,7 +16,7 @@
 #include "dictionary/highlighting.h"
 #include "dictionary/module_groups.h"
 #include "dictionary/translation_history.h"
-#include "dictionary_fixture.h"
+#include "support/dictionary_place.h"
 
 namespace kst {
 namespace {

@@ -13,7 +13,7 @@
 #include "config/text_helpers.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/module_groups.h"
-#include "dictionary_fixture.h"
+#include "support/dictionary_place.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
 #include "support/test_support.h"

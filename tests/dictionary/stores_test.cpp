@@ -11,7 +11,7 @@
 #include "dictionary/module_groups.h"
 #include "dictionary/settings.h"
 #include "dictionary/translation_history.h"
-#include "dictionary_fixture.h"
+#include "support/dictionary_place.h"
 #include "platform/file_utils.h"
 
 namespace kst {

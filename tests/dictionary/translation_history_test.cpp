@@ -6,7 +6,7 @@
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/highlighting.h"
 #include "dictionary/translation_history.h"
-#include "dictionary_fixture.h"
+#include "support/dictionary_place.h"
 
 namespace kst {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "storage/storage_fixture.h"
+#include "support/scratch_project.h"
 
 namespace kst {
 namespace {

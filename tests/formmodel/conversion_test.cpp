@@ -1,119 +1,144 @@
-// Binary form <-> form text: the exact layout of each value type, the value
-// widths chosen for text, the messages of bad input, and round trips.
+// Binary form <-> form text, and the form model reading and writing it.
+// Golden cases, one folder each under tests/data/formmodel: stream.bin, a
+// component stream built byte by byte, and text.txt, its form text, checked
+// in both directions; values.txt, what the reader keeps of every value;
+// written.txt, the model writer's text of the form, which must read back to
+// the same tree. What converts one way only (text as a person types it,
+// floats that text rounds, a later Delphi's flag) and bad input are tables;
+// then cut and corrupted input and hostile nesting.
 #include <gtest/gtest.h>
 
+#include "config/text_helpers.h"
 #include "form_test_support.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
+#include "formmodel/form_reader.h"
+#include "formmodel/form_writer.h"
+#include "platform/file_utils.h"
+#include "support/test_support.h"
 
 namespace kst {
 namespace {
 
+using test::OneProperty;
 using test::TStreamBuilder;
 
-std::string A(size_t n, char c = 'a') { return std::string(n, c); }
-std::string Bytes(size_t n) {
-  std::string s;
-  for (size_t i = 0; i < n; ++i) s += static_cast<char>(i * 7);
-  return s;
+std::string CasesDir() { return test::TestDataDir() + "/formmodel"; }
+std::string A(size_t n) { return std::string(n, 'a'); }
+TStreamBuilder B() { return {}; }
+std::string Line(const std::string& value) { return "object Form1: TForm1\r\n  P = " + value + "\r\nend\r\n"; }
+
+std::string Values(TComponentHelper& root) {
+  std::string out;
+  root.ForEachPropertyPath([&](const std::string& path, TCHValue& v) {
+    out += path + "\t" + PropertyTypeName(v.PropertyType) + "\t" + EncodeEscapes(v.OriginalValue) + "\n";
+  });
+  return out;
 }
 
-// A root form with one property whose value the case supplies.
-std::string OneProperty(const std::string& value) {
-  return TStreamBuilder().Sig().Obj("TForm1", "Form1").Prop("P").Raw(value).End().End().Bytes();
-}
-std::string Line(const std::string& valueText) {
-  return "object Form1: TForm1\r\n  P = " + valueText + "\r\nend\r\n";
+class FormCase : public testing::TestWithParam<std::string> {};
+
+TEST_P(FormCase, ConvertsBothWaysAndTheModelReadsAndWritesIt) {
+  const std::string dir = CasesDir() + "/" + GetParam();
+  const std::string stream = ReadFileBytes(dir + "/stream.bin");
+  test::ExpectGolden(dir + "/text.txt", BinaryToText(stream));
+  const std::string text = ReadFileBytes(dir + "/text.txt");
+  EXPECT_EQ(test::ToHex(TextToBinary(text)), test::ToHex(stream));
+  EXPECT_EQ(ResourceToText(TextToResource(text) + "trailing data"), text);
+  auto root = ReadFormText(text);
+  test::ExpectGolden(dir + "/values.txt", Values(*root));
+  const std::string written = FormToText(*root, false);
+  test::ExpectGolden(dir + "/written.txt", written);
+  EXPECT_EQ(test::CompareTrees(*root, *ReadFormText(written)), "");
 }
 
-struct TValueCase {
+INSTANTIATE_TEST_SUITE_P(Golden, FormCase, testing::ValuesIn(test::GoldenCases(CasesDir())), test::TCaseName());
+
+// Text as a person writes it: the value it converts to, and what the reader
+// keeps (and the model writer writes back) of it.
+struct TTypedCase {
   const char* name;
+  std::string text;
   std::string value;  // type byte and data
-  std::string text;   // as written after "P = "
+  TPropertyType type;
+  std::string kept;
+  const char* written;  // what the model writer writes, when it is kept as typed
 };
 
-class BinaryToTextValues : public ::testing::TestWithParam<TValueCase> {};
+class TypedText : public testing::TestWithParam<TTypedCase> {};
 
-TEST_P(BinaryToTextValues, WritesTheLayout) {
-  EXPECT_EQ(BinaryToText(OneProperty(GetParam().value)), Line(GetParam().text));
+TEST_P(TypedText, ConvertsToTheValueAndIsKeptAsWritten) {
+  const TTypedCase& c = GetParam();
+  EXPECT_EQ(test::ToHex(TextToBinary(Line(c.text))), test::ToHex(OneProperty(c.value)));
+  auto root = ReadFormText(Line(c.text));
+  ASSERT_EQ(root->Properties.size(), 1u);
+  EXPECT_EQ(root->Properties[0]->PropertyType, c.type);
+  EXPECT_EQ(root->Properties[0]->OriginalValue, c.kept);
+  EXPECT_EQ(root->Properties[0]->TranslatedValue, c.kept);
+  if (c.written) EXPECT_EQ(FormToText(*root, false), "object Form1: TForm1\r\n  P = " + std::string(c.written) + "\r\nEND\r\n");
 }
-
-TStreamBuilder B() { return TStreamBuilder(); }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, BinaryToTextValues,
-    ::testing::Values(
-        TValueCase{"QuoteAsCode", B().String("it's").Bytes(), "'it'#39's'"},
-        TValueCase{"OnlyControls", B().String("\r\n").Bytes(), "#13#10"},
-        TValueCase{"Empty", B().String("").Bytes(), "''"},
-        TValueCase{"HighBytesInQuotes", B().String("Caf\xE9").Bytes(), "'Caf\xE9'"},
-        TValueCase{"Exactly64OnOneLine", B().String(A(64)).Bytes(), "'" + A(64) + "'"},
-        TValueCase{"Hundred", B().String(A(100)).Bytes(), "\r\n    '" + A(64) + "' +\r\n    '" + A(36) + "'"},
-        TValueCase{"SixtyFive", B().String(A(65)).Bytes(), "\r\n    '" + A(64) + "' +\r\n    'a'"},
-        TValueCase{"CodeEndsLine", B().String(A(63) + "\r" + A(3)).Bytes(),
-                   "\r\n    '" + A(63) + "'#13 +\r\n    'aaa'"},
-        TValueCase{"LongString", B().String(A(300)).Bytes(),
-                   "\r\n    '" + A(64) + "' +\r\n    '" + A(64) + "' +\r\n    '" + A(64) + "' +\r\n    '" + A(64) +
-                       "' +\r\n    '" + A(44) + "'"},
-        TValueCase{"Int8", B().Int(-5).Bytes(), "-5"},
-        TValueCase{"Int16", B().Int(200).Bytes(), "200"},
-        TValueCase{"Int32", B().Int(40000).Bytes(), "40000"},
-        TValueCase{"Int32Min", B().Byte(vaInt32).Int32Raw(0x80000000u).Bytes(), "-2147483648"},
-        TValueCase{"FloatHalf", B().Extended(1.5L).Bytes(), "1.5"},
-        TValueCase{"FloatIntegral", B().Extended(150.0L).Bytes(), "150"},
-        TValueCase{"FloatTenth", B().Extended(0.1L).Bytes(), "0.1"},
-        TValueCase{"FloatNegative", B().Extended(-0.25L).Bytes(), "-0.25"},
-        TValueCase{"FloatBig", B().Extended(1e20L).Bytes(), "1E20"},
-        TValueCase{"FloatFifteenDigits", B().Extended(123456789012345.0L).Bytes(), "123456789012345"},
-        TValueCase{"FloatSixteenDigits", B().Extended(1234567890123456.0L).Bytes(), "1.23456789012346E15"},
-        TValueCase{"FloatSmall", B().Extended(0.0001L).Bytes(), "0.0001"},
-        TValueCase{"FloatSmaller", B().Extended(0.00001L).Bytes(), "1E-5"},
-        TValueCase{"FloatZero", B().Extended(0.0L).Bytes(), "0"},
-        TValueCase{"Ident", B().Ident("clBtnFace").Bytes(), "clBtnFace"},
-        TValueCase{"False", B().Byte(vaFalse).Bytes(), "False"},
-        TValueCase{"True", B().Byte(vaTrue).Bytes(), "True"},
-        TValueCase{"Nil", B().Byte(vaNil).Bytes(), "nil"},
-        TValueCase{"Set", B().Byte(vaSet).Str("akLeft").Str("akTop").Str("").Bytes(), "[akLeft, akTop]"},
-        TValueCase{"EmptySet", B().Byte(vaSet).Str("").Bytes(), "[]"},
-        TValueCase{"Binary31OnOneLine", B().Binary(Bytes(31)).Bytes(), "{" + test::ToHex(Bytes(31)) + "}"},
-        TValueCase{"Binary32", B().Binary(Bytes(32)).Bytes(), "{\r\n    " + test::ToHex(Bytes(32)) + "}"},
-        TValueCase{"Binary40", B().Binary(Bytes(40)).Bytes(),
-                   "{\r\n    " + test::ToHex(Bytes(32)) + "\r\n    " + test::ToHex(Bytes(40).substr(32)) + "}"},
-        TValueCase{"BinaryEmpty", B().Binary("").Bytes(), "{}"},
-        TValueCase{"List", B().Byte(vaList).String("eins").String("zwei").Byte(0).Bytes(),
-                   "(\r\n    'eins'\r\n    'zwei')"},
-        TValueCase{"EmptyList", B().Byte(vaList).Byte(0).Bytes(), "()"},
-        TValueCase{"NestedListWithLongString", B().Byte(vaList).Byte(vaList).String(A(70)).Byte(0).Byte(0).Bytes(),
-                   "(\r\n    (\r\n      \r\n        '" + A(64) + "' +\r\n        'aaaaaa'))"},
-        TValueCase{"Collection",
-                   B().Byte(vaCollection).Int(3).Byte(vaList).Prop("Caption").String("a").Byte(0).Byte(vaList).Byte(0)
-                       .Byte(0).Bytes(),
-                   "<\r\n    item [3]\r\n      Caption = 'a'\r\n    end\r\n    item\r\n    end>"},
-        TValueCase{"EmptyCollection", B().Byte(vaCollection).Byte(0).Bytes(), "<>"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    Table, TypedText,
+    testing::Values(
+        TTypedCase{"Float", "1.5E2", B().Extended(150.0L).Bytes(), ptFloat, "1.5E2", "1.5E2"},
+        TTypedCase{"HexWrapsToMinusOne", "$FFFFFFFF", B().Int(-1).Bytes(), ptInteger, "$FFFFFFFF", nullptr},
+        TTypedCase{"Hex", "$0080FF00", B().Int(0x0080FF00).Bytes(), ptInteger, "$0080FF00", "$0080FF00"},
+        TTypedCase{"JoinedString", "'Don''t' + #13#10 + 'go'", B().String("Don't\r\ngo").Bytes(), ptString,
+                   "Don't\r\ngo", nullptr},
+        TTypedCase{"Codes", "#65'B'#67", B().String("ABC").Bytes(), ptString, "ABC", "'ABC'"},
+        TTypedCase{"LongString", "'" + A(200) + "' + '" + A(56) + "'", B().String(A(256)).Bytes(), ptString, A(256),
+                   nullptr},
+        TTypedCase{"TrueAnyCase", "tRuE", B().Byte(vaTrue).Bytes(), ptSymbol, "tRuE", nullptr},
+        TTypedCase{"FalseAnyCase", "FALSE", B().Byte(vaFalse).Bytes(), ptSymbol, "FALSE", nullptr},
+        TTypedCase{"NilAnyCase", "NIL", B().Byte(vaNil).Bytes(), ptSymbol, "NIL", nullptr},
+        TTypedCase{"SetWithoutBlanks", "[akLeft,akTop]", B().Byte(vaSet).Str("akLeft").Str("akTop").Str("").Bytes(),
+                   ptSet, "[akLeft,akTop]", "[akLeft,akTop]"},
+        TTypedCase{"BinaryAnyCase", "{0a0B ff}", B().Binary("\x0A\x0B\xFF").Bytes(), ptBinary, "0A0BFF", "{0A0BFF}"},
+        TTypedCase{"BinaryOverLines", "{\r\n 0001\r\n 02}", B().Binary(std::string("\x00\x01\x02", 3)).Bytes(),
+                   ptBinary, "000102", nullptr},
+        TTypedCase{"MinusOneIndexNotWritten", "<item [-1] end>",
+                   B().Byte(vaCollection).Byte(vaList).Byte(0).Byte(0).Bytes(), ptCollection, "", nullptr}),
+    test::TCaseName());
 
-TEST(BinaryToText, HeadersCarryFlagsAndPositions) {
-  std::string stream = TStreamBuilder()
-                           .Sig().Obj("TForm1", "Form1").End()
-                           .Byte(0xF3).Int(2).Obj("TButton", "Button1").End().End()
-                           .Obj("TBevel", "").End().End()
-                           .Byte(0xF4).Obj("TFrame2", "Frame").End().End()
-                           .End().Bytes();
-  EXPECT_EQ(BinaryToText(stream),
-            "object Form1: TForm1\r\n"
-            "  inherited Button1: TButton [2]\r\n"
-            "  end\r\n"
-            "  object TBevel\r\n"
-            "  end\r\n"
-            "  object Frame: TFrame2\r\n"
-            "  end\r\n"
-            "end\r\n");
+// Streams whose text reads back as other bytes with the same values.
+struct TBinaryOnlyCase {
+  const char* name;
+  std::string stream;
+  std::string text;
+};
+
+class BinaryOnly : public testing::TestWithParam<TBinaryOnlyCase> {};
+
+TEST_P(BinaryOnly, KeepsTheValuesThroughText) {
+  EXPECT_EQ(BinaryToText(GetParam().stream), GetParam().text);
+  EXPECT_EQ(test::CompareStreams(GetParam().stream, TextToBinary(GetParam().text)), "");
 }
 
-TEST(ResourceToText, SkipsTheHeaderAndIgnoresTrailingData) {
-  std::string stream = OneProperty(TStreamBuilder().Int(1).Bytes());
-  std::string resource = TStreamBuilder().Raw(stream).Resource("TForm1") + "trailing text";
-  EXPECT_EQ(ResourceToText(resource), Line("1"));
+INSTANTIATE_TEST_SUITE_P(
+    Table, BinaryOnly,
+    testing::Values(
+        TBinaryOnlyCase{"IntegralFloat", OneProperty(B().Extended(150.0L).Bytes()), Line("150")},
+        TBinaryOnlyCase{"ZeroFloat", OneProperty(B().Extended(0.0L).Bytes()), Line("0")},
+        TBinaryOnlyCase{"FifteenDigits", OneProperty(B().Extended(123456789012345.0L).Bytes()), Line("123456789012345")},
+        TBinaryOnlyCase{"SixteenDigits", OneProperty(B().Extended(1234567890123456.0L).Bytes()),
+                        Line("1.23456789012346E15")},
+        TBinaryOnlyCase{"WideValuesShrink",
+                        B().Sig().Obj("TForm1", "Form1").Prop("A").Byte(vaInt32).Int32Raw(5)
+                            .Prop("B").Byte(vaInt16).Byte(0x18).Byte(0xFC).Prop("C").Byte(vaLString).Int32Raw(2)
+                            .Raw("ab").End().End().Bytes(),
+                        "object Form1: TForm1\r\n  A = 5\r\n  B = -1000\r\n  C = 'ab'\r\nend\r\n"},
+        TBinaryOnlyCase{"InlineFlagIsWrittenAsObject",
+                        B().Sig().Obj("TForm1", "Form1").End().Byte(0xF4).Obj("TFrame2", "Frame").End().End().End()
+                            .Bytes(),
+                        "object Form1: TForm1\r\n  object Frame: TFrame2\r\n  end\r\nend\r\n"}),
+    test::TCaseName());
+
+TEST(ResourceFraming, TheHeaderNamesTheClassInUpperCaseWhateverItsLength) {
+  std::string text = "inherited Form1: TMainForm [3]\r\nend\r\n";
+  EXPECT_EQ(TextToResource(text), TStreamBuilder().Raw(TextToBinary(text)).Resource("TMAINFORM"));
+  std::string longClass = "object F: T" + A(200) + "\r\n  Tag = 1\r\nend\r\n";
+  EXPECT_EQ(ResourceToText(TextToResource(longClass)), longClass);
 }
 
 struct TBadStream {
@@ -122,7 +147,7 @@ struct TBadStream {
   std::string message;
 };
 
-class BadResources : public ::testing::TestWithParam<TBadStream> {};
+class BadResources : public testing::TestWithParam<TBadStream> {};
 
 TEST_P(BadResources, StopWithTheirMessage) {
   std::string out;
@@ -135,126 +160,51 @@ TEST_P(BadResources, StopWithTheirMessage) {
 }
 
 std::string WithHeader(const std::string& stream) { return TStreamBuilder().Raw(stream).Resource("TForm1"); }
+std::string Bad(const std::string& value) { return WithHeader(OneProperty(value)); }
+std::string Unsupported(const char* what) { return std::string("Invalid property value: ") + what + " is not supported"; }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, BadResources,
-    ::testing::Values(
+    testing::Values(
         TBadStream{"Empty", "", "Invalid stream format"},
         TBadStream{"NotOrdinal", std::string("\x00\x0A\x00", 3) + "X", "Invalid stream format"},
         TBadStream{"NotRcData", std::string("\xFF\x0B\x00TFORM1\x00", 10), "Invalid stream format"},
         TBadStream{"HeaderOnly", std::string("\xFF\x0A\x00", 3), "Invalid stream format"},
-        TBadStream{"NameWithoutEnd", std::string("\xFF\x0A\x00", 3) + A(100, 'N'), "Invalid stream format"},
+        TBadStream{"NameWithoutEnd", std::string("\xFF\x0A\x00", 3) + std::string(100, 'N'), "Invalid stream format"},
         TBadStream{"StreamMissing", std::string("\xFF\x0A\x00TFORM1\x00\x30\x10", 12), "Invalid stream format"},
         TBadStream{"BadSignature", WithHeader("TPF1" + A(10)), "Invalid stream format"},
         TBadStream{"CutInName", WithHeader("TPF0\x06TFo"), "Stream read error"},
-        TBadStream{"NoEnd", WithHeader(TStreamBuilder().Sig().Obj("TForm1", "Form1").Bytes()), "Stream read error"},
-        TBadStream{"BinaryLongerThanData", WithHeader(OneProperty(TStreamBuilder().Byte(vaBinary).Int32Raw(0xFFFFFFF0u).Bytes())),
+        TBadStream{"NoEnd", WithHeader(B().Sig().Obj("TForm1", "Form1").Bytes()), "Stream read error"},
+        TBadStream{"BinaryLongerThanData", Bad(B().Byte(vaBinary).Int32Raw(0xFFFFFFF0u).Bytes()), "Stream read error"},
+        TBadStream{"LStringLongerThanData", Bad(B().Byte(vaLString).Int32Raw(1000).Raw("ab").Bytes()),
                    "Stream read error"},
-        TBadStream{"LStringLongerThanData", WithHeader(OneProperty(TStreamBuilder().Byte(vaLString).Int32Raw(1000).Raw("ab").Bytes())),
-                   "Stream read error"},
-        TBadStream{"PositionNotInteger", WithHeader(TStreamBuilder().Sig().Byte(0xF2).String("x").Bytes()),
-                   "Invalid property value"},
-        TBadStream{"ItemWithoutList", WithHeader(OneProperty(TStreamBuilder().Byte(vaCollection).Byte(vaString).Bytes())),
-                   "Invalid property value"},
-        TBadStream{"Date", WithHeader(OneProperty(TStreamBuilder().Byte(17).Raw(A(8)).Bytes())),
-                   "Invalid property value: vaDate (17) is not supported"},
-        TBadStream{"WideString", WithHeader(OneProperty(TStreamBuilder().Byte(18).Bytes())),
-                   "Invalid property value: vaWString (18) is not supported"},
-        TBadStream{"Utf8String", WithHeader(OneProperty(TStreamBuilder().Byte(20).Bytes())),
-                   "Invalid property value: vaUTF8String (20) is not supported"},
-        TBadStream{"UnknownType", WithHeader(OneProperty(TStreamBuilder().Byte(99).Bytes())),
-                   "Invalid property value: value type 99 (99) is not supported"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        TBadStream{"PositionNotInteger", WithHeader(B().Sig().Byte(0xF2).String("x").Bytes()), "Invalid property value"},
+        TBadStream{"ItemWithoutList", Bad(B().Byte(vaCollection).Byte(vaString).Bytes()), "Invalid property value"},
+        TBadStream{"Date", Bad(B().Byte(17).Raw(A(8)).Bytes()), Unsupported("vaDate (17)")},
+        TBadStream{"WideString", Bad(B().Byte(18).Bytes()), Unsupported("vaWString (18)")},
+        TBadStream{"Utf8String", Bad(B().Byte(20).Bytes()), Unsupported("vaUTF8String (20)")},
+        TBadStream{"UnknownType", Bad(B().Byte(99).Bytes()), Unsupported("value type 99 (99)")}),
+    test::TCaseName());
 
-// Text to binary: the value bytes after "P".
-struct TTextCase {
-  const char* name;
-  std::string text;
-  std::string value;
-};
-
-class TextToBinaryValues : public ::testing::TestWithParam<TTextCase> {};
-
-TEST_P(TextToBinaryValues, ChoosesTheValueType) {
-  std::string text = "object Form1: TForm1\r\n  P = " + GetParam().text + "\r\nend\r\n";
-  EXPECT_EQ(test::ToHex(TextToBinary(text)), test::ToHex(OneProperty(GetParam().value)));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, TextToBinaryValues,
-    ::testing::Values(
-        TTextCase{"Int8Top", "127", B().Byte(vaInt8).Byte(127).Bytes()},
-        TTextCase{"Int8Bottom", "-128", B().Byte(vaInt8).Byte(0x80).Bytes()},
-        TTextCase{"Int16For200", "200", B().Byte(vaInt16).Byte(200).Byte(0).Bytes()},
-        TTextCase{"Int16ForMinus129", "-129", B().Byte(vaInt16).Byte(0x7F).Byte(0xFF).Bytes()},
-        TTextCase{"Int32For40000", "40000", B().Byte(vaInt32).Int32Raw(40000).Bytes()},
-        TTextCase{"HexWrapsToMinusOne", "$FFFFFFFF", B().Byte(vaInt8).Byte(0xFF).Bytes()},
-        TTextCase{"Hex", "$0080FF00", B().Byte(vaInt32).Int32Raw(0x0080FF00).Bytes()},
-        TTextCase{"Float", "1.5E2", B().Extended(150.0L).Bytes()},
-        TTextCase{"JoinedString", "'Don''t' + #13#10 + 'go'", B().String("Don't\r\ngo").Bytes()},
-        TTextCase{"Codes", "#65'B'#67", B().String("ABC").Bytes()},
-        TTextCase{"LongString", "'" + A(200) + "' + '" + A(56) + "'", B().String(A(256)).Bytes()},
-        TTextCase{"TrueAnyCase", "tRuE", B().Byte(vaTrue).Bytes()},
-        TTextCase{"FalseAnyCase", "FALSE", B().Byte(vaFalse).Bytes()},
-        TTextCase{"NilAnyCase", "NIL", B().Byte(vaNil).Bytes()},
-        TTextCase{"DottedIdent", "Form1.Button1", B().Ident("Form1.Button1").Bytes()},
-        TTextCase{"Set", "[akLeft, akTop]", B().Byte(vaSet).Str("akLeft").Str("akTop").Str("").Bytes()},
-        TTextCase{"EmptySet", "[]", B().Byte(vaSet).Str("").Bytes()},
-        TTextCase{"Binary", "{0a0B ff}", B().Binary("\x0A\x0B\xFF").Bytes()},
-        TTextCase{"BinaryOverLines", "{\r\n 0001\r\n 02}", B().Binary(std::string("\x00\x01\x02", 3)).Bytes()},
-        TTextCase{"List", "('a' 1 x)", B().Byte(vaList).String("a").Int(1).Ident("x").Byte(0).Bytes()},
-        TTextCase{"Collection", "<item [4] A = 1 end item end>",
-                  B().Byte(vaCollection).Int(4).Byte(vaList).Prop("A").Int(1).Byte(0).Byte(vaList).Byte(0).Byte(0)
-                      .Bytes()},
-        TTextCase{"MinusOneIndexNotWritten", "<item [-1] end>",
-                  B().Byte(vaCollection).Byte(vaList).Byte(0).Byte(0).Bytes()}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// A position is written whenever the text has one, 0 included: inherited
-// forms place controls among the ancestor's by it.
-TEST(TextToBinary, PrefixForInheritedAndForEveryPosition) {
-  std::string text =
-      "object Form1: TForm1\r\n"
-      "  inherited Button1: TButton [0]\r\n  end\r\n"
-      "  object B2: TButton [2]\r\n  end\r\n"
-      "  object B3: TButton [0]\r\n  end\r\n"
-      "end\r\n";
-  std::string expected = TStreamBuilder()
-                             .Sig().Obj("TForm1", "Form1").End()
-                             .Byte(0xF3).Int(0).Obj("TButton", "Button1").End().End()
-                             .Byte(0xF2).Int(2).Obj("TButton", "B2").End().End()
-                             .Byte(0xF2).Int(0).Obj("TButton", "B3").End().End()
-                             .End().Bytes();
-  EXPECT_EQ(test::ToHex(TextToBinary(text)), test::ToHex(expected));
-}
-
-TEST(TextToResource, LongClassNamesReadBack) {
-  std::string text = "object F: T" + std::string(200, 'x') + "\r\n  Tag = 1\r\nend\r\n";
-  EXPECT_EQ(ResourceToText(TextToResource(text)), text);
-}
-
-TEST(TextToResource, HeaderNamesTheClassInUpperCase) {
-  std::string text = "inherited Form1: TMainForm [3]\r\nend\r\n";
-  std::string resource = TextToResource(text);
-  std::string stream = TextToBinary(text);
-  EXPECT_EQ(resource, TStreamBuilder().Raw(stream).Resource("TMAINFORM"));
-}
-
+// The converter and the reader share the tokenizer: both stop on bad text
+// with the same located message.
 struct TBadText {
   const char* name;
   std::string text;
   std::string message;
 };
 
-class BadText : public ::testing::TestWithParam<TBadText> {};
+class BadText : public testing::TestWithParam<TBadText> {};
 
-TEST_P(BadText, StopsWithMessageAndLine) {
-  std::string out;
-  try {
-    TextToBinary(GetParam().text, out);
-    FAIL() << "no error";
-  } catch (const EParserError& e) {
-    EXPECT_EQ(e.what(), GetParam().message);
+TEST_P(BadText, StopsTheConverterAndTheReaderWithMessageAndLine) {
+  for (int reader = 0; reader < 2; ++reader) {
+    try {
+      std::string out;
+      reader ? (void)ReadFormText(GetParam().text) : TextToBinary(GetParam().text, out);
+      ADD_FAILURE() << (reader ? "the reader" : "the converter") << " took it";
+    } catch (const EParserError& e) {
+      EXPECT_EQ(e.what(), GetParam().message) << (reader ? "the reader" : "the converter");
+    }
   }
 }
 
@@ -262,7 +212,7 @@ std::string Prop(const std::string& line) { return "object Form1: TForm1\r\n  " 
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, BadText,
-    ::testing::Values(
+    testing::Values(
         TBadText{"NotObject", "objekt Form1: TForm1\r\nend\r\n", "OBJECT expected on line 1"},
         TBadText{"Empty", "", "OBJECT expected on line 1"},
         TBadText{"NoHeader", "object 5\r\nend", "Identifier expected on line 1"},
@@ -274,10 +224,11 @@ INSTANTIATE_TEST_SUITE_P(
         TBadText{"BadHex", Prop("Data = {0G}"), "Invalid binary value on line 2"},
         TBadText{"OddHex", "object Form1: TForm1\r\n  Data = {0A0", "Invalid binary value on line 2"},
         TBadText{"NoValue", Prop("X = )"), "Invalid property value on line 2"},
+        TBadText{"CommaValue", Prop("X = ,"), "Invalid property value on line 2"},
         TBadText{"PlusNumber", Prop("X = 'a' + 5"), "String expected on line 2"},
         TBadText{"SetNumber", Prop("X = [a, 5]"), "Identifier expected on line 2"},
         TBadText{"SetNoComma", Prop("X = [a b]"), "'','' expected on line 2"},
-        TBadText{"NoItem", Prop("X = < foo end>"), "item expected on line 2"},
+        TBadText{"NoItem", "object F: TF\r\n\r\n  X = <\r\n    itm\r\n", "item expected on line 4"},
         TBadText{"IntegerTooBig", Prop("X = 2147483648"), "'2147483648' is not a valid integer value on line 2"},
         TBadText{"HexTooBig", Prop("X = $100000000"), "'$100000000' is not a valid integer value on line 2"},
         TBadText{"LoneMinus", Prop("X = -"), "'-' is not a valid integer value on line 2"},
@@ -288,59 +239,92 @@ INSTANTIATE_TEST_SUITE_P(
         TBadText{"LongIdent", Prop("X = " + A(256)), "Invalid property value on line 2"},
         TBadText{"ClassNameLikePrefix", "object F: T" + A(239) + "\r\nend\r\n", "Identifier expected on line 1"},
         TBadText{"LineTooLong", Prop("X = 1") + A(5000) + "\r\n", "Line too long on line 4"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::TCaseName());
 
-const char* const kRichForm =
-    "object Form1: TForm1\r\n"
-    "  Caption = 'Fehler'#39's'\r\n"
-    "  Hint = \r\n"
-    "    'A string longer than sixty-four characters, so it must be split ' +\r\n"
-    "    'over lines'\r\n"
-    "  Scale = 1.5\r\n"
-    "  Ratio = -0.25\r\n"
-    "  Color = 8421376\r\n"
-    "  Visible = False\r\n"
-    "  Anchors = [akLeft, akTop]\r\n"
-    "  Empty = []\r\n"
-    "  Icon.Data = {0001FF}\r\n"
-    "  inherited Button1: TButton [2]\r\n"
-    "    Tag = -40000\r\n"
-    "  end\r\n"
-    "  object ListBox1: TListBox\r\n"
-    "    Items.Strings = (\r\n"
-    "      'eins'\r\n"
-    "      #13#10\r\n"
-    "      ())\r\n"
-    "    Columns = <\r\n"
-    "      item [3]\r\n"
-    "        Title.Caption = 'x'\r\n"
-    "      end\r\n"
-    "      item\r\n"
-    "      end>\r\n"
-    "  end\r\n"
-    "  object TBevel\r\n"
-    "  end\r\n"
-    "end\r\n";
+// Malformed input, cut at every length and with single bytes changed: one
+// of our errors (or a valid result), never a crash or a hang.
+class Robustness : public testing::Test {
+protected:
+  std::string resource = TextToResource(ReadFileBytes(CasesDir() + "/rich/text.txt"));
+  std::string text = ReadFileBytes(CasesDir() + "/rich/text.txt");
+};
 
-TEST(RoundTrip, CanonicalTextSurvivesBinaryAndBack) {
-  EXPECT_EQ(BinaryToText(TextToBinary(kRichForm)), kRichForm);
+TEST_F(Robustness, ResourceCutAtEveryLengthOrWithEachByteChanged) {
+  for (size_t n = 0; n < resource.size(); ++n) {
+    // A copy of exactly n bytes, so that the sanitizers see a read past it.
+    std::string exact(resource.data(), n);
+    EXPECT_THROW(ResourceToText(exact), EReadError) << "cut at " << n;
+  }
+  for (size_t i = 0; i < resource.size(); ++i)
+    for (int value : {0x00, 0x01, 0x0E, 0x11, 0x7F, 0xF3, 0xFF}) {
+      std::string bad = resource;
+      bad[i] = static_cast<char>(value);
+      try {
+        ReadFormText(ResourceToText(bad));
+      } catch (const EFormError&) {
+      }
+    }
 }
 
-TEST(RoundTrip, ResourceTextResourceKeepsTheBytes) {
-  std::string resource = TextToResource(kRichForm);
-  EXPECT_EQ(TextToResource(ResourceToText(resource)), resource);
+TEST_F(Robustness, TextCutAtEveryLengthOrWithEachByteChanged) {
+  for (size_t n = 0; n + 2 < text.size(); ++n) {
+    std::string cut = text.substr(0, n);
+    EXPECT_THROW(TextToBinary(cut), EParserError) << "cut at " << n;
+    EXPECT_THROW(ReadFormText(cut), EParserError) << "cut at " << n;
+  }
+  for (size_t i = 0; i < text.size(); ++i)
+    for (char value : {'\0', '\n', '\'', '(', '<', '{', '#', 'x'}) {
+      std::string bad = text;
+      bad[i] = value;
+      try {
+        TextToResource(bad);
+        ReadFormText(bad);
+      } catch (const EFormError&) {
+      }
+    }
 }
 
-TEST(RoundTrip, WiderIntegersShrinkButKeepTheirValues) {
-  std::string wide = TStreamBuilder()
-                         .Sig().Obj("TForm1", "Form1")
-                         .Prop("A").Byte(vaInt32).Int32Raw(5)
-                         .Prop("B").Byte(vaInt16).Byte(0x18).Byte(0xFC)
-                         .Prop("C").Byte(vaLString).Int32Raw(2).Raw("ab")
-                         .End().End().Bytes();
-  std::string back = TextToBinary(BinaryToText(wide));
-  EXPECT_LT(back.size(), wide.size());
-  EXPECT_EQ(test::CompareStreams(wide, back), "");
+TEST(Nesting, HostileDepthEndsWithAnErrorAndTheLimitItselfReads) {
+  TStreamBuilder lists, objects, collections;
+  lists.Sig().Obj("TForm1", "Form1").Prop("P");
+  objects.Sig();
+  collections.Sig().Obj("TForm1", "Form1").Prop("P");
+  for (int i = 0; i < 100000; ++i) {
+    lists.Byte(vaList);
+    objects.Obj("T", "A").End();
+    collections.Byte(vaCollection).Byte(vaList).Prop("Q");
+  }
+  try {
+    BinaryToText(lists.Bytes());
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_STREQ(e.what(), kSNestingTooDeep);
+  }
+  EXPECT_THROW(BinaryToText(objects.Bytes()), EReadError);
+  EXPECT_THROW(BinaryToText(collections.Bytes()), EReadError);
+  EXPECT_THROW(ReadFormText("object F: TF\r\n  X = " + std::string(100000, '(') + "\r\nend\r\n"), EParserError);
+  std::string deepObjects;
+  for (int i = 0; i < 2000; ++i) deepObjects += "object A: T\r\n";
+  try {
+    ReadFormText(deepObjects);
+    FAIL();
+  } catch (const EParserError& e) {
+    EXPECT_EQ(e.Reason(), kSNestingTooDeep);
+  }
+  // The form and its child object count as two levels.
+  auto nested = [](int lists) {
+    return "object F: TF\r\n  object G: TG\r\n    P = " + std::string(lists, '(') + std::string(lists, ')') +
+           "\r\n  end\r\nend\r\n";
+  };
+  auto root = ReadFormText(BinaryToText(TextToBinary(nested(kMaxFormNesting - 2))));
+  EXPECT_EQ(root->Children[0]->Properties[0]->PropertyType, ptList);
+  EXPECT_THROW(TextToBinary(nested(kMaxFormNesting - 1)), EParserError);
+}
+
+TEST(Nesting, HugeCountsAreCheckedBeforeAllocating) {
+  for (uint32_t count : {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u})
+    for (uint8_t type : {vaBinary, vaLString})
+      EXPECT_THROW(BinaryToText(B().Sig().Obj("T", "").Prop("P").Byte(type).Int32Raw(count).Bytes()), EReadError);
 }
 
 }  // namespace

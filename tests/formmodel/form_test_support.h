@@ -1,6 +1,6 @@
 // Helpers of the form model tests: building component streams byte by byte,
-// decoding streams into comparable values, comparing trees, and finding the
-// forms of the shared corpus.
+// comparing the values of two streams or two trees, and the forms of the
+// shared corpus.
 #pragma once
 
 #include <cstdint>
@@ -12,46 +12,44 @@
 
 namespace kst::test {
 
-// Builds a component stream: B().Sig().Obj("TForm1", "Form1")...
+// Builds a component stream: TStreamBuilder().Sig().Obj("TForm1", "Form1")...
 class TStreamBuilder {
 public:
-  TStreamBuilder& Sig() { return Raw("TPF0"); }
-  TStreamBuilder& Raw(std::string_view bytes);
-  TStreamBuilder& Byte(uint8_t b);
+  TStreamBuilder& Raw(std::string_view bytes) { return bytes_ += bytes, *this; }
+  TStreamBuilder& Byte(uint8_t b) { return bytes_ += static_cast<char>(b), *this; }
   TStreamBuilder& Int32Raw(uint32_t v);
-  TStreamBuilder& Str(std::string_view s);  // short string
+  TStreamBuilder& Str(std::string_view s) { return Byte(static_cast<uint8_t>(s.size())).Raw(s); }  // short string
+  TStreamBuilder& Sig() { return Raw("TPF0"); }
   TStreamBuilder& Obj(std::string_view cls, std::string_view name) { return Str(cls).Str(name); }
   TStreamBuilder& Prop(std::string_view name) { return Str(name); }
   TStreamBuilder& End() { return Byte(0); }
-  TStreamBuilder& Int(int32_t v);  // smallest width, with type byte
-  TStreamBuilder& String(std::string_view s);  // vaString / vaLString
+  TStreamBuilder& Int(int32_t v);              // the smallest width, with its type byte
+  TStreamBuilder& String(std::string_view s);  // vaString or vaLString
   TStreamBuilder& Ident(std::string_view s);
   TStreamBuilder& Binary(std::string_view bytes);
   TStreamBuilder& Extended(long double v);
   const std::string& Bytes() const { return bytes_; }
-  // The stream with a resource header for the class name in upper case.
+  // The stream with a resource header naming the class in upper case.
   std::string Resource(std::string_view className) const;
 
 private:
   std::string bytes_;
 };
 
-// Form text keeps 15 significant digits of a float, which is within half a
-// unit of the 15th digit: a relative 5e-15 at worst (1.00000000000000499...).
-inline constexpr double kTextFloatTolerance = 5e-15;
+// A root form with one property "P" of the given type byte and data.
+std::string OneProperty(const std::string& value);
 
-// The first difference between the values of two component streams ("" when
-// they hold the same values). Integers compare by value whatever their
-// width, and an integral float equals the same integer (the text has no
-// decimals for it); floats compare with the given relative tolerance;
-// vaString and vaLString are both strings.
-std::string CompareStreams(std::string_view a, std::string_view b, double tolerance = kTextFloatTolerance);
+// The first difference between the values of two component streams, read
+// by a decoder of this file (not the converter under test), or "" when they
+// hold the same values; the same for two trees. Numbers compare by value
+// whatever their width, an integral float equals the integer, and floats
+// compare at the 15 significant digits that form text keeps; vaString and
+// vaLString are both strings.
+std::string CompareStreams(std::string_view a, std::string_view b);
+std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b);
 
-// The same for two trees read from form text.
-std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b, double tolerance = kTextFloatTolerance);
-
-// Binary (FF 0A 00 ...) and text forms of the shared corpus, by path; empty
-// when the corpus is absent.
+// Binary (FF 0A 00 ...) and text forms of the shared corpus; empty when the
+// corpus is absent.
 struct TCorpusForms {
   std::string root;
   std::vector<std::string> binary;

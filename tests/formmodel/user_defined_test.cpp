@@ -1,12 +1,14 @@
-// User-defined properties: adding them to the tree, and the settings entries
-// that save and load them.
+// User-defined properties: adding them to the tree, the settings entries
+// that save and load them, and what the dialogs list (owner lines that
+// resolve back to the node chosen, the entries and their removal rules).
+#include "formmodel/user_defined_entries.h"
+
 #include <gtest/gtest.h>
 
 #include "config/interaction.h"
 #include "config/text_helpers.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
-#include "formmodel/form_reader.h"
 #include "formmodel/form_writer.h"
 #include "formmodel/user_defined.h"
 #include "platform/ini_file.h"
@@ -15,111 +17,234 @@
 namespace kst {
 namespace {
 
+// Panel1 holds an unnamed label; the form's child 2 is an unnamed panel;
+// Bar's band items hold a nested collection.
 const char* const kForm =
-    "object Main: TMain\r\n"
-    "  object Button1: TButton\r\n    Caption = 'Go'\r\n  end\r\n"
-    "  object ListBox1: TListBox\r\n    Items.Strings = (\r\n      'a'\r\n      'b'\r\n      'c')\r\n  end\r\n"
-    "  object Grid: TDBGrid\r\n    Columns = <\r\n      item\r\n      end>\r\n  end\r\n"
+    "object Form1: TForm1\r\n"
+    "  object Panel1: TPanel\r\n    object TLabel\r\n    end\r\n  end\r\n"
+    "  object ListBox1: TListBox\r\n    Items.Strings = (\r\n      'a'\r\n      'b')\r\n  end\r\n"
     "  object TPanel\r\n  end\r\n"
+    "  object Bar: TCoolBar\r\n    Bands = <\r\n      item\r\n        Panes = <\r\n          item\r\n          end\r\n"
+    "          item\r\n          end>\r\n      end>\r\n  end\r\n"
+    "  object Button1: TButton\r\n    Caption = 'Go'\r\n  end\r\n"
     "end\r\n";
 
-class UserDefined : public ::testing::Test {
+const char* const kRefused = "This Property Type is not supported for user defined properties!";
+
+class UserDefined : public testing::Test {
 protected:
   void SetUp() override {
     test::WriteFile(dir.File("Main.DFM"), TextToResource(kForm));
     module = std::make_unique<TModuleHelper>(dir.File("Main.DFM"), false);
   }
   TComponentHelper& Root() { return *module->Root; }
-  std::vector<std::string> Entries(const TIniFile& ini) {
+  const TPropertyOwner& Owner(const std::string& caption) {
+    owners = ListPropertyOwners(Root());
+    for (const TPropertyOwner& owner : owners)
+      if (owner.caption == caption) return owner;
+    throw std::runtime_error("no owner line " + caption);
+  }
+  std::vector<std::string> EntryPaths() {
+    std::vector<std::string> paths;
+    for (const TUserDefinedEntry& e : ListUserDefinedEntries(Root())) paths.push_back(e.path);
+    return paths;
+  }
+  TUserDefinedEntry Entry(const std::string& path) {
+    for (const TUserDefinedEntry& e : ListUserDefinedEntries(Root()))
+      if (e.path == path) return e;
+    throw std::runtime_error("no entry " + path);
+  }
+  std::vector<std::string> Saved() {
+    TIniFile ini(dir.File("P.TRI"));
+    ini.EraseSection(kUserDefinedSection);
+    SaveUserDefinedProperties(*module, ini, ids);
     std::vector<std::string> out;
-    for (const auto& key : ini.ReadSection(kUserDefinedSection)) out.push_back(ini.ReadString(kUserDefinedSection, key, ""));
+    for (const auto& key : ini.ReadSection(kUserDefinedSection))
+      out.push_back(ini.ReadString(kUserDefinedSection, key, ""));
     std::sort(out.begin(), out.end());
     return out;
   }
 
   test::TScratchDir dir;
   std::unique_ptr<TModuleHelper> module;
+  std::vector<TPropertyOwner> owners;
   TUniqueIdGenerator ids;
 };
 
-TEST_F(UserDefined, NewPropertyOnAComponentIsSavedAsAnEntry) {
+TEST_F(UserDefined, PropertiesListElementsAndCollectionItemsAreAddedAndSaved) {
   AddUserDefinedProperty(Root(), "Button1", " Hint ", ptString);
   TCHValue* hint = Root().FindProperty("Button1.Hint");
   ASSERT_NE(hint, nullptr);
   EXPECT_TRUE(hint->UserDefined);
   EXPECT_EQ(hint->OriginalValue, "");
-  TIniFile ini(dir.File("P.TRI"));
-  SaveUserDefinedProperties(*module, ini, ids);
-  EXPECT_EQ(Entries(ini), std::vector<std::string>{"Main.DFM;Button1;Hint;ptString"});
-}
 
-TEST_F(UserDefined, ListElementsOnlyBeyondTheEnd) {
-  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[2]", ptString);
-  EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings")->ListValues.size(), 3u);
-  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[3]", ptString);
+  // List elements only beyond the end.
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[1]", ptString);
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[2]", ptInteger);
   TCHValue* list = Root().FindProperty("ListBox1.Items.Strings");
-  ASSERT_EQ(list->ListValues.size(), 4u);
-  EXPECT_TRUE(list->ListValues[3]->UserDefined);
-  EXPECT_EQ(list->ListValues[3]->PropertyType, ptString);
+  ASSERT_EQ(list->ListValues.size(), 3u);
+  EXPECT_TRUE(list->ListValues[2]->UserDefined);
+  EXPECT_EQ(list->ListValues[2]->PropertyType, ptInteger);
   EXPECT_THROW(AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[9]", ptList), EFormModelError);
-}
 
-TEST_F(UserDefined, CollectionItemsKeepTheRequestedNumber) {
-  AddUserDefinedProperty(Root(), "Grid.Columns", "[7]", ptUnknown);
-  TCHValue* columns = Root().FindProperty("Grid.Columns");
-  ASSERT_EQ(columns->CollectionItems.size(), 2u);
-  EXPECT_EQ(columns->CollectionItems[1]->Index, 7);
-  AddUserDefinedProperty(Root(), "Grid.Columns[1]", "Title.Caption", ptString);
-  Root().FindProperty("Grid.Columns[1].Title.Caption")->SetTranslatedValue("City");
-  EXPECT_NE(FormToText(Root(), true).find("      item[7]\r\n        Title.Caption = 'City'\r\n      end>"), std::string::npos);
+  // Collection items keep the number asked for.
+  AddUserDefinedProperty(Root(), "Bar.Bands", "[7]", ptUnknown);
+  TCHValue* bands = Root().FindProperty("Bar.Bands");
+  ASSERT_EQ(bands->CollectionItems.size(), 2u);
+  EXPECT_EQ(bands->CollectionItems[1]->Index, 7);
+  AddUserDefinedProperty(Root(), "Bar.Bands[1]", "Title.Caption", ptString);
+  Root().FindProperty("Bar.Bands[1].Title.Caption")->SetTranslatedValue("City");
+  EXPECT_NE(FormToText(Root(), true).find("      item[7]\r\n        Title.Caption = 'City'\r\n      end>"),
+            std::string::npos);
+  EXPECT_EQ(Saved(), (std::vector<std::string>{"Main.DFM;Bar.Bands;[1];", "Main.DFM;Bar.Bands[1];Title.Caption;ptString",
+                                               "Main.DFM;Button1;Hint;ptString",
+                                               "Main.DFM;ListBox1.Items.Strings;[2];ptInteger"}));
 
-  TIniFile ini(dir.File("P.TRI"));
-  SaveUserDefinedProperties(*module, ini, ids);
-  EXPECT_EQ(Entries(ini), (std::vector<std::string>{"Main.DFM;Grid.Columns;[1];",
-                                                    "Main.DFM;Grid.Columns[1];Title.Caption;ptString"}));
-}
-
-TEST_F(UserDefined, RefusedTypesStop) {
   for (TPropertyType type : {ptUnknown, ptCollection, ptList}) {
     try {
       AddUserDefinedProperty(Root(), "Button1", "Items", type);
       ADD_FAILURE();
     } catch (const EFormModelError& e) {
-      EXPECT_STREQ(e.what(), "This Property Type is not supported for user defined properties!");
+      EXPECT_STREQ(e.what(), kRefused);
     }
   }
-  // A target that does not exist is no error.
-  AddUserDefinedProperty(Root(), "Nobody", "Items", ptList);
+  AddUserDefinedProperty(Root(), "Nobody", "Items", ptList);  // a target that is not there is no error
 }
 
-TEST_F(UserDefined, SaveThenLoadGivesTheSameAdditions) {
-  AddUserDefinedProperty(Root(), "Button1", "Hint", ptString);
-  AddUserDefinedProperty(Root(), "Main{3}", "Caption", ptString);
-  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[3]", ptInteger);
-  AddUserDefinedProperty(Root(), "Grid.Columns", "[1]", ptUnknown);
+TEST_F(UserDefined, EveryOwnerLineResolvesBackToItsNodeWithWhatTheDialogShows) {
+  std::vector<std::string> captions;
+  for (const TPropertyOwner& owner : ListPropertyOwners(Root())) {
+    captions.push_back(owner.caption);
+    if (owner.component)
+      EXPECT_EQ(Root().FindComponent(owner.path), owner.component) << owner.caption;
+    else
+      EXPECT_EQ(Root().FindProperty(owner.path), owner.property) << owner.caption;
+  }
+  EXPECT_EQ(captions, (std::vector<std::string>{
+                          "Bar (Component)", "Bar.Bands (Collection)", "Bar.Bands[0] (Collection-Item)",
+                          "Bar.Bands[0].Panes (Collection)", "Bar.Bands[0].Panes[0] (Collection-Item)",
+                          "Bar.Bands[0].Panes[1] (Collection-Item)", "Button1 (Component)", "Form1 (Component)",
+                          "Form1{00002} (Component)", "ListBox1 (Component)", "ListBox1.Items.Strings (List)",
+                          "Panel1 (Component)", "Panel1{00000} (Component)"}));
+  struct TCase {
+    const char* caption;
+    const char* preset;
+    bool name, type;
+  } cases[] = {
+      {"Panel1 (Component)", "", true, true},
+      {"Bar.Bands[0].Panes (Collection)", "[2]", false, false},
+      {"Bar.Bands[0] (Collection-Item)", "", true, true},
+      {"ListBox1.Items.Strings (List)", "[2]", false, true},
+  };
+  for (const TCase& c : cases) {
+    const TPropertyOwner& owner = Owner(c.caption);
+    EXPECT_EQ(owner.presetName, c.preset) << c.caption;
+    EXPECT_EQ(owner.nameEditable, c.name) << c.caption;
+    EXPECT_EQ(owner.typeEditable, c.type) << c.caption;
+  }
+}
+
+TEST_F(UserDefined, AdditionsThroughOwnerLinesLandOnTheirNodeAndComeBackWhenTheFormIsReadAnew) {
+  const std::pair<const char*, TComponentHelper*> cases[] = {
+      {"Form1{00002} (Component)", Root().Children[2].get()},
+      {"Panel1{00000} (Component)", Root().Children[0]->Children[0].get()},  // not the form's child 0
+      {"Bar.Bands[0].Panes[1] (Collection-Item)", Root().FindComponent("Bar.Bands[0].Panes[1]")},
+  };
+  for (const auto& [caption, node] : cases) {
+    AddUserDefinedProperty(Root(), Owner(caption).path, "Hint", ptString);
+    ASSERT_NE(node->FindPropertyItem("Hint"), nullptr) << caption;
+    EXPECT_TRUE(node->FindPropertyItem("Hint")->UserDefined);
+  }
+  EXPECT_EQ(Root().Children[0]->FindPropertyItem("Hint"), nullptr) << "Panel1 itself stays as it was";
+  AddUserDefinedProperty(Root(), Owner("Bar.Bands[0].Panes (Collection)").path, "[2]", ptUnknown);
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[2]", ptInteger);
+  EXPECT_EQ(EntryPaths(), (std::vector<std::string>{"Bar.Bands[0].Panes[1].Hint", "Bar.Bands[0].Panes[2]",
+                                                    "Form1{2}.Hint", "ListBox1.Items.Strings[2]", "Panel1{0}.Hint"}));
+
   TIniFile ini(dir.File("P.TRI"));
   SaveUserDefinedProperties(*module, ini, ids);
   ini.WriteString(kUserDefinedSection, "other", "Other.DFM;Button1;Tag;ptInteger");
-  EXPECT_EQ(Entries(ini).size(), 5u);
-
   TModuleHelper fresh(dir.File("Main.DFM"), false);
   TRecordingInteraction interaction;
-  LoadUserDefinedProperties(fresh, TIniFile(dir.File("P.TRI")), interaction);
+  LoadUserDefinedProperties(fresh, ini, interaction);
   EXPECT_TRUE(interaction.warnings.empty());
+  EXPECT_NE(fresh.Root->Children[0]->Children[0]->FindPropertyItem("Hint"), nullptr);
+  EXPECT_EQ(fresh.Root->Children[0]->FindPropertyItem("Hint"), nullptr);
+  EXPECT_EQ(fresh.Root->FindProperty("Button1.Tag"), nullptr) << "entries of other forms stay out";
   std::vector<std::string> before, after;
-  module->Root->EnumeratePropertyPaths(before);
+  Root().EnumeratePropertyPaths(before);
   fresh.Root->EnumeratePropertyPaths(after);
   EXPECT_EQ(after, before);
-  EXPECT_EQ(fresh.Root->FindProperty("Button1.Tag"), nullptr) << "entries of other forms stay out";
+
+  ini.WriteString(kUserDefinedSection, "other", "Main.DFM;Button1;Items;ptList");
+  TModuleHelper third(dir.File("Main.DFM"), false);
+  LoadUserDefinedProperties(third, ini, interaction);
+  EXPECT_EQ(interaction.warnings, std::vector<std::string>{kRefused}) << "loading stops at a refused type";
 }
 
-TEST_F(UserDefined, LoadingStopsAtARefusedTypeAndSaysWhy) {
-  TIniFile ini(dir.File("P.TRI"));
-  ini.WriteString(kUserDefinedSection, "a", "Main.DFM;Button1;Items;ptList");
-  TRecordingInteraction interaction;
-  LoadUserDefinedProperties(*module, ini, interaction);
-  EXPECT_EQ(interaction.warnings,
-            std::vector<std::string>{"This Property Type is not supported for user defined properties!"});
+TEST_F(UserDefined, PropertyNamesMustBeIdentifiers) {
+  const std::pair<const char*, const char*> refused[] = {
+      {"", "Please enter the name of the new property."},
+      {"   ", "Please enter the name of the new property."},
+      {"1st", "\"1st\" is not a valid property name"},
+      {"Two words", "\"Two words\" is not a valid property name"},
+      {"Font.", "\"Font.\" is not a valid property name"},
+      {".Hint", "\".Hint\" is not a valid property name"},
+      {"Font..Name", "\"Font..Name\" is not a valid property name"},
+      {"Hint;x", "\"Hint;x\" is not a valid property name"},
+      {"[3]", "\"[3]\" is not a valid property name"},
+  };
+  for (const auto& [name, message] : refused) {
+    try {
+      AddUserDefinedProperty(Root(), "Panel1", name, ptString);
+      ADD_FAILURE() << "accepted \"" << name << "\"";
+    } catch (const EFormModelError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
+    }
+  }
+  EXPECT_TRUE(ListUserDefinedEntries(Root()).empty()) << "nothing was added";
+  for (const char* name : {"Hint", "Font.Name", "_tag2", " Caption "})
+    AddUserDefinedProperty(Root(), "Panel1", name, ptString);
+  EXPECT_EQ(EntryPaths(),
+            (std::vector<std::string>{"Panel1.Caption", "Panel1.Font.Name", "Panel1.Hint", "Panel1._tag2"}));
+}
+
+TEST_F(UserDefined, OnlyTheLastElementOfAListOrCollectionMayGo) {
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[2]", ptString);
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[3]", ptString);
+  AddUserDefinedProperty(Root(), "Bar.Bands", "[1]", ptUnknown);
+  AddUserDefinedProperty(Root(), "Bar.Bands", "[2]", ptUnknown);
+  AddUserDefinedProperty(Root(), "Panel1", "Hint", ptString);
+  EXPECT_FALSE(Entry("ListBox1.Items.Strings[2]").removable);
+  EXPECT_TRUE(Entry("ListBox1.Items.Strings[3]").removable);
+  for (const char* path : {"ListBox1.Items.Strings[2]", "Bar.Bands[1]"}) {
+    try {
+      RemoveUserDefinedEntry(Root(), Entry(path));
+      ADD_FAILURE() << path;
+    } catch (const EFormModelError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("\"" + std::string(path) + "\" cannot be removed: only the last", 0), 0u)
+          << e.what();
+    }
+  }
+  EXPECT_EQ(EntryPaths().size(), 5u) << "a refused removal changes nothing";
+  // From the end backwards every element can go; properties at any time.
+  for (const char* path :
+       {"Panel1.Hint", "ListBox1.Items.Strings[3]", "ListBox1.Items.Strings[2]", "Bar.Bands[2]", "Bar.Bands[1]"})
+    RemoveUserDefinedEntry(Root(), Entry(path));
+  EXPECT_TRUE(EntryPaths().empty());
+  EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings")->ListValues.size(), 2u);
+  EXPECT_EQ(Root().FindProperty("Bar.Bands")->CollectionItems.size(), 1u);
+
+  // The file's own elements are not entries, and an entry must still be
+  // part of the tree.
+  TComponentHelper* listBox = Root().FindComponent("ListBox1");
+  TUserDefinedEntry own{TUserDefinedKind::ListElement, "ListBox1.Items.Strings[1]", listBox, 1,
+                        listBox->FindPropertyItem("Items.Strings"), true};
+  EXPECT_THROW(RemoveUserDefinedEntry(Root(), own), EFormModelError);
+  TComponentHelper stranger;
+  own.node = &stranger;
+  EXPECT_THROW(RemoveUserDefinedEntry(Root(), own), EFormModelError);
+  EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings")->ListValues.size(), 2u);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <sstream>
 
-#include "fixture_set.h"
 #include "peresources/exe_file.h"
 #include "peresources/resource_listing.h"
 #include "support/test_support.h"
@@ -33,12 +32,10 @@ TEST_P(WellFormedFixture, ListsWhatPeDumpLists) {
   auto dir = test::FixtureDir(why);
   if (!dir) GTEST_SKIP() << why;
   std::string file = *dir + "/" + GetParam();
-  std::string expected;
-  int status = test::RunCommand(
-      "/usr/bin/python3 " + test::ShellQuote(*test::PeToolsDir() + "/pe-dump.py") + " --file-order " + test::ShellQuote(file),
-      &expected);
-  ASSERT_LE(status, 1) << "pe-dump could not read " << file;
-  EXPECT_EQ(Listing(file), WithoutFormLines(expected));
+  test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*test::PeTools(why) + "/pe-dump.py") +
+                                     " --file-order " + test::ShellQuote(file));
+  ASSERT_LE(dump.exitCode, 1) << "pe-dump could not read " << file;
+  EXPECT_EQ(Listing(file), WithoutFormLines(dump.out));
 }
 
 // bad-rsrc-unsorted.exe is in Windows' eyes damaged (its look-up is a binary
@@ -46,12 +43,7 @@ TEST_P(WellFormedFixture, ListsWhatPeDumpLists) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, WellFormedFixture,
                          testing::Values("app.exe", "strings.dll", "resonly_de.dll", "norsrc.exe",
                                          "odd-rsrc-renamed.exe", "bad-rsrc-unsorted.exe"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+                         test::TCaseName());
 
 // Windows finds resources through the data directory, whatever their
 // section is called.
@@ -65,7 +57,7 @@ TEST(Fixtures, ResourcesInARenamedSectionAreFoundThroughTheDataDirectory) {
 }
 
 struct TMalformed {
-  const char* file;
+  const char* name;  // the fixture file
   const char* message;
 };
 
@@ -76,8 +68,8 @@ TEST_P(MalformedFixture, GivesTheReadersMessage) {
   auto dir = test::FixtureDir(why);
   if (!dir) GTEST_SKIP() << why;
   try {
-    Listing(*dir + "/" + GetParam().file);
-    FAIL() << GetParam().file << " was read";
+    Listing(*dir + "/" + GetParam().name);
+    FAIL() << GetParam().name << " was read";
   } catch (const EPEResourceError& e) {
     EXPECT_STREQ(e.what(), GetParam().message);
   }
@@ -97,26 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TMalformed{"bad-rsrc-data-outside.exe", "Invalid Pointer to Resource Data!"},
                     TMalformed{"bad-rsrc-size-outside.exe", "Invalid Pointer to Resource Data!"},
                     TMalformed{"bad-rsrc-name-outside.exe", "Invalid Pointer to Resource Data!"}),
-    [](const auto& info) {
-      std::string name = info.param.file;
-      for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
-
-TEST(Fixtures, CommandLineListsTheSameAsTheLibrary) {
-  std::string why;
-  auto dir = test::FixtureDir(why);
-  if (!dir) GTEST_SKIP() << why;
-  std::string kst = test::BinDir() + "/kst";
-  if (test::RunCommand("test -x " + test::ShellQuote(kst)) != 0) GTEST_SKIP() << "the kst program is not built";
-  std::string out, err;
-  EXPECT_EQ(test::RunCommand(kst + " pe resources " + test::ShellQuote(*dir + "/strings.dll"), &out), 0);
-  EXPECT_EQ(out, Listing(*dir + "/strings.dll"));
-  EXPECT_EQ(test::RunCommand(kst + " pe resources " + test::ShellQuote(*dir + "/bad-rsrc-loop-self.exe"), &out, &err), 1);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(err, "Invalid Pointer to Resource Data!\n");
-}
+    test::TCaseName());
 
 }  // namespace
 }  // namespace kst

@@ -2,7 +2,7 @@
 // warnings for string blocks that are cut short or have bytes left over.
 #include <gtest/gtest.h>
 
-#include "pe_builder.h"
+#include "support/pe_builder.h"
 #include "peresources/resource_listing.h"
 #include "peresources/sha256.h"
 

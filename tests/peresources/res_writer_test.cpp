@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "peresources/res_writer.h"
+#include "support/test_support.h"
 
 namespace kst {
 namespace {
 
-uint32_t U32(const std::string& s, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
-  return v;
-}
+uint32_t U32(const std::string& s, size_t at) { return test::Le(s).U32At(at); }
 
 TEST(ResWriter, StartsWithTheEmptyEntry) {
   TResWriter writer;

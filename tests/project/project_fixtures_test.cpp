@@ -8,7 +8,6 @@
 
 #include "config/interaction.h"
 #include "config/registry_settings.h"
-#include "peresources/fixture_set.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "support/test_support.h"
@@ -70,12 +69,10 @@ TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
   test::TScratchDir dir;
   std::string module = dir.File(GetParam());
   AtomicWriteFile(module, ReadFileBytes(*fixtures + "/" + GetParam()));
-  std::string listing;
-  ASSERT_LE(test::RunCommand("/usr/bin/python3 " + test::ShellQuote(*test::PeToolsDir() + "/pe-dump.py") + " " +
-                                 test::ShellQuote(module),
-                             &listing),
-            1);
-  TDumped expected = Dump(listing);
+  const std::string tools = *test::PeTools(why);
+  test::TProgramRun listing = test::Run("/usr/bin/python3 " + test::ShellQuote(tools + "/pe-dump.py") + " " + test::ShellQuote(module));
+  ASSERT_LE(listing.exitCode, 1) << listing.err;
+  TDumped expected = Dump(listing.out);
 
   TTranslatorRegistry registry(TRegistryLocation::InDirectory(dir.File("cfg")));
   TRecordingInteraction ui;
@@ -95,11 +92,10 @@ TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
   for (const auto& label : project.VersionInfo.Items) keys.insert(label->Key);
   EXPECT_EQ(keys, expected.versionKeys);
   ASSERT_EQ(project.CustomResources.Items.size(), 1u);
-  std::string resListing;
-  ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + test::ShellQuote(*test::PeToolsDir() + "/res-dump.py") + " " +
-                                 test::ShellQuote(project.CustomResources.Items[0]->FileName),
-                             &resListing),
-            0);
+  test::TProgramRun res = test::Run("/usr/bin/python3 " + test::ShellQuote(tools + "/res-dump.py") + " " +
+                                    test::ShellQuote(project.CustomResources.Items[0]->FileName));
+  ASSERT_EQ(res.exitCode, 0) << res.err;
+  const std::string& resListing = res.out;
   int entries = 0;
   for (size_t at = 0; (at = resListing.find("type=", at)) != std::string::npos; ++at) ++entries;
   EXPECT_EQ(entries, expected.otherResources) << resListing;
@@ -107,12 +103,7 @@ TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ProjectFromFixture,
                          testing::Values("app.exe", "strings.dll", "resonly_de.dll", "norsrc.exe"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+                         test::TCaseName());
 
 }  // namespace
 }  // namespace kst

@@ -12,7 +12,7 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
-#include "peresources/pe_builder.h"
+#include "support/pe_builder.h"
 #include "platform/file_utils.h"
 #include "support/test_support.h"
 

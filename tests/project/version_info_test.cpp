@@ -1,25 +1,23 @@
-// Version resources: the layout a language module links, reading them back
-// from modules in any child order, and damaged resources.
+// The .RES files a language module links from the project: version
+// resources and the custom resources taken out of a module. Their layout is
+// pinned by golden files in tests/data/project, which the independent
+// dumper (res-dump.py) reads; version resources are written and read back
+// (in the language's code page, in any child order), and damaged ones cut
+// and corrupted; every corpus project's version options feed one.
 #include "project/version_info.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
-#include <iostream>
 
-#include "config/text_helpers.h"
+#include "platform/file_utils.h"
 #include "platform/ini_file.h"
 #include "platform/same_text.h"
+#include "project/custom_resources.h"
 #include "support/test_support.h"
 
 namespace kst {
 namespace {
-
-uint16_t U16(const std::string& s, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8);
-}
-uint32_t U32(const std::string& s, size_t at) { return U16(s, at) | uint32_t(U16(s, at + 2)) << 16; }
 
 std::span<const uint8_t> Bytes(const std::string& s, size_t from = 0) {
   return {reinterpret_cast<const uint8_t*>(s.data()) + from, s.size() - from};
@@ -41,66 +39,44 @@ TVersionInfo Sample() {
   return info;
 }
 
-TEST(VersionResource, FixedPartNumbersAndFlags) {
-  std::string res = BuildVersionResource(Sample(), 0x0407);
-  EXPECT_EQ(U32(res, 32 + 4), 32u) << "entry header size";
-  EXPECT_EQ(U16(res, 32 + 8), 0xFFFF);
-  EXPECT_EQ(U16(res, 32 + 10), 16);
-  EXPECT_EQ(U16(res, 32 + 20), 0x0030) << "memory flags";
-  EXPECT_EQ(U16(res, 32 + 22), 0x0407) << "language";
-  EXPECT_EQ(U32(res, 32), res.size() - kBlock) << "data size is the version block";
-  EXPECT_EQ(U16(res, kBlock), res.size() - kBlock) << "block length";
-  EXPECT_EQ(U16(res, kBlock + 2), 52);
-  EXPECT_EQ(U32(res, kBlock + 40), 0xFEEF04BDu);
-  EXPECT_EQ(U32(res, kBlock + 48), 0x00010002u);
-  EXPECT_EQ(U32(res, kBlock + 52), 0x00030004u);
-  EXPECT_EQ(U32(res, kBlock + 56), 0x00010002u);
-  EXPECT_EQ(U32(res, kBlock + 60), 0x00030004u);
-  EXPECT_EQ(U32(res, kBlock + 68), 0x22u);
-  EXPECT_EQ(U32(res, kBlock + 76), 2u) << "a library";
+TEST(LinkedResources, TheFilesMatchTheirGoldenFilesAndTheDumpersReading) {
+  TVersionInfo emptyTranslation;
+  emptyTranslation.Add("Comments", "").Translation = "";  // left out of the table
+  emptyTranslation.Add("FileDescription", "x").Translation = "a\\tb";  // escapes resolved
+  const uint8_t five[] = {1, 2, 3, 4, 5}, eight[] = {1, 2, 3, 4, 5, 6, 7, 8}, a[] = {'a'}, b[] = {'b'};
+  const std::pair<const char*, std::string> files[] = {
+      {"version-0407.res", BuildVersionResource(Sample(), 0x0407)},
+      {"version-0419.res", BuildVersionResource(emptyTranslation, 0x0419)},
+      // Paddings after odd names and data; a resource in one language only becomes neutral.
+      {"custom.res", BuildCustomResourceFile({{"#2", "LOGO", 0x0407, five}, {"MYDATA", "#7", 0x0409, eight},
+                                              {"MYDATA", "CONFIG", 0x0407, a}, {"MYDATA", "config", 0x0409, b}})},
+  };
+  const std::string dir = test::TestDataDir() + "/project/";
+  std::optional<std::string> shared = test::SharedDir();
+  for (const auto& [name, bytes] : files) {
+    test::ExpectGolden(dir + name, bytes);
+    if (!shared || !FileExists("/usr/bin/python3")) continue;
+    test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*shared + "/tools/pe-fixtures/res-dump.py") +
+                                       " --headers --file-order " + test::ShellQuote(dir + name));
+    EXPECT_EQ(dump.exitCode, 0) << dump.err;
+    test::ExpectGolden(dir + name + ".dump", dump.out);
+  }
+  EXPECT_THROW(BuildCustomResourceFile({{"#10", std::string(300, 'N'), 0, five}}), std::invalid_argument);
+  TVersionInfo tooLong;
+  tooLong.Add("Comments", std::string(5000, 'x'));
+  EXPECT_THROW(BuildVersionResource(tooLong, 0x0407), EVersionResourceError);
 }
 
-TEST(VersionResource, StringTableKeyEntriesAndTranslation) {
-  TVersionInfo info;
-  info.Add("FileDescription", "Test");
-  std::string res = BuildVersionResource(info, 0x0407);
-  size_t table = kBlock + 92 + 36;
-  std::u16string key(reinterpret_cast<const char16_t*>(res.data() + table + 6), 8);
-  EXPECT_EQ(key, u"040704E4");
-  size_t entry = table + 24;
-  EXPECT_EQ(U16(res, entry), 52) << "6 + 32 key bytes + 2 pad + 10 value bytes + 2 pad";
-  EXPECT_EQ(U16(res, entry + 2), 5) << "value units with the terminating 0";
-  EXPECT_EQ(U16(res, entry + 4), 1);
-  EXPECT_EQ(U16(res, table), 24 + 52);
-  size_t var = entry + 52;
-  EXPECT_EQ(U16(res, var), 68);
-  EXPECT_EQ(U16(res, var + 64), 0x0407);
-  EXPECT_EQ(U16(res, var + 66), 1252);
-}
-
-TEST(VersionResource, EmptyTranslationsLeftOutAndEscapesResolved) {
-  TVersionInfo info;
-  info.Add("Comments", "").Translation = "";
-  std::string empty = BuildVersionResource(info, 0x0419);
-  EXPECT_EQ(U16(empty, kBlock + 92 + 36), 24) << "only the table header";
-  std::u16string russianKey(reinterpret_cast<const char16_t*>(empty.data() + kBlock + 92 + 36 + 6), 8);
-  EXPECT_EQ(russianKey, u"041904E3");
-
-  TVersionInfo escaped;
-  escaped.Add("Comments", "x").Translation = "a\\nb";
-  TVersionInfo back;
-  ReadVersionResource(back, Bytes(BuildVersionResource(escaped, 0x0407), kBlock), 1252);
-  ASSERT_EQ(back.Items.size(), 1u);
-  EXPECT_EQ(back.Items[0]->Value, "a\nb");
-}
-
-TEST(VersionResource, RoundTripInTheLanguagesCodePage) {
+TEST(VersionResource, ReadsBackInTheLanguagesCodePageWithEscapesResolved) {
   TVersionInfo info = Sample();
   info.Find("companyname")->Translation = "\xCE\xCE\xCE \xAB\xCF\xF0\xE8\xEC\xE5\xF0\xBB";  // cp1251
+  info.Find("FileDescription")->Translation = "a\\nb";
   TVersionInfo back;
   ReadVersionResource(back, Bytes(BuildVersionResource(info, 0x0419), kBlock), 1251);
   EXPECT_TRUE(back.IncludeVerInfo);
   EXPECT_EQ(back.MajorVer, 1);
+  EXPECT_EQ(back.MinorVer, 2);
+  EXPECT_EQ(back.Release, 3);
   EXPECT_EQ(back.Build, 4);
   EXPECT_TRUE(back.PreRelease);
   EXPECT_TRUE(back.SpecialBuild);
@@ -108,40 +84,20 @@ TEST(VersionResource, RoundTripInTheLanguagesCodePage) {
   ASSERT_EQ(back.Items.size(), 2u);
   EXPECT_EQ(back.Items[0]->Value, info.Items[0]->Translation);
   EXPECT_EQ(back.Items[1]->Key, "FileDescription");
-}
-
-TEST(VersionInfo, AddKeepsFirstValueAndFindTakesTheLast) {
-  TVersionInfo info;
-  info.Add("CompanyName", "First");
-  info.Add("COMPANYNAME", "Second");
-  ASSERT_EQ(info.Items.size(), 1u);
-  EXPECT_EQ(info.Find("companyname")->Value, "First");
-  TVersionInfoLabel& label = *info.Items[0];
-  label.Translation = "FIRST";
-  EXPECT_FALSE(label.IsTranslated()) << "letter case alone is no translation";
-  label.Translation = "Erste";
-  EXPECT_TRUE(label.IsTranslated());
-  label.ResetTranslation();
-  EXPECT_EQ(label.Translation, "First");
-}
-
-// A module's resource with VarFileInfo before StringFileInfo, as some
-// linkers write it.
-std::string VarFirst(const std::string& ours) {
-  size_t strings = kBlock + 92;
-  size_t stringsLength = U16(ours, strings);
-  std::string block = ours.substr(kBlock, 92);
-  std::string var = ours.substr(strings + stringsLength, 68);
-  return block + var + ours.substr(strings, stringsLength);
+  EXPECT_EQ(back.Items[1]->Value, "a\nb");
 }
 
 TEST(VersionResource, ChildOrderDoesNotMatter) {
+  // A module's resource with VarFileInfo before StringFileInfo, as some
+  // linkers write it.
   std::string ours = BuildVersionResource(Sample(), 0x0407);
-  std::string reordered = VarFirst(ours);
+  size_t strings = kBlock + 92, stringsLength = test::Le(ours).U16At(strings);
+  std::string reordered = ours.substr(kBlock, 92) + ours.substr(strings + stringsLength, 68) + ours.substr(strings, stringsLength);
   TVersionInfo a, b;
   ReadVersionResource(a, Bytes(ours, kBlock), 1252);
   ReadVersionResource(b, Bytes(reordered), 1252);
-  ASSERT_EQ(a.Items.size(), b.Items.size());
+  ASSERT_EQ(a.Items.size(), 2u);
+  ASSERT_EQ(b.Items.size(), 2u);
   for (size_t i = 0; i < a.Items.size(); ++i) {
     EXPECT_EQ(a.Items[i]->Key, b.Items[i]->Key);
     EXPECT_EQ(a.Items[i]->Value, b.Items[i]->Value);
@@ -164,8 +120,7 @@ TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
     std::string shorter = block.substr(0, cut);
     EXPECT_THROW(ReadVersionResource(partial, Bytes(shorter), 1252), EVersionResourceError) << "cut at " << cut;
   }
-  // Every single-byte corruption either reads or raises.
-  for (size_t at = 0; at < block.size(); ++at) {
+  for (size_t at = 0; at < block.size(); ++at)
     for (uint8_t value : {0x00, 0x01, 0x7F, 0xFF}) {
       std::string bad = block;
       bad[at] = static_cast<char>(value);
@@ -175,13 +130,36 @@ TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
       } catch (const EVersionResourceError&) {
       }
     }
-  }
 }
 
-TEST(VersionResource, RefusesWhatItCannotHold) {
+TEST(ProjectLists, VersionKeysAndCustomResourcesCompareWithoutCase) {
   TVersionInfo info;
-  info.Add("Comments", std::string(5000, 'x'));
-  EXPECT_THROW(BuildVersionResource(info, 0x0407), EVersionResourceError);
+  info.Add("CompanyName", "First");
+  info.Add("COMPANYNAME", "Second");
+  ASSERT_EQ(info.Items.size(), 1u);
+  EXPECT_EQ(info.Find("companyname")->Value, "First");
+  TVersionInfoLabel& label = *info.Items[0];
+  label.Translation = "FIRST";
+  EXPECT_FALSE(label.IsTranslated()) << "letter case alone is no translation";
+  label.Translation = "Erste";
+  EXPECT_TRUE(label.IsTranslated());
+  label.ResetTranslation();
+  EXPECT_EQ(label.Translation, "First");
+
+  TCustomResources list;
+  list.Add("C:\\R\\Pics.res");
+  list.Add("c:\\r\\PICS.RES");
+  ASSERT_EQ(list.Items.size(), 1u);
+  TCustomResource& r = *list.Items[0];
+  EXPECT_EQ(r.TranslatedFile, "C:\\R\\Pics.res");
+  r.TranslatedFile = "C:\\r\\pics.RES";
+  EXPECT_FALSE(r.IsTranslated());
+  r.TranslatedFile = "C:\\R\\DEU\\Pics.res";
+  EXPECT_TRUE(r.IsTranslated());
+  EXPECT_EQ(list.Find("C:\\R\\PICS.res"), &r);
+  list.Remove("c:\\R\\pics.res");
+  EXPECT_TRUE(list.Items.empty());
+  list.Remove("nothing");
 }
 
 TEST(VersionOptions, EveryCorpusOptionsFileFeedsTheVersionInfo) {
@@ -196,7 +174,6 @@ TEST(VersionOptions, EveryCorpusOptionsFileFeedsTheVersionInfo) {
     ++files;
   }
   EXPECT_GT(files, 0);
-  std::cout << "[          ] " << files << " corpus options files read\n";
 }
 
 }  // namespace

@@ -5,10 +5,6 @@
 // change (and read the diff before committing it).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-
 #include "config/language_info.h"
 #include "config/text_helpers.h"
 #include "platform/codepage.h"
@@ -20,15 +16,7 @@
 namespace kst {
 namespace {
 
-std::string GoldenRoot() { return std::string(KST_RESSTRINGS_DATA) + "/scripts"; }
-
-std::vector<std::string> Cases() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(GoldenRoot()))
-    if (entry.is_directory()) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+std::string GoldenRoot() { return test::TestDataDir() + "/resstrings/scripts"; }
 
 class GoldenScript : public testing::TestWithParam<std::string> {};
 
@@ -42,22 +30,11 @@ TEST_P(GoldenScript, ListAndResourceMatch) {
     list += std::to_string(item.ID) + "\t" + item.Name + "\t" + EncodeEscapes(item.OriginalValue) + "\r\n";
   }
   int language = std::stoi(TrimBlanks(ReadFileBytes(dir + "/language").substr(0, 4)), nullptr, 16);
-  std::string res = StringTableResource(set, LanguageAnsiCodePage(language, TSystemCodePages()));
-  if (std::getenv("KST_REGENERATE_GOLDEN")) {
-    AtomicWriteFile(dir + "/expected-list.txt", list);
-    AtomicWriteFile(dir + "/expected.res", res);
-    GTEST_SKIP() << "regenerated " << dir;
-  }
-  EXPECT_EQ(list, ReadFileBytes(dir + "/expected-list.txt"));
-  EXPECT_TRUE(res == ReadFileBytes(dir + "/expected.res")) << "the resource differs from " << dir << "/expected.res";
+  test::ExpectGolden(dir + "/expected-list.txt", list);
+  test::ExpectGolden(dir + "/expected.res", StringTableResource(set, LanguageAnsiCodePage(language, TSystemCodePages())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, GoldenScript, testing::ValuesIn(Cases()), [](const auto& info) {
-  std::string name = info.param;
-  for (char& c : name)
-    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenScript, testing::ValuesIn(test::GoldenCases(GoldenRoot())), test::TCaseName());
 
 }  // namespace
 }  // namespace kst

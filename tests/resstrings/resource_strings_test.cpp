@@ -25,7 +25,7 @@ std::string Dump(const TResourceStringsHelper& set) {
 }
 
 struct TScriptCase {
-  const char* what;
+  const char* name;
   std::string script;
   std::string entries;  // Dump() of the set after ReadScript
 };
@@ -69,12 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "65535|H||\n-2|N||\n7|P||\n"},
         TScriptCase{"a later line for the same name wins",
                     "#define S 1\nSTRINGTABLE\nBEGIN\n S, \"first\"\n s, \"second\"\nEND\n", "1|S|second|second\n"}),
-    [](const auto& info) {
-      std::string name = info.param.what;
-      for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    test::TCaseName());
 
 TEST(ResourceStrings, ReadingTwiceWithoutClearAddsTheDefinesAgain) {
   TResourceStringsHelper set;

@@ -8,8 +8,6 @@
 #include <random>
 #include <sstream>
 
-#include "../peresources/fixture_set.h"
-#include "../peresources/pe_builder.h"
 #include "config/interaction.h"
 #include "config/text_helpers.h"
 #include "peresources/exe_file.h"
@@ -17,19 +15,14 @@
 #include "platform/file_utils.h"
 #include "resstrings/resource_strings.h"
 #include "resstrings/string_tables.h"
+#include "support/pe_builder.h"
 #include "support/test_support.h"
 
 namespace kst {
 namespace {
 
-uint32_t U32(const std::string& s, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
-  return v;
-}
-uint16_t U16(const std::string& s, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8);
-}
+uint32_t U32(const std::string& s, size_t at) { return test::Le(s).U32At(at); }
+uint16_t U16(const std::string& s, size_t at) { return test::Le(s).U16At(at); }
 
 // A .RES file read back strictly: id -> UTF-16 text of every non-empty slot.
 // Fails the test on any layout fault.
@@ -294,22 +287,19 @@ TEST_P(IndependentReaders, ReadOurResourceWithTheSameIdsAndTexts) {
   TRecordingInteraction hint;
   WriteStringTableResource(set, res, std::stoi(c.language, nullptr, 16), TSystemCodePages(), hint);
 
-  std::string tools = *test::PeToolsDir();
-  std::string dump;
-  ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + test::ShellQuote(tools + "/res-dump.py") + " " + test::ShellQuote(res),
-                             &dump),
-            0);
+  std::string tools = *test::PeTools(why);
+  test::TProgramRun run = test::Run("/usr/bin/python3 " + test::ShellQuote(tools + "/res-dump.py") + " " + test::ShellQuote(res));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string& dump = run.out;
   std::string quoted = c.utf8;
   EXPECT_NE(dump.find("  STR 4711 \"" + quoted + "\"\n"), std::string::npos) << dump;
   EXPECT_NE(dump.find("  STR 65535 \"say \\\"x\\\"\\r\\nnext\"\n"), std::string::npos) << dump;
   EXPECT_NE(dump.find("  STR 17 \"seventeen\"\n"), std::string::npos) << dump;
   EXPECT_NE(dump.find("type=6 name=295 lang=0000 "), std::string::npos) << dump;
 
-  std::string rcFile = dir.File("out.rc"), err;
-  ASSERT_EQ(test::RunCommand("i686-w64-mingw32-windres -i " + test::ShellQuote(res) + " -o " + test::ShellQuote(rcFile),
-                             nullptr, &err),
-            0)
-      << err;
+  std::string rcFile = dir.File("out.rc");
+  run = test::Run("i686-w64-mingw32-windres -i " + test::ShellQuote(res) + " -o " + test::ShellQuote(rcFile));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
   std::map<int, std::u16string> decompiled;
   std::istringstream lines(ReadFileBytes(rcFile));
   std::string line;
@@ -324,9 +314,8 @@ TEST_P(IndependentReaders, ReadOurResourceWithTheSameIdsAndTexts) {
       {17, u"seventeen"}, {4711, Utf8ToUtf16(c.utf8)}, {65535, u"say \"x\"\r\nnext"}};
   EXPECT_EQ(decompiled, expected);
 
-  std::string check;
-  EXPECT_EQ(test::RunCommand(test::ShellQuote(tools + "/res-crosscheck.sh") + " " + test::ShellQuote(res), &check, &err), 0)
-      << check << err;
+  run = test::Run(test::ShellQuote(tools + "/res-crosscheck.sh") + " " + test::ShellQuote(res));
+  EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(

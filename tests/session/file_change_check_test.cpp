@@ -10,8 +10,8 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
-#include "peresources/pe_builder.h"
-#include "session/session_fixture.h"
+#include "support/pe_builder.h"
+#include "support/demo_session.h"
 
 namespace kst {
 namespace {

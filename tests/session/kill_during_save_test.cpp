@@ -11,7 +11,7 @@
 #include <random>
 #include <thread>
 
-#include "session/session_fixture.h"
+#include "support/demo_session.h"
 #include "storage/translation_files.h"
 
 namespace kst {

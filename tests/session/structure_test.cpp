@@ -10,7 +10,7 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
-#include "session/session_fixture.h"
+#include "support/demo_session.h"
 #include "session/translator_environment.h"
 #include "platform/same_text.h"
 

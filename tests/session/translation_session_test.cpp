@@ -7,7 +7,7 @@
 
 #include "dictionary/auto_translate.h"
 #include "formmodel/form_errors.h"
-#include "session/session_fixture.h"
+#include "support/demo_session.h"
 
 namespace kst {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "session/search.h"
-#include "session/session_fixture.h"
+#include "support/demo_session.h"
 
 namespace kst {
 namespace {

@@ -3,7 +3,7 @@
 // allocate what the file does not hold.
 #include <gtest/gtest.h>
 
-#include "storage/storage_fixture.h"
+#include "support/scratch_project.h"
 #include "storage/symbol_stream.h"
 #include "storage/translation_files.h"
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "storage/storage_fixture.h"
+#include "support/scratch_project.h"
 #include "storage/symbol_stream.h"
 
 namespace kst {

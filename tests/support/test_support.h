@@ -1,9 +1,17 @@
-// Shared helpers of the tests: scratch directories and the locations of the
-// test data and the shared corpus.
+// What every test program shares: scratch directories, where the data, the
+// shared corpus and the built programs are, the one way to run a program,
+// names for tables of cases, golden files, and the independent tools.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/byte_reader.h"
 
 namespace kst::test {
 
@@ -22,17 +30,18 @@ private:
   std::string path_;
 };
 
-// tests/data
+// tests/data; ../shared when it is there (tests that need it skip
+// otherwise); the directory of the built programs. Environment variables of
+// the same names (KST_TEST_DATA, KST_SHARED_DIR, KST_BIN_DIR) override them.
 std::string TestDataDir();
-// ../shared, when it is there (tests that need it skip otherwise).
 std::optional<std::string> SharedDir();
-// The directory that holds the built programs.
 std::string BinDir();
 
+// Writes the file, making the directories on its way.
 void WriteFile(const std::string& path, const std::string& content);
 
-// The demo project in the repository (examples/demo), and a copy of it at
-// `to`, for tests that change it.
+// The demo project of the repository (examples/demo), and a copy of it at
+// `to` for tests that change it.
 std::string DemoDir();
 void CopyDemo(const std::string& to);
 
@@ -42,8 +51,45 @@ struct TProgramRun {
   std::string err;
 };
 
-// Runs the built kst with `args` (shell words) in `workDir`, with its
-// settings in `configDir` (KESTRIN_CONFIG_DIR), and collects what it printed.
+// The one process runner: `command` through /bin/sh in `workDir` (the
+// current directory when empty) with an empty standard input; what it
+// printed on each stream and its exit code (-1 when it did not exit).
+TProgramRun Run(const std::string& command, const std::string& workDir = {});
+// The built kst with `args` (shell words), its settings in `configDir`.
 TProgramRun RunKst(const std::string& args, const std::string& workDir, const std::string& configDir);
+std::string ShellQuote(const std::string& word);
+
+// Little-endian fields of bytes under test, read by the platform's reader.
+inline TByteReader<std::out_of_range> Le(std::string_view bytes) {
+  return TByteReader<std::out_of_range>(bytes, "a field past the end of the bytes under test");
+}
+
+// The name of a case of a table: its letters and digits, '_' for the rest.
+std::string CaseName(std::string_view text);
+// Names the cases of INSTANTIATE_TEST_SUITE_P by their `name` member, or by
+// themselves when they are text.
+struct TCaseName {
+  template <class T>
+  std::string operator()(const testing::TestParamInfo<T>& info) const {
+    if constexpr (requires { info.param.name; })
+      return CaseName(info.param.name);
+    else
+      return CaseName(info.param);
+  }
+};
+
+// Golden cases: the folders under `dir`, by name. ExpectGolden compares what
+// a test produced with an expected file; with KST_REGENERATE_GOLDEN=1 in the
+// environment it writes the file instead (read the diff before committing).
+std::vector<std::string> GoldenCases(const std::string& dir);
+void ExpectGolden(const std::string& file, const std::string& actual);
+
+// The independent tools. PeTools: ../shared/tools/pe-fixtures with a
+// python3 that has pefile ("python3 DIR" to put before a script name).
+// FixtureDir: the shared PE and .RES fixtures, built once per test program
+// (needs windres as well). Each says why when it is not there.
+std::optional<std::string> PeTools(std::string& why);
+std::optional<std::string> FixtureDir(std::string& why);
+bool HaveProgram(const std::string& name);
 
 }  // namespace kst::test

@@ -1,0 +1,4 @@
+library App;
+{$E DEU}
+{$R 'F.dfm'}
+end.

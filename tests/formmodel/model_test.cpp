@@ -1,0 +1,282 @@
+// The form model: property paths built for every plain value and resolved
+// back, component paths and class-qualified names, translation state, the
+// texts a translation may have, and reading and writing form files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "config/interaction.h"
+#include "formmodel/form_conversion.h"
+#include "formmodel/form_errors.h"
+#include "formmodel/form_reader.h"
+#include "formmodel/form_writer.h"
+#include "formmodel/value_check.h"
+#include "platform/file_utils.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+const char* const kForm =
+    "object Form1: TForm1\r\n"
+    "  Caption = 'OK'\r\n"
+    "  Ctl3D = False\r\n"
+    "  object Panel1: TPanel\r\n"
+    "    object Button1: TButton\r\n"
+    "      Caption = 'Go'\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "  object ListBox1: TListBox\r\n"
+    "    Items.Strings = (\r\n      'a'\r\n      'b'\r\n      ('c' 'd'))\r\n"
+    "  end\r\n"
+    "  object TPanel\r\n"
+    "    Caption = 'first unnamed'\r\n"
+    "  end\r\n"
+    "  object DBGrid1: TDBGrid\r\n"
+    "    Columns = <\r\n"
+    "      item\r\n        Title.Caption = 'Name'\r\n      end\r\n"
+    "      item [7]\r\n        Title.Caption = 'City'\r\n      end>\r\n"
+    "  end\r\n"
+    "  object TPanel\r\n"
+    "    object TLabel\r\n"
+    "      Caption = 'deep'\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "end\r\n";
+
+class PropertyPaths : public testing::Test {
+protected:
+  std::unique_ptr<TComponentHelper> root = ReadFormText(kForm);
+};
+
+TEST_F(PropertyPaths, TranslationStateFollowsTheTexts) {
+  TCHValue* caption = root->FindProperty("Form1.Caption");
+  ASSERT_NE(caption, nullptr);
+  caption->SetTranslatedValue("Ja");
+  EXPECT_TRUE(caption->IsTranslated());
+  caption->ResetTranslation();
+  EXPECT_FALSE(caption->IsTranslated());
+  caption->SetTranslatedValue("ok");
+  EXPECT_TRUE(caption->IsTranslated()) << "a change of case is a translation";
+}
+
+TEST_F(PropertyPaths, EveryPlainValueInOrderResolvesToItselfAndToItsOwnersClass) {
+  // Path, and the class-qualified path the highlighting rules are asked about.
+  const std::pair<const char*, const char*> expected[] = {
+      {"Form1.Caption", "TForm.Caption"},  // the form itself, as the display path ".Caption" gives
+      {"Form1.Ctl3D", "TForm.Ctl3D"},
+      {"Button1.Caption", "TButton.Caption"},  // named, nested in Panel1
+      {"ListBox1.Items.Strings[0]", "TListBox.Items.Strings[0]"},
+      {"ListBox1.Items.Strings[1]", "TListBox.Items.Strings[1]"},
+      {"ListBox1.Items.Strings[2][0]", "TListBox.Items.Strings[2][0]"},
+      {"ListBox1.Items.Strings[2][1]", "TListBox.Items.Strings[2][1]"},
+      {"Form1{2}.Caption", "TPanel.Caption"},                                    // unnamed
+      {"DBGrid1.Columns[0].Title.Caption", "TDBGrid.Columns[0].Title.Caption"},  // collection item
+      {"DBGrid1.Columns[1].Title.Caption", "TDBGrid.Columns[1].Title.Caption"},
+      {"Form1{4}{0}.Caption", "TLabel.Caption"},  // unnamed in unnamed
+  };
+  std::vector<std::string> paths;
+  root->EnumeratePropertyPaths(paths);
+  ASSERT_EQ(paths.size(), std::size(expected));
+  size_t i = 0;
+  root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
+    EXPECT_EQ(path, expected[i].first);
+    EXPECT_EQ(paths[i], path);
+    EXPECT_EQ(root->FindProperty(path), &value) << path;
+    EXPECT_EQ(root->ClassQualifiedPath(path), expected[i++].second);
+  });
+  EXPECT_EQ(root->ClassQualifiedPath("button1.CAPTION"), "TButton.CAPTION") << "names compare without case";
+  for (const char* nothing :
+       {"Nope.Caption", "Form1{9}.Caption", "Form1{x}.Caption", "Form1{2", "Button1", "Form1{2}Caption", ""})
+    EXPECT_EQ(root->ClassQualifiedPath(nothing), "") << nothing;
+}
+
+TEST_F(PropertyPaths, DisplayPathsCaseAndWhatIsNotThere) {
+  TCHValue* caption = root->FindProperty("Button1.Caption");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->OriginalValue, "Go");
+  EXPECT_EQ(root->FindProperty(">Panel1>Button1.Caption"), caption);
+  EXPECT_EQ(root->FindProperty("BUTTON1.caption"), caption);
+  EXPECT_EQ(root->FindProperty("DBGrid1.Columns[1].Title.Caption")->OriginalValue, "City");
+  EXPECT_EQ(root->FindProperty("ListBox1.Items.Strings[ 1 ]")->OriginalValue, "b");
+  EXPECT_EQ(root->FindProperty("ListBox1.Items.Strings")->PropertyType, ptList);
+  for (const char* path : {"ListBox1.Items.Strings[5]", "Form1.Nothing", "Nobody.Caption", "Form1{9}.Caption",
+                           "Form1{3.Caption", "DBGrid1.Columns[2].Title.Caption", "Form1.Caption[0]", "", ">",
+                           "#x", "DBGrid1.Columns[0]Title"})
+    EXPECT_EQ(root->FindProperty(path), nullptr) << path;
+  for (const char* path : {"ListBox1.Items.Strings5", "ListBox1.Items.Strings[0]x", "ListBox1.Items.Strings[]"}) {
+    try {
+      root->FindProperty(path);
+      ADD_FAILURE() << path;
+    } catch (const EFormModelError& e) {
+      EXPECT_STREQ(e.what(), "Invalid ID") << path;
+    }
+  }
+}
+
+TEST_F(PropertyPaths, ComponentPathsParentsAndClassNames) {
+  TComponentHelper* button = root->FindComponent("Button1");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->ClassName, "TButton");
+  EXPECT_EQ(button->Parent, root->FindComponent("Panel1"));
+  EXPECT_EQ(root->FindComponent("Panel1")->Parent, root.get());
+  EXPECT_EQ(root->FindComponentByName(">Panel1>Button1"), button);
+  EXPECT_EQ(root->FindComponentByName(".Caption"), nullptr);
+  EXPECT_EQ(root->FindComponent("Form1{4}{0}")->ClassName, "TLabel");
+  TComponentHelper* column = root->FindComponent("DBGrid1.Columns[1]");
+  EXPECT_EQ(column, root->FindProperty("DBGrid1.Columns")->CollectionItems[1].get());
+  EXPECT_EQ(column->Index, 7);
+  EXPECT_EQ(column->Parent, nullptr) << "collection items hang below their property, not a component";
+  for (const char* nothing : {"Form1{9}", "DBGrid1.Columns[2]", "Form1{x}"})
+    EXPECT_EQ(root->FindComponent(nothing), nullptr) << nothing;
+  EXPECT_EQ(root->ClassPropertyName(".Caption"), "TForm.Caption");
+  EXPECT_EQ(root->ClassPropertyName(">Panel1>Button1.Caption"), "TButton.Caption");
+  EXPECT_EQ(root->ClassPropertyName(">Button1.Caption"), "") << "only direct children count";
+  EXPECT_EQ(root->ClassPropertyName("Button1.Caption"), "") << "the display-path rule takes no enumerated paths";
+}
+
+TEST_F(PropertyPaths, AddingResettingAndAnUnfilledValue) {
+  TCHPropertyItem* caption = root->FindOrAddProperty("CAPTION", ptInteger, true);
+  EXPECT_EQ(caption->PropertyType, ptString) << "an existing item is kept";
+  EXPECT_FALSE(caption->UserDefined);
+  std::vector<TCHValue*> values;
+  root->ForEachPropertyPath([&](const std::string&, TCHValue& v) { values.push_back(&v); });
+  for (TCHValue* v : values) v->SetTranslatedValue("x");
+  root->ResetAllTranslations();
+  int translated = 0;
+  for (TCHValue* v : values) translated += v->IsTranslated();
+  EXPECT_EQ(translated, 2) << "elements of a list inside a list are one level too deep to be reset";
+
+  TCHPropertyItem* hint = root->FindOrAddProperty("Hint", ptUnknown, false);
+  EXPECT_EQ(root->Properties.back().get(), hint);
+  std::vector<std::string> paths;
+  try {
+    root->EnumeratePropertyPaths(paths);
+    FAIL();
+  } catch (const EFormModelError& e) {
+    EXPECT_STREQ(e.what(), "Internal Error");
+  }
+}
+
+TEST(ReadFormText, ARepeatedPropertyReplacesTheEarlierValue) {
+  auto root = ReadFormText("object F: TF\r\n  L = (\r\n    'a'\r\n    'b')\r\n  X = 1\r\n  l = (\r\n    'c')\r\nend\r\n");
+  ASSERT_EQ(root->Properties.size(), 2u);
+  ASSERT_EQ(root->Properties[0]->ListValues.size(), 1u);
+  EXPECT_EQ(root->Properties[0]->ListValues[0]->OriginalValue, "c");
+}
+
+// A translation of a number, identifier, set or binary value goes into the
+// form text as it stands: the writer takes it only when it reads back as one
+// value of that type, never as more form text ("8 Visible = False").
+struct TValueTextCase {
+  TPropertyType type;
+  std::string text;
+  bool accepted;
+};
+
+class TranslatedValueTexts : public testing::TestWithParam<TValueTextCase> {};
+
+TEST_P(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
+  const TValueTextCase& c = GetParam();
+  auto root = ReadFormText("object Form1: TForm1\r\n  P = 1\r\n  Q = 2\r\nend\r\n");
+  TCHPropertyItem& p = *root->Properties[0];
+  p.PropertyType = c.type;
+  p.SetTranslatedValue(c.text);
+  EXPECT_EQ(ValueTextProblem(c.type, c.text).empty(), c.accepted) << c.text;
+  if (!c.accepted) {
+    try {
+      FormToText(*root, true);
+      ADD_FAILURE() << "written: " << c.text;
+    } catch (const EFormModelError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("The translation of Form1.P must be ", 0), 0u) << e.what();
+    }
+    return;
+  }
+  auto back = ReadFormText(FormToText(*root, true));
+  ASSERT_EQ(back->Properties.size(), 2u) << c.text;
+  EXPECT_EQ(back->Properties[0]->Name, "P");
+  EXPECT_EQ(back->Properties[1]->OriginalValue, "2");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TranslatedValueTexts,
+    testing::Values(TValueTextCase{ptInteger, "8", true}, TValueTextCase{ptInteger, "-12", true},
+                    TValueTextCase{ptInteger, "$FFFFFFFF", true}, TValueTextCase{ptInteger, "$123456789", false},
+                    TValueTextCase{ptInteger, "8 Visible = False", false}, TValueTextCase{ptInteger, " 8", false},
+                    TValueTextCase{ptInteger, "8\r\n", false}, TValueTextCase{ptInteger, "1.5", false},
+                    TValueTextCase{ptInteger, "99999999999", false}, TValueTextCase{ptInteger, "", false},
+                    TValueTextCase{ptInteger, "acht", false}, TValueTextCase{ptFloat, "1.5E2", true},
+                    TValueTextCase{ptFloat, "2", true}, TValueTextCase{ptFloat, "1.5.5", false},
+                    TValueTextCase{ptFloat, "1,5", false}, TValueTextCase{ptSymbol, "clBtnFace", true},
+                    TValueTextCase{ptSymbol, "Form1.Button1", true}, TValueTextCase{ptSymbol, "clRed Visible = True", false},
+                    TValueTextCase{ptSymbol, "'x'", false}, TValueTextCase{ptSet, "[akLeft, akTop]", true},
+                    TValueTextCase{ptSet, "[]", true}, TValueTextCase{ptSet, "[akLeft] X = 1", false},
+                    TValueTextCase{ptSet, "[akLeft,]", false}, TValueTextCase{ptSet, "[Form1.akLeft]", false},
+                    TValueTextCase{ptBinary, "0A0bFF", true}, TValueTextCase{ptBinary, "", true},
+                    TValueTextCase{ptBinary, "ABC", false}, TValueTextCase{ptBinary, "00} X = {", false},
+                    TValueTextCase{ptString, "8 Visible = False'\r\n", true}));
+
+TEST(FormToText, TranslatedOrOriginalTextsAndWhatIsLeftOut) {
+  std::string long300(300, 'x');
+  long300[100] = '\'';
+  long300[200] = '\n';
+  auto root = ReadFormText("object Form1: TForm1\r\n  Caption = 'Hello'\r\n  B = {" + std::string(200, 'E') + "}\r\nend\r\n");
+  root->Properties[0]->SetTranslatedValue("Bonjour");
+  EXPECT_EQ(FormToText(*root, false).substr(0, 43), "object Form1: TForm1\r\n  Caption = 'Hello'\r\n");
+  EXPECT_EQ(FormToText(*root, true).substr(0, 45), "object Form1: TForm1\r\n  Caption = 'Bonjour'\r\n");
+  // An untranslated user-defined value is left out; a translated one is written.
+  root->FindOrAddProperty("Hint", ptString, true);
+  EXPECT_EQ(FormToText(*root, true).find("Hint"), std::string::npos);
+  root->Properties[2]->SetTranslatedValue(long300);
+  auto again = ReadFormText(FormToText(*root, true));
+  EXPECT_EQ(again->Properties[2]->OriginalValue, long300);
+  EXPECT_EQ(again->Properties[1]->OriginalValue, std::string(200, 'E'));
+  for (TPropertyType type : {ptUnknown, ptClass}) {
+    root->Properties[2]->PropertyType = type;
+    try {
+      FormToText(*root, true);
+      ADD_FAILURE();
+    } catch (const EFormModelError& e) {
+      EXPECT_STREQ(e.what(), "Unknown property type");
+    }
+  }
+}
+
+TEST(FormFiles, ReadAndWrittenAtomicallyWithTheHintRestoredAndNothingLeftBeside) {
+  test::TScratchDir dir;
+  test::WriteFile(dir.File("Main.DFM"), TextToResource("object Main: TMain\r\n  Caption = 'Hi'\r\nend\r\n"));
+  test::WriteFile(dir.File("Main.TMP"), "the user's own file");
+  TRecordingInteraction hint;
+  hint.SetHint("before");
+  TModuleHelper module(dir.File("main.dfm"), false, TFormEnvironment{nullptr, &hint, {}});
+  EXPECT_EQ(module.Root->Properties[0]->OriginalValue, "Hi");
+  EXPECT_GT(module.FileDate, 0);
+  EXPECT_EQ(hint.hints.at(1), "Reading '" + dir.File("Main.DFM") + "'...");
+  EXPECT_EQ(hint.Hint(), "before");
+
+  module.Root->Properties[0]->SetTranslatedValue("Hallo");
+  std::string target = dir.File("DEU.dfm");
+  WriteForm(*module.Root, target, true, TFormEnvironment{nullptr, &hint, {}});
+  EXPECT_EQ(ResourceToText(ReadFileBytes(target)), "object Main: TMain\r\n  Caption = 'Hallo'\r\nend\r\n");
+  EXPECT_EQ(hint.hints.back(), "before");
+  EXPECT_NE(std::find(hint.hints.begin(), hint.hints.end(), "Writing '" + target + "'..."), hint.hints.end());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+  EXPECT_EQ(ReadFileBytes(dir.File("Main.TMP")), "the user's own file");
+
+  // A failed write leaves the file; a failed reload keeps the tree.
+  module.Root->FindOrAddProperty("P", ptUnknown, false);
+  EXPECT_THROW(WriteForm(*module.Root, target, true), EFormModelError);
+  module.Root->Properties.pop_back();
+  module.Root->ClassName = "1bad";  // a class name that is no symbol makes text the converter refuses
+  EXPECT_THROW(WriteForm(*module.Root, target, true), EParserError);
+  EXPECT_EQ(ResourceToText(ReadFileBytes(target)), "object Main: TMain\r\n  Caption = 'Hallo'\r\nend\r\n");
+  test::WriteFile(dir.File("Main.DFM"), "not a form");
+  hint.SetHint("");
+  EXPECT_THROW(module.Reload(TFormEnvironment{nullptr, &hint, {}}), EReadError);
+  ASSERT_NE(module.Root, nullptr);
+  EXPECT_EQ(module.Root->Properties[0]->OriginalValue, "Hi");
+  EXPECT_EQ(hint.Hint(), "");
+}
+
+}  // namespace
+}  // namespace kst
