@@ -1,10 +1,15 @@
-// Placeholders and words in a cell's text (tables of cases), and the
-// spelling dictionary of a Windows language.
+// Placeholders and words in a cell's text (tables of cases), the spelling
+// dictionary of a Windows language, and the placeholders' colour on light
+// and dark themes.
 #include <gtest/gtest.h>
+
+#include <QPalette>
 
 #include <cctype>
 #include <ostream>
 
+#include "ui/display_state.h"
+#include "ui/grid_delegate.h"
 #include "ui/spell_checker.h"
 #include "ui/text_marks.h"
 #include "support/test_support.h"
@@ -84,6 +89,29 @@ TEST(SpellChecker, ADictionaryOfTheSameLanguageStandsInAndNoneIsSaidSo) {
   EXPECT_TRUE(swiss.SetLanguage(0x0807)) << "Swiss German falls back to another German dictionary";
   EXPECT_TRUE(swiss.DictionaryName().startsWith("de_"));
   EXPECT_TRUE(system.Suggestions("gefundn").contains("gefunden"));
+}
+
+TEST(Palette, PlaceholdersStayReadableOnADarkTheme) {
+  QPalette light, dark;
+  light.setColor(QPalette::Base, Qt::white);
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  EXPECT_LT(ui::TGridDelegate::PlaceholderColor(light).lightness(), 128);
+  EXPECT_GT(ui::TGridDelegate::PlaceholderColor(dark).lightness(), 128);
+}
+
+// The translated style's default blue, readable on a dark theme; on a light
+// one it stays the blue it is.
+TEST(Palette, TheTranslatedBlueIsLightenedOnADarkTheme) {
+  QPalette light, dark;
+  light.setColor(QPalette::Base, Qt::white);
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  ui::TDisplayState display;
+  EXPECT_EQ(display.Color(ui::kStyleTranslated, light), QColor(0, 0, 255));
+  QColor onDark = display.Color(ui::kStyleTranslated, dark);
+  EXPECT_GT(onDark.lightness(), 180);
+  EXPECT_GT(onDark.blue(), onDark.red()) << "still blue";
+  dark.setColor(QPalette::Text, QColor(230, 230, 230));
+  EXPECT_EQ(display.Color(ui::kStyleStandard, dark), QColor(230, 230, 230)) << "the system colour is the palette's";
 }
 
 }  // namespace
