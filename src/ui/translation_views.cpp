@@ -13,6 +13,7 @@
 #include "ui/grid_model.h"
 #include "ui/grid_page.h"
 #include "ui/main_window.h"
+#include "ui/overview_page.h"
 #include "ui/properties_page.h"
 #include "ui/qt_interaction.h"
 #include "ui/resource_strings_page.h"
@@ -25,10 +26,12 @@ namespace kst::ui {
 TTranslationViews::TTranslationViews(TfrmLexibox& window)
     : QObject(&window), window_(window), spell_(std::make_unique<TSpellChecker>()) {
   setObjectName(QStringLiteral("translationViews"));
+  overview_ = new TOverviewPage(window);
   properties_ = new TPropertiesPage(window, spell_.get());
   strings_ = new TResourceStringsPage(window, spell_.get());
   custom_ = NewCustomResourcesPage(window, spell_.get());
   version_ = new TVersionPage(window, spell_.get());
+  window.SetPage(TTab::Overview, overview_);
   window.SetPage(TTab::Forms, properties_);
   window.SetPage(TTab::ResourceStrings, strings_);
   window.SetPage(TTab::CustomResources, custom_);

@@ -1,7 +1,7 @@
 // TTranslationViews: what the window translates with, wired into it in one
-// place: the four grid pages in place of the placeholder tabs, undo and
-// redo, the automatic translation, and the spelling dictionary of the
-// current language (named in the status bar).
+// place: the overview and the four grid pages in place of the placeholder
+// tabs, undo and redo, the automatic translation, and the spelling
+// dictionary of the current language (named in the status bar).
 #pragma once
 
 #include <QObject>
@@ -19,6 +19,7 @@ namespace kst::ui {
 
 class TfrmLexibox;
 class TGridPage;
+class TOverviewPage;
 class TPropertiesPage;
 class TResourceStringsPage;
 class TSpellChecker;
@@ -32,6 +33,7 @@ public:
   explicit TTranslationViews(TfrmLexibox& window);
   ~TTranslationViews() override;
 
+  TOverviewPage* Overview() const { return overview_; }
   TPropertiesPage* Properties() const { return properties_; }
   TResourceStringsPage* ResourceStrings() const { return strings_; }
   TGridPage* CustomResources() const { return custom_; }
@@ -56,6 +58,7 @@ private:
 
   TfrmLexibox& window_;
   std::unique_ptr<TSpellChecker> spell_;
+  TOverviewPage* overview_;
   TPropertiesPage* properties_;
   TResourceStringsPage* strings_;
   TGridPage* custom_;
