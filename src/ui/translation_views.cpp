@@ -17,6 +17,7 @@
 #include "ui/properties_page.h"
 #include "ui/qt_interaction.h"
 #include "ui/resource_strings_page.h"
+#include "ui/search_commands.h"
 #include "ui/spell_checker.h"
 #include "ui/translation_grid.h"
 #include "ui/version_page.h"
@@ -37,6 +38,10 @@ TTranslationViews::TTranslationViews(TfrmLexibox& window)
   window.SetPage(TTab::CustomResources, custom_);
   window.SetPage(TTab::VersionResource, version_);
 
+  search_ = new TSearchCommands(window, *properties_->Grid(), *strings_->Grid());
+  window.SetCommandHandler(TCommand::Find, [this] { search_->Find(); });
+  window.SetCommandHandler(TCommand::Replace, [this] { search_->Replace(); });
+  window.SetCommandHandler(TCommand::SearchAgain, [this] { search_->SearchAgain(); });
   window.SetCommandHandler(TCommand::Undo, [this] { Undo(); });
   window.SetCommandHandler(TCommand::Redo, [this] { Redo(); });
   window.SetCommandHandler(TCommand::AutoTranslate, [this] { AutoTranslate(); });

@@ -1,7 +1,7 @@
 // TTranslationViews: what the window translates with, wired into it in one
 // place: the overview and the four grid pages in place of the placeholder
-// tabs, undo and redo, the automatic translation, and the spelling
-// dictionary of the current language (named in the status bar).
+// tabs, the search commands, undo and redo, the automatic translation, and
+// the spelling dictionary of the current language (named in the status bar).
 #pragma once
 
 #include <QObject>
@@ -22,6 +22,7 @@ class TGridPage;
 class TOverviewPage;
 class TPropertiesPage;
 class TResourceStringsPage;
+class TSearchCommands;
 class TSpellChecker;
 class TVersionPage;
 
@@ -38,6 +39,7 @@ public:
   TResourceStringsPage* ResourceStrings() const { return strings_; }
   TGridPage* CustomResources() const { return custom_; }
   TVersionPage* Version() const { return version_; }
+  TSearchCommands& Search() const { return *search_; }
   TSpellChecker& Spelling() const { return *spell_; }
 
   // The dialog the automatic translation asks with, made for each run
@@ -63,6 +65,7 @@ private:
   TResourceStringsPage* strings_;
   TGridPage* custom_;
   TVersionPage* version_;
+  TSearchCommands* search_;
   QLabel* spellingStatus_;
   TAutoTranslateDialogFactory autoTranslate_;
 };

@@ -1,7 +1,7 @@
 // The translator's keyboard flow and undo, through the window's shortcuts:
 // Ctrl+Enter walks exactly the untranslated rows (Ctrl+Shift+Enter across
 // forms), Ctrl+B copies the original, Ctrl+Up/Down keep the editor open,
-// Ctrl+Z / Ctrl+Shift+Z take edits and copies back.
+// Ctrl+Z / Ctrl+Shift+Z take edits, resets and a whole replace back.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -18,6 +18,7 @@
 #include "ui/grid_model.h"
 #include "ui/main_window.h"
 #include "ui/properties_page.h"
+#include "ui/search_commands.h"
 #include "ui/translation_grid.h"
 #include "ui/translation_views.h"
 #include "grid_fixture.h"
@@ -132,6 +133,30 @@ TEST(KeyboardFlow, CtrlUpAndDownMoveWithoutLeavingTheEditor) {
   Key(Focus(grid), Qt::Key_Up, Qt::ControlModifier);
   EXPECT_EQ(grid.CurrentRow(), 1);
   EXPECT_TRUE(grid.Editing());
+}
+
+TEST(Undo, AReplaceAllIsOneStepAndUndoRestoresEveryRow) {
+  test::TGridFixture f;
+  f.window->ShowTab(ui::TTab::ResourceStrings);
+  ui::TTranslationGrid& grid = f.Strings();
+  auto texts = [&] {
+    QStringList all;
+    for (int row = 0; row < grid.Model()->rowCount(); ++row) all << f.Cell(grid, row, 5);
+    return all;
+  };
+  const QStringList before = texts();
+  TSearchSettings& settings = f.Views().Search().Settings();
+  settings.Confirm(true, "e", "E", kSearchReplaceAll, kScopeTranslated);
+  f.Views().Search().RunReplace();
+  const QStringList after = texts();
+  ASSERT_NE(after, before);
+  EXPECT_EQ(after.filter("e", Qt::CaseSensitive).size(), 0);
+  EXPECT_TRUE(f.window->Action(TCommand::Undo)->isEnabled());
+  f.window->Action(TCommand::Undo)->trigger();
+  EXPECT_EQ(texts(), before);
+  EXPECT_FALSE(f.window->Action(TCommand::Undo)->isEnabled()) << "the whole replace was one step";
+  f.window->Action(TCommand::Redo)->trigger();
+  EXPECT_EQ(texts(), after);
 }
 
 TEST(Undo, UndoingAnEditOfAnotherFormShowsThatForm) {

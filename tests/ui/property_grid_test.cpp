@@ -23,6 +23,7 @@
 #include "ui/grid_model.h"
 #include "ui/main_window.h"
 #include "ui/properties_page.h"
+#include "ui/search_commands.h"
 #include "ui/translation_grid.h"
 #include "ui/translation_views.h"
 #include "grid_fixture.h"
@@ -57,11 +58,13 @@ TEST(PropertyGrid, AllFiltersOffLeavesNoRowAndTheCommandsStaySafe) {
   f.window->Action(TCommand::ShowStringProperties)->trigger();
   EXPECT_EQ(grid.Model()->rowCount(), 0);
   EXPECT_FALSE(f.window->Action(TCommand::ResetTranslation)->isEnabled());
-  // The keyboard flow over an empty grid does nothing.
+  // The keyboard flow and the search over an empty grid do nothing.
   grid.CommitNextAction()->trigger();
   grid.CommitNextFormAction()->trigger();
   grid.CopyOriginalAction()->trigger();
   grid.MoveRow(1);
+  f.Views().Search().Settings().textToFind = "Demo";
+  f.Views().Search().RunFind();
   EXPECT_EQ(grid.CurrentRow(), -1);
   // The tool button turns the numbers on; every row then reads "Num".
   f.window->findChild<QAction*>(QStringLiteral("cmdBtnShowNumericProperties"))->trigger();
