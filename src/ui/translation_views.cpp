@@ -10,6 +10,7 @@
 #include "dictionary/auto_translate.h"
 #include "session/translation_session.h"
 #include "session/translator_environment.h"
+#include "ui/file_change_watcher.h"
 #include "ui/grid_model.h"
 #include "ui/grid_page.h"
 #include "ui/main_window.h"
@@ -39,6 +40,7 @@ TTranslationViews::TTranslationViews(TfrmLexibox& window)
   window.SetPage(TTab::VersionResource, version_);
 
   search_ = new TSearchCommands(window, *properties_->Grid(), *strings_->Grid());
+  watcher_ = new TFileChangeWatcher(window);
   window.SetCommandHandler(TCommand::Find, [this] { search_->Find(); });
   window.SetCommandHandler(TCommand::Replace, [this] { search_->Replace(); });
   window.SetCommandHandler(TCommand::SearchAgain, [this] { search_->SearchAgain(); });

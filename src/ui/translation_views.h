@@ -1,7 +1,8 @@
 // TTranslationViews: what the window translates with, wired into it in one
 // place: the overview and the four grid pages in place of the placeholder
-// tabs, the search commands, undo and redo, the automatic translation, and
-// the spelling dictionary of the current language (named in the status bar).
+// tabs, the search commands, undo and redo, the automatic translation, the
+// spelling dictionary of the current language (named in the status bar)
+// and the file-change watcher.
 #pragma once
 
 #include <QObject>
@@ -18,6 +19,7 @@ class TAutoTranslateDialog;
 namespace kst::ui {
 
 class TfrmLexibox;
+class TFileChangeWatcher;
 class TGridPage;
 class TOverviewPage;
 class TPropertiesPage;
@@ -40,6 +42,7 @@ public:
   TGridPage* CustomResources() const { return custom_; }
   TVersionPage* Version() const { return version_; }
   TSearchCommands& Search() const { return *search_; }
+  TFileChangeWatcher& Watcher() const { return *watcher_; }
   TSpellChecker& Spelling() const { return *spell_; }
 
   // The dialog the automatic translation asks with, made for each run
@@ -66,6 +69,7 @@ private:
   TGridPage* custom_;
   TVersionPage* version_;
   TSearchCommands* search_;
+  TFileChangeWatcher* watcher_;
   QLabel* spellingStatus_;
   TAutoTranslateDialogFactory autoTranslate_;
 };
