@@ -54,8 +54,9 @@ void TQtInteraction::ShowError(const QString& text) {
   SetBusyCursor(busy);
 }
 
-TAnswer TQtInteraction::Ask(const std::string& text, TButtons buttons) {
-  QString shown = Shown(text);
+TAnswer TQtInteraction::Ask(const std::string& text, TButtons buttons) { return AskShown(Shown(text), buttons); }
+
+TAnswer TQtInteraction::AskShown(const QString& shown, TButtons buttons) {
   if (answerer_) return answerer_(shown, buttons);
   // A question asked during a long operation must get the normal cursor.
   bool busy = busy_;

@@ -34,6 +34,9 @@ public:
   // The standard error box: an operation could not go on.
   void ShowError(const QString& text);
   TAnswer Ask(const std::string& text, TButtons buttons) override;
+  // The same for a text made by the window (it may hold characters that the
+  // system's code page lacks, such as those of a file name).
+  TAnswer AskShown(const QString& text, TButtons buttons);
 
   // Answers in place of the message boxes (tests, and runs without anybody
   // at the screen); it gets the text as shown.
@@ -43,6 +46,8 @@ public:
   // A core text as the screen shows it: converted, its CR line breaks made
   // line feeds.
   QString Shown(const std::string& text) const;
+  // The code page of the core's texts.
+  int CodePage() const { return codePage_; }
 
 signals:
   void HintChanged(const QString& text);
