@@ -4,11 +4,14 @@
 
 #include <QAction>
 
+#include <memory>
+
 #include "exchange/exchange_file.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
 #include "session/translator_environment.h"
 #include "ui/auto_translate_dialog.h"
+#include "ui/config_dialog.h"
 #include "ui/main_window.h"
 #include "ui/new_language_dialog.h"
 #include "ui/project_options_dialog.h"
@@ -89,6 +92,21 @@ void AutoTranslate(TfrmLexibox& w) {
   }
 }
 
+void Config(TfrmLexibox& w) {
+  std::unique_ptr<TfrmConfig> dialog;
+  w.Run("options", [&] { dialog = std::make_unique<TfrmConfig>(&w, &w.Help(), w.Interaction(), w.Environment()); });
+  if (!dialog) return;
+  bool stored = dialog->exec() == QDialog::Accepted;
+  dialog.reset();
+  if (!stored) return;
+  // The colours, styles and font size, the highlighting rules and whether
+  // only highlighted properties show: the grids are drawn and filled anew.
+  w.ReloadDisplaySettings();
+  emit w.FormChanged();
+  w.update();
+  w.UpdateCommands();
+}
+
 }  // namespace
 
 void InstallDialogCommands(TfrmLexibox& window) {
@@ -98,6 +116,7 @@ void InstallDialogCommands(TfrmLexibox& window) {
   window.SetCommandHandler(TCommand::WriteExchangeFile, [w] { WriteExchange(*w); });
   window.SetCommandHandler(TCommand::ProjectOptions, [w] { ProjectOptions(*w); });
   window.SetCommandHandler(TCommand::AutoTranslate, [w] { AutoTranslate(*w); });
+  window.SetCommandHandler(TCommand::Config, [w] { Config(*w); });
 }
 
 }  // namespace kst::ui

@@ -265,7 +265,7 @@ TEST_F(AutoTranslateDialog, ATextTheLanguagesCodePageLacksIsRefusedAndTheCloseBo
 
 TEST(DialogHelp, EveryDialogsContextHasAPageOfItsOwn) {
   QStringList seen;
-  for (int context : {ui::kHelpNewLanguage, ui::kHelpProjectOptions, ui::kHelpWriteExchangeFile, ui::kHelpAutoTranslate,
+  for (int context : {ui::kHelpOptions, ui::kHelpNewLanguage, ui::kHelpProjectOptions, ui::kHelpWriteExchangeFile, ui::kHelpAutoTranslate,
                       ui::kHelpUserDefined, ui::kHelpAddProperty}) {
     QString path = ui::THelpViewer::TopicPath(context);
     EXPECT_FALSE(path.isEmpty()) << context;
