@@ -12,6 +12,7 @@
 #include "session/translator_environment.h"
 #include "ui/auto_translate_dialog.h"
 #include "ui/config_dialog.h"
+#include "ui/dictionary_dialog.h"
 #include "ui/main_window.h"
 #include "ui/new_language_dialog.h"
 #include "ui/project_options_dialog.h"
@@ -92,6 +93,16 @@ void AutoTranslate(TfrmLexibox& w) {
   }
 }
 
+void EditDictionary(TfrmLexibox& w) {
+  std::unique_ptr<TfrmEditDictionary> dialog;
+  TTranslatorEnvironment& environment = w.Environment();
+  w.Run("dictionary", [&] {
+    dialog = std::make_unique<TfrmEditDictionary>(&w, &w.Help(), w.Interaction(), environment.Common(),
+                                                  environment.SystemCodePages());
+  });
+  if (dialog) dialog->exec();
+}
+
 void Config(TfrmLexibox& w) {
   std::unique_ptr<TfrmConfig> dialog;
   w.Run("options", [&] { dialog = std::make_unique<TfrmConfig>(&w, &w.Help(), w.Interaction(), w.Environment()); });
@@ -116,6 +127,7 @@ void InstallDialogCommands(TfrmLexibox& window) {
   window.SetCommandHandler(TCommand::WriteExchangeFile, [w] { WriteExchange(*w); });
   window.SetCommandHandler(TCommand::ProjectOptions, [w] { ProjectOptions(*w); });
   window.SetCommandHandler(TCommand::AutoTranslate, [w] { AutoTranslate(*w); });
+  window.SetCommandHandler(TCommand::EditDictionary, [w] { EditDictionary(*w); });
   window.SetCommandHandler(TCommand::Config, [w] { Config(*w); });
 }
 

@@ -1,6 +1,6 @@
 // The main window's commands that open a dialog of their own: new language,
 // user-defined properties, write exchange file, project options, automatic
-// translation and the options dialog.
+// translation, the dictionary editor and the options dialog.
 #pragma once
 
 namespace kst::ui {

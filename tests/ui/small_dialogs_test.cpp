@@ -265,8 +265,8 @@ TEST_F(AutoTranslateDialog, ATextTheLanguagesCodePageLacksIsRefusedAndTheCloseBo
 
 TEST(DialogHelp, EveryDialogsContextHasAPageOfItsOwn) {
   QStringList seen;
-  for (int context : {ui::kHelpOptions, ui::kHelpNewLanguage, ui::kHelpProjectOptions, ui::kHelpWriteExchangeFile, ui::kHelpAutoTranslate,
-                      ui::kHelpUserDefined, ui::kHelpAddProperty}) {
+  for (int context : {ui::kHelpOptions, ui::kHelpNewLanguage, ui::kHelpProjectOptions, ui::kHelpWriteExchangeFile,
+                      ui::kHelpAutoTranslate, ui::kHelpDictionary, ui::kHelpUserDefined, ui::kHelpAddProperty}) {
     QString path = ui::THelpViewer::TopicPath(context);
     EXPECT_FALSE(path.isEmpty()) << context;
     EXPECT_FALSE(seen.contains(path));
