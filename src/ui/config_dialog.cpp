@@ -45,7 +45,6 @@ TfrmConfig::TfrmConfig(QWidget* parent, THelpViewer* help, TQtInteraction& inter
   TdatSettings& settings = environment_.Settings();
   config_ = std::make_unique<TdatConfig>(environment_.Common());
   config_->BeginConfig();
-  settings.BeginSettingsTransaction();
 
   pages_ = new QTabWidget(Body());
   pages_->setObjectName(QStringLiteral("pgcConfig"));
@@ -61,6 +60,9 @@ TfrmConfig::TfrmConfig(QWidget* parent, THelpViewer* help, TQtInteraction& inter
   layout->addWidget(pages_);
 
   ReadRegistry();
+  // Last: a dialog that could not be built leaves no transaction behind
+  // (its destructor would not run to roll it back).
+  settings.BeginSettingsTransaction();
 }
 
 TfrmConfig::~TfrmConfig() {

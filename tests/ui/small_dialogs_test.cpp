@@ -162,6 +162,17 @@ TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
     EXPECT_EQ(d.FileName().toStdString(), file);
     EXPECT_EQ(d.TypeFilter(), kFilterStrings);
     EXPECT_TRUE(d.IncludeOriginal());
+    // Tab goes through the controls top to bottom, then to the buttons.
+    ASSERT_NE(d.focusWidget(), nullptr);
+    QStringList order;
+    QWidget* w = d.focusWidget();
+    for (int i = 0; i < 8; ++i) {
+      order << w->objectName();
+      do w = w->nextInFocusChain();
+      while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible());
+    }
+    EXPECT_EQ(order, (QStringList{"edtFileName", "btnBrowse", "chkStringProperties", "chkNumericProperties",
+                                  "chkSymbolProperties", "chkIncludeOriginalValue", "btnOK", "btnCancel"}));
     test::TWindowFixture::Screenshot(d, "write-exchange-file");
     for (const char* box : {"chkStringProperties", "chkNumericProperties", "chkSymbolProperties"})
       d.findChild<QCheckBox*>(box)->setChecked(false);
