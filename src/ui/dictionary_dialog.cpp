@@ -181,9 +181,15 @@ void TfrmEditDictionary::SourceChosen() {
     translationModel_->SetSource(strId);
 }
 
-void TfrmEditDictionary::SelectSource(const QString& strId) {
+void TfrmEditDictionary::SelectSource(const QString& strId, const QString& text) {
   int row = sourceModel_->RowOf(strId.toStdString());
-  if (row < 0) return;
+  if (row < 0) {
+    // The row stored is not among those listed (the filter leaves it out,
+    // or it sorts beyond the rows read so far): the list goes to it.
+    filter_->setText(text);
+    row = sourceModel_->RowOf(strId.toStdString());
+    if (row < 0) return;
+  }
   QModelIndex index = sourceModel_->index(row, 0);
   sources_->setCurrentIndex(index);
   sources_->scrollTo(index);

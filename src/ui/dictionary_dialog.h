@@ -60,7 +60,7 @@ private:
   void FillTabs();
   void TabChosen(int index);
   void SourceChosen();
-  void SelectSource(const QString& strId);
+  void SelectSource(const QString& strId, const QString& text);
   void ChooseImportFile();
   void AddLanguage();
   void Refill();

@@ -143,7 +143,7 @@ void TSourceModel::Store(const QModelIndex& index, const QString& text) {
     session_.ChangeSource(strId, typed);
   }
   Reload();
-  emit SourceStored(QString::fromLatin1(strId.c_str()));
+  emit SourceStored(QString::fromLatin1(strId.c_str()), text);
 }
 
 void TSourceModel::Remove(int row) {

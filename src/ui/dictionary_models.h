@@ -47,7 +47,7 @@ public:
 
 signals:
   // A source string was added or changed: the view selects it.
-  void SourceStored(const QString& strId);
+  void SourceStored(const QString& strId, const QString& text);
 
 protected:
   void Store(const QModelIndex& index, const QString& text) override;

@@ -179,6 +179,17 @@ TEST_F(DictionaryDialog, TabsNameTheLanguagesAndNewRowsTakeTheCurrentTabsLanguag
     EXPECT_EQ(translations->Rows()[0].text, "Drucken") << "the first row's translations";
     QTest::keyClick(d.Filter(), Qt::Key_Return);
     EXPECT_TRUE(d.isVisible()) << "Enter in the filter box is no OK";
+    // Insert starts a new source string; one the filter leaves out is
+    // shown all the same, and selected for its translations.
+    EXPECT_TRUE(d.SourceGrid()->hasFocus());
+    QTest::keyClick(d.SourceGrid(), Qt::Key_Insert);
+    QLineEdit* editor = test::OpenEditor(*d.SourceGrid());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "Quit");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(d.Filter()->text(), "Quit");
+    ASSERT_EQ(d.SourceGrid()->currentIndex().data().toString(), "Quit");
+    EXPECT_TRUE(test::TypeIntoCell(*d.TranslationGrid(), translations->index(0, 0), "Beenden"));
     test::TWindowFixture::Screenshot(d, "dictionary-editor-filtered");
     d.OkButton()->click();
   });
@@ -186,6 +197,7 @@ TEST_F(DictionaryDialog, TabsNameTheLanguagesAndNewRowsTakeTheCurrentTabsLanguag
   std::vector<std::string> known;
   f.environment->History().GetKnownTranslations("Save", kAustria, known);
   EXPECT_EQ(known, (std::vector<std::string>{"Ablegen", "Sichern", "Speichern"}));
+  EXPECT_EQ(Lookup("Quit"), "Beenden\n") << "a new translation in the current tab's language";
 }
 
 TEST_F(DictionaryDialog, AChangeAnotherWorkstationMadeMeanwhileIsReportedAndTheDialogStays) {

@@ -233,6 +233,7 @@ TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk)
       ++offered;
       EXPECT_EQ(d.findChild<QLineEdit*>("ctlOriginal")->text(), "&Open...");
       ASSERT_EQ(d.Candidates()->count(), 2);
+      EXPECT_EQ(d.Candidates()->item(0)->text(), QString::fromUtf8("\xC3\x96&ffnen...")) << "in the language's code page";
       EXPECT_EQ(d.TranslationEdit()->text(), d.Candidates()->item(0)->text()) << "the first preselected";
       test::TWindowFixture::Screenshot(d, "auto-translation");
       // Escape does nothing: the only cancel button is hidden.
