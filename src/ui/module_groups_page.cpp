@@ -293,10 +293,15 @@ bool TModuleGroupsPage::PostGroup() {
   try {
     std::string name = CoreText(name_->text().trimmed(), interaction_.CodePage());
     std::string remarks = CoreText(remarks_->text(), interaction_.CodePage());
-    if (state_ == TState::Inserting)
+    if (state_ == TState::Inserting) {
       current_ = config_.NewGroup(name, remarks);
-    else
-      config_.ModifyGroup(current_, name, remarks);
+    } else {
+      // A group only looked at through "Modify" is no change, and cannot
+      // clash with another workstation's.
+      int row = groupsModel_->RowOf(current_);
+      const TModuleGroupRow* group = row >= 0 ? &groupsModel_->Groups()[static_cast<size_t>(row)] : nullptr;
+      if (!group || group->name != name || group->remarks != remarks) config_.ModifyGroup(current_, name, remarks);
+    }
   } catch (const EScreenRefusal& e) {
     interaction_.ShowError(e.Message());
     name_->setFocus();
