@@ -157,8 +157,6 @@ bool TfrmConfig::CommitDictionary() {
     interaction_.ShowError(interaction_.Shown(e.what()));
     return false;
   }
-  // The rules and groups are stored; the dialog goes on from them.
-  config_->BeginConfig();
   TdatSettings& settings = environment_.Settings();
   try {
     WriteGridFontSize(settings, user_, display_->FontSize());

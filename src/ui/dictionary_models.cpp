@@ -26,20 +26,32 @@ TSourceModel::TSourceModel(TDictionaryEditSession& session, TQtInteraction& inte
 }
 
 void TSourceModel::SetFilter(const QString& prefix) {
+  QString error;
   beginResetModel();
   newRow_ = false;
   std::optional<std::string> typed = ToAnsi(prefix, Interaction().CodePage());
   impossible_ = !typed;
-  session_.SetFilter(typed.value_or(std::string()));
-  if (!impossible_) session_.FetchMore();
+  try {
+    session_.SetFilter(typed.value_or(std::string()));
+    if (!impossible_) session_.FetchMore();
+  } catch (const std::exception& e) {
+    error = Message(e);
+  }
   endResetModel();
+  if (!error.isEmpty()) Interaction().ShowError(error);
 }
 
 void TSourceModel::Reload() {
+  QString error;
   beginResetModel();
   newRow_ = false;
-  if (session_.LoadedCount() == 0) session_.FetchMore();
+  try {
+    if (session_.LoadedCount() == 0) session_.FetchMore();
+  } catch (const std::exception& e) {
+    error = Message(e);
+  }
   endResetModel();
+  if (!error.isEmpty()) Interaction().ShowError(error);
 }
 
 size_t TSourceModel::Position(int row) const { return static_cast<size_t>(row - (newRow_ ? 1 : 0)); }
@@ -163,16 +175,19 @@ void TTranslationsModel::SetSource(const std::string& strId) {
 }
 
 void TTranslationsModel::Reload() {
+  QString error;
   beginResetModel();
   rows_.clear();
   if (!strId_.empty()) {
     try {
       rows_ = session_.Translations(strId_);
     } catch (const std::exception& e) {
-      ShowError(e);
+      error = Message(e);
     }
   }
   endResetModel();
+  // Shown once the view may paint again.
+  if (!error.isEmpty()) Interaction().ShowError(error);
 }
 
 int TTranslationsModel::CodePage(int languageId) const { return LanguageAnsiCodePage(languageId, system_); }
