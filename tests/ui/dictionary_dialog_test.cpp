@@ -25,6 +25,7 @@
 #include "ui/dictionary_models.h"
 #include "ui/edit_grid.h"
 #include "ui/main_window.h"
+#include "ui/qt_interaction.h"
 #include "dialog_driver.h"
 #include "ui_fixture.h"
 
@@ -226,6 +227,25 @@ TEST_F(DictionaryDialog, AChangeAnotherWorkstationMadeMeanwhileIsReportedAndTheD
   EXPECT_NE(f.asked[0].indexOf("Another workstation"), -1) << f.asked[0].toStdString();
   EXPECT_EQ(Lookup("Save now"), "Speichern\n");
   EXPECT_EQ(Lookup("Print all"), "Drucken\n");
+}
+
+TEST_F(DictionaryDialog, ADictionaryBusyAtOkKeepsTheDialogWithEveryChange) {
+  // Another workstation holds the write lock longer than the editor waits.
+  TDatabaseEngine engine(f.location, TBusyPolicy{20, 2});
+  TdatCommon common(engine, *f.interaction);
+  TfrmEditDictionary d(f.window.get(), nullptr, *f.interaction, common, TSystemCodePages{1252, 850, 10000});
+  d.show();
+  EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), d.SourceModel()->index(Row(d, "Save"), 0), "Save as"));
+  std::unique_ptr<TSqliteDatabase> holder = common.NewConnection();
+  holder->BeginWrite();
+  d.OkButton()->click();
+  EXPECT_TRUE(d.isVisible());
+  ASSERT_EQ(f.asked.size(), 1u);
+  EXPECT_TRUE(d.Session().HasChanges());
+  holder->Rollback();
+  d.OkButton()->click();
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(Lookup("Save as"), "Speichern\n");
 }
 
 }  // namespace
