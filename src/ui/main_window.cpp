@@ -16,6 +16,7 @@
 #include "session/translation_session.h"
 #include "session/translator_environment.h"
 #include "ui/compile_runner.h"
+#include "ui/dialog_commands.h"
 #include "ui/forms_page.h"
 #include "ui/help_viewer.h"
 #include "ui/log_pane.h"
@@ -69,6 +70,7 @@ TfrmLexibox::TfrmLexibox(TTranslatorEnvironment& environment, TQtInteraction& in
 
   views_ = new TTranslationViews(*this);
   ReloadDisplaySettings();
+  InstallDialogCommands(*this);
   resize(1000, 700);
   UpdateCommands();
 }

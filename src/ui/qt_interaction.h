@@ -47,6 +47,8 @@ public:
   // A core text as the screen shows it: converted, its CR line breaks made
   // line feeds.
   QString Shown(const std::string& text) const;
+  // The code page of the core's texts.
+  int CodePage() const { return codePage_; }
 
 signals:
   void HintChanged(const QString& text);

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -15,12 +16,14 @@
 #include "dictionary/translation_history.h"
 #include "session/translation_session.h"
 #include "session/translator_environment.h"
+#include "ui/auto_translate_dialog.h"
 #include "ui/cell_editor.h"
 #include "ui/grid_delegate.h"
 #include "ui/grid_model.h"
 #include "ui/main_window.h"
 #include "ui/resource_string_model.h"
 #include "ui/translation_grid.h"
+#include "dialog_driver.h"
 #include "grid_fixture.h"
 
 namespace kst {
@@ -156,9 +159,17 @@ TEST(AutoTranslate, TheDictionarysTranslationIsOfferedAndTheWalkIsOneStep) {
   f.window->ShowTab(ui::TTab::ResourceStrings);
   ui::TTranslationGrid& grid = f.Strings();
   ASSERT_TRUE(f.window->Action(TCommand::AutoTranslate)->isEnabled());
-  f.answers = {TAnswer::Yes, TAnswer::Yes};
+  int offered = 0;
+  test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
+    ++offered;
+    test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
+      ++offered;
+      d.TranslateButton()->click();
+    });
+    d.TranslateButton()->click();
+  });
   f.window->Action(TCommand::AutoTranslate)->trigger();
-  EXPECT_EQ(f.asked.size(), 2u) << "only the strings the dictionary knows are asked for";
+  EXPECT_EQ(offered, 2) << "only the strings the dictionary knows are offered";
   EXPECT_EQ(grid.Model()->index(f.Row(grid, "Texts_SReady"), kTranslated).data().toString(), "Bereit");
   EXPECT_EQ(grid.Model()->index(f.Row(grid, "Consts_SMsgDlgCancel"), kTranslated).data().toString(), "Abbrechen");
   f.window->Action(TCommand::Undo)->trigger();
