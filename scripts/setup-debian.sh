@@ -11,6 +11,7 @@ packages=(
   python3 python3-pefile binutils-mingw-w64-i686
   fp-compiler fp-units-rtl
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core xvfb xauth
+  libhunspell-dev hunspell-de-de
 )
 
 missing=()

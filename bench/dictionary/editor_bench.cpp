@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -19,6 +17,7 @@
 #include "dictionary/dictionary_editor.h"
 #include "platform/database_engine.h"
 #include "platform/file_utils.h"
+#include "support/large_dictionary.h"
 
 namespace kst {
 namespace {
@@ -42,18 +41,6 @@ private:
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// Source texts that share first words the way real captions and messages
-// do, so that typed prefixes select anything from one row to a tenth.
-const char* const kWords[] = {"Open",   "save",  "Close",  "Print", "delete",  "Edit",   "view",  "Insert",
-                              "Format", "tools", "Window", "help",  "File",    "cannot", "Error", "warning",
-                              "Select", "all",   "Find",   "next",  "Replace", "Copy",   "paste", "Undo"};
-constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
-
-std::string Source(long long i) {
-  return std::string(kWords[i % kWordCount]) + " " + kWords[(i / kWordCount) % kWordCount] + " " +
-         kWords[(i / (kWordCount * kWordCount)) % kWordCount] + " " + std::to_string(i) + (i % 5 == 0 ? "'s" : "");
-}
-
 double Percentile(std::vector<double> values, double p) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -73,25 +60,7 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
   TdatCommon common(engine, interaction);
 
   auto buildStart = Clock::now();
-  {
-    TSqliteDatabase& db = common.Database();
-    TUniqueIdGenerator ids;
-    TWriteTransaction fill(db);
-    TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-    TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
-    for (long long i = 0; i < gRows; ++i) {
-      std::string id = ids.NewUniqueId();
-      s.Bind(1, EncodeQuotedHex(Source(i))).Bind(2, id).Run();
-      t.Bind(1, id)
-          .Bind(2, i % 7 == 0 ? 0x0C07 : 0x0407)
-          .Bind(3, EncodeQuotedHex("\xDC"
-                                   "bersetzung " +
-                                   std::to_string(i)))
-          .Run();
-    }
-    fill.Commit();
-    db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
-  }
+  bench::FillLargeDictionary(common, gRows);
   const double build = Seconds(buildStart);
 
   std::vector<double> plain, plainOpen, editor;
@@ -127,7 +96,7 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
     TDictionaryEditSession session(common);
     std::mt19937_64 random(7);
     for (int word = 0; word < 150; ++word) {
-      std::string text = word == 0 ? "zzz nothing" : Source(static_cast<long long>(random() % gRows));
+      std::string text = word == 0 ? "zzz nothing" : bench::LargeDictionarySource(static_cast<long long>(random() % gRows));
       for (size_t n = 1; n <= std::min<size_t>(16, text.size()); ++n) {
         auto start = Clock::now();
         session.SetFilter(text.substr(0, n));
@@ -165,16 +134,7 @@ BENCHMARK(BM_EditorOnALargeDictionary)->Iterations(1)->UseManualTime()->Unit(ben
 // The dictionary size comes from --rows=N (taken out before the benchmark
 // library sees the arguments) or KST_BENCH_DICTIONARY_ROWS.
 int main(int argc, char** argv) {
-  if (const char* env = std::getenv("KST_BENCH_DICTIONARY_ROWS")) kst::gRows = std::atoll(env);
-  int kept = 1;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--rows=", 7) == 0)
-      kst::gRows = std::atoll(argv[i] + 7);
-    else
-      argv[kept++] = argv[i];
-  }
-  argc = kept;
-  if (kst::gRows < 1) kst::gRows = 1;
+  kst::gRows = kst::bench::DictionaryRowsOption(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -25,7 +25,9 @@ std::string ExpandPathMacros(std::string_view path, const TTranslatorRegistry& r
       return def;  // expansion never fails: an unreadable value is a missing one
     }
   };
-  for (int round = 0; round < 5; ++round) {
+  // A name without a macro reads no settings: the file-change check expands
+  // every form's name each time it looks.
+  for (int round = 0; round < 5 && result.find('%') != std::string::npos; ++round) {
     ReplaceFirst(result, "%DelphiBinDir%", read("DelphiBinDir", kDefaultDelphiBinDir));
     ReplaceFirst(result, "%CommonDelphiLibDir%", read("CommonDelphiLibDir", kDefaultCommonDelphiLibDir));
     std::string machineRoot = MachineDelphiRootDir(dirs.Location());

@@ -147,7 +147,15 @@ std::string ReadFileBytes(const std::string& path) {
   return data;
 }
 
-void AtomicWriteFile(const std::string& path, std::string_view content) {
+void AtomicWriteFile(const std::string& given, std::string_view content) {
+  // A link is kept a link: the file it names is the one replaced.
+  std::string path = given;
+  struct stat link;
+  if (::lstat(given.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::canonical(given, ec);
+    if (!ec) path = target.string();
+  }
   std::string dir = ExtractFileDir(path);
   std::string tmpl = (dir.empty() ? std::string() : dir + "/") + "." + ExtractFileName(path) + ".XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
@@ -192,6 +200,14 @@ void AtomicWriteFile(const std::string& path, std::string_view content) {
     int err = errno;
     ::unlink(tmpName.c_str());
     throw EFileError("Cannot write file \"" + path + "\". " + SystemReason(err));
+  }
+  // The rename itself reaches the disk only with the directory; without this
+  // a power cut could bring the old file back. File systems that cannot sync
+  // a directory are left as they are.
+  int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
   }
 }
 

@@ -17,8 +17,10 @@ TMappedFile::TMappedFile(const std::string& path) : fileName_(path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw EFileError("Cannot open file \"" + path + "\". " + std::strerror(errno));
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    int err = errno;
+  int statted = ::fstat(fd, &st);
+  // errno tells only about a failed fstat; a directory or device opens fine.
+  int err = statted != 0 ? errno : 0;
+  if (statted != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw EFileError("Cannot open file \"" + path + "\". " + (err ? std::strerror(err) : "Not a regular file"));
   }

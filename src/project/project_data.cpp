@@ -82,8 +82,10 @@ void TProjectData::Save() {
 }
 
 bool TProjectData::HasLanguage(int languageId) const {
+  // Language IDs are 16 bits wherever they are kept (the settings file
+  // writes four hex digits); higher bits mean nothing.
   for (const TLanguageEntry& lang : Languages)
-    if (lang.Item->LanguageId == languageId) return true;
+    if ((lang.Item->LanguageId & 0xFFFF) == (languageId & 0xFFFF)) return true;
   return false;
 }
 
@@ -110,7 +112,7 @@ void TProjectData::AddLanguage(int languageId) {
   std::string refusal = LanguageRefusal(languageId);
   if (!refusal.empty()) throw EProjectError(refusal);
   auto item = std::make_unique<TLanguageListItem>();
-  item->LanguageId = languageId;
+  item->LanguageId = languageId & 0xFFFF;
   Languages.push_back(TLanguageEntry{LanguageDisplayName(languageId, system_.ansi), std::move(item)});
 }
 

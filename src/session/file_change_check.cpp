@@ -24,7 +24,18 @@ std::string NotReadAgain(const std::string& name, const char* reason) {
   return "The new version of " + name + " could not be read; the previous one stays loaded.\r\r" + reason;
 }
 
+bool Changed(double stamp, double known) { return stamp != 0 && known != 0 && stamp != known; }
+
 }  // namespace
+
+bool TFileChangeCheck::AnyFileChanged() const {
+  if (!session_.IsProjectOpen()) return false;
+  TProjectData& project = session_.Project();
+  for (const TModuleEntry& entry : project.Modules)
+    if (entry.Module && Changed(FileTimeStamp(project.ExpandFileName(entry.Module->FileName)), entry.Module->FileDate))
+      return true;
+  return Changed(FileTimeStamp(project.ExpandFileName(project.DrcFileName())), project.DrcFileDate);
+}
 
 bool TFileChangeCheck::CheckForChangedFiles() {
   if (session_.CommandRunning() || !session_.IsProjectOpen()) return false;

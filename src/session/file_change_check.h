@@ -25,6 +25,11 @@ public:
   // (TBusyGuard) and when no project is open; true when a file was read
   // again.
   bool CheckForChangedFiles();
+  // Whether the check would ask anything now: a form file or the script
+  // whose time stamp differs from the known one (both known). Reads the
+  // stamps only, so a window can call it on every tick and disturb nothing
+  // (an open cell editor, the scroll position) when nothing changed.
+  bool AnyFileChanged() const;
 
 private:
   TTranslationSession& session_;

@@ -41,7 +41,31 @@ void TfrmAbstractDialog::ButtonsInColumn() {
 void TfrmAbstractDialog::showEvent(QShowEvent* event) {
   // The designed size, or what the texts need when that is more.
   setFixedSize(clientSize_.expandedTo(sizeHint()));
+  // Descendants fill the body after the buttons were made: the buttons go
+  // to the end of the tab order, and the focus starts in the body.
+  QWidget* first = nullptr;
+  QWidget* last = nullptr;
+  for (QWidget* w = body_->nextInFocusChain(); w != body_ && w != this; w = w->nextInFocusChain()) {
+    if (!body_->isAncestorOf(w)) continue;
+    if (!first) first = w;
+    last = w;
+  }
+  if (last) {
+    QWidget* previous = last;
+    for (QPushButton* b : {ok_, cancel_, help_}) {
+      setTabOrder(previous, b);
+      previous = b;
+    }
+  }
   QDialog::showEvent(event);
+  QWidget* focus = focusWidget();
+  if (first && (!focus || !body_->isAncestorOf(focus))) {
+    for (QWidget* w = first; w && w != ok_; w = w->nextInFocusChain())
+      if (body_->isAncestorOf(w) && w->isVisibleTo(this) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+        w->setFocus(Qt::TabFocusReason);
+        break;
+      }
+  }
 }
 
 }  // namespace kst::ui

@@ -54,8 +54,14 @@ QFont TDisplayState::Font(int style, const QFont& base) const {
 QColor TDisplayState::Color(int style, const QPalette& palette) const {
   const TDisplayStyle& s = styles.at(static_cast<size_t>(style));
   if (!s.color.isValid()) return palette.color(QPalette::Text);
-  // Pure blue on a dark background is hard to read; keep its hue, lighten it.
-  if (palette.color(QPalette::Base).lightness() < 100 && s.color.lightness() < 100) return s.color.lighter(220);
+  // Pure blue on a dark background is hard to read; keep its hue, mix it
+  // with white. (Lightness alone calls pure blue half-light, which it is
+  // not to the eye: the luminance says how light a colour looks.)
+  auto luminance = [](const QColor& c) { return 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF(); };
+  if (luminance(palette.color(QPalette::Base)) < 0.4 && luminance(s.color) < 0.45) {
+    auto toWhite = [](int part) { return part + (255 - part) * 55 / 100; };
+    return QColor(toWhite(s.color.red()), toWhite(s.color.green()), toWhite(s.color.blue()));
+  }
   return s.color;
 }
 

@@ -24,7 +24,6 @@ TFormsPage::TFormsPage(TfrmLexibox& window) : TTabPage(window) {
   row->addWidget(label);
   row->addWidget(selector_, 1);
   layout_->addLayout(row);
-  layout_->addStretch(1);
   connect(selector_, &QComboBox::activated, this, [this](int index) { window_.SelectForm(selector_->itemText(index)); });
   connect(&window_, &TfrmLexibox::ProjectChanged, this, &TFormsPage::Refill);
   connect(&window_, &TfrmLexibox::FormChanged, this, &TFormsPage::Refill);

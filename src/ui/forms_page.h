@@ -17,7 +17,7 @@ public:
   QComboBox* Selector() const { return selector_; }
 
 protected:
-  // Where a page that adds the grid puts it.
+  // Where a page that adds the grid puts it (below the selector, taking the rest).
   QVBoxLayout* Layout() const { return layout_; }
 
 private:

@@ -13,9 +13,18 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+// The pages are compiled into this static library; a program that links it
+// gets them only when something asks for their initializer by name.
+static void InitHelpResources() { Q_INIT_RESOURCE(help); }
+
 namespace kst::ui {
 
 namespace {
+
+void EnsureHelpResources() {
+  static const bool done = (InitHelpResources(), true);
+  (void)done;
+}
 
 struct TTopic {
   QString path;
@@ -24,6 +33,7 @@ struct TTopic {
 };
 
 QList<TTopic> Topics() {
+  EnsureHelpResources();
   QList<TTopic> topics;
   QDirIterator it(QStringLiteral(":/help"), {QStringLiteral("*.html")});
   QStringList paths;
@@ -46,6 +56,7 @@ QList<TTopic> Topics() {
 THelpViewer::~THelpViewer() { delete window_.data(); }
 
 QString THelpViewer::TopicPath(int context) {
+  EnsureHelpResources();
   QString path = QStringLiteral(":/help/topic-%1.html").arg(context);
   return QFile::exists(path) ? path : QString();
 }

@@ -74,8 +74,13 @@ void TfrmLexibox::OpenProjectDialog() {
   if (!file.isEmpty()) OpenProject(file);
 }
 
+void TfrmLexibox::CommitEdits() {
+  for (TTabPage* page : pages_) page->CommitEdit();
+}
+
 bool TfrmLexibox::LeaveProject() {
   if (!Session().IsProjectOpen()) return true;
+  CommitEdits();
   TAnswer answer = interaction_.Ask(kSaveQuestion, TButtons::YesNoCancel);
   if (answer == TAnswer::Cancel) return false;
   bool stored = false;
@@ -107,6 +112,7 @@ void TfrmLexibox::OpenProject(const QString& file) {
 
 void TfrmLexibox::SaveProject() {
   if (!Session().IsProjectOpen()) return;
+  CommitEdits();
   interaction_.SetBusyCursor(true);
   Run("save", [&] { Session().SaveProject(); });
   interaction_.SetBusyCursor(false);
@@ -127,6 +133,7 @@ void TfrmLexibox::Reopen(int index) {
 
 void TfrmLexibox::SelectLanguage(int languageId) {
   if (!Session().IsProjectOpen() || compile_->Running()) return;
+  CommitEdits();
   interaction_.SetBusyCursor(true);
   Run("language", [&] { Session().SelectLanguage(languageId); });
   interaction_.SetBusyCursor(false);
@@ -137,6 +144,7 @@ void TfrmLexibox::SelectLanguage(int languageId) {
 
 void TfrmLexibox::SelectForm(const QString& name) {
   if (!Session().IsProjectOpen()) return;
+  CommitEdits();
   Run("form", [&] {
     TModuleHelper* form = name.isEmpty() ? nullptr : Project().FindModule(FromScreen(name));
     Session().SelectForm(form);
@@ -211,6 +219,7 @@ void TfrmLexibox::RefillRecentProjects() {
 void TfrmLexibox::Generate() {
   int language = Session().CurrentLanguage();
   if (!Session().IsProjectOpen() || language <= 0 || compile_->Running()) return;
+  CommitEdits();
   interaction_.SetBusyCursor(true);
   Run("generate", [&] {
     Session().SaveProject();
@@ -223,6 +232,7 @@ void TfrmLexibox::Generate() {
 void TfrmLexibox::Compile() {
   int language = Session().CurrentLanguage();
   if (!Session().IsProjectOpen() || language <= 0 || compile_->Running()) return;
+  CommitEdits();
   log_->ClearLog();
   log_->AppendLine(QStringLiteral("--- %1 ----").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
   bool generated = false;
@@ -295,6 +305,7 @@ void TfrmLexibox::ReadExchangeFile() {
   QString file = QFileDialog::getOpenFileName(this, tr("Read Exchange File"), preset,
                                               FileFilter({{"Translator Exchange File", "*.trx;*.TRX"}, {"All Files", "*"}}));
   if (file.isEmpty()) return;
+  CommitEdits();
   interaction_.SetBusyCursor(true);
   Run("exchange", [&] { Session().ReadExchangeFile(AbsolutePath(FromScreen(file))); });
   interaction_.SetBusyCursor(false);
@@ -303,6 +314,7 @@ void TfrmLexibox::ReadExchangeFile() {
 }
 
 void TfrmLexibox::ShowTypeFilter(TCommand command, bool fromButton) {
+  CommitEdits();
   if (!fromButton) filterButtons_[command]->setChecked(Action(command)->isChecked());
   emit FormChanged();
   UpdateCommands();

@@ -16,11 +16,13 @@
 #include "session/translation_session.h"
 #include "session/translator_environment.h"
 #include "ui/compile_runner.h"
+#include "ui/dialog_commands.h"
 #include "ui/forms_page.h"
 #include "ui/help_viewer.h"
 #include "ui/log_pane.h"
 #include "ui/qt_interaction.h"
 #include "ui/tab_page.h"
+#include "ui/translation_views.h"
 
 namespace kst::ui {
 
@@ -66,7 +68,9 @@ TfrmLexibox::TfrmLexibox(TTranslatorEnvironment& environment, TQtInteraction& in
     statusHint_->repaint();
   });
 
+  views_ = new TTranslationViews(*this);
   ReloadDisplaySettings();
+  InstallDialogCommands(*this);
   resize(1000, 700);
   UpdateCommands();
 }
@@ -94,6 +98,8 @@ void TfrmLexibox::CreateCommands() {
       {TCommand::Find, "cmdFind", "&Find...", "Ctrl+F", "Find a text in the grid", false, nullptr},
       {TCommand::Replace, "cmdReplace", "&Replace...", "Ctrl+R", "Replace a text in the translations", false, nullptr},
       {TCommand::SearchAgain, "cmdSearchAgain", "Search again", "F3", "Repeat the last search", false, nullptr},
+      {TCommand::Undo, "cmdUndo", "&Undo", "Ctrl+Z", "Take back the last change of translations", false, nullptr},
+      {TCommand::Redo, "cmdRedo", "Re&do", "Ctrl+Shift+Z", "Make the change taken back again", false, nullptr},
       {TCommand::Internationalize, "cmdInternationalize", "&Internationalize", "", "Work on the project without a target language",
        true, [this] { SelectLanguage(-1); }},
       {TCommand::AddLanguage, "cmdAddLanguage", "Add &Language...", "", "Add a target language", false, nullptr},
@@ -175,6 +181,9 @@ void TfrmLexibox::CreateMenus() {
   fileMenu_->addAction(Action(TCommand::Exit));
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->addAction(Action(TCommand::Undo));
+  edit->addAction(Action(TCommand::Redo));
+  edit->addSeparator();
   edit->addAction(Action(TCommand::Find));
   edit->addAction(Action(TCommand::Replace));
   edit->addAction(Action(TCommand::SearchAgain));

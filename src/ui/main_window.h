@@ -38,12 +38,13 @@ class THelpViewer;
 class TLogPane;
 class TQtInteraction;
 class TTabPage;
+class TTranslationViews;
 
 // The window's commands; each has one QAction named as in the command table
 // (cmdOpenProject, ...), so that tests and the tool bar find it.
 enum class TCommand {
   OpenProject, SaveProject, Exit, Reopen0, Reopen1, Reopen2, Reopen3, Reopen4,
-  Find, Replace, SearchAgain,
+  Find, Replace, SearchAgain, Undo, Redo,
   Internationalize, AddLanguage, AddModule, AddCustomResource, UserDefinedProperties, Remove,
   Generate, Compile, WriteExchangeFile, ReadExchangeFile, ProjectOptions,
   AutoTranslate, EditDictionary, Config,
@@ -81,6 +82,11 @@ public:
   // Puts a page of its own in the place of a tab's page.
   void SetPage(TTab tab, TTabPage* page);
   TTabPage* Page(TTab tab) const { return pages_[static_cast<size_t>(tab)]; }
+  // The overview, the grids, search, undo, spelling and the file-change check.
+  TTranslationViews& Views() const { return *views_; }
+  // Stores what the pages' open cell editors hold (before anything is
+  // stored, switched or closed).
+  void CommitEdits();
   // The property-type filter of the Show commands (bits of exchange_file.h).
   int TypeFilter() const;
   // Whether Search again has something to repeat (set by the search).
@@ -180,6 +186,7 @@ private:
   QLabel* statusHint_ = nullptr;
   TDisplayState display_;
   TCompileRunner* compile_ = nullptr;
+  TTranslationViews* views_ = nullptr;
   int compileLanguage_ = 0;
   bool shownOnce_ = false;
 };

@@ -36,12 +36,17 @@ void TQtInteraction::SetBusyCursor(bool busy) {
     QApplication::restoreOverrideCursor();
 }
 
-void TQtInteraction::ShowWarning(const std::string& text) {
+void TQtInteraction::ShowWarning(const std::string& text) { ShowWarningText(Shown(text)); }
+
+void TQtInteraction::ShowWarningText(const QString& text) {
   if (answerer_) {
-    answerer_(Shown(text), TButtons::Ok);
+    answerer_(text, TButtons::Ok);
     return;
   }
-  QMessageBox::warning(window_, QApplication::applicationDisplayName(), Shown(text));
+  bool busy = busy_;
+  SetBusyCursor(false);
+  QMessageBox::warning(window_, QApplication::applicationDisplayName(), text);
+  SetBusyCursor(busy);
 }
 
 void TQtInteraction::ShowError(const QString& text) {
@@ -54,8 +59,9 @@ void TQtInteraction::ShowError(const QString& text) {
   SetBusyCursor(busy);
 }
 
-TAnswer TQtInteraction::Ask(const std::string& text, TButtons buttons) {
-  QString shown = Shown(text);
+TAnswer TQtInteraction::Ask(const std::string& text, TButtons buttons) { return AskText(Shown(text), buttons); }
+
+TAnswer TQtInteraction::AskText(const QString& shown, TButtons buttons) {
   if (answerer_) return answerer_(shown, buttons);
   // A question asked during a long operation must get the normal cursor.
   bool busy = busy_;

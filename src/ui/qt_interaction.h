@@ -34,6 +34,10 @@ public:
   // The standard error box: an operation could not go on.
   void ShowError(const QString& text);
   TAnswer Ask(const std::string& text, TButtons buttons) override;
+  // The same for texts made on the screen's side (they may hold characters
+  // the system's code page lacks: a typed Cyrillic letter, a translation).
+  void ShowWarningText(const QString& text);
+  TAnswer AskText(const QString& text, TButtons buttons);
 
   // Answers in place of the message boxes (tests, and runs without anybody
   // at the screen); it gets the text as shown.
@@ -43,6 +47,8 @@ public:
   // A core text as the screen shows it: converted, its CR line breaks made
   // line feeds.
   QString Shown(const std::string& text) const;
+  // The code page of the core's texts.
+  int CodePage() const { return codePage_; }
 
 signals:
   void HintChanged(const QString& text);

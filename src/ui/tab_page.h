@@ -24,6 +24,9 @@ public:
   // The remove tool button and the overview's pop-up (the overview only).
   virtual bool CanRemove() const { return false; }
   virtual void RemoveSelected() {}
+  // Stores what an open cell editor holds, before the window stores,
+  // switches or closes anything.
+  virtual void CommitEdit() {}
 
 protected:
   TfrmLexibox& window_;

@@ -47,7 +47,7 @@ void TfrmLexibox::UpdateCommands() {
                      TCommand::WriteExchangeFile, TCommand::ReadExchangeFile, TCommand::ProjectOptions, TCommand::SaveProject,
                      TCommand::Find, TCommand::Replace, TCommand::SearchAgain, TCommand::ShowStringProperties,
                      TCommand::ShowNumericProperties, TCommand::ShowSymbolProperties, TCommand::ResetTranslation,
-                     TCommand::AutoTranslate})
+                     TCommand::AutoTranslate, TCommand::Undo, TCommand::Redo})
     on[c] = open;
   if (open) {
     on[TCommand::AddModule] = on[TCommand::AddLanguage] = !language;
@@ -61,6 +61,8 @@ void TfrmLexibox::UpdateCommands() {
     on[TCommand::SearchAgain] = on[TCommand::Find] && searchAgainPossible_;
     on[TCommand::ReadExchangeFile] = on[TCommand::WriteExchangeFile] = language;
     on[TCommand::AutoTranslate] = language && (tab == TTab::Forms || tab == TTab::ResourceStrings);
+    on[TCommand::Undo] = language && session.CanUndo();
+    on[TCommand::Redo] = language && session.CanRedo();
   }
   // Removal: the overview's selection decides.
   on[TCommand::Remove] = on[TCommand::Delete] =
@@ -72,7 +74,8 @@ void TfrmLexibox::UpdateCommands() {
                        TCommand::AddModule, TCommand::AddCustomResource, TCommand::UserDefinedProperties, TCommand::Remove,
                        TCommand::Delete, TCommand::Generate, TCommand::Compile, TCommand::WriteExchangeFile,
                        TCommand::ReadExchangeFile, TCommand::ProjectOptions, TCommand::AutoTranslate,
-                       TCommand::EditDictionary, TCommand::Config, TCommand::Replace, TCommand::ResetTranslation})
+                       TCommand::EditDictionary, TCommand::Config, TCommand::Replace, TCommand::ResetTranslation,
+                       TCommand::Undo, TCommand::Redo})
       on[c] = false;
   for (const auto& [command, action] : actions_) {
     bool noHandler = action->property("kstNoHandler").toBool();

@@ -80,6 +80,22 @@ TEST_F(FileChangeCheck, NoKeepsTheOldFormUntilTheFileChangesAgain) {
   EXPECT_EQ(ui.questions.size(), 1u) << "the same change is not asked about again";
 }
 
+// The window calls it on every tick: it tells without asking or changing
+// anything, and agrees with what the check then asks about.
+TEST_F(FileChangeCheck, AnyFileChangedTellsWithoutAskingOrTakingTheStamp) {
+  EXPECT_FALSE(check.AnyFileChanged());
+  ChangeMainForm("Changed", 1);
+  EXPECT_TRUE(check.AnyFileChanged());
+  EXPECT_TRUE(check.AnyFileChanged()) << "the stamp is not taken";
+  EXPECT_TRUE(ui.questions.empty());
+  ui.answers = {TAnswer::No};
+  check.CheckForChangedFiles();
+  EXPECT_FALSE(check.AnyFileChanged()) << "No took the new stamp";
+  const std::string drc = d.dir.File("project/Demo.drc");
+  Stamp(drc, 3);
+  EXPECT_TRUE(check.AnyFileChanged()) << "the resource-string script as well";
+}
+
 TEST_F(FileChangeCheck, YesStoresEverythingReadsTheFormAgainAndComesBack) {
   ChangeMainForm("Changed", 1);
   ui.answers = {TAnswer::Yes};
