@@ -5,13 +5,15 @@
 // with the built programs (kst, ktlink, DCC32.EXE) on the PATH and the
 // settings in cfg/. What they print is `stdout` and `stderr`, their exit
 // codes, one a line, `exit`. The scratch directory is written {DIR}, the
-// program directory {BIN} and the shared directory {SHARED} in all of them.
+// program directory {BIN}, the shared directory {SHARED} and the time of a
+// compile {TIME} in all of them.
 // A `needs` file names the independent tools the case runs (shared, pefile,
 // windres); the case is skipped when one is missing.
 // KST_REGENERATE_GOLDEN=1 rewrites the expected files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "platform/file_utils.h"
@@ -66,8 +68,11 @@ TEST_P(CommandLine, PrintsWritesAndExitsAsExpected) {
     err += run.err;
     exits += std::to_string(run.exitCode) + "\n";
   }
+  // The compile's log line carries the time of the run.
+  static const std::regex kTime("--- \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d ----");
   auto placeholders = [&](const std::string& text) {
-    return ReplaceAll(ReplaceAll(ReplaceAll(text, scratch.Path(), "{DIR}"), bin, "{BIN}"), shared, "{SHARED}");
+    std::string placed = ReplaceAll(ReplaceAll(ReplaceAll(text, scratch.Path(), "{DIR}"), bin, "{BIN}"), shared, "{SHARED}");
+    return std::regex_replace(placed, kTime, "--- {TIME} ----");
   };
   test::ExpectGolden(dir + "/stdout", placeholders(out));
   test::ExpectGolden(dir + "/stderr", placeholders(err));

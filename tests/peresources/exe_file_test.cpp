@@ -181,6 +181,10 @@ struct TDamage {
   uint32_t value;
   TSite valueSite;  // File: the value as it stands; otherwise 0x80000000 | that structure's offset
   const char* message;
+  // A second change in the file, for damages that need two.
+  uint32_t alsoOffset = 0;
+  uint32_t alsoValue = 0;
+  int alsoWidth = 0;
 };
 
 uint32_t SiteOffset(const TBuiltPe& pe, TSite site) {
@@ -208,6 +212,7 @@ TEST_P(DamagedModules, GiveTheirMessage) {
     uint32_t value = d.valueSite == TSite::File ? d.value : 0x80000000u | (SiteOffset(pe, d.valueSite) - pe.sectionFileOffset);
     for (int i = 0; i < d.width; ++i) image[SiteOffset(pe, d.site) + d.offset + i] = static_cast<char>(value >> (8 * i));
   }
+  for (int i = 0; i < d.alsoWidth; ++i) image[d.alsoOffset + i] = static_cast<char>(d.alsoValue >> (8 * i));
   EXPECT_EQ(MessageOf(image), d.message);
 }
 
@@ -223,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDamage{"e_lfanew negative", TSite::File, 60, 4, 0xFFFFFFF0, TSite::File, kNt},
         TDamage{"NT headers cut short", TSite::Cut, 0x80 + 247, 0, 0, TSite::File, kNt},
         TDamage{"PE without the second zero", TSite::File, 0x83, 1, 1, TSite::File, kNt},
-        TDamage{"section table past the end", TSite::File, 0x86, 2, 60000, TSite::File, kNt},
+        TDamage{"section table past the end", TSite::File, 0x86, 2, 60000, TSite::File, kNt, 0x80 + 248, 0, 4},
         TDamage{"section beyond the file", TSite::File, 0x80 + 248 + 20, 4, 0x7FFFFF00, TSite::File, kData},
         TDamage{"root declares more entries than there are", TSite::Section, 14, 2, 0xFFFF, TSite::File, kData},
         TDamage{"root entry points at the root", TSite::Section, 20, 4, 0x80000000, TSite::File, kData},

@@ -4,6 +4,7 @@
 #include "session/translation_session.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 
 #include "dictionary/auto_translate.h"
 #include "formmodel/form_errors.h"
