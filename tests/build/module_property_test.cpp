@@ -15,7 +15,6 @@
 #include "config/registry_settings.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_reader.h"
-#include "support/test_support.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
 #include "project/project_data.h"
@@ -83,9 +82,6 @@ public:
     return text;
   }
 
-  TProjectData& Project() { return *project_; }
-  TRecordingInteraction& Ui() { return ui_; }
-
 private:
   static bool IsDecimal(const std::string& t) {
     return !t.empty() && t.size() < 9 && t.find_first_not_of("0123456789") == std::string::npos;
@@ -107,9 +103,7 @@ std::string CheckRoundTrip(const std::string& project, int language, const std::
     TModuleRun first(config);
     first.Open(project, language);
     int translated = first.TranslateSample();
-    if (!corpusForm) {
-      EXPECT_GT(translated, 0) << project;
-    }
+    if (!corpusForm) EXPECT_GT(translated, 0) << project;
     first.Save();
   }
   std::string bytes;

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include "formmodel/form_conversion.h"
 #include "peresources/exe_file.h"
 #include "peresources/res_writer.h"
@@ -19,35 +17,39 @@ namespace {
 
 std::span<const uint8_t> Span(const std::string& s) { return {reinterpret_cast<const uint8_t*>(s.data()), s.size()}; }
 
-TEST(LibrarySource, GeneratedSourceReadsWithEveryLink) {
-  std::string text =
-      "//\r\n// Language module generated using Kestrin Translator\r\n//\r\nlibrary App;\r\n"
-      "//TRN <Marker, please do not modify this line!\r\n{$E DEU}\r\n{--- Forms ---}\r\n"
-      "{$R 'C:\\Proj\\DEU\\Main.dfm'}\r\n{--- Version Info ---}\r\n"
-      "// Library does not include a version information!\r\n{--- Resource Strings ---}\r\n"
-      "{$R '/p/DEU/App.StringRes.RES'}\r\n{--- Custom Resources ---}\r\nend.\r\n";
-  TLibrarySource source = ParseLibrarySource(text, "App.dpr");
-  EXPECT_EQ(source.name, "App");
-  EXPECT_EQ(source.extension, "DEU");
-  ASSERT_EQ(source.links.size(), 2u);
-  EXPECT_EQ(source.links[0].file, "C:\\Proj\\DEU\\Main.dfm");
-  EXPECT_EQ(source.links[0].line, 8);
-  EXPECT_EQ(source.links[1].line, 12);
-  EXPECT_EQ(source.lines, 14);
+struct TGoodSource {
+  const char* name;
+  std::string text;
+  std::string links;  // "file@line" for every link, one a line
+  std::string extension;
+};
+
+class GoodLibrarySource : public testing::TestWithParam<TGoodSource> {};
+
+TEST_P(GoodLibrarySource, GivesEveryLinkWithItsLine) {
+  TLibrarySource source = ParseLibrarySource(GetParam().text, "App.dpr");
+  std::string links;
+  for (const auto& link : source.links) links += link.file + "@" + std::to_string(link.line) + "\n";
+  EXPECT_EQ(links, GetParam().links);
+  EXPECT_EQ(source.extension, GetParam().extension);
 }
 
-TEST(LibrarySource, DirectivesCommentsAndSwitches) {
-  TLibrarySource source = ParseLibrarySource(
-      "LIBRARY x; {$R+} {$R-,I+} // {$R 'no.res'}\n{ {$R 'no2.res' }\n(* {$R no3.res} *)\n"
-      "{$R 'it''s.res'} (*$R plain.res*) {$RESOURCE other.res} {$D-} begin end.\n{$R 'after.res'}",
-      "x.dpr");
-  ASSERT_EQ(source.links.size(), 3u);
-  EXPECT_EQ(source.links[0].file, "it's.res");
-  EXPECT_EQ(source.links[1].file, "plain.res");
-  EXPECT_EQ(source.links[2].file, "other.res");
-  EXPECT_EQ(source.links[2].line, 4);
-  EXPECT_EQ(source.extension, "dll");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Sources, GoodLibrarySource,
+    testing::Values(
+        TGoodSource{"generated",
+                    "//\r\n// Language module generated using Kestrin Translator\r\n//\r\nlibrary App;\r\n"
+                    "//TRN <Marker, please do not modify this line!\r\n{$E DEU}\r\n{--- Forms ---}\r\n"
+                    "{$R 'C:\\Proj\\DEU\\Main.dfm'}\r\n{--- Version Info ---}\r\n"
+                    "// Library does not include a version information!\r\n{--- Resource Strings ---}\r\n"
+                    "{$R '/p/DEU/App.StringRes.RES'}\r\n{--- Custom Resources ---}\r\nend.\r\n",
+                    "C:\\Proj\\DEU\\Main.dfm@8\n/p/DEU/App.StringRes.RES@12\n", "DEU"},
+        // Switches and links inside comments are no links; without {$E} a library is a dll.
+        TGoodSource{"directives comments and switches",
+                    "LIBRARY x; {$R+} {$R-,I+} // {$R 'no.res'}\n{ {$R 'no2.res' }\n(* {$R no3.res} *)\n"
+                    "{$R 'it''s.res'} (*$R plain.res*) {$RESOURCE other.res} {$D-} begin end.\n{$R 'after.res'}",
+                    "it's.res@4\nplain.res@4\nother.res@4\n", "dll"}),
+    test::TCaseName());
 
 TEST(LibrarySource, EveryCutFailsWithALinkErrorOrReads) {
   std::string text = "library L; {$E DEU}\r\n(* c *) { c } // c\r\n{$R 'a''b.res'} (*$R x.res*) begin end.";
@@ -64,11 +66,6 @@ struct TBadSource {
   const char* text;
   const char* error;
 };
-
-// Test names stay readable and stable (the default prints the pointers).
-void PrintTo(const TBadSource& c, std::ostream* os) {
-  for (const char* p = c.error; *p; ++p) *os << (std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_');
-}
 
 class BadLibrarySource : public testing::TestWithParam<TBadSource> {};
 

@@ -133,7 +133,6 @@ TEST_F(ProjectTest, LanguageListPiecesAndConflicts) {
   ASSERT_EQ(project.Languages.size(), 2u) << "an empty piece ends the list";
   EXPECT_EQ(project.Languages[0].Name, "German  (Germany)");
   project.AddLanguage(0x042C);
-  EXPECT_THROW(project.AddLanguage(0x082C), EProjectError) << "AZE twice would share one directory";
   project.RemoveLanguage(0x10407);
   project.RemoveLanguage(0x0999);
   EXPECT_EQ(project.Languages.size(), 2u);
@@ -360,21 +359,6 @@ TEST_F(ProjectTest, ResourceStringsAreReloadedFromTheScriptTheProjectWasOpenedWi
   project.ReloadResourceStrings();
   EXPECT_EQ(project.ResourceStrings.Count(), 0);
   EXPECT_EQ(project.DrcFileDate, 0);
-}
-
-TEST(ProjectDemo, OpensWithoutWarnings) {
-  std::string demo = test::DemoDir() + "/project/Demo.dpr";
-  test::TScratchDir dir;
-  TTranslatorRegistry registry(TRegistryLocation::InDirectory(dir.Path()));
-  TRecordingInteraction ui;
-  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
-  project.Open(demo);
-  EXPECT_TRUE(ui.warnings.empty()) << ui.warnings[0];
-  EXPECT_EQ(project.Modules.size(), 3u);
-  EXPECT_EQ(project.ResourceStrings.Count(), 8);
-  EXPECT_EQ(project.VersionInfo.Build, 17);
-  EXPECT_TRUE(project.VersionInfo.IncludeVerInfo);
-  EXPECT_NE(project.VersionInfo.Find("CompanyName"), nullptr);
 }
 
 TEST(ProjectDemo, BinaryFormsMatchTheirTexts) {

@@ -1,15 +1,17 @@
-// Reading .DRC scripts into the resource-string set: the script's rules as a
-// table of small scripts, the failure that keeps what was read, and every
-// real script of the shared corpus.
+// Reading .DRC scripts into the resource-string set: the script's rules as
+// golden cases, the failure that keeps what was read, and every real script
+// of the shared corpus.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "config/language_info.h"
 #include "config/text_helpers.h"
+#include "platform/codepage.h"
 #include "platform/file_utils.h"
 #include "resstrings/resource_strings.h"
+#include "resstrings/string_tables.h"
 #include "support/test_support.h"
 
 namespace kst {
@@ -24,52 +26,29 @@ std::string Dump(const TResourceStringsHelper& set) {
   return out;
 }
 
-struct TScriptCase {
-  const char* name;
-  std::string script;
-  std::string entries;  // Dump() of the set after ReadScript
-};
+// Golden cases, one folder each under tests/data/resstrings/scripts: a .DRC
+// script and a language go in; the listing of the set (identifier, name,
+// text) and the string-table resource written from its translations, which
+// start as the originals, must equal the files beside them.
+std::string GoldenRoot() { return test::TestDataDir() + "/resstrings/scripts"; }
 
-class ScriptReading : public testing::TestWithParam<TScriptCase> {};
+class GoldenScript : public testing::TestWithParam<std::string> {};
 
-TEST_P(ScriptReading, GivesTheEntries) {
+TEST_P(GoldenScript, ListAndResourceMatch) {
+  std::string dir = GoldenRoot() + "/" + GetParam();
   TResourceStringsHelper set;
-  set.ReadScriptText(GetParam().script);
-  EXPECT_EQ(Dump(set), GetParam().entries);
+  set.ReadScript(dir + "/script.drc");
+  std::string list;
+  for (int i = 0; i < set.Count(); ++i) {
+    const TResourceStrListItem& item = set.Item(i);
+    list += std::to_string(item.ID) + "\t" + item.Name + "\t" + EncodeEscapes(item.OriginalValue) + "\r\n";
+  }
+  int language = std::stoi(TrimBlanks(ReadFileBytes(dir + "/language").substr(0, 4)), nullptr, 16);
+  test::ExpectGolden(dir + "/expected-list.txt", list);
+  test::ExpectGolden(dir + "/expected.res", StringTableResource(set, LanguageAnsiCodePage(language, TSystemCodePages())));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scripts, ScriptReading,
-    testing::Values(
-        TScriptCase{"compiler script",
-                    "#define Main_SNotFound 65535\r\nSTRINGTABLE\r\nBEGIN\r\n\tMain_SNotFound,\t\"Unknown\"\r\nEND\r\n",
-                    "65535|Main_SNotFound|Unknown|Unknown\n"},
-        TScriptCase{"number without define", "STRINGTABLE\nBEGIN\n\t12345,\t\"Text\"\nEND\n",
-                    "12345|#00012345|Text|Text\n"},
-        TScriptCase{"escapes", "STRINGTABLE\nBEGIN\n 7, \"say \\\"hi\\\"\\n\\x0D\\x0A\"\nEND\n",
-                    "7|#00000007|say \"hi\"\\n\\x0D\\x0A|say \"hi\"\\n\\x0D\\x0A\n"},
-        TScriptCase{"BEGIN with leading blanks opens no block",
-                    "#define A 1\nSTRINGTABLE\n  BEGIN\n\tA,\t\"x\"\nEND\n", "1|A||\n"},
-        TScriptCase{"the line after STRINGTABLE is used up",
-                    "STRINGTABLE\n#define A 1\nBEGIN\n 5, \"x\"\nEND\n", ""},
-        TScriptCase{"keywords in any case, END with blanks",
-                    "#define a 3\n  stringtable\nbegin\n A, \"one\"\n   End   \n 4, \"outside\"\n", "3|a|one|one\n"},
-        TScriptCase{"define never given a text", "#define Lonely 9\nSTRINGTABLE\nBEGIN\nEND\n", "9|Lonely||\n"},
-        TScriptCase{"sorted by name without case, equal names keep their order",
-                    "#define b 1\n#define A 2\n#define a 3\n#define B 4\n#define _x 5\n",
-                    "2|A||\n3|a||\n1|b||\n4|B||\n5|_x||\n"},
-        TScriptCase{"LF and CR line ends", "#define X 1\rSTRINGTABLE\rBEGIN\r X, \"cr\"\rEND\r",
-                    "1|X|cr|cr\n"},
-        TScriptCase{"first comma splits, quotes and blanks trimmed once",
-                    "STRINGTABLE\nBEGIN\n 1,  \t  \"\"a, b\"\"  \n 2, bare text\nEND\n",
-                    "1|#00000001|\"a, b\"|\"a, b\"\n2|#00000002|bare text|bare text\n"},
-        TScriptCase{"lines without comma and unknown names are skipped",
-                    "STRINGTABLE\nBEGIN\n no comma here\n Unknown_Name, \"x\"\n 1 , \"blank before comma\"\nEND\n", ""},
-        TScriptCase{"hexadecimal and signed identifiers", "#define H $FFFF\n#define N -2\n#define P +7\n",
-                    "65535|H||\n-2|N||\n7|P||\n"},
-        TScriptCase{"a later line for the same name wins",
-                    "#define S 1\nSTRINGTABLE\nBEGIN\n S, \"first\"\n s, \"second\"\nEND\n", "1|S|second|second\n"}),
-    test::TCaseName());
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenScript, testing::ValuesIn(test::GoldenCases(GoldenRoot())), test::TCaseName());
 
 TEST(ResourceStrings, ReadingTwiceWithoutClearAddsTheDefinesAgain) {
   TResourceStringsHelper set;

@@ -10,12 +10,8 @@
 namespace kst {
 namespace {
 
-TEST(SearchSettings, StartAsTheDialogExpectsAndKeepEveryConfirmedText) {
+TEST(SearchSettings, KeepEveryConfirmedText) {
   TSearchSettings settings;
-  EXPECT_FALSE(settings.replaceMode);
-  EXPECT_EQ(settings.textToFind, "");
-  EXPECT_EQ(settings.options, kSearchPromptOnReplace);
-  EXPECT_EQ(settings.scope, kScopeKey | kScopeOriginal | kScopeTranslated);
   settings.Confirm(false, "Open", "", 1, 4);
   settings.Confirm(true, "Close", "Schliessen", 8, 4);
   settings.Confirm(false, "Open", "", 0, 7);

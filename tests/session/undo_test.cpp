@@ -3,6 +3,8 @@
 // that can no longer be applied.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "session/search.h"
 #include "support/demo_session.h"
 
@@ -35,18 +37,10 @@ TEST_F(SessionUndo, EveryKindOfEntryIsUndoneAndRedoneInOrder) {
   s.SetTranslation("Main.dfm:btnOpen.Caption", "\xD6" "ffnen...");
   s.SetTranslation("@Texts_SReady", "Bereit");  // no change, no step
 
-  struct State {
-    std::string caption, ready, company, greeting;
-  };
+  // Caption, resource string, version key, custom resource.
+  using State = std::array<std::string, 4>;
   auto now = [&] {
     return State{Caption(), d.String("Texts_SReady").TranslatedValue, Company().Translation, Greeting().TranslatedFile};
-  };
-  auto expect = [&](const State& want, const char* when) {
-    State got = now();
-    EXPECT_EQ(got.caption, want.caption) << when;
-    EXPECT_EQ(got.ready, want.ready) << when;
-    EXPECT_EQ(got.company, want.company) << when;
-    EXPECT_EQ(got.greeting, want.greeting) << when;
   };
   const std::string greeting = Greeting().FileName;
   const State states[] = {
@@ -59,13 +53,13 @@ TEST_F(SessionUndo, EveryKindOfEntryIsUndoneAndRedoneInOrder) {
   };
   for (int i = 4; i >= 0; --i) {
     ASSERT_TRUE(s.Undo());
-    expect(states[i], "undo");
+    EXPECT_EQ(now(), states[i]) << "undo to " << i;
   }
   EXPECT_FALSE(s.CanUndo());
   EXPECT_FALSE(s.Undo());
   for (int i = 1; i <= 5; ++i) {
     ASSERT_TRUE(s.Redo());
-    expect(states[i], "redo");
+    EXPECT_EQ(now(), states[i]) << "redo to " << i;
   }
   EXPECT_FALSE(s.Redo());
   s.Undo();

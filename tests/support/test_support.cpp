@@ -123,6 +123,12 @@ void ExpectGolden(const std::string& file, const std::string& actual) {
                 << " and " << expected.size() << ")";
 }
 
+std::string WithDirPlaceholder(std::string text, const std::string& path) {
+  for (size_t at = 0; !path.empty() && (at = text.find(path, at)) != std::string::npos; at += 5)
+    text.replace(at, path.size(), "{DIR}");
+  return text;
+}
+
 bool HaveProgram(const std::string& name) { return Run("command -v " + ShellQuote(name)).exitCode == 0; }
 
 std::optional<std::string> PeTools(std::string& why) {

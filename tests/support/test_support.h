@@ -83,6 +83,9 @@ struct TCaseName {
 // environment it writes the file instead (read the diff before committing).
 std::vector<std::string> GoldenCases(const std::string& dir);
 void ExpectGolden(const std::string& file, const std::string& actual);
+// `text` with `path` (a scratch directory) written {DIR}, as golden files
+// hold it.
+std::string WithDirPlaceholder(std::string text, const std::string& path);
 
 // The independent tools. PeTools: ../shared/tools/pe-fixtures with a
 // python3 that has pefile ("python3 DIR" to put before a script name).
