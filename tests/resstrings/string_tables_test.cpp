@@ -117,6 +117,12 @@ TEST(StringTableResource, LongTextsAreCutToWhatASlotCanCount) {
   auto strings = ReadStringRes(StringTableResource(set, 1252));
   EXPECT_EQ(strings[3].size(), 65535u);
   EXPECT_EQ(strings[4], u"after");
+  // A cut never splits a surrogate pair, and keeps one that ends at the limit.
+  for (size_t before : {size_t(65533), size_t(65534)}) {
+    item.TranslatedValue = std::string(before, 'x') + "\xF0\x9F\x98\x80yy";  // U+1F600 in UTF-8
+    strings = ReadStringRes(StringTableResource(set, CP_UTF8));
+    EXPECT_EQ(strings[3].size(), before == 65533 ? 65535u : 65534u) << before;
+  }
 }
 
 TEST(StringTableResource, WritesAtomicallyAndRestoresTheHint) {
