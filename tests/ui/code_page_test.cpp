@@ -5,20 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QStatusBar>
-#include <QTableView>
-#include <QTest>
 
-#include "platform/file_utils.h"
-#include "project/project_data.h"
-#include "session/translation_session.h"
-#include "ui/cell_editor.h"
-#include "ui/grid_delegate.h"
-#include "ui/grid_model.h"
-#include "ui/main_window.h"
-#include "ui/translation_grid.h"
-#include "grid_fixture.h"
+#include "ui_fixture.h"
 
 namespace kst {
 namespace {
@@ -26,9 +15,8 @@ namespace {
 constexpr int kRussian = 0x0419;
 
 TEST(CodePages, CyrillicTypedInARussianLanguageIsStoredAs1251AndComesBack) {
-  test::TGridFixture f({kRussian});
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({kRussian});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   const QString russian = QStringLiteral("\u0424\u0430\u0439\u043B");  // "Файл"
   f.Type(grid, f.Row(grid, "mnuFile.Caption"), QStringLiteral("&") + russian);
   EXPECT_TRUE(f.asked.empty()) << f.asked.front().toStdString();
@@ -37,23 +25,20 @@ TEST(CodePages, CyrillicTypedInARussianLanguageIsStoredAs1251AndComesBack) {
   EXPECT_NE(file.find("&\xD4\xE0\xE9\xEB"), std::string::npos) << "1251 bytes in the translation file";
   EXPECT_EQ(file.find("&?"), std::string::npos);
 
-  f.answers = {TAnswer::No};
-  f.window->OpenProject(QString::fromStdString(f.Demo()));
-  f.window->SelectLanguage(kRussian);
+  f.OpenDemo(kRussian);
   f.ShowForm("Main.dfm");
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "mnuFile.Caption"), 4), QStringLiteral("&") + russian);
 }
 
 TEST(CodePages, ACharacterThePageCannotHoldIsRefusedAndNamed) {
-  test::TGridFixture f;  // German: 1252
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({test::kGerman});  // German: 1252
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   int row = f.Row(grid, "mnuFile.Caption");
   grid.SelectRow(row, true);
   QLineEdit* editor = grid.Delegate()->OpenEditor();
   ASSERT_NE(editor, nullptr);
   editor->selectAll();
-  test::TGridFixture::Keys(editor, QStringLiteral("D\u0416a"));
+  test::Keys(editor, QStringLiteral("D\u0416a"));
   EXPECT_EQ(editor->text(), "Da") << "the keystroke is refused";
   QString message = f.window->statusBar()->currentMessage();
   EXPECT_TRUE(message.contains(QStringLiteral("\"\u0416\" (U+0416)"))) << message.toStdString();
@@ -70,9 +55,8 @@ TEST(CodePages, ACharacterThePageCannotHoldIsRefusedAndNamed) {
 }
 
 TEST(CodePages, TheDisplayCharacterSetDecidesHowTranslationsAreTyped) {
-  test::TGridFixture f;
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   auto* charsets = f.window->findChild<QComboBox*>(QStringLiteral("ctlCharSets"));
   int russian = charsets->findText("RUSSIAN", Qt::MatchContains);
   ASSERT_GE(russian, 0);
@@ -86,10 +70,9 @@ TEST(CodePages, TheDisplayCharacterSetDecidesHowTranslationsAreTyped) {
 // A byte the page does not define is shown, and left alone unless the
 // translator changes the text.
 TEST(CodePages, LookingAtATextWithAnUndefinedByteDoesNotRewriteIt) {
-  test::TGridFixture f;
-  f.window->ShowTab(ui::TTab::ResourceStrings);
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
   f.window->Session().SetTranslation("@Texts_SReady", "Bereit\x81");
-  ui::TTranslationGrid& grid = f.Strings();
   grid.Model()->RefreshRows();
   int row = f.Row(grid, "Texts_SReady");
   grid.SelectRow(row, true);

@@ -5,16 +5,12 @@
 // last, after everything else was stored; a refusal keeps it all open.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTableView>
-#include <QTest>
 
 #include "config/registry_settings.h"
 #include "dictionary/common.h"
@@ -22,17 +18,11 @@
 #include "dictionary/module_groups.h"
 #include "dictionary/settings.h"
 #include "platform/database_engine.h"
-#include "platform/file_utils.h"
-#include "platform/registry.h"
 #include "platform/user_name.h"
-#include "session/translator_environment.h"
 #include "ui/config_dialog.h"
 #include "ui/display_page.h"
 #include "ui/highlighting_page.h"
-#include "ui/main_window.h"
 #include "ui/module_groups_page.h"
-#include "ui/qt_interaction.h"
-#include "dialog_driver.h"
 #include "ui_fixture.h"
 
 namespace kst {

@@ -4,24 +4,12 @@
 // Ctrl+Z / Ctrl+Shift+Z take edits, resets and a whole replace back.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QTableView>
-#include <QTest>
 
-#include "project/project_data.h"
-#include "session/translation_session.h"
-#include "ui/cell_editor.h"
-#include "ui/grid_delegate.h"
-#include "ui/grid_model.h"
-#include "ui/main_window.h"
 #include "ui/properties_page.h"
 #include "ui/search_commands.h"
-#include "ui/translation_grid.h"
-#include "ui/translation_views.h"
-#include "grid_fixture.h"
+#include "ui_fixture.h"
 
 namespace kst {
 namespace {
@@ -42,9 +30,8 @@ QWidget* Focus(ui::TTranslationGrid& grid) {
 }
 
 TEST(KeyboardFlow, CtrlEnterWalksExactlyTheUntranslatedRows) {
-  test::TGridFixture f;
-  f.window->ShowTab(ui::TTab::ResourceStrings);
-  ui::TTranslationGrid& grid = f.Strings();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
   TTranslationSession& session = f.window->Session();
   session.SetTranslation("@Texts_SReady", "Bereit");
   session.SetTranslation("@Consts_SMsgDlgCancel", "Abbrechen");
@@ -69,16 +56,15 @@ TEST(KeyboardFlow, CtrlEnterWalksExactlyTheUntranslatedRows) {
   int row = grid.CurrentRow();
   QLineEdit* editor = grid.Delegate()->OpenEditor();
   editor->selectAll();
-  test::TGridFixture::Keys(editor, QStringLiteral("OK!"));
+  test::Keys(editor, QStringLiteral("OK!"));
   Key(editor, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_TRUE(grid.Model()->IsTranslated(row));
   EXPECT_NE(grid.CurrentRow(), row);
 }
 
 TEST(KeyboardFlow, CtrlShiftEnterGoesOnInTheNextFormWithAnUntranslatedRow) {
-  test::TGridFixture f;
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   int last = grid.Model()->rowCount() - 1;
   grid.SelectRow(last);
   Key(Focus(grid), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
@@ -95,9 +81,8 @@ TEST(KeyboardFlow, CtrlShiftEnterGoesOnInTheNextFormWithAnUntranslatedRow) {
 }
 
 TEST(KeyboardFlow, CtrlBCopiesTheOriginalAndUndoRedoFollowIt) {
-  test::TGridFixture f;
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   int row = f.Row(grid, "mnuFileOpen.Caption");
   f.Type(grid, row, QStringLiteral("\u00D6&ffnen..."));
   grid.SelectRow(row);
@@ -117,14 +102,13 @@ TEST(KeyboardFlow, CtrlBCopiesTheOriginalAndUndoRedoFollowIt) {
 }
 
 TEST(KeyboardFlow, CtrlUpAndDownMoveWithoutLeavingTheEditor) {
-  test::TGridFixture f;
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   grid.SelectRow(2, true);
   QLineEdit* editor = grid.Delegate()->OpenEditor();
   ASSERT_NE(editor, nullptr);
   editor->selectAll();
-  test::TGridFixture::Keys(editor, QStringLiteral("Zeile drei"));
+  test::Keys(editor, QStringLiteral("Zeile drei"));
   Key(editor, Qt::Key_Down, Qt::ControlModifier);
   EXPECT_EQ(grid.CurrentRow(), 3);
   EXPECT_TRUE(grid.Editing());
@@ -136,9 +120,8 @@ TEST(KeyboardFlow, CtrlUpAndDownMoveWithoutLeavingTheEditor) {
 }
 
 TEST(Undo, AReplaceAllIsOneStepAndUndoRestoresEveryRow) {
-  test::TGridFixture f;
-  f.window->ShowTab(ui::TTab::ResourceStrings);
-  ui::TTranslationGrid& grid = f.Strings();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
   auto texts = [&] {
     QStringList all;
     for (int row = 0; row < grid.Model()->rowCount(); ++row) all << f.Cell(grid, row, 5);
@@ -160,9 +143,8 @@ TEST(Undo, AReplaceAllIsOneStepAndUndoRestoresEveryRow) {
 }
 
 TEST(Undo, UndoingAnEditOfAnotherFormShowsThatForm) {
-  test::TGridFixture f;
-  f.ShowForm("Main.dfm");
-  ui::TTranslationGrid& grid = f.Properties();
+  test::TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   f.Type(grid, f.Row(grid, "mnuFile.Caption"), QStringLiteral("&Datei"));
   f.ShowForm("About.dfm");
   f.window->Action(TCommand::Undo)->trigger();

@@ -5,32 +5,21 @@
 // build directory (ui-screenshots/) for a person to look at.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <filesystem>
 
 #include "config/registry_settings.h"
 #include "dictionary/config_data.h"
-#include "platform/file_utils.h"
-#include "project/project_data.h"
-#include "session/translation_session.h"
-#include "session/translator_environment.h"
+#include "platform/same_text.h"
 #include "ui/compile_runner.h"
 #include "ui/database_setup_dialog.h"
 #include "ui/log_pane.h"
-#include "ui/main_window.h"
-#include "ui/qt_interaction.h"
 #include "ui/startup.h"
 #include "ui_fixture.h"
-#include "platform/same_text.h"
 
 namespace kst {
 namespace {
@@ -109,7 +98,7 @@ TEST(MainWindow, RecentProjectsKeepTheFiveNewestDistinctOnes) {
 
 TEST(MainWindow, InternationalizeModeAndOneItemPerLanguage) {
   test::TWindowFixture f;
-  f.AddLanguages({0x0407, 0x040C});
+  f.AddLanguages({test::kGerman, test::kFrench});
   f.window->show();
   test::TWindowFixture::Screenshot(*f.window, "main-start");
   f.window->OpenProject(QString::fromStdString(f.Demo()));
@@ -177,20 +166,22 @@ TEST(MainWindow, ModuleGroupsAddNestedGroupsAndStopAtCycles) {
   EXPECT_NE(f.asked.back().indexOf("Loop"), -1) << f.asked.back().toStdString();
 }
 
+// The demo open in German, compiled by `script` instead of Delphi.
+void UseCompiler(test::TWindowFixture& f, const std::string& script) {
+  std::string compiler = f.dir.File("dcc.sh");
+  test::WriteFile(compiler, script);
+  fs::permissions(compiler, fs::perms::owner_all);
+  TTranslatorRegistry(f.location).Compiler().WriteString("DCC32", compiler);
+  f.AddLanguages({test::kGerman});
+  f.OpenDemo(test::kGerman);
+}
+
 // A slow compiler's output shows while it still runs; the window stays
-// responsive and the module check follows the run.
+// responsive and the module check follows the run. (The bundled linker's
+// run is the end-to-end test's.)
 TEST(MainWindow, CompileStreamsTheCompilersOutputIntoTheLogPane) {
   test::TWindowFixture f;
-  f.AddLanguages({0x0407});
-  std::string compiler = f.dir.File("slowdcc.sh");
-  test::WriteFile(compiler, "#!/bin/sh\necho 'Compiling part one'\nsleep 2\necho 'part two done'\n");
-  fs::permissions(compiler, fs::perms::owner_all);
-  {
-    TTranslatorRegistry registry(f.location);
-    registry.Compiler().WriteString("DCC32", compiler);
-  }
-  f.window->OpenProject(QString::fromStdString(f.Demo()));
-  f.window->SelectLanguage(0x0407);
+  UseCompiler(f, "#!/bin/sh\necho 'Compiling part one'\nsleep 2\necho 'part two done'\n");
   f.window->Action(TCommand::Compile)->trigger();
   ASSERT_TRUE(f.window->CompileRunner().Running());
   EXPECT_FALSE(f.window->Action(TCommand::OpenProject)->isEnabled()) << "nothing changes the project meanwhile";
@@ -211,32 +202,11 @@ TEST(MainWindow, CompileStreamsTheCompilersOutputIntoTheLogPane) {
   EXPECT_TRUE(f.window->Action(TCommand::OpenProject)->isEnabled());
 }
 
-TEST(MainWindow, CompileWithTheBundledLinkerChecksTheModule) {
-  test::TWindowFixture f;
-  f.AddLanguages({0x0407});
-  f.window->show();
-  f.window->OpenProject(QString::fromStdString(f.Demo()));
-  f.window->SelectLanguage(0x0407);
-  f.window->Action(TCommand::Compile)->trigger();
-  for (int i = 0; i < 500 && f.window->CompileRunner().Running(); ++i) test::Pump(20);
-  test::Pump(50);
-  QString log = f.window->Log().toPlainText();
-  EXPECT_TRUE(FileExists(f.dir.File("demo/project/DEU/Demo.DEU"))) << log.toStdString();
-  EXPECT_TRUE(log.contains("Checked ")) << log.toStdString();
-  test::TWindowFixture::Screenshot(*f.window, "main-after-compile");
-}
-
 // Closing while the compiler runs asks, then stops it; the window stays
 // when the user says No.
 TEST(MainWindow, ClosingDuringACompileAsksAndStopsTheCompiler) {
   test::TWindowFixture f;
-  f.AddLanguages({0x0407});
-  std::string compiler = f.dir.File("hang.sh");
-  test::WriteFile(compiler, "#!/bin/sh\necho started\nsleep 60\n");
-  fs::permissions(compiler, fs::perms::owner_all);
-  TTranslatorRegistry(f.location).Compiler().WriteString("DCC32", compiler);
-  f.window->OpenProject(QString::fromStdString(f.Demo()));
-  f.window->SelectLanguage(0x0407);
+  UseCompiler(f, "#!/bin/sh\necho started\nsleep 60\n");
   f.window->Compile();
   f.answers = {TAnswer::No};
   EXPECT_FALSE(f.window->close());
@@ -253,13 +223,11 @@ TEST(StartUp, SetUpDialogCreatesTheDictionaryWhereTheUserSays) {
   qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.File("data")));
   ui::TProgram program(TRegistryLocation::InDirectory(dir.File("cfg")), TSystemCodePages{1252, 850, 10000});
   QString preset;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<ui::TfrmTranslatorConfiguration*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    preset = dialog->DatabaseDirectory()->text();
-    test::TWindowFixture::Screenshot(*dialog, "dialog-database-setup");
-    dialog->DatabaseDirectory()->setText(QString::fromStdString(dir.File("team")));
-    dialog->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+  test::WhenShown<ui::TfrmTranslatorConfiguration>([&](ui::TfrmTranslatorConfiguration& dialog) {
+    preset = dialog.DatabaseDirectory()->text();
+    test::TWindowFixture::Screenshot(dialog, "dialog-database-setup");
+    dialog.DatabaseDirectory()->setText(QString::fromStdString(dir.File("team")));
+    dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
   });
   program.Interaction().SetAnswerer([](const QString&, TButtons) { return TAnswer::Ok; });
   ui::TfrmLexibox& window = program.Start({QStringLiteral("kstrans3")});
@@ -274,11 +242,7 @@ TEST(StartUp, SetUpDialogCreatesTheDictionaryWhereTheUserSays) {
 TEST(StartUp, CancelledSetUpStartsWithoutADictionaryAndSaysSo) {
   test::TScratchDir dir;
   ui::TProgram program(TRegistryLocation::InDirectory(dir.File("cfg")), TSystemCodePages{1252, 850, 10000});
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<ui::TfrmTranslatorConfiguration*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    dialog->reject();
-  });
+  test::WhenShown<ui::TfrmTranslatorConfiguration>([](ui::TfrmTranslatorConfiguration& dialog) { dialog.reject(); });
   std::vector<QString> asked;
   program.Interaction().SetAnswerer([&](const QString& text, TButtons) {
     asked.push_back(text);

@@ -5,29 +5,19 @@
 // edited candidate is what is stored; Skip and Close).
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 #include "config/language_info.h"
 #include "dictionary/translation_history.h"
 #include "exchange/exchange_file.h"
-#include "platform/file_utils.h"
-#include "project/project_data.h"
-#include "session/translation_session.h"
-#include "session/translator_environment.h"
 #include "ui/auto_translate_dialog.h"
 #include "ui/help_viewer.h"
-#include "ui/main_window.h"
 #include "ui/new_language_dialog.h"
 #include "ui/project_options_dialog.h"
-#include "ui/qt_interaction.h"
 #include "ui/write_exchange_dialog.h"
-#include "dialog_driver.h"
 #include "ui_fixture.h"
 
 namespace kst {
@@ -153,10 +143,7 @@ TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
 }
 
 TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
-  test::TWindowFixture f;
-  f.AddLanguages({0x0407});
-  f.window->OpenProject(QString::fromStdString(f.Demo()));
-  f.window->SelectLanguage(0x0407);
+  test::TWindowFixture f({test::kGerman});
   const std::string file = f.dir.File("demo/project/DEU/Demo.trx");
   test::WhenShown<ui::TfrmWriteExchangeFile>([&](ui::TfrmWriteExchangeFile& d) {
     EXPECT_EQ(d.FileName().toStdString(), file);
@@ -203,22 +190,17 @@ TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
 class AutoTranslateDialog : public testing::Test {
 protected:
   void SetUp() override {
-    f.AddLanguages({0x0407});
     TdatTranslationHistory& history = f.environment->History();
-    history.AddTranslation("&Open...", "\xD6" "&ffnen...", 0x0407);
-    history.AddTranslation("&Open...", "&Datei \xF6" "ffnen...", 0x0407);
-    history.AddTranslation("&Items:", "&Eintr\xE4" "ge:", 0x0407);
-    f.window->show();
-    f.window->OpenProject(QString::fromStdString(f.Demo()));
-    f.window->SelectLanguage(0x0407);
-    f.window->ShowTab(ui::TTab::Forms);
-    f.window->SelectForm("Main.dfm");
+    history.AddTranslation("&Open...", "\xD6" "&ffnen...", test::kGerman);
+    history.AddTranslation("&Open...", "&Datei \xF6" "ffnen...", test::kGerman);
+    history.AddTranslation("&Items:", "&Eintr\xE4" "ge:", test::kGerman);
+    f.ShowForm("Main.dfm");
     ASSERT_TRUE(f.window->Action(TCommand::AutoTranslate)->isEnabled());
   }
   std::string Translation(const std::string& path) {
     return f.window->Session().CurrentForm()->Root->FindProperty(path)->TranslatedValue;
   }
-  test::TWindowFixture f;
+  test::TWindowFixture f{{test::kGerman}, true};
 };
 
 TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk) {

@@ -1,8 +1,14 @@
 // Placeholders and words in a cell's text (tables of cases), the spelling
 // dictionary of a Windows language, and the placeholders' colour on light
-// and dark themes.
+// and dark themes. Spelling with the installed Hunspell dictionary through
+// the grid: a misspelled German word is underlined, the format specifier
+// beside it never, and a language without a dictionary is named in the
+// status bar.
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QPalette>
 
 #include <cctype>
@@ -12,7 +18,7 @@
 #include "ui/grid_delegate.h"
 #include "ui/spell_checker.h"
 #include "ui/text_marks.h"
-#include "support/test_support.h"
+#include "ui_fixture.h"
 
 namespace kst {
 namespace {
@@ -60,12 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TMarkCase{"Ende&", {}, {"Ende"}},
                     TMarkCase{"Zeile#13#10neu #$0D", {"#13", "#10", "#$0D"}, {"Zeile", "neu"}},
                     TMarkCase{"Zeile\\x0D\\x0Aneu\\n", {"\\x0D", "\\x0A", "\\n"}, {"Zeile", "neu"}},
+                    // Line breaks of any kind and tabs show as one mark each.
                     TMarkCase{"eins\r\nzwei\tdrei", {"\xE2\x86\xB5", "\xE2\x86\x92"}, {"eins", "zwei", "drei"}},
+                    TMarkCase{"eins\rzwei\ndrei", {"\xE2\x86\xB5", "\xE2\x86\xB5"}, {"eins", "zwei", "drei"}},
                     TMarkCase{"E-Mail it's MP3 x", {}, {"E-Mail", "it's"}}));
-
-TEST(ShownText, LineBreaksAndTabsShowAsOneMarkEach) {
-  EXPECT_EQ(ui::ShownText(QStringLiteral("a\r\nb\rc\nd\te")), QStringLiteral("a\u21B5b\u21B5c\u21B5d\u2192e"));
-}
 
 TEST(SpellChecker, LocaleNamesOfWindowsLanguages) {
   EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0407), "de_DE");
@@ -91,27 +95,79 @@ TEST(SpellChecker, ADictionaryOfTheSameLanguageStandsInAndNoneIsSaidSo) {
   EXPECT_TRUE(system.Suggestions("gefundn").contains("gefunden"));
 }
 
-TEST(Palette, PlaceholdersStayReadableOnADarkTheme) {
+// Placeholders and the translated style's default blue stay readable on a
+// dark theme; on a light one the blue stays the blue it is, and the system
+// colour is the palette's.
+TEST(Palette, ColoursStayReadableOnADarkTheme) {
   QPalette light, dark;
   light.setColor(QPalette::Base, Qt::white);
   dark.setColor(QPalette::Base, QColor(30, 30, 30));
   EXPECT_LT(ui::TGridDelegate::PlaceholderColor(light).lightness(), 128);
   EXPECT_GT(ui::TGridDelegate::PlaceholderColor(dark).lightness(), 128);
-}
-
-// The translated style's default blue, readable on a dark theme; on a light
-// one it stays the blue it is.
-TEST(Palette, TheTranslatedBlueIsLightenedOnADarkTheme) {
-  QPalette light, dark;
-  light.setColor(QPalette::Base, Qt::white);
-  dark.setColor(QPalette::Base, QColor(30, 30, 30));
   ui::TDisplayState display;
   EXPECT_EQ(display.Color(ui::kStyleTranslated, light), QColor(0, 0, 255));
   QColor onDark = display.Color(ui::kStyleTranslated, dark);
   EXPECT_GT(onDark.lightness(), 180);
   EXPECT_GT(onDark.blue(), onDark.red()) << "still blue";
   dark.setColor(QPalette::Text, QColor(230, 230, 230));
-  EXPECT_EQ(display.Color(ui::kStyleStandard, dark), QColor(230, 230, 230)) << "the system colour is the palette's";
+  EXPECT_EQ(display.Color(ui::kStyleStandard, dark), QColor(230, 230, 230));
+}
+
+TEST(Spelling, AMisspelledGermanWordIsUnderlinedAndTheSpecifierBesideItIsNot) {
+  test::TWindowFixture f({test::kGerman});
+  if (!f.Views().Spelling().Ready()) GTEST_SKIP() << "no German Hunspell dictionary installed";
+  auto* status = f.window->findChild<QLabel*>(QStringLiteral("statusSpelling"));
+  EXPECT_EQ(status->text(), "Spelling: de_DE");
+  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
+  int row = f.Row(grid, "Texts_SFileNotFound");
+  QModelIndex cell = grid.Model()->index(row, 5);
+  EXPECT_TRUE(grid.Delegate()->Marks(cell).size() == 1 && !grid.Delegate()->Marks(cell)[0].misspelled)
+      << "an untranslated text is still English: only its placeholder is marked";
+  f.Type(grid, row, QStringLiteral("Die Datei %sgefundn wurde nicht gefunden."));
+  const QString shown = grid.Model()->index(row, 5).data().toString();
+  QStringList misspelled, placeholders;
+  for (const ui::TGridDelegate::TMark& mark : grid.Delegate()->Marks(cell))
+    (mark.misspelled ? misspelled : placeholders) << shown.mid(mark.range.start, mark.range.length);
+  EXPECT_EQ(misspelled, QStringList{"gefundn"});
+  EXPECT_EQ(placeholders, QStringList{"%s"});
+  EXPECT_TRUE(grid.Model()->index(row, 2).data(ui::kSpellRole).toBool() == false) << "originals are not spelled";
+}
+
+TEST(Spelling, TheEditorsContextMenuOffersSuggestionsThatReplaceTheWord) {
+  test::TWindowFixture f({test::kGerman});
+  if (!f.Views().Spelling().Ready()) GTEST_SKIP() << "no German Hunspell dictionary installed";
+  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
+  grid.SelectRow(f.Row(grid, "Texts_SFileNotFound"), true);
+  ui::TCellEditor* editor = grid.Delegate()->OpenEditor();
+  ASSERT_NE(editor, nullptr);
+  editor->setText(QStringLiteral("Datei %s nicht gefundn"));
+  QStringList offered;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* pick = nullptr;
+    for (QAction* action : menu->actions())
+      if (action->objectName() == "spellSuggestion") {
+        offered << action->text();
+        if (action->text() == "gefunden") pick = action;
+      }
+    if (pick) pick->trigger();
+    menu->close();
+  });
+  QPoint at(editor->width() - 4, editor->height() / 2);  // past the text: the last word, "gefundn"
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, editor->mapToGlobal(at));
+  QApplication::sendEvent(editor, &event);
+  EXPECT_TRUE(offered.contains("gefunden")) << offered.join(",").toStdString();
+  EXPECT_EQ(editor->text(), "Datei %s nicht gefunden");
+}
+
+TEST(Spelling, ALanguageWithoutAnInstalledDictionaryIsNamedInTheStatusBar) {
+  test::TWindowFixture f({0x0413});  // Dutch: no hunspell-nl here
+  if (f.Views().Spelling().Ready()) GTEST_SKIP() << "a Dutch dictionary is installed";
+  auto* status = f.window->findChild<QLabel*>(QStringLiteral("statusSpelling"));
+  EXPECT_TRUE(status->isVisibleTo(f.window.get()));
+  EXPECT_TRUE(status->text().contains("no Hunspell dictionary nl_NL installed for Dutch")) << status->text().toStdString();
+  EXPECT_TRUE(status->text().contains("hunspell-nl"));
 }
 
 }  // namespace

@@ -1,21 +1,21 @@
 // The window tests' fixture.
 #include "ui_fixture.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPixmap>
-
-#include <filesystem>
+#include <QTableView>
 
 #include "config/registry_settings.h"
-#include "project/project_data.h"
-#include "session/translator_environment.h"
-#include "ui/main_window.h"
-#include "ui/qt_interaction.h"
+#include "ui/grid_page.h"
+#include "ui/properties_page.h"
 
 namespace kst::test {
 
-TWindowFixture::TWindowFixture(bool withDictionary) : location(TRegistryLocation::InDirectory(dir.File("cfg"))) {
+TWindowFixture::TWindowFixture(std::vector<int> languages, bool withDictionary)
+    : location(TRegistryLocation::InDirectory(dir.File("cfg"))) {
   CopyDemo(dir.File("demo"));
   TSystemCodePages system{1252, 850, 10000};
   interaction = std::make_unique<ui::TQtInteraction>(system.ansi);
@@ -30,6 +30,13 @@ TWindowFixture::TWindowFixture(bool withDictionary) : location(TRegistryLocation
   environment = std::make_unique<TTranslatorEnvironment>(location, *interaction, system);
   if (withDictionary) environment->SetUpDictionary(dir.File("dictionary"));
   window = std::make_unique<ui::TfrmLexibox>(*environment, *interaction);
+  if (languages.empty()) return;
+  AddLanguages(languages);
+  window->resize(1200, 800);
+  window->show();
+  window->OpenProject(QString::fromStdString(Demo()));
+  window->SelectLanguage(languages.front());
+  Pump();
 }
 
 TWindowFixture::~TWindowFixture() {
@@ -46,9 +53,56 @@ void TWindowFixture::AddLanguages(const std::vector<int>& ids) {
   project.Save();
 }
 
+void TWindowFixture::OpenDemo(int language) {
+  answers = {TAnswer::No};
+  window->OpenProject(QString::fromStdString(Demo()));
+  window->SelectLanguage(language);
+  Pump();
+}
+
 void TWindowFixture::Screenshot(QWidget& widget, const std::string& name) {
   QDir().mkpath(QString::fromStdString(BinDir() + "/../ui-screenshots"));
   widget.grab().save(QString::fromStdString(BinDir() + "/../ui-screenshots/" + name + ".png"));
+}
+
+ui::TTranslationGrid& TWindowFixture::Grid(ui::TTab tab) {
+  if (tab == ui::TTab::Forms) return *Views().Properties()->Grid();
+  return *static_cast<ui::TGridPage*>(window->Page(tab))->Grid();
+}
+
+ui::TTranslationGrid& TWindowFixture::ShowGrid(ui::TTab tab) {
+  window->ShowTab(tab);
+  Pump();
+  return Grid(tab);
+}
+
+ui::TTranslationGrid& TWindowFixture::ShowForm(const QString& name) {
+  window->ShowTab(ui::TTab::Forms);
+  QComboBox* selector = Views().Properties()->Selector();
+  // The selector lists the forms as the project names them (full paths).
+  int index = -1;
+  for (int i = 0; i < selector->count() && index < 0; ++i)
+    if (selector->itemText(i).endsWith(QLatin1Char('/') + name, Qt::CaseInsensitive)) index = i;
+  if (index < 0) ADD_FAILURE() << "no form " << name.toStdString();
+  selector->setCurrentIndex(index);
+  emit selector->activated(index);
+  Pump();
+  return Properties();
+}
+
+int TWindowFixture::Row(ui::TTranslationGrid& grid, const std::string& key) {
+  int row = grid.Model()->RowOfKey(key);
+  EXPECT_GE(row, 0) << key;
+  return row;
+}
+
+QString TWindowFixture::Cell(ui::TTranslationGrid& grid, int row, int column) {
+  return grid.Model()->index(row, column).data().toString();
+}
+
+void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& text) {
+  grid.SelectRow(row);
+  EXPECT_TRUE(TypeIntoCell(*grid.View(), grid.View()->currentIndex(), text)) << "F2 opens the editor";
 }
 
 void Pump(int ms) {
@@ -56,6 +110,46 @@ void Pump(int ms) {
   timer.start();
   do QApplication::processEvents(QEventLoop::AllEvents, 20);
   while (timer.elapsed() < ms);
+}
+
+void Keys(QWidget* widget, const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() >= 32 && c.unicode() < 127) {
+      QTest::keyClick(widget, c.toLatin1());
+      continue;
+    }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+  }
+}
+
+QLineEdit* OpenEditor(QAbstractItemView& view) {
+  for (QLineEdit* edit : view.viewport()->findChildren<QLineEdit*>())
+    if (edit->isVisible()) return edit;
+  return nullptr;
+}
+
+bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QString& text) {
+  view.setCurrentIndex(index);
+  view.setFocus();
+  QTest::keyClick(&view, Qt::Key_F2);
+  QLineEdit* editor = OpenEditor(view);
+  if (!editor) return false;
+  editor->selectAll();
+  QTest::keyClick(editor, Qt::Key_Delete);
+  Keys(editor, text);
+  QTest::keyClick(editor, Qt::Key_Return);
+  Pump();
+  return true;
+}
+
+void DoubleClick(QWidget* widget, QPoint at) {
+  QTest::mousePress(widget, Qt::LeftButton, {}, at);
+  QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+  QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+  QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
 }  // namespace kst::test

@@ -1,40 +1,57 @@
 // The window tests' fixture: a scratch copy of the demo project with its
 // own settings and dictionary, the real environment and interaction, and
-// the main window over them. Questions are answered from a script.
+// the main window over them. Questions are answered from a script. Helpers
+// reach the grids, type into cells as a translator does, and drive the
+// modal dialogs a command opens.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
 #include <QString>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <deque>
-#include <ostream>
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "config/interaction.h"
+#include "platform/file_utils.h"
 #include "platform/registry.h"
+#include "project/project_data.h"
+#include "session/translation_session.h"
+#include "session/translator_environment.h"
 #include "support/test_support.h"
-
-namespace kst {
-class TTranslatorEnvironment;
-}
-
-namespace kst::ui {
-class TfrmLexibox;
-class TQtInteraction;
-}  // namespace kst::ui
+#include "ui/cell_editor.h"
+#include "ui/grid_delegate.h"
+#include "ui/grid_model.h"
+#include "ui/main_window.h"
+#include "ui/qt_interaction.h"
+#include "ui/translation_grid.h"
+#include "ui/translation_views.h"
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace kst::test {
 
+constexpr int kGerman = 0x0407, kFrench = 0x040C;
+
 class TWindowFixture {
 public:
+  // Without languages nothing is open. With them the demo is open in the
+  // shown window, with `languages` added and the first of them current.
   // `withDictionary`: a dictionary set up in the scratch directory.
-  explicit TWindowFixture(bool withDictionary = true);
+  explicit TWindowFixture(std::vector<int> languages = {}, bool withDictionary = true);
   ~TWindowFixture();
 
   TScratchDir dir;
@@ -51,11 +68,77 @@ public:
   std::string Demo() const { return dir.File("demo/project/Demo.dpr"); }
   // Adds languages to the demo's settings (as "kst project add-language" does).
   void AddLanguages(const std::vector<int>& ids);
+  // Opens the demo (answering No to saving what is open) with `language` current.
+  void OpenDemo(int language);
   // Saves a picture of the window (or any widget) as BUILD/ui-screenshots/NAME.png.
   static void Screenshot(QWidget& widget, const std::string& name);
+
+  ui::TTranslationViews& Views() { return window->Views(); }
+  // The tab's grid, the tab shown.
+  ui::TTranslationGrid& ShowGrid(ui::TTab tab);
+  // Shows the form (as its name in the selector) on the "Forms" tab.
+  ui::TTranslationGrid& ShowForm(const QString& name);
+  ui::TTranslationGrid& Properties() { return Grid(ui::TTab::Forms); }
+  ui::TTranslationGrid& Grid(ui::TTab tab);
+  // The row whose key (path, name, file, version key) is `key`; fails the test when none.
+  int Row(ui::TTranslationGrid& grid, const std::string& key);
+  QString Cell(ui::TTranslationGrid& grid, int row, int column);
+  // Types `text` into the row's translated cell (see TypeIntoCell).
+  void Type(ui::TTranslationGrid& grid, int row, const QString& text);
 };
 
 // Lets queued signals and timers run for about `ms` milliseconds.
 void Pump(int ms = 0);
+
+// Keystrokes of a text into a widget, non-ASCII letters as a keyboard
+// layout for them would send them.
+void Keys(QWidget* widget, const QString& text);
+
+// The cell editor the view has open (or nullptr).
+QLineEdit* OpenEditor(QAbstractItemView& view);
+
+// Makes the cell current, opens its editor with F2, replaces the text by
+// typing and commits with Enter; false when no editor opened.
+bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QString& text);
+
+// A double click as the window system delivers it: press, release, double
+// click, release (QTest's own sends the double click alone to a widget).
+void DoubleClick(QWidget* widget, QPoint at);
+
+// Runs `act` on the next modal dialog of type T once it shows: the
+// command's exec() blocks, so the steps run from a timer once the dialog is
+// the active modal window. A dialog that never shows, or that `act` leaves
+// open, fails the test (and is closed, so that the test ends).
+template <class T>
+void WhenShown(std::function<void(T&)> act, int ms = 10000) {
+  auto* timer = new QTimer;
+  auto waited = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, waited, act, ms] {
+    *waited += 10;
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (dialog && dialog->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      QPointer<T> open(dialog);
+      // Focus moves (and what hangs on them) only in the active window.
+      dialog->activateWindow();
+      if (!QTest::qWaitForWindowActive(dialog, 2000)) ADD_FAILURE() << "the dialog did not become active";
+      act(*dialog);
+      QTimer::singleShot(ms, [open] {
+        if (open && open->isVisible()) {
+          ADD_FAILURE() << "the dialog was left open";
+          open->reject();
+        }
+      });
+      return;
+    }
+    if (*waited > ms) {
+      timer->stop();
+      timer->deleteLater();
+      ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed";
+    }
+  });
+  timer->start(10);
+}
 
 }  // namespace kst::test
