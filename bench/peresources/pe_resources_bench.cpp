@@ -11,7 +11,7 @@
 #include <new>
 #include <string>
 
-#include "pe_builder.h"
+#include "support/pe_builder.h"
 #include "peresources/exe_file.h"
 
 namespace {
