@@ -20,12 +20,7 @@ using test::TScratchDir;
 using test::WriteFile;
 
 size_t EntryCount(const std::string& dir) {
-  size_t n = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir)) {
-    (void)e;
-    ++n;
-  }
-  return n;
+  return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
 }
 
 TEST(AtomicWriteFile, ReplacesAndKeepsNoLitter) {
@@ -100,10 +95,12 @@ TEST(FileTimeStamp, DaysSince1899InLocalTime) {
 
 TEST(TemporaryFiles, UniqueAndCreated) {
   TScratchDir dir;
-  setenv("TMPDIR", dir.Path().c_str(), 1);
-  std::string a = NewTemporaryFileName();
-  std::string b = NewTemporaryFileName();
-  unsetenv("TMPDIR");
+  std::string a, b;
+  {
+    const test::TScopedEnv tmp("TMPDIR", dir.Path().c_str());
+    a = NewTemporaryFileName();
+    b = NewTemporaryFileName();
+  }
   EXPECT_NE(a, b);
   EXPECT_TRUE(FileExists(a));
   EXPECT_EQ(ExtractFileName(a).substr(0, 3), "KST");
@@ -127,7 +124,7 @@ TEST(MappedFile, MapsWholeFileAndEmptyFile) {
   }
 }
 
-TEST(Guid, Version4TextForm) {
+TEST(SystemNames, Version4GuidsAndAUserName) {
   std::string a = NewGuidText(), b = NewGuidText();
   ASSERT_EQ(a.size(), 36u);
   EXPECT_NE(a, b);
@@ -135,9 +132,6 @@ TEST(Guid, Version4TextForm) {
   EXPECT_EQ(a[14], '4');
   EXPECT_NE(std::string("89AB").find(a[19]), std::string::npos);
   for (char c : a) EXPECT_TRUE(c == '-' || std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'F'));
-}
-
-TEST(UserName, NeverEmpty) {
   std::string name = GetNetUserName();
   EXPECT_FALSE(name.empty());
   EXPECT_LT(name.size(), 260u);
