@@ -75,12 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TBadCase{"no list end", Bytes({6, 0, 1}), "Stream read error"},
                     TBadCase{"name without text", Bytes({6, 0, 1, 6, 1, 'A'}), "Stream read error"},
                     TBadCase{"text of another tag", Bytes({6, 0, 1, 6, 1, 'A', 3, 0}), "Invalid property value"}),
-    [](const auto& info) {
-      std::string n = info.param.name;
-      for (char& c : n)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return n;
-    });
+    test::TCaseName());
 
 class StorageTest : public testing::Test {
 protected:
@@ -94,7 +89,13 @@ protected:
   std::string Trd() { return p.Path("DEU/Main.TRD"); }
 };
 
-TEST_F(StorageTest, EmptyLanguageGivesTheTenByteTrs) {
+TEST_F(StorageTest, MissingFilesLeaveValuesResetAndAnEmptyLanguageGivesTenBytes) {
+  p.Value("Button1.Caption").TranslatedValue = "Ja";
+  p.String("Texts_SBye").TranslatedValue = "Ade";
+  LoadFormTranslations(p.project, p.MainRoot(), Trd());
+  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
+  EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
+  EXPECT_FALSE(p.String("Texts_SBye").IsTranslated());
   SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
   EXPECT_EQ(ReadFileBytes(Trs()), Bytes({6, 6, 'T', 'R', 'S', '3', '0', '1', 1, 0}));
   SaveFormTranslations(p.project, p.MainRoot(), Trd(), kGerman, &feed);
@@ -217,15 +218,6 @@ TEST_F(StorageTest, AResetResourceStringIsNoLongerStoredAsTheDictionarysTranslat
   EXPECT_FALSE(p.String("Texts_SHello").FromDictionary);
   SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
   EXPECT_EQ(feed.remembered["Texts_SHello"], "Servus") << "the original was not written over the dictionary's entry";
-}
-
-TEST_F(StorageTest, MissingFilesLeaveValuesReset) {
-  p.Value("Button1.Caption").TranslatedValue = "Ja";
-  p.String("Texts_SBye").TranslatedValue = "Ade";
-  LoadFormTranslations(p.project, p.MainRoot(), Trd());
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
-  EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
-  EXPECT_FALSE(p.String("Texts_SBye").IsTranslated());
 }
 
 TEST_F(StorageTest, FilesAreFoundWhateverTheCaseOfTheirNames) {
