@@ -80,6 +80,10 @@ TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
   config.ChangeEntry(vcl, "%CommonDelphiLibDir%\\buttons.res", "%CommonDelphiLibDir%\\BUTTONS2.RES", "renamed");
   config.ChangeEntry(vcl, "%CommonDelphiLibDir%\\controls.res", "%CommonDelphiLibDir%\\controls.res", "noted");
   std::string qr = GroupId(config, "QuickReport");
+  // Meanwhile the group's row was removed by hand and an entry of it left
+  // behind: deleting the group takes that entry too.
+  common.Database().Exec("INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES ('" + qr + "', 'stray.res', '');" +
+                         "DELETE FROM ModGrps WHERE GroupId = '" + qr + "'");
   config.DeleteGroup(qr);
   EXPECT_NE(config.NewGroup("QUICKREPORT", ""), qr) << "a group made again is a new group";
   config.CommitConfig();

@@ -39,6 +39,8 @@ TEST_P(TaggedStringCodec, WritesTheShortFormUpTo255AndReadsBack) {
   TTaggedReader reader(out);
   EXPECT_EQ(reader.ReadString(), text);
   EXPECT_EQ(reader.Position(), out.size());
+  TTaggedReader cut(std::string_view(out).substr(0, out.size() - 1));
+  EXPECT_THROW(cut.ReadString(), EReadError) << "a length that runs past the end";
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, TaggedStringCodec,
