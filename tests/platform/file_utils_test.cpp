@@ -7,6 +7,8 @@
 #include <utime.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "platform/mapped_file.h"
 #include "platform/guid.h"
@@ -27,8 +29,10 @@ TEST(AtomicWriteFile, ReplacesAndKeepsNoLitter) {
   TScratchDir dir;
   std::string name = dir.File("App.TRI");
   AtomicWriteFile(name, "first");
+  std::ifstream earlier(name, std::ios::binary);  // a reader that opened the file before the write
   AtomicWriteFile(name, "second");
   EXPECT_EQ(ReadFileBytes(name), "second");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "first") << "replaced, not written in place";
   EXPECT_EQ(EntryCount(dir.Path()), 1u);
 }
 
