@@ -87,20 +87,14 @@ TEST(ParseLanguage, UnknownAndSharedAbbreviationsAreErrors) {
   }
 }
 
-TEST(DisplayCharsets, TableOrderAndCodePages) {
-  const auto& sets = DisplayCharsets();
-  ASSERT_EQ(sets.size(), 18u);
-  EXPECT_STREQ(sets.front().name, "ANSI");
-  EXPECT_STREQ(sets[8].name, "Chinese Big5");
-  EXPECT_EQ(sets[8].charset, 136);
-  EXPECT_EQ(sets.back().charset, 255);
+TEST(DisplayCharsets, CodePagesFollowTheSystem) {
   TSystemCodePages russian{1251, 866, 10000};
   EXPECT_EQ(CharsetCodePage(204, russian), 1251);
   EXPECT_EQ(CharsetCodePage(1, russian), 1251) << "DEFAULT is the system's ANSI code page";
   EXPECT_EQ(CharsetCodePage(255, russian), 866);
   EXPECT_EQ(CharsetCodePage(77, russian), 10000);
   EXPECT_EQ(CharsetCodePage(2, russian), 42);
-  for (const auto& cs : sets)
+  for (const auto& cs : DisplayCharsets())
     EXPECT_TRUE(IsCodePageSupported(CharsetCodePage(cs.charset, russian))) << cs.name;
 }
 

@@ -10,6 +10,7 @@
 
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/edit_errors.h"
+#include "dictionary/highlighting.h"
 #include "dictionary/module_groups.h"
 #include "dictionary/settings.h"
 #include "dictionary/translation_history.h"
@@ -49,11 +50,14 @@ protected:
 
 TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndCancelLeavesNothing) {
   auto before = Tables();
+  TdatHighLighting highlighting(common);
   config.BeginConfig();
   std::string id = config.NewGroup("Dialogs", "");
   config.AddEntry(id, "dialogs.res", "");
   config.DeleteGroup(GroupId(config, "QuickReport"));
   config.AddRule("TEdit.Text");
+  EXPECT_EQ(config.GetEntries(id).size(), 1u) << "the dialog sees its own changes";
+  EXPECT_FALSE(highlighting.IsHighlighted("TEdit.Text")) << "nobody else sees them before OK";
 
   // Another workstation writes at once, to the same tables too.
   TdatTranslationHistory history(common);
@@ -61,12 +65,13 @@ TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndCancelLeavesNothing) {
   TdatSettings settings(common);
   settings.WriteSetting("\\USER\\bob\\FontSize", 10);
   TdatConfig other(common);
-  other.AddRule("TLabel.Caption");
+  other.AddRule("TMemo.Lines");
   other.CommitConfig();
+  EXPECT_TRUE(highlighting.IsHighlighted("TMemo.Lines")) << "a committed rule is seen at once";
 
   config.RollbackConfig();
   auto after = Tables();
-  std::erase(after, std::vector<std::string>{"R", "TLabel.Caption", "", ""});
+  std::erase(after, std::vector<std::string>{"R", "TMemo.Lines", "", ""});
   EXPECT_EQ(after, before);
 }
 
@@ -75,7 +80,12 @@ TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
   config.ChangeEntry(vcl, "%CommonDelphiLibDir%\\buttons.res", "%CommonDelphiLibDir%\\BUTTONS2.RES", "renamed");
   config.ChangeEntry(vcl, "%CommonDelphiLibDir%\\controls.res", "%CommonDelphiLibDir%\\controls.res", "noted");
   std::string qr = GroupId(config, "QuickReport");
+  // Meanwhile the group's row was removed by hand and an entry of it left
+  // behind: deleting the group takes that entry too.
+  common.Database().Exec("INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES ('" + qr + "', 'stray.res', '');" +
+                         "DELETE FROM ModGrps WHERE GroupId = '" + qr + "'");
   config.DeleteGroup(qr);
+  EXPECT_NE(config.NewGroup("QUICKREPORT", ""), qr) << "a group made again is a new group";
   config.CommitConfig();
 
   EXPECT_EQ(Files("VCL-Basics"),
@@ -86,6 +96,17 @@ TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
                                                    {"%CommonDelphiLibDir%\\controls.res", "noted"}}));
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM ModGrps2 WHERE GroupId = '" + qr + "'"), 0)
       << "a deleted group leaves no unreachable entries behind";
+  EXPECT_TRUE(Files("QuickReport").empty()) << "nor does the new group of its name inherit them";
+}
+
+TEST_F(OptionsStore, HighlightingDefaultsAddOnlyWhatIsMissing) {
+  config.DeleteRule("?.Hint");
+  config.DeleteRule("TSaveDialog.Filter");
+  config.AddRule("TSAVEDIALOG.FILTER");
+  config.AddRule("TEdit.Text");
+  config.SetHighlightingDefaults();
+  EXPECT_EQ(config.GetRules(), (std::vector<std::string>{"?.Caption", "?.DisplayLabel", "?.Hint", "TEdit.Text",
+                                                         "TOpenDialog.Filter", "TSAVEDIALOG.FILTER"}));
 }
 
 TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {

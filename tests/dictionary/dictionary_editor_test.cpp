@@ -18,6 +18,8 @@
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
 
+// German letters are written in octal (\326 is Ö, \337 ß in code page 1252) so
+// that the letters after them are not read as more hex digits.
 namespace kst {
 namespace {
 
@@ -58,16 +60,11 @@ INSTANTIATE_TEST_SUITE_P(JournalModes, DictionaryEditor, testing::Values("WAL", 
 
 TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkPersists) {
   history.AddTranslation("Save", "Speichern", kGermany);
-  history.AddTranslation("Open",
-                         "\xD6"
-                         "ffnen",
-                         kGermany);
+  history.AddTranslation("Open", "\326ffnen", kGermany);
   Checkpoint();
   const std::string before = ReadFileBytes(place.DatabaseFile());
   test::TScratchDir dir;
-  test::WriteFile(dir.File("strdict.DEU"),
-                  "[Strings]\r\nSOpen=\xD6"
-                  "ffnen\r\n");
+  test::WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\326ffnen\r\n");
   auto edit = [&](TDictionaryEditSession& session) {
     session.ChangeSource(Id("Save"), "Save as");
     session.DeleteSource(Id("Open"));
@@ -106,9 +103,7 @@ TEST_P(DictionaryEditor, OtherWorkstationsWriteWhileChangesArePending) {
   history.AddTranslation("Save", "Speichern", kGermany);
   TDictionaryEditSession session(common);
   session.ChangeSource(Id("Save"), "Save all");
-  session.AddTranslation(session.AddSource("Close"),
-                         "Schlie\xDF"
-                         "en");
+  session.AddTranslation(session.AddSource("Close"), "Schlie\337en");
   ASSERT_EQ(Listed(session).size(), 2u);
 
   auto start = std::chrono::steady_clock::now();
@@ -156,12 +151,7 @@ TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten
        [](auto& s, auto& id) { s.DeleteSource(id); },
        "The translation \"Sichern\" of \"Save\" cannot be stored: its source string was deleted by another "
        "workstation."},
-      {"both add a source",
-       [](auto& s, auto&) {
-         s.AddTranslation(s.AddSource("Open"),
-                          "\xD6"
-                          "ffnen");
-       },
+      {"both add a source", [](auto& s, auto&) { s.AddTranslation(s.AddSource("Open"), "\326ffnen"); },
        [](auto& s, auto&) { s.AddSource("OPEN"); }, "The source string \"Open\" was added by another workstation."},
   };
   for (const TCase& c : cases) {
@@ -201,9 +191,7 @@ TEST_P(DictionaryEditor, DiscardingAConflictKeepsTheRestAndJoinsTwinSources) {
   history.AddTranslation("Save", "Speichern", kGermany);
   TDictionaryEditSession mine(common), theirs(common);
   mine.ChangeSource(Id("Save"), "Save as");
-  mine.AddTranslation(mine.AddSource("Open"),
-                      "\xD6"
-                      "ffnen");
+  mine.AddTranslation(mine.AddSource("Open"), "\326ffnen");
   theirs.ChangeSource(Id("Save"), "Save!");
   theirs.AddTranslation(theirs.AddSource("OPEN"), "Aufmachen");
   theirs.Commit();
@@ -212,9 +200,7 @@ TEST_P(DictionaryEditor, DiscardingAConflictKeepsTheRestAndJoinsTwinSources) {
   mine.Commit();
   std::vector<std::string> known;
   history.GetKnownTranslations("open", kGermany, known);
-  EXPECT_EQ(known, (std::vector<std::string>{"\xD6"
-                                             "ffnen",
-                                             "Aufmachen"}));
+  EXPECT_EQ(known, (std::vector<std::string>{"\326ffnen", "Aufmachen"}));
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM StrIdx"), 2);
   EXPECT_EQ(Id("Save!").empty(), false);
 }
@@ -269,10 +255,7 @@ TEST_P(DictionaryEditor, TextsAreRefusedWholeWhenTheirStoredFormPassesTheField) 
 
 TEST_P(DictionaryEditor, DuplicatesAndEmptyTextsAreRefusedWithAReason) {
   history.AddTranslation("Save", "Speichern", kGermany);
-  history.AddTranslation("Open",
-                         "\xD6"
-                         "ffnen",
-                         kGermany);
+  history.AddTranslation("Open", "\326ffnen", kGermany);
   TDictionaryEditSession session(common);
   std::string save = Id("Save");
   std::string added = session.AddSource("Print");
@@ -363,15 +346,12 @@ TEST_P(DictionaryEditor, TabsNameTheLanguagesAndFilterTheirRows) {
 TEST_P(DictionaryEditor, ImportGoesIntoTheSession) {
   history.SetResourceStringTranslation("SOpen", kGermany, "Aufmachen");
   test::TScratchDir dir;
-  test::WriteFile(dir.File("strdict.DEU"),
-                  "[Strings]\r\nSOpen=\xD6"
-                  "ffnen\r\nSQuote=Don't\r\n");
+  test::WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\326ffnen\r\nSQuote=Don't\r\n");
   TDictionaryEditSession session(common);
   EXPECT_EQ(session.ImportDictionaryFile(dir.File("strdict.DEU")), kGermany);
   EXPECT_EQ(session.CurrentLanguage(), kGermany);
   EXPECT_EQ(history.GetResourceStringTranslation("SOpen", kGermany), "Aufmachen") << "nothing written yet";
-  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\xD6"
-                                                                                               "ffnen/DEU"});
+  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\326ffnen/DEU"});
   session.SetFilter(".resourcestring.sq");
   EXPECT_EQ(Listed(session), std::vector<std::string>{".ResourceString.SQuote"});
 
@@ -388,13 +368,10 @@ TEST_P(DictionaryEditor, ImportGoesIntoTheSession) {
     test::WriteFile(dir.File(name), "[Strings]\r\nSOpen=x\r\n");
     EXPECT_THROW(session.ImportDictionaryFile(dir.File(name)), EDictionaryError) << name;
   }
-  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\xD6"
-                                                                                               "ffnen/DEU"})
+  EXPECT_EQ(Texts(session.Translations(Id(".ResourceString.SOpen"))), std::vector<std::string>{"\326ffnen/DEU"})
       << "a refused file changes nothing";
   session.Commit();
-  EXPECT_EQ(history.GetResourceStringTranslation("SOpen", kGermany),
-            "\xD6"
-            "ffnen");
+  EXPECT_EQ(history.GetResourceStringTranslation("SOpen", kGermany), "\326ffnen");
   EXPECT_EQ(history.GetResourceStringTranslation("SQuote", kGermany), "Don't");
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM TrnsHist"), 2) << "replaced, not added";
 }
@@ -426,27 +403,9 @@ TEST_P(DictionaryEditor, KeysOfListedRowsAreFoundAfterOthersMovedOrDeletedThem) 
 // begins with it (without regard to case), in the index's order, whatever
 // the page size, with the session's changes merged in.
 TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
-  std::vector<std::string> texts = {"Save",
-                                    "save as",
-                                    "SAVE ALL",
-                                    "Saver",
-                                    "S@ve",
-                                    "S[ve",
-                                    "Sa'ys",
-                                    "It's",
-                                    "it",
-                                    "\xC4nderung",
-                                    "\xE4nderung",
-                                    "Tab\there",
-                                    "Tab",
-                                    "'quoted'",
-                                    "$cost",
-                                    "100%",
-                                    "~tilde",
-                                    "\x7F"
-                                    "del",
-                                    "Zebra",
-                                    "zoo"};
+  std::vector<std::string> texts = {"Save",  "save as", "SAVE ALL",    "Saver",       "S@ve",      "S[ve", "Sa'ys",
+                                    "It's",  "it",      "\xC4nderung", "\xE4nderung", "Tab\there", "Tab",  "'quoted'",
+                                    "$cost", "100%",    "~tilde",      "\177del",     "Zebra",     "zoo"};
   for (int i = 0; i < 150; ++i) texts.push_back("Item " + std::to_string(i));
   {
     TWriteTransaction fill(common.Database());

@@ -21,18 +21,6 @@ protected:
   std::string Stored(const std::string& suffix) { return settings.ReadSetting(UserSettingKey(user, suffix), "-"); }
 };
 
-TEST_F(DisplaySettings, AnEmptyStoreGivesTheDefaults) {
-  TDisplaySettings s = ReloadDisplaySettings(settings, user);
-  EXPECT_EQ(s.standard.color, 0x80000008u);
-  EXPECT_EQ(s.standard.style, TFontStyles{});
-  EXPECT_EQ(s.highlighted.color, 0x80000008u);
-  EXPECT_EQ(s.highlighted.style, (TFontStyles{true, false, false}));
-  EXPECT_EQ(s.translated.color, 0xFF0000u);
-  EXPECT_EQ(s.translated.style, TFontStyles{});
-  EXPECT_EQ(s.fontSize, 8);
-  EXPECT_EQ(ReloadDisplaySettings(settings), s) << "the running user's store is empty too";
-}
-
 TEST_F(DisplaySettings, ColoursRoundTripThroughTheirSignedDecimalForm) {
   struct TCase {
     TColorValue color;
@@ -88,7 +76,9 @@ TEST_F(DisplaySettings, ValuesWrittenByHandFallBackOrAreBroughtIntoRange) {
   }
 }
 
-TEST_F(DisplaySettings, TheDialogsWritesFollowItsTransaction) {
+TEST_F(DisplaySettings, AnEmptyStoreGivesTheDefaultsAndTheDialogsWritesFollowItsTransaction) {
+  EXPECT_EQ(ReloadDisplaySettings(settings, user), TDisplaySettings{});
+  EXPECT_EQ(ReloadDisplaySettings(settings), TDisplaySettings{}) << "the running user's store is empty too";
   settings.BeginSettingsTransaction();
   WriteTextColor(settings, user, TDisplayElement::TranslatedText, 0x0000FF);
   WriteGridFontSize(settings, user, 12);

@@ -3,12 +3,12 @@
 // are refused, and what the writer writes reads back.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <functional>
 #include <stdexcept>
 
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "support/test_support.h"
 
 namespace kst {
 namespace {
@@ -23,7 +23,7 @@ using TReader = TByteReader<ETestError>;
 const std::string kBytes("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
 
 struct TReadCase {
-  const char* what;
+  const char* name;
   std::function<uint64_t(TReader&)> read;
   uint64_t value;     // what it gives when the bytes are there
   uint64_t position;  // where the position is afterwards
@@ -57,12 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TReadCase{"Chars", [](TReader& r) { return uint64_t(r.Chars(5).back()); }, 0x05, 5},
                     TReadCase{"ShortString", [](TReader& r) { return uint64_t(r.ShortString()[0]); }, 0x02, 2},
                     TReadCase{"Utf16", [](TReader& r) { return uint64_t{r.Utf16(3)[2]}; }, 0x0605, 6}),
-    [](const testing::TestParamInfo<TReadCase>& info) {
-      std::string name = info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    test::TCaseName());
 
 TEST(ByteReader, SignedReadsAndPeekDoNotMoveWhereTheyShouldNot) {
   const std::string bytes("\xFF\xFE\xFF\x80\x00\x00\x80", 7);

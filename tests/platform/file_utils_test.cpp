@@ -7,6 +7,8 @@
 #include <utime.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "platform/mapped_file.h"
 #include "platform/guid.h"
@@ -20,20 +22,17 @@ using test::TScratchDir;
 using test::WriteFile;
 
 size_t EntryCount(const std::string& dir) {
-  size_t n = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir)) {
-    (void)e;
-    ++n;
-  }
-  return n;
+  return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
 }
 
 TEST(AtomicWriteFile, ReplacesAndKeepsNoLitter) {
   TScratchDir dir;
   std::string name = dir.File("App.TRI");
   AtomicWriteFile(name, "first");
+  std::ifstream earlier(name, std::ios::binary);  // a reader that opened the file before the write
   AtomicWriteFile(name, "second");
   EXPECT_EQ(ReadFileBytes(name), "second");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "first") << "replaced, not written in place";
   EXPECT_EQ(EntryCount(dir.Path()), 1u);
 }
 
@@ -100,10 +99,12 @@ TEST(FileTimeStamp, DaysSince1899InLocalTime) {
 
 TEST(TemporaryFiles, UniqueAndCreated) {
   TScratchDir dir;
-  setenv("TMPDIR", dir.Path().c_str(), 1);
-  std::string a = NewTemporaryFileName();
-  std::string b = NewTemporaryFileName();
-  unsetenv("TMPDIR");
+  std::string a, b;
+  {
+    const test::TScopedEnv tmp("TMPDIR", dir.Path().c_str());
+    a = NewTemporaryFileName();
+    b = NewTemporaryFileName();
+  }
   EXPECT_NE(a, b);
   EXPECT_TRUE(FileExists(a));
   EXPECT_EQ(ExtractFileName(a).substr(0, 3), "KST");
@@ -127,7 +128,7 @@ TEST(MappedFile, MapsWholeFileAndEmptyFile) {
   }
 }
 
-TEST(Guid, Version4TextForm) {
+TEST(SystemNames, Version4GuidsAndAUserName) {
   std::string a = NewGuidText(), b = NewGuidText();
   ASSERT_EQ(a.size(), 36u);
   EXPECT_NE(a, b);
@@ -135,9 +136,6 @@ TEST(Guid, Version4TextForm) {
   EXPECT_EQ(a[14], '4');
   EXPECT_NE(std::string("89AB").find(a[19]), std::string::npos);
   for (char c : a) EXPECT_TRUE(c == '-' || std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'F'));
-}
-
-TEST(UserName, NeverEmpty) {
   std::string name = GetNetUserName();
   EXPECT_FALSE(name.empty());
   EXPECT_LT(name.size(), 260u);

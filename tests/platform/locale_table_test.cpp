@@ -3,23 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace kst {
 namespace {
 
 TEST(LocaleTable, HoldsTheWholeTableSortedAndUnique) {
   const auto& rows = LocaleRows();
   EXPECT_EQ(rows.size(), 161u);
-  std::set<uint16_t> ids;
   for (size_t i = 0; i < rows.size(); ++i) {
-    ids.insert(rows[i].lcid);
-    if (i > 0) {
-      EXPECT_LT(rows[i - 1].lcid, rows[i].lcid);
-    }
+    if (i > 0) EXPECT_LT(rows[i - 1].lcid, rows[i].lcid) << "sorted, so no ID twice";
     EXPECT_NE(rows[i].lcid >> 10, 0) << "neutral IDs are not rows";
   }
-  EXPECT_EQ(ids.size(), rows.size());
 }
 
 TEST(LocaleTable, AnswersTheTypesWindowsHas) {
@@ -34,8 +27,7 @@ TEST(LocaleTable, AnswersTheTypesWindowsHas) {
   EXPECT_EQ(LocaleInfoUtf8(0x0407, 0x7777), "");
 }
 
-TEST(CharsetTable, EighteenRowsWithPseudoCodePages) {
-  ASSERT_EQ(CharsetRows().size(), 18u);
+TEST(CharsetTable, PseudoCodePages) {
   EXPECT_EQ(FindCharsetRow(130)->codePage, 1361);
   EXPECT_EQ(FindCharsetRow(2)->codePage, 42);
   EXPECT_EQ(FindCharsetRow(255)->codePage, 1);

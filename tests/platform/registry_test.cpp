@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "platform/file_utils.h"
 #include "support/test_support.h"
@@ -52,6 +54,8 @@ TEST(Registry, TypedValuesAndTypeChecks) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'S'");
   }
   EXPECT_TRUE(reg.DeleteValue("S"));
+  TRegistry unopened(TRegistryLocation::InDirectory(dir.Path()));
+  EXPECT_THROW(unopened.WriteString("x", "y"), ERegistryException) << "no key is open";
   EXPECT_FALSE(reg.ValueExists("S"));
   EXPECT_FALSE(reg.DeleteValue("S"));
 }
@@ -67,12 +71,28 @@ TEST(Registry, RootKeysAreSeparateStores) {
   EXPECT_TRUE(FileExists(dir.Path() + "/machine/registry.ini"));
 }
 
-TEST(Registry, WritingWithoutOpenKeyFails) {
-  TScratchDir dir;
-  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
-  EXPECT_THROW(reg.WriteString("x", "y"), ERegistryException);
-  EXPECT_FALSE(reg.ValueExists("x"));
+// Runs `body` in a child process (no test framework there); Succeeded waits
+// for it and tells whether the body returned true.
+pid_t InChild(const std::function<bool()>& body) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = false;
+    try {
+      ok = body();
+    } catch (...) {
+    }
+    _exit(ok ? 0 : 1);
+  }
+  return pid;
 }
+
+bool Succeeded(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string ValueName(int process, int i) { return "P" + std::to_string(process) + "_" + std::to_string(i); }
 
 TEST(Registry, TwoProcessesSeeEachOthersWrites) {
   TScratchDir dir;
@@ -81,53 +101,28 @@ TEST(Registry, TwoProcessesSeeEachOthersWrites) {
   ASSERT_TRUE(parent.OpenKey("\\shared", true));
   parent.WriteInteger("FromParent", 1);
 
-  auto inChild = [&](auto&& body) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      int rc = 1;
-      try {
-        rc = body() ? 0 : 1;
-      } catch (...) {
-      }
-      _exit(rc);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  };
-
   // The child reads the parent's value and answers with one of its own; the
   // parent's long-lived object must see it without reopening anything.
-  EXPECT_TRUE(inChild([&] {
+  EXPECT_TRUE(Succeeded(InChild([&] {
     TRegistry child(location);
     if (!child.OpenKey("\\SHARED", false) || child.ReadInteger("FromParent") != 1) return false;
     child.WriteString("FromChild", "hello");
     return true;
-  }));
+  })));
   EXPECT_EQ(parent.ReadString("FromChild"), "hello");
 
   // Concurrent writers lose nothing.
-  pid_t pids[4];
-  for (int p = 0; p < 4; ++p) {
-    pids[p] = fork();
-    if (pids[p] == 0) {
-      try {
-        TRegistry child(location);
-        child.OpenKey("\\shared", false);
-        for (int i = 0; i < 10; ++i) child.WriteInteger("P" + std::to_string(p) + "_" + std::to_string(i), i);
-      } catch (...) {
-        _exit(1);
-      }
-      _exit(0);
-    }
-  }
-  for (pid_t pid : pids) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  std::vector<pid_t> writers;
   for (int p = 0; p < 4; ++p)
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(parent.ReadInteger("P" + std::to_string(p) + "_" + std::to_string(i)), i);
+    writers.push_back(InChild([&, p] {
+      TRegistry child(location);
+      child.OpenKey("\\shared", false);
+      for (int i = 0; i < 10; ++i) child.WriteInteger(ValueName(p, i), i);
+      return true;
+    }));
+  for (pid_t pid : writers) EXPECT_TRUE(Succeeded(pid));
+  for (int p = 0; p < 4; ++p)
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(parent.ReadInteger(ValueName(p, i)), i);
 }
 
 size_t OpenDescriptors() {
@@ -156,14 +151,15 @@ TEST(Registry, AFailedChangeReleasesTheLockAndItsDescriptor) {
 }
 
 TEST(RegistryLocation, EnvironmentRedirectsBothFiles) {
-  setenv("KESTRIN_CONFIG_DIR", "/tmp/kst-x", 1);
-  TRegistryLocation loc = TRegistryLocation::FromEnvironment();
-  EXPECT_EQ(loc.userFile, "/tmp/kst-x/user/registry.ini");
-  EXPECT_EQ(loc.machineFile, "/tmp/kst-x/machine/registry.ini");
-  unsetenv("KESTRIN_CONFIG_DIR");
-  setenv("XDG_CONFIG_HOME", "/home/u/.cfg", 1);
+  const test::TScopedEnv xdg("XDG_CONFIG_HOME", "/home/u/.cfg");
+  {
+    const test::TScopedEnv config("KESTRIN_CONFIG_DIR", "/tmp/kst-x");
+    TRegistryLocation loc = TRegistryLocation::FromEnvironment();
+    EXPECT_EQ(loc.userFile, "/tmp/kst-x/user/registry.ini");
+    EXPECT_EQ(loc.machineFile, "/tmp/kst-x/machine/registry.ini");
+  }
+  const test::TScopedEnv noConfig("KESTRIN_CONFIG_DIR", nullptr);
   EXPECT_EQ(TRegistryLocation::FromEnvironment().userFile, "/home/u/.cfg/kestrin/registry.ini");
-  unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

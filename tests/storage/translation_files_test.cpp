@@ -39,6 +39,8 @@ TEST_P(TaggedStringCodec, WritesTheShortFormUpTo255AndReadsBack) {
   TTaggedReader reader(out);
   EXPECT_EQ(reader.ReadString(), text);
   EXPECT_EQ(reader.Position(), out.size());
+  TTaggedReader cut(std::string_view(out).substr(0, out.size() - 1));
+  EXPECT_THROW(cut.ReadString(), EReadError) << "a length that runs past the end";
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, TaggedStringCodec,
@@ -75,12 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TBadCase{"no list end", Bytes({6, 0, 1}), "Stream read error"},
                     TBadCase{"name without text", Bytes({6, 0, 1, 6, 1, 'A'}), "Stream read error"},
                     TBadCase{"text of another tag", Bytes({6, 0, 1, 6, 1, 'A', 3, 0}), "Invalid property value"}),
-    [](const auto& info) {
-      std::string n = info.param.name;
-      for (char& c : n)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return n;
-    });
+    test::TCaseName());
 
 class StorageTest : public testing::Test {
 protected:
@@ -94,7 +91,13 @@ protected:
   std::string Trd() { return p.Path("DEU/Main.TRD"); }
 };
 
-TEST_F(StorageTest, EmptyLanguageGivesTheTenByteTrs) {
+TEST_F(StorageTest, MissingFilesLeaveValuesResetAndAnEmptyLanguageGivesTenBytes) {
+  p.Value("Button1.Caption").TranslatedValue = "Ja";
+  p.String("Texts_SBye").TranslatedValue = "Ade";
+  LoadFormTranslations(p.project, p.MainRoot(), Trd());
+  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
+  EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
+  EXPECT_FALSE(p.String("Texts_SBye").IsTranslated());
   SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
   EXPECT_EQ(ReadFileBytes(Trs()), Bytes({6, 6, 'T', 'R', 'S', '3', '0', '1', 1, 0}));
   SaveFormTranslations(p.project, p.MainRoot(), Trd(), kGerman, &feed);
@@ -219,22 +222,6 @@ TEST_F(StorageTest, AResetResourceStringIsNoLongerStoredAsTheDictionarysTranslat
   EXPECT_EQ(feed.remembered["Texts_SHello"], "Servus") << "the original was not written over the dictionary's entry";
 }
 
-TEST_F(StorageTest, MissingFilesLeaveValuesReset) {
-  p.Value("Button1.Caption").TranslatedValue = "Ja";
-  p.String("Texts_SBye").TranslatedValue = "Ade";
-  LoadFormTranslations(p.project, p.MainRoot(), Trd());
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
-  EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
-  EXPECT_FALSE(p.String("Texts_SBye").IsTranslated());
-}
-
-TEST_F(StorageTest, FilesAreFoundWhateverTheCaseOfTheirNames) {
-  p.Value("Button1.Caption").TranslatedValue = "Ja";
-  SaveFormTranslations(p.project, p.MainRoot(), p.Path("deu/main.trd"), kGerman, nullptr);
-  LoadFormTranslations(p.project, p.MainRoot(), Trd());
-  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
-}
-
 TEST_F(StorageTest, AFileThatCannotBeCreatedStopsTheSaveAndKeepsTheOldOne) {
   SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
   WriteFile(p.Path("blocker"), "a file where a directory should be");
@@ -244,11 +231,13 @@ TEST_F(StorageTest, AFileThatCannotBeCreatedStopsTheSaveAndKeepsTheOldOne) {
 }
 
 // Names stored in the settings file may be relative; they mean the files
-// in the project's directory, whatever the current directory is.
-TEST_F(StorageTest, ARelativeNameIsTakenInTheProjectsDirectory) {
+// in the project's directory, whatever the current directory is, and are
+// found whatever the case of their letters.
+TEST_F(StorageTest, ANameIsTakenInTheProjectsDirectoryWhateverItsCase) {
   p.Value("Button1.Caption").TranslatedValue = "Ja";
-  SaveFormTranslations(p.project, p.MainRoot(), "DEU/Relative.TRD", kGerman, nullptr);
-  EXPECT_TRUE(FileExists(p.Path("DEU/Relative.TRD")));
+  SaveFormTranslations(p.project, p.MainRoot(), "deu/main.trd", kGerman, nullptr);
+  LoadFormTranslations(p.project, p.MainRoot(), Trd());
+  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
 }
 
 TEST_F(StorageTest, VersionInformationIniFile) {

@@ -27,6 +27,21 @@ TScratchDir::~TScratchDir() {
   fs::remove_all(path_, ec);
 }
 
+TScopedEnv::TScopedEnv(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
+}
+
+TScopedEnv::~TScopedEnv() {
+  if (old_)
+    ::setenv(name_.c_str(), old_->c_str(), 1);
+  else
+    ::unsetenv(name_.c_str());
+}
+
 namespace {
 
 std::string FromEnvironment(const char* name, const char* fallback) {

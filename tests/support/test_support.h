@@ -30,6 +30,20 @@ private:
   std::string path_;
 };
 
+// Sets (or, with nullptr, removes) an environment variable for the life of
+// the object and puts the old value back afterwards.
+class TScopedEnv {
+public:
+  TScopedEnv(const char* name, const char* value);
+  ~TScopedEnv();
+  TScopedEnv(const TScopedEnv&) = delete;
+  TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
 // tests/data; ../shared when it is there (tests that need it skip
 // otherwise); the directory of the built programs. Environment variables of
 // the same names (KST_TEST_DATA, KST_SHARED_DIR, KST_BIN_DIR) override them.
