@@ -164,11 +164,4 @@ double TResourceStringsHelper::ReadScript(const std::string& fileName) {
   return FileTimeStamp(fileName);
 }
 
-double TResourceStringsHelper::ReloadScript(const std::string& projectSource) {
-  Clear();
-  std::string script = ResolveFileNameCase(ChangeFileExt(projectSource, ".DRC"));
-  if (!FileExists(script)) return 0;
-  return ReadScript(script);
-}
-
 }  // namespace kst

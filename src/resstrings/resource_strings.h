@@ -58,10 +58,6 @@ public:
   double ReadScript(const std::string& fileName);
   // The same over the text of a script (for tests and fuzzing).
   void ReadScriptText(std::string_view text);
-  // Clear(), then ReadScript on the project source's .DRC file when it exists
-  // (`projectSource` with its path macros expanded). Returns the time stamp,
-  // or 0 when there was no script.
-  double ReloadScript(const std::string& projectSource);
 
 private:
   std::vector<std::unique_ptr<TResourceStrListItem>> items_;

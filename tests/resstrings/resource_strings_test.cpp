@@ -105,15 +105,9 @@ TEST(ResourceStrings, FindByNameWithoutCaseOrById) {
   EXPECT_EQ(set.Find(7, ""), nullptr);
 }
 
-TEST(ResourceStrings, ReloadFindsTheProjectsScriptOrLeavesTheSetEmpty) {
+TEST(ResourceStrings, AMissingScriptIsAFileError) {
   test::TScratchDir dir;
   TResourceStringsHelper set;
-  set.Add(1, "stale");
-  EXPECT_EQ(set.ReloadScript(dir.File("App.dpr")), 0);
-  EXPECT_EQ(set.Count(), 0);
-  test::WriteFile(dir.File("app.drc"), "#define S_A 100\r\n");
-  EXPECT_GT(set.ReloadScript(dir.File("App.dpr")), 0);
-  EXPECT_EQ(Dump(set), "100|S_A||\n");
   EXPECT_THROW(set.ReadScript(dir.File("none.drc")), EFileError);
 }
 
