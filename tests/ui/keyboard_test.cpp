@@ -18,6 +18,7 @@ using ui::TCommand;
 
 void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QApplication::setActiveWindow(to->window());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(to->window(), 5000));
   to->setFocus();
   QTest::keyClick(to, key, modifiers);
   test::Pump();

@@ -34,6 +34,10 @@ TWindowFixture::TWindowFixture(std::vector<int> languages, bool withDictionary)
   AddLanguages(languages);
   window->resize(1200, 800);
   window->show();
+  // Shortcuts reach only the active window, and activation arrives as an
+  // event of its own: on a busy machine it may come after the first key.
+  window->activateWindow();
+  if (!QTest::qWaitForWindowActive(window.get(), 5000)) ADD_FAILURE() << "the window did not become active";
   window->OpenProject(QString::fromStdString(Demo()));
   window->SelectLanguage(languages.front());
   Pump();
