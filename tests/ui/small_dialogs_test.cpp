@@ -1,22 +1,35 @@
 // The small dialogs, each opened from its command on a copy of the demo:
 // new language (item texts, double-click, refusals), project options (the
 // output choice, an empty directory refused), write exchange file (the
-// preset, asking before a file is replaced) and automatic translation (an
-// edited candidate is what is stored; Skip and Close).
+// preset, asking before a file is replaced), automatic translation (an
+// edited candidate is what is stored; Skip and Close) and the
+// user-defined-property dialogs on a form with an unnamed panel, a list and
+// a collection (owners shown with their position, entries landing on the
+// node chosen, names that must be identifiers, only the last element of a
+// list removable, and the grid rebuilt with the change). Every dialog keeps
+// its buttons last in the tab order and has a help page of its own.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 #include "config/language_info.h"
 #include "dictionary/translation_history.h"
 #include "exchange/exchange_file.h"
+#include "formmodel/form_conversion.h"
+#include "formmodel/user_defined.h"
+#include "ui/abstract_dialog.h"
+#include "ui/add_property_dialog.h"
 #include "ui/auto_translate_dialog.h"
 #include "ui/help_viewer.h"
 #include "ui/new_language_dialog.h"
 #include "ui/project_options_dialog.h"
+#include "ui/user_defined_dialog.h"
 #include "ui/write_exchange_dialog.h"
 #include "ui_fixture.h"
 
@@ -24,6 +37,8 @@ namespace kst {
 namespace {
 
 using ui::TCommand;
+using ui::TfrmAddProperty;
+using ui::TfrmUserDefinedProperties;
 
 std::vector<int> Languages(TProjectData& project) {
   std::vector<int> ids;
@@ -52,7 +67,7 @@ TEST(NewLanguageDialog, DoubleClickingAustrianGermanAddsIt) {
   f.window->OpenProject(QString::fromStdString(f.Demo()));
   ASSERT_TRUE(f.window->Action(TCommand::AddLanguage)->isEnabled());
   int chosen = 0;
-  test::WhenShown<ui::TfrmNewLanguage>([&](ui::TfrmNewLanguage& d) {
+  f.OpenDialog<ui::TfrmNewLanguage>(TCommand::AddLanguage, [&](ui::TfrmNewLanguage& d) {
     EXPECT_FALSE(d.OkButton()->isEnabled()) << "nothing chosen yet";
     QListWidget* list = d.List();
     // Sorted without regard to case: the neutral language before its
@@ -70,7 +85,6 @@ TEST(NewLanguageDialog, DoubleClickingAustrianGermanAddsIt) {
     test::DoubleClick(list->viewport(), list->visualItemRect(item).center());
     chosen = d.GetSelectedLanguageId();
   });
-  f.window->Action(TCommand::AddLanguage)->trigger();
   EXPECT_EQ(chosen, 0x0C07);
   EXPECT_EQ(Languages(f.window->Project()), std::vector<int>{0x0C07});
   EXPECT_TRUE(f.asked.empty());
@@ -80,7 +94,7 @@ TEST(NewLanguageDialog, ALanguageTheProjectHasOrWhoseAbbreviationIsTakenIsRefuse
   test::TWindowFixture f;
   f.AddLanguages({0x0037});  // Georgian, neutral: KA
   f.window->OpenProject(QString::fromStdString(f.Demo()));
-  test::WhenShown<ui::TfrmNewLanguage>([&](ui::TfrmNewLanguage& d) {
+  f.OpenDialog<ui::TfrmNewLanguage>(TCommand::AddLanguage, [&](ui::TfrmNewLanguage& d) {
     struct TCase {
       int id;
       const char* message;
@@ -98,7 +112,6 @@ TEST(NewLanguageDialog, ALanguageTheProjectHasOrWhoseAbbreviationIsTakenIsRefuse
     }
     d.CancelButton()->click();
   });
-  f.window->Action(TCommand::AddLanguage)->trigger();
   EXPECT_EQ(Languages(f.window->Project()), std::vector<int>{0x0037});
 }
 
@@ -115,14 +128,13 @@ TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
                          {"D:\\Out", "ctlSpecified", "D:\\Out"}};
   for (const TCase& c : cases) {
     f.window->Project().SetOutputDirectory(c.stored);
-    test::WhenShown<ui::TfrmProjectOptions>([&](ui::TfrmProjectOptions& d) {
+    f.OpenDialog<ui::TfrmProjectOptions>(TCommand::ProjectOptions, [&](ui::TfrmProjectOptions& d) {
       EXPECT_TRUE(d.findChild<QRadioButton*>(QString::fromLatin1(c.checked))->isChecked()) << c.stored;
       EXPECT_EQ(d.findChild<QLineEdit*>("ctlOutputDir")->text(), QString::fromLatin1(c.edit));
       d.CancelButton()->click();
     });
-    f.window->Action(TCommand::ProjectOptions)->trigger();
   }
-  test::WhenShown<ui::TfrmProjectOptions>([&](ui::TfrmProjectOptions& d) {
+  f.OpenDialog<ui::TfrmProjectOptions>(TCommand::ProjectOptions, [&](ui::TfrmProjectOptions& d) {
     d.findChild<QLineEdit*>("ctlOutputDir")->clear();
     d.OkButton()->click();
     EXPECT_TRUE(d.isVisible()) << "an empty directory would reach the compiler as -e\"\"";
@@ -131,35 +143,22 @@ TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
     test::TWindowFixture::Screenshot(d, "project-options");
     d.OkButton()->click();
   });
-  f.window->Action(TCommand::ProjectOptions)->trigger();
   EXPECT_EQ(f.window->Project().GetOutputDirectory(true, -1), "/tmp/modules");
 
-  test::WhenShown<ui::TfrmProjectOptions>([&](ui::TfrmProjectOptions& d) {
+  f.OpenDialog<ui::TfrmProjectOptions>(TCommand::ProjectOptions, [&](ui::TfrmProjectOptions& d) {
     d.findChild<QRadioButton*>("ctlTransDir")->click();
     d.OkButton()->click();
   });
-  f.window->Action(TCommand::ProjectOptions)->trigger();
   EXPECT_EQ(f.window->Project().GetOutputDirectory(true, -1), kTranslationDirectoryPlaceholder);
 }
 
 TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
   test::TWindowFixture f({test::kGerman});
   const std::string file = f.dir.File("demo/project/DEU/Demo.trx");
-  test::WhenShown<ui::TfrmWriteExchangeFile>([&](ui::TfrmWriteExchangeFile& d) {
+  f.OpenDialog<ui::TfrmWriteExchangeFile>(TCommand::WriteExchangeFile, [&](ui::TfrmWriteExchangeFile& d) {
     EXPECT_EQ(d.FileName().toStdString(), file);
     EXPECT_EQ(d.TypeFilter(), kFilterStrings);
     EXPECT_TRUE(d.IncludeOriginal());
-    // Tab goes through the controls top to bottom, then to the buttons.
-    ASSERT_NE(d.focusWidget(), nullptr);
-    QStringList order;
-    QWidget* w = d.focusWidget();
-    for (int i = 0; i < 8; ++i) {
-      order << w->objectName();
-      do w = w->nextInFocusChain();
-      while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible());
-    }
-    EXPECT_EQ(order, (QStringList{"edtFileName", "btnBrowse", "chkStringProperties", "chkNumericProperties",
-                                  "chkSymbolProperties", "chkIncludeOriginalValue", "btnOK", "btnCancel"}));
     test::TWindowFixture::Screenshot(d, "write-exchange-file");
     for (const char* box : {"chkStringProperties", "chkNumericProperties", "chkSymbolProperties"})
       d.findChild<QCheckBox*>(box)->setChecked(false);
@@ -168,20 +167,18 @@ TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
     d.findChild<QCheckBox*>("chkIncludeOriginalValue")->setChecked(false);
     d.OkButton()->click();
   });
-  f.window->Action(TCommand::WriteExchangeFile)->trigger();
   std::string written = ReadFileBytes(file);
   EXPECT_EQ(written, BuildExchangeFile(f.window->Project(), false, kFilterNumbers));
   EXPECT_TRUE(f.asked.empty());
 
   // The file exists now: No keeps the dialog (and the file), Yes replaces it.
   f.answers = {TAnswer::No, TAnswer::Yes};
-  test::WhenShown<ui::TfrmWriteExchangeFile>([&](ui::TfrmWriteExchangeFile& d) {
+  f.OpenDialog<ui::TfrmWriteExchangeFile>(TCommand::WriteExchangeFile, [&](ui::TfrmWriteExchangeFile& d) {
     d.OkButton()->click();
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(ReadFileBytes(file), written);
     d.OkButton()->click();
   });
-  f.window->Action(TCommand::WriteExchangeFile)->trigger();
   ASSERT_EQ(f.asked.size(), 2u);
   EXPECT_NE(f.asked[0].indexOf("already exists"), -1) << f.asked[0].toStdString();
   EXPECT_EQ(ReadFileBytes(file), BuildExchangeFile(f.window->Project(), true, kFilterStrings));
@@ -207,7 +204,7 @@ TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk)
   int offered = 0;
   // Entries in the form's order: the label's caption, the button's, the
   // menu item's.
-  test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
+  f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
     ++offered;
     EXPECT_EQ(d.findChild<QLineEdit*>("ctlOriginal")->text(), "&Items:");
     d.SkipButton()->click();
@@ -232,7 +229,6 @@ TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk)
       QTest::keyClick(d.TranslationEdit(), Qt::Key_Return);  // "Translate" is the default
     });
   });
-  f.window->Action(TCommand::AutoTranslate)->trigger();
   EXPECT_EQ(offered, 3);
   EXPECT_EQ(Translation("lblItems.Caption"), "&Items:") << "skipped";
   EXPECT_EQ(Translation("btnOpen.Caption"), "Datei \xF6" "ffnen...") << "the edited text";
@@ -240,32 +236,219 @@ TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk)
 }
 
 TEST_F(AutoTranslateDialog, ATextTheLanguagesCodePageLacksIsRefusedAndTheCloseBoxStops) {
-  test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
+  f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
     d.TranslationEdit()->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
     d.TranslateButton()->click();
     EXPECT_TRUE(d.isVisible());
     ASSERT_EQ(f.asked.size(), 1u);
     EXPECT_NE(f.asked[0].indexOf("U+0416"), -1) << f.asked[0].toStdString();
-    // Its own Help button, in the column of its buttons.
-    d.findChild<QPushButton*>("btnHelpColumn")->click();
-    ASSERT_NE(f.window->Help().Window(), nullptr);
-    EXPECT_TRUE(f.window->Help().Window()->CurrentPage().endsWith("topic-10.html"));
     d.close();
   });
-  f.window->Action(TCommand::AutoTranslate)->trigger();
   EXPECT_EQ(Translation("lblItems.Caption"), "&Items:");
   EXPECT_EQ(Translation("btnOpen.Caption"), "&Open...") << "the close box is Cancel";
 }
 
-TEST(DialogHelp, EveryDialogsContextHasAPageOfItsOwn) {
-  QStringList seen;
-  for (int context : {ui::kHelpOptions, ui::kHelpNewLanguage, ui::kHelpProjectOptions, ui::kHelpWriteExchangeFile,
-                      ui::kHelpAutoTranslate, ui::kHelpDictionary, ui::kHelpUserDefined, ui::kHelpAddProperty}) {
-    QString path = ui::THelpViewer::TopicPath(context);
-    EXPECT_FALSE(path.isEmpty()) << context;
-    EXPECT_FALSE(seen.contains(path));
-    seen << path;
+// The tab stops from the focus a dialog opens with, once round.
+std::vector<QWidget*> TabStops(QDialog& d) {
+  std::vector<QWidget*> stops;
+  QWidget* w = d.focusWidget();
+  if (!w) return stops;
+  do {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) stops.push_back(w);
+    w = w->nextInFocusChain();
+  } while (w != d.focusWidget() && stops.size() < 100);
+  return stops;
+}
+
+// Every dialog opens with the focus in its own controls, Tab reaches its
+// buttons (OK, Cancel, Help, as far as it shows them) last, and Help opens a
+// page of its own.
+TEST(Dialogs, TabReachesTheButtonsLastAndHelpOpensAPageOfItsOwn) {
+  test::TWindowFixture f;
+  f.environment->History().AddTranslation("&Open...", "\xD6" "&ffnen...", test::kGerman);
+  f.window->show();
+  f.window->OpenProject(QString::fromStdString(f.Demo()));
+  QStringList pages;
+  std::function<void(ui::TfrmAbstractDialog&)> check = [&](ui::TfrmAbstractDialog& d) {
+    const char* name = d.metaObject()->className();
+    // The automatic translation has its buttons in a column of its own; a
+    // disabled button (OK before anything is chosen) is no tab stop.
+    std::vector<QWidget*> buttons;
+    for (QPushButton* b : {d.OkButton(), d.CancelButton(), d.HelpButton(), d.findChild<QPushButton*>("btnHelpColumn")})
+      if (b && b->isVisible() && b->isEnabled()) buttons.push_back(b);
+    ASSERT_FALSE(buttons.empty()) << name;
+    EXPECT_EQ(std::count(buttons.begin(), buttons.end(), d.focusWidget()), 0) << name << " opens in its own controls";
+    // Round from the last button: the buttons come after every control.
+    std::vector<QWidget*> stops = TabStops(d);
+    auto last = std::find(stops.begin(), stops.end(), buttons.back());
+    ASSERT_NE(last, stops.end()) << name;
+    std::rotate(stops.begin(), last + 1, stops.end());
+    ASSERT_GT(stops.size(), buttons.size()) << name;
+    EXPECT_EQ(std::vector<QWidget*>(stops.end() - buttons.size(), stops.end()), buttons) << name;
+    static_cast<QPushButton*>(buttons.back())->click();
+    ASSERT_NE(f.window->Help().Window(), nullptr) << name;
+    pages << f.window->Help().Window()->CurrentPage();
+    EXPECT_FALSE(pages.back().isEmpty()) << name;
+    // Closed, so that the next dialog becomes the active window.
+    f.window->Help().Window()->close();
+    // The add dialog opens from the user-defined properties.
+    if (auto* properties = qobject_cast<TfrmUserDefinedProperties*>(&d)) {
+      test::WhenShown<TfrmAddProperty>([&](TfrmAddProperty& a) { check(a); });
+      properties->AddButton()->click();
+    }
+    d.reject();
+  };
+  auto open = [&](TCommand command) {
+    ASSERT_TRUE(f.window->Action(command)->isEnabled()) << static_cast<int>(command);
+    f.OpenDialog<ui::TfrmAbstractDialog>(command, check);
+  };
+  // A language is added while none is chosen; the rest once one is.
+  for (TCommand command : {TCommand::Config, TCommand::AddLanguage, TCommand::ProjectOptions, TCommand::EditDictionary})
+    open(command);
+  f.AddLanguages({test::kGerman});
+  f.OpenDemo(test::kGerman);
+  f.ShowForm("Main.dfm");
+  for (TCommand command : {TCommand::WriteExchangeFile, TCommand::AutoTranslate, TCommand::UserDefinedProperties})
+    open(command);
+  ASSERT_EQ(pages.size(), 8);
+  pages.removeDuplicates();
+  EXPECT_EQ(pages.size(), 8) << pages.join(' ').toStdString();
+}
+
+// The form's child 2 is an unnamed panel.
+const char* const kForm =
+    "object frmPanels: TfrmPanels\r\n"
+    "  Caption = 'Panels'\r\n"
+    "  object Panel1: TPanel\r\n    Caption = 'One'\r\n  end\r\n"
+    "  object ListBox1: TListBox\r\n    Items.Strings = (\r\n      'a'\r\n      'b')\r\n  end\r\n"
+    "  object TPanel\r\n    Caption = 'Two'\r\n  end\r\n"
+    "  object lvCols: TListView\r\n    Columns = <\r\n      item\r\n        Caption = 'Name'\r\n      end>\r\n  end\r\n"
+    "end\r\n";
+
+class UserDefinedDialogs : public testing::Test {
+protected:
+  void SetUp() override {
+    test::WriteFile(f.dir.File("demo/project/Panels.dfm"), TextToResource(kForm));
+    f.window->Session().AddForm(f.dir.File("demo/project/Panels.dfm"));
+    f.window->AfterStructureChange();
+    f.ShowForm("Panels.dfm");
+    ASSERT_TRUE(f.window->Action(TCommand::UserDefinedProperties)->isEnabled());
   }
+  TComponentHelper& Root() { return *f.window->Session().CurrentForm()->Root; }
+  static QStringList Lines(TfrmUserDefinedProperties& d) {
+    QStringList lines;
+    for (int i = 0; i < d.List()->count(); ++i) lines << d.List()->item(i)->text();
+    return lines;
+  }
+  // Adds through the add dialog: the owner line that contains `owner`, the
+  // name (when it may be typed) and the type's position.
+  static void Add(TfrmUserDefinedProperties& d, const QString& owner, const QString& name, int type,
+                  std::function<void(TfrmAddProperty&)> check = nullptr) {
+    test::WhenShown<TfrmAddProperty>([=](TfrmAddProperty& a) {
+      int at = -1;
+      for (int i = 0; i < a.Owners()->count(); ++i)
+        if (a.Owners()->itemText(i).contains(owner)) at = i;
+      ASSERT_GE(at, 0) << owner.toStdString();
+      a.Owners()->setCurrentIndex(at);
+      if (a.NameEdit()->isEnabled()) a.NameEdit()->setText(name);
+      if (type >= 0 && a.Types()->isEnabled()) a.Types()->setCurrentIndex(type);
+      if (check) check(a);
+      if (a.isVisible()) a.OkButton()->click();
+    });
+    d.AddButton()->click();
+  }
+  test::TWindowFixture f{{test::kGerman}, true};
+};
+
+TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenWithIdentifiersOrTheNextNumber) {
+  f.OpenDialog<TfrmUserDefinedProperties>(TCommand::UserDefinedProperties, [&](TfrmUserDefinedProperties& d) {
+    EXPECT_EQ(d.List()->count(), 0);
+    EXPECT_FALSE(d.RemoveButton()->isEnabled());
+    // An empty name, and one that is no identifier, are refused in the add
+    // dialog, which keeps the person's choice.
+    for (const char* bad : {"", "  ", "Caption Text", "1st"}) {
+      Add(d, "Panel1 (Component)", bad, 0, [&](TfrmAddProperty& a) {
+        a.OkButton()->click();
+        EXPECT_TRUE(a.isVisible()) << '"' << bad << '"';
+        a.CancelButton()->click();
+      });
+    }
+    EXPECT_EQ(f.asked.size(), 4u);
+    EXPECT_EQ(d.List()->count(), 0);
+    // The unnamed panel is shown with its position.
+    Add(d, "frmPanels{00002} (Component)", "Hint", 0, [](TfrmAddProperty& a) {
+      EXPECT_TRUE(a.NameEdit()->isEnabled());
+      EXPECT_TRUE(a.Types()->isEnabled());
+      EXPECT_EQ(a.Types()->currentText(), "String");
+      test::TWindowFixture::Screenshot(a, "add-property");
+    });
+    // A collection takes the next item number, without a type.
+    Add(d, "lvCols.Columns (Collection)", "", -1, [](TfrmAddProperty& a) {
+      EXPECT_EQ(a.NameEdit()->text(), "[1]");
+      EXPECT_FALSE(a.NameEdit()->isEnabled());
+      EXPECT_FALSE(a.Types()->isEnabled());
+      EXPECT_EQ(a.Types()->currentIndex(), -1);
+    });
+    // A list the next element, of the type chosen; a collection type is
+    // refused with the form model's message.
+    Add(d, "ListBox1.Items.Strings (List)", "", 6, [&](TfrmAddProperty& a) {
+      EXPECT_EQ(a.NameEdit()->text(), "[2]");
+      a.OkButton()->click();
+      EXPECT_TRUE(a.isVisible());
+      EXPECT_NE(f.asked.back().indexOf("not supported"), -1) << f.asked.back().toStdString();
+      a.Types()->setCurrentIndex(1);
+    });
+    Add(d, "ListBox1.Items.Strings (List)", "", 0);
+    Add(d, "Panel1 (Component)", "Font.Name", 0);
+    EXPECT_EQ(Lines(d), (QStringList{"frmPanels{2}.Hint", "ListBox1.Items.Strings[2]", "ListBox1.Items.Strings[3]",
+                                     "lvCols.Columns[1]", "Panel1.Font.Name"}));
+    test::TWindowFixture::Screenshot(d, "user-defined-properties");
+    d.OkButton()->click();
+  });
+  TComponentHelper& panel = *Root().Children[2];
+  ASSERT_EQ(panel.Name, "");
+  TCHPropertyItem* hint = panel.FindPropertyItem("Hint");
+  ASSERT_NE(hint, nullptr) << "the property is on the unnamed panel";
+  EXPECT_TRUE(hint->UserDefined);
+  EXPECT_EQ(Root().Children[0]->FindPropertyItem("Hint"), nullptr) << "not on the root's child 0";
+  TCHValue* element = Root().FindProperty("ListBox1.Items.Strings[2]");
+  ASSERT_NE(element, nullptr);
+  EXPECT_EQ(element->PropertyType, ptInteger);
+  // The settings keep the panel's entry under the path that finds it again.
+  std::vector<std::string> entries = UserDefinedEntries(*f.window->Session().CurrentForm());
+  EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
+                          [](const std::string& e) { return e.find(";frmPanels{2};Hint;ptString") != std::string::npos; }),
+            1);
+}
+
+TEST_F(UserDefinedDialogs, OnlyTheLastElementOfAListCanBeRemoved) {
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[2]", ptString);
+  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[3]", ptString);
+  AddUserDefinedProperty(Root(), "Panel1", "Hint", ptString);
+  f.window->SelectForm("Panels.dfm");
+  f.OpenDialog<TfrmUserDefinedProperties>(TCommand::UserDefinedProperties, [&](TfrmUserDefinedProperties& d) {
+    ASSERT_EQ(Lines(d), (QStringList{"ListBox1.Items.Strings[2]", "ListBox1.Items.Strings[3]", "Panel1.Hint"}));
+    // Element 2 is not the last: removing it would renumber element 3,
+    // whose translations other languages keep under its number.
+    d.List()->setCurrentRow(0);
+    EXPECT_TRUE(d.RemoveButton()->isEnabled());
+    d.RemoveButton()->click();
+    ASSERT_EQ(f.asked.size(), 1u);
+    EXPECT_EQ(d.List()->count(), 3);
+    d.List()->setCurrentRow(1);
+    d.RemoveButton()->click();
+    d.List()->setCurrentRow(0);
+    d.RemoveButton()->click();
+    d.List()->setCurrentRow(0);
+    d.RemoveButton()->click();
+    EXPECT_EQ(d.List()->count(), 0);
+    EXPECT_FALSE(d.RemoveButton()->isEnabled());
+    d.OkButton()->click();
+  });
+  EXPECT_EQ(f.asked.size(), 1u);
+  EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings[2]"), nullptr);
+  EXPECT_EQ(Root().Children[0]->FindPropertyItem("Hint"), nullptr);
+  EXPECT_TRUE(UserDefinedEntries(*f.window->Session().CurrentForm()).empty());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <QTableView>
 
 #include "config/registry_settings.h"
+#include "dictionary/common.h"
+#include "platform/database_engine.h"
 #include "ui/grid_page.h"
 #include "ui/properties_page.h"
 
@@ -107,6 +109,17 @@ QString TWindowFixture::Cell(ui::TTranslationGrid& grid, int row, int column) {
 void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& text) {
   grid.SelectRow(row);
   EXPECT_TRUE(TypeIntoCell(*grid.View(), grid.View()->currentIndex(), text)) << "F2 opens the editor";
+}
+
+std::string TWindowFixture::DictionaryBytes() {
+  environment->Common().Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+  // Read by another process: closing a descriptor of the file here would
+  // drop the locks this process's connections hold on it, and the next
+  // program to close the dictionary would take its log away from under them.
+  std::string file = environment->DictionaryDirectory() + "/" + kDatabaseFileName;
+  TProgramRun cat = Run("cat " + ShellQuote(file));
+  EXPECT_EQ(cat.exitCode, 0) << cat.err;
+  return cat.out;
 }
 
 void Pump(int ms) {

@@ -85,6 +85,12 @@ public:
   QString Cell(ui::TTranslationGrid& grid, int row, int column);
   // Types `text` into the row's translated cell (see TypeIntoCell).
   void Type(ui::TTranslationGrid& grid, int row, const QString& text);
+  // The dictionary's file as another process would copy it now.
+  std::string DictionaryBytes();
+  // Triggers the command and runs `act` on the modal dialog of type T it
+  // opens (see WhenShown).
+  template <class T>
+  void OpenDialog(ui::TCommand command, std::function<void(T&)> act);
 };
 
 // Lets queued signals and timers run for about `ms` milliseconds.
@@ -139,6 +145,12 @@ void WhenShown(std::function<void(T&)> act, int ms = 10000) {
     }
   });
   timer->start(10);
+}
+
+template <class T>
+void TWindowFixture::OpenDialog(ui::TCommand command, std::function<void(T&)> act) {
+  WhenShown<T>(std::move(act));
+  window->Action(command)->trigger();
 }
 
 }  // namespace kst::test

@@ -1,0 +1,546 @@
+// The two dialogs that change the shared dictionary, each in one
+// transaction that OK commits.
+//
+// The options dialog opened from "Configuration...": Cancel leaves the
+// dictionary and the registry as they were, OK stores colours in their
+// signed decimal form (system colours included), styles as letters, rules
+// with "Defaults", module groups with changed entries, and the registry
+// last, after everything else was stored; a refusal keeps it all open.
+//
+// The dictionary editor opened from "Edit Dictionary...": an edit, a delete
+// and an import vanish on Cancel (the file byte for byte as it was) and
+// persist on OK, as another process sees; another process adds to the
+// dictionary while the editor holds its changes; texts too long for the
+// field, changes another workstation made meanwhile and a busy dictionary
+// keep the dialog open with every change; the filter and the language tabs.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <chrono>
+
+#include "config/registry_settings.h"
+#include "dictionary/common.h"
+#include "dictionary/config_data.h"
+#include "dictionary/dictionary_editor.h"
+#include "dictionary/module_groups.h"
+#include "dictionary/settings.h"
+#include "dictionary/translation_history.h"
+#include "platform/database_engine.h"
+#include "platform/user_name.h"
+#include "ui/config_dialog.h"
+#include "ui/dictionary_dialog.h"
+#include "ui/dictionary_models.h"
+#include "ui/display_page.h"
+#include "ui/edit_grid.h"
+#include "ui/highlighting_page.h"
+#include "ui/module_groups_page.h"
+#include "ui_fixture.h"
+
+namespace kst {
+namespace {
+
+using ui::TCommand;
+using ui::TfrmConfig;
+using ui::TfrmEditDictionary;
+
+class ConfigDialog : public testing::Test {
+protected:
+  test::TWindowFixture f;
+  const std::string user = GetNetUserName();
+
+  // What another process reads now.
+  std::string Stored(const std::string& suffix) {
+    TdatSettings settings(f.environment->Common());
+    return settings.ReadSetting(UserSettingKey(user, suffix), std::string("(none)"));
+  }
+  std::vector<std::string> Rules() {
+    TdatConfig config(f.environment->Common());
+    return config.GetRules();
+  }
+  void Open(std::function<void(TfrmConfig&)> act) { f.OpenDialog<TfrmConfig>(TCommand::Config, std::move(act)); }
+  static void ClickElement(TfrmConfig& d, int row) {
+    QListWidget* list = d.FontsColors()->Elements();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+  }
+};
+
+TEST_F(ConfigDialog, CancelLeavesTheDictionaryAndTheRegistryAsTheyWere) {
+  const std::string dictionary = f.DictionaryBytes();
+  const std::string registry = ReadFileBytes(f.location.userFile);
+  ASSERT_TRUE(f.window->Action(TCommand::Config)->isEnabled());
+  Open([&](TfrmConfig& d) {
+    test::TWindowFixture::Screenshot(d, "options-directories");
+    d.DelphiBinDir()->setText("/elsewhere/bin");
+    d.Pages()->setCurrentIndex(1);
+    ui::THighlightingPage* rules = d.Highlighting();
+    EXPECT_TRUE(test::TypeIntoCell(*rules->Grid(), rules->Model()->index(5, 0), "TMemo.Lines"));
+    test::TWindowFixture::Screenshot(d, "options-highlighting");
+    d.Pages()->setCurrentIndex(2);
+    ui::TModuleGroupsPage* groups = d.ModuleGroups();
+    groups->NewButton()->click();
+    groups->NameEdit()->setText("Own dialogs");
+    groups->EntriesGrid()->setFocus();
+    EXPECT_TRUE(test::TypeIntoCell(*groups->EntriesGrid(), groups->EntriesModel()->index(0, 0), "C:\\lib\\own.dfm"));
+    test::TWindowFixture::Screenshot(d, "options-module-groups");
+    d.Pages()->setCurrentIndex(3);
+    ClickElement(d, 2);
+    d.FontsColors()->Grid()->Cell(9)->click();  // red
+    d.FontsColors()->Bold()->click();
+    test::TWindowFixture::Screenshot(d, "options-fonts-and-colors");
+    d.CancelButton()->click();
+  });
+  EXPECT_TRUE(f.asked.empty()) << f.asked.front().toStdString();
+  EXPECT_EQ(f.DictionaryBytes(), dictionary) << "Cancel leaves every byte of the dictionary";
+  EXPECT_EQ(ReadFileBytes(f.location.userFile), registry);
+  std::vector<std::string> names;
+  f.environment->ModuleGroups().GetGroupNames(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"QuickReport", "VCL-Basics"})) << "the cancelled group is nowhere";
+  EXPECT_EQ(f.window->Display().styles[ui::kStyleTranslated].color, QColor(0, 0, 255));
+}
+
+// What the page shows for each element and what OK stores: first for the
+// defaults, then for what was stored before (a system colour other than
+// window text, a colour the grid lacks, the hexadecimal form an older
+// version wrote, styles in any order and case). What is not chosen anew is
+// kept as stored; an element only looked at is not written.
+TEST_F(ConfigDialog, ColoursAreStoredAsSignedDecimalsStylesAsLettersAndTheFontSize) {
+  using TChoice = std::function<void(ui::TFontsColorsPage&)>;
+  struct TCase {
+    const char* element;
+    const char* color;  // stored before the dialog opens; nullptr: nothing
+    const char* style;
+    bool system;        // shown: "System", else the colour's cell (-1: none)
+    int cell;
+    const char* styles;  // shown: the checked style boxes as letters
+    TChoice choose;
+    const char* storedColor;  // after OK; "(none)": not written
+    const char* storedStyle;
+  };
+  const TChoice standard = [](ui::TFontsColorsPage& p) {
+    // Underline, then bold: "BU"; a colour, then System.
+    p.Underline()->click();
+    p.Bold()->click();
+    p.Grid()->Cell(2)->click();
+    EXPECT_TRUE(p.SelectedColor()->isChecked());
+    p.SystemColor()->click();
+  };
+  const TChoice red = [](ui::TFontsColorsPage& p) { p.Grid()->Cell(9)->click(); };
+  const TChoice bold = [](ui::TFontsColorsPage& p) { p.Bold()->click(); };
+  const std::vector<TCase> rounds[] = {
+      {{"StandardText", nullptr, nullptr, true, -1, "", standard, "-2147483640", "BU"},
+       {"HiLiText", nullptr, nullptr, true, -1, "B", nullptr, "(none)", "(none)"},
+       {"TranslatedText", nullptr, nullptr, false, 12, "", red, "255", "(none)"}},
+      {{"StandardText", "-2147483635", "iu", false, -1, "IU", bold, "-2147483635", "BIU"},
+       {"HiLiText", "1193046", nullptr, false, -1, "B", nullptr, "1193046", "(none)"},
+       {"TranslatedText", "$000080FF", "UB", false, -1, "BU", nullptr, "$000080FF", "UB"}}};
+  const QColor translated[] = {QColor(255, 0, 0), QColor(0xFF, 0x80, 0)};
+  auto key = [](const TCase& c, const char* value) { return std::string("\\") + c.element + "\\" + value; };
+  for (int round = 0; round < 2; ++round) {
+    for (const TCase& c : rounds[round]) {
+      if (c.color) f.environment->Settings().WriteSetting(UserSettingKey(user, key(c, "Color")), c.color);
+      if (c.style) f.environment->Settings().WriteSetting(UserSettingKey(user, key(c, "Style")), c.style);
+    }
+    Open([&](TfrmConfig& d) {
+      d.Pages()->setCurrentIndex(3);
+      ui::TFontsColorsPage* page = d.FontsColors();
+      for (int element = 0; element < 3; ++element) {
+        const TCase& c = rounds[round][element];
+        // The first element is shown at opening with its styles, so that
+        // one click on Bold adds bold to them instead of replacing them.
+        if (element > 0) ClickElement(d, element);
+        EXPECT_EQ(page->SystemColor()->isChecked(), c.system) << c.element;
+        EXPECT_EQ(page->SelectedColor()->isChecked(), !c.system) << c.element;
+        EXPECT_EQ(page->Grid()->Chosen(), c.cell) << c.element;
+        const std::pair<QCheckBox*, char> boxes[] = {{page->Bold(), 'B'}, {page->Italic(), 'I'}, {page->Underline(), 'U'}};
+        QString styles;
+        for (auto [box, letter] : boxes)
+          if (box->isChecked()) styles += QLatin1Char(letter);
+        EXPECT_EQ(styles, c.styles) << c.element;
+        if (c.choose) c.choose(*page);
+      }
+      if (round == 0) {
+        page->FontSizes()->setCurrentIndex(4);
+      } else {
+        EXPECT_EQ(page->FontSizes()->currentText(), "12") << "reopening preselects the font size";
+        test::TWindowFixture::Screenshot(d, "options-fonts-stored-colours");
+      }
+      d.OkButton()->click();
+    });
+    EXPECT_TRUE(f.asked.empty()) << f.asked.front().toStdString();
+    for (const TCase& c : rounds[round]) {
+      EXPECT_EQ(Stored(key(c, "Color")), c.storedColor) << c.element;
+      EXPECT_EQ(Stored(key(c, "Style")), c.storedStyle) << c.element;
+    }
+    EXPECT_EQ(f.window->Display().styles[ui::kStyleTranslated].color, translated[round]) << "the window reloaded";
+  }
+  EXPECT_EQ(Stored("\\FontSize"), "12");
+  EXPECT_EQ(f.window->Display().fontSize, 12);
+}
+
+TEST_F(ConfigDialog, DefaultsAddOnlyTheMissingDefaultRules) {
+  {
+    TdatConfig config(f.environment->Common());
+    config.DeleteRule("?.Hint");
+    config.ChangeRule("?.Caption", "?.CAPTION");
+    config.AddRule("TMemo.Lines");
+    config.CommitConfig();
+  }
+  Open([&](TfrmConfig& d) {
+    d.Pages()->setCurrentIndex(1);
+    d.Highlighting()->DefaultsButton()->click();
+    EXPECT_EQ(d.Highlighting()->Model()->Rules().size(), 6u);
+    d.OkButton()->click();
+  });
+  std::vector<std::string> rules = Rules();
+  std::sort(rules.begin(), rules.end());
+  EXPECT_EQ(rules, (std::vector<std::string>{"?.CAPTION", "?.DisplayLabel", "?.Hint", "TMemo.Lines", "TOpenDialog.Filter",
+                                             "TSaveDialog.Filter"}));
+}
+
+TEST_F(ConfigDialog, ARefusedRowKeepsTheDialogOpenAndWritesNothingUntilItIsPut) {
+  const std::string dictionary = f.DictionaryBytes();
+  const std::string registry = ReadFileBytes(f.location.userFile);
+  bool checked = false;
+  Open([&](TfrmConfig& d) {
+    d.DelphiBinDir()->setText("/elsewhere/bin");
+    d.Pages()->setCurrentIndex(3);
+    d.FontsColors()->Grid()->Cell(9)->click();
+    d.Pages()->setCurrentIndex(1);
+    ui::TEditGrid* grid = d.Highlighting()->Grid();
+    // A duplicate of "?.Caption" (rules match without regard to case), left
+    // in its editor when OK is pressed.
+    QModelIndex last = d.Highlighting()->Model()->index(5, 0);
+    grid->setCurrentIndex(last);
+    grid->edit(last);
+    ASSERT_NE(test::OpenEditor(*grid), nullptr);
+    test::OpenEditor(*grid)->setText("?.caption");
+    d.OkButton()->click();
+    test::Pump(50);
+    EXPECT_TRUE(d.isVisible()) << "the dialog stays";
+    ASSERT_FALSE(f.asked.empty());
+    EXPECT_NE(f.asked.back().indexOf("already exists"), -1) << f.asked.back().toStdString();
+    EXPECT_EQ(f.DictionaryBytes(), dictionary) << "nothing was written";
+    EXPECT_EQ(ReadFileBytes(f.location.userFile), registry);
+    // The typed rule is still there to be put right.
+    QLineEdit* editor = test::OpenEditor(*grid);
+    ASSERT_NE(editor, nullptr) << "the row stays in edit state";
+    EXPECT_EQ(editor->text(), "?.caption");
+    editor->setText("TLabel.Caption");
+    d.OkButton()->click();
+    checked = true;
+  });
+  ASSERT_TRUE(checked);
+  EXPECT_EQ(Stored("\\StandardText\\Color"), "255");
+  std::vector<std::string> rules = Rules();
+  EXPECT_NE(std::find(rules.begin(), rules.end(), "TLabel.Caption"), rules.end());
+  TTranslatorRegistry registryNow(f.location);
+  EXPECT_EQ(registryNow.Directories().ReadString("DelphiBinDir"), "/elsewhere/bin");
+}
+
+TEST_F(ConfigDialog, TheDelphiRootIsStoredOnlyWhenItDiffersFromTheInstalledOne) {
+  const std::string machine = MachineDelphiRootDir(f.location);
+  struct TCase {
+    std::string typed;
+    bool stored;
+  };
+  const TCase cases[] = {{"/opt/delphi3", true}, {machine, false}};
+  for (const TCase& c : cases) {
+    Open([&](TfrmConfig& d) {
+      EXPECT_FALSE(d.DelphiRootDir()->text().isEmpty() && !machine.empty());
+      d.DelphiRootDir()->setText(QString::fromStdString(c.typed));
+      d.ShortFileNames()->setChecked(true);
+      d.OkButton()->click();
+    });
+    TTranslatorRegistry registry(f.location);
+    EXPECT_EQ(registry.Directories().ValueExists("DelphiRootDir"), c.stored) << c.typed;
+    if (c.stored) {
+      EXPECT_EQ(registry.Directories().ReadString("DelphiRootDir"), c.typed);
+    }
+    EXPECT_TRUE(registry.UseShortFileNames());
+  }
+}
+
+TEST_F(ConfigDialog, ModuleGroupsAreAddedChangedAndDeletedWithTheirEntries) {
+  f.answers = {TAnswer::Yes};  // deleting an entry asks
+  Open([&](TfrmConfig& d) {
+    d.Pages()->setCurrentIndex(2);
+    ui::TModuleGroupsPage* page = d.ModuleGroups();
+    EXPECT_EQ(page->GroupsModel()->rowCount(), 2);
+    page->NewButton()->click();
+    page->NameEdit()->setText("Own dialogs");
+    page->RemarksEdit()->setText("Our dialogs");
+    page->EntriesGrid()->setFocus();  // stores the group
+    ASSERT_FALSE(page->CurrentGroup().empty());
+    ui::TEntriesModel* entries = page->EntriesModel();
+    EXPECT_TRUE(test::TypeIntoCell(*page->EntriesGrid(), entries->index(0, 0), "%CommonDelphiLibDir%\\one.dfm"));
+    EXPECT_TRUE(test::TypeIntoCell(*page->EntriesGrid(), entries->index(1, 0), "%CommonDelphiLibDir%\\two.res"));
+    EXPECT_TRUE(test::TypeIntoCell(*page->EntriesGrid(), entries->index(2, 0), "<VCL-Basics>"));
+    ASSERT_EQ(entries->Entries().size(), 3u);
+    // Changing an entry's file and another's remarks.
+    EXPECT_TRUE(test::TypeIntoCell(*page->EntriesGrid(), entries->index(1, 0), "%CommonDelphiLibDir%\\three.dfm"));
+    EXPECT_TRUE(test::TypeIntoCell(*page->EntriesGrid(), entries->index(0, 1), "the shared list"));
+    // Deleting the group's link to VCL-Basics.
+    ASSERT_EQ(entries->Entries()[2].file, "<VCL-Basics>");
+    page->EntriesGrid()->setCurrentIndex(entries->index(2, 0));
+    page->EntriesGrid()->DeleteCurrentRow();
+    // The QuickReport group goes (no question).
+    page->GroupsGrid()->setCurrentIndex(page->GroupsModel()->index(page->GroupsModel()->RowOf(
+                                            page->GroupsModel()->Groups()[1].id), 0));
+    ASSERT_EQ(page->NameEdit()->text(), "QuickReport");
+    page->DeleteButton()->click();
+    test::TWindowFixture::Screenshot(d, "options-module-groups-edited");
+    d.OkButton()->click();
+  });
+  ASSERT_EQ(f.asked.size(), 1u);
+  EXPECT_NE(f.asked[0].indexOf("<VCL-Basics>"), -1);
+  TdatModuleGroups& groups = f.environment->ModuleGroups();
+  std::vector<std::string> names, entries;
+  groups.GetGroupNames(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"Own dialogs", "VCL-Basics"}));
+  groups.GetGroupEntries("own dialogs", entries);
+  EXPECT_EQ(entries, (std::vector<std::string>{"%CommonDelphiLibDir%\\one.dfm", "%CommonDelphiLibDir%\\three.dfm"}));
+  TdatConfig config(f.environment->Common());
+  for (const TModuleGroupRow& group : config.GetGroups())
+    if (group.name == "Own dialogs") {
+      EXPECT_EQ(group.remarks, "Our dialogs");
+      EXPECT_EQ(config.GetEntries(group.id)[0].remarks, "the shared list");
+    }
+}
+
+TEST_F(ConfigDialog, AChangeAnotherWorkstationMadeMeanwhileIsReportedNotOverwritten) {
+  f.answers = {TAnswer::Yes};  // take the other workstation's version
+  int shown = 0;
+  Open([&](TfrmConfig& d) {
+    d.Pages()->setCurrentIndex(2);
+    ui::TModuleGroupsPage* page = d.ModuleGroups();
+    page->GroupsGrid()->setCurrentIndex(page->GroupsModel()->index(0, 0));
+    ASSERT_EQ(page->NameEdit()->text(), "QuickReport");
+    page->ModifyButton()->click();
+    page->RemarksEdit()->setText("mine");
+    {
+      TdatConfig other(f.environment->Common());
+      for (const TModuleGroupRow& group : other.GetGroups())
+        if (group.name == "QuickReport") other.ModifyGroup(group.id, group.name, "theirs");
+      other.CommitConfig();
+    }
+    d.OkButton()->click();
+    ++shown;
+    EXPECT_TRUE(d.isVisible()) << "the dialog stays after the conflict";
+    EXPECT_EQ(page->RemarksEdit()->text(), "theirs") << "their version taken";
+    d.OkButton()->click();
+  });
+  EXPECT_EQ(shown, 1);
+  ASSERT_EQ(f.asked.size(), 1u);
+  EXPECT_NE(f.asked[0].indexOf("Another workstation"), -1) << f.asked[0].toStdString();
+  TdatConfig config(f.environment->Common());
+  EXPECT_EQ(config.GetGroups()[0].remarks, "theirs");
+}
+
+constexpr int kAustria = 0x0C07;
+
+class DictionaryDialog : public testing::Test {
+protected:
+  void SetUp() override {
+    TdatTranslationHistory& history = f.environment->History();
+    history.AddTranslation("Open", "\xD6" "ffnen", test::kGerman);
+    history.AddTranslation("Print", "Drucken", test::kGerman);
+    history.AddTranslation("Save", "Speichern", test::kGerman);
+    test::WriteFile(f.dir.File("strdict.DEU"), "[Strings]\r\nSCloseQuery=Beenden?\r\n");
+  }
+  // What another process finds.
+  std::string Lookup(const std::string& source) {
+    test::TProgramRun run = test::RunKst("dict lookup '" + source + "' DEU", f.dir.Path(), f.dir.File("cfg"));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return run.out;
+  }
+  void Open(std::function<void(TfrmEditDictionary&)> act) {
+    f.OpenDialog<TfrmEditDictionary>(TCommand::EditDictionary, std::move(act));
+  }
+  static int Row(TfrmEditDictionary& d, const QString& text) {
+    ui::TSourceModel* model = d.SourceModel();
+    for (int i = 0; i < model->rowCount(); ++i)
+      if (model->index(i, 0).data().toString() == text) return i;
+    return -1;
+  }
+  // An edit, a delete, a changed translation and an import.
+  void Edit(TfrmEditDictionary& d) {
+    ui::TSourceModel* sources = d.SourceModel();
+    ASSERT_EQ(sources->rowCount(), 3);
+    EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), sources->index(Row(d, "Save"), 0), "Save as"));
+    d.SourceGrid()->setCurrentIndex(sources->index(Row(d, "Open"), 0));
+    f.answers.push_back(TAnswer::Yes);
+    d.SourceGrid()->DeleteCurrentRow();
+    d.SourceGrid()->setCurrentIndex(sources->index(Row(d, "Print"), 0));
+    ASSERT_EQ(d.TranslationsModel()->Rows().size(), 1u);
+    EXPECT_TRUE(test::TypeIntoCell(*d.TranslationGrid(), d.TranslationsModel()->index(0, 0), "Ausdrucken"));
+    d.Import(QString::fromStdString(f.dir.File("strdict.DEU")));
+    EXPECT_EQ(Row(d, "Open"), -1);
+    EXPECT_NE(Row(d, ".ResourceString.SCloseQuery"), -1);
+  }
+  test::TWindowFixture f;
+};
+
+TEST_F(DictionaryDialog, CancelForgetsEveryChangeAndOkKeepsThemAllWhileAnotherProcessAdds) {
+  const std::string before = f.DictionaryBytes();
+  ASSERT_TRUE(f.window->Action(TCommand::EditDictionary)->isEnabled());
+  // Cancel, and closing the window any other way, forget them.
+  for (bool cancel : {true, false}) {
+    Open([&](TfrmEditDictionary& d) {
+      Edit(d);
+      if (cancel) {
+        test::TWindowFixture::Screenshot(d, "dictionary-editor");
+        d.CancelButton()->click();
+      } else {
+        d.close();
+      }
+    });
+    EXPECT_EQ(f.DictionaryBytes(), before) << "Cancel leaves every byte";
+  }
+
+  Open([&](TfrmEditDictionary& d) {
+    Edit(d);
+    auto start = std::chrono::steady_clock::now();
+    test::TProgramRun run = test::RunKst("dict add Close Schliessen DEU", f.dir.Path(), f.dir.File("cfg"));
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_LT(took, std::chrono::seconds(1)) << "the open editor locks nobody out";
+    d.OkButton()->click();
+  });
+  EXPECT_EQ(Lookup("Save as"), "Speichern\n");
+  EXPECT_EQ(Lookup("Open"), "");
+  EXPECT_EQ(Lookup("Print"), "Ausdrucken\n");
+  EXPECT_EQ(Lookup(".ResourceString.SCloseQuery"), "Beenden?\n");
+  EXPECT_EQ(Lookup("Close"), "Schliessen\n");
+}
+
+TEST_F(DictionaryDialog, ATextTooLongForTheFieldIsRefusedWholeAndTheRowStaysInEditState) {
+  const std::string before = f.DictionaryBytes();
+  Open([&](TfrmEditDictionary& d) {
+    // 90 umlauts take 270 characters stored ("$E4" each): cutting them
+    // would leave half a code behind.
+    QString tooLong(90, QChar(0xE4));
+    ui::TTranslationsModel* translations = d.TranslationsModel();
+    d.SourceGrid()->setCurrentIndex(d.SourceModel()->index(Row(d, "Save"), 0));
+    QModelIndex fresh = translations->index(translations->rowCount() - 1, 0);
+    d.TranslationGrid()->setCurrentIndex(fresh);
+    d.TranslationGrid()->edit(fresh);
+    ASSERT_NE(test::OpenEditor(*d.TranslationGrid()), nullptr);
+    test::OpenEditor(*d.TranslationGrid())->setText(tooLong);
+    d.OkButton()->click();
+    test::Pump(20);
+    EXPECT_TRUE(d.isVisible());
+    ASSERT_EQ(f.asked.size(), 1u);
+    EXPECT_NE(f.asked[0].indexOf("too long"), -1) << f.asked[0].toStdString();
+    QLineEdit* editor = test::OpenEditor(*d.TranslationGrid());
+    ASSERT_NE(editor, nullptr) << "the typed text is kept to be shortened";
+    EXPECT_EQ(editor->text(), tooLong);
+    editor->setText(tooLong.left(40));
+    d.OkButton()->click();
+  });
+  EXPECT_NE(f.DictionaryBytes(), before);
+  std::vector<std::string> known;
+  f.environment->History().GetKnownTranslations("Save", test::kGerman, known);
+  std::sort(known.begin(), known.end());
+  EXPECT_EQ(known, (std::vector<std::string>{"Speichern", std::string(40, '\xE4')}));
+}
+
+TEST_F(DictionaryDialog, TabsNameTheLanguagesAndNewRowsTakeTheCurrentTabsLanguage) {
+  f.environment->History().AddTranslation("Save", "Sichern", kAustria);
+  Open([&](TfrmEditDictionary& d) {
+    QTabBar* tabs = d.Tabs();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_TRUE(tabs->tabText(0).endsWith("  -  [$0C07] .DEA")) << tabs->tabText(0).toStdString();
+    EXPECT_TRUE(tabs->tabText(1).endsWith("  -  [$0407] .DEU")) << tabs->tabText(1).toStdString();
+    EXPECT_EQ(tabs->currentIndex(), 0) << "the first tab is current at opening";
+    d.SourceGrid()->setCurrentIndex(d.SourceModel()->index(Row(d, "Save"), 0));
+    ui::TTranslationsModel* translations = d.TranslationsModel();
+    ASSERT_EQ(translations->Rows().size(), 1u);
+    EXPECT_EQ(translations->Rows()[0].text, "Sichern");
+    EXPECT_TRUE(test::TypeIntoCell(*d.TranslationGrid(), translations->index(1, 0), "Ablegen"));
+    ASSERT_EQ(translations->Rows().size(), 2u);
+    tabs->setCurrentIndex(1);
+    ASSERT_EQ(translations->Rows().size(), 1u);
+    EXPECT_EQ(translations->Rows()[0].text, "Speichern");
+    // The filter narrows the list as the person types.
+    QTest::keyClicks(d.Filter(), "pr");
+    EXPECT_EQ(d.SourceModel()->rowCount(), 1);
+    EXPECT_EQ(d.SourceModel()->index(0, 0).data().toString(), "Print");
+    EXPECT_EQ(translations->Rows()[0].text, "Drucken") << "the first row's translations";
+    QTest::keyClick(d.Filter(), Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible()) << "Enter in the filter box is no OK";
+    // Insert starts a new source string; one the filter leaves out is
+    // shown all the same, and selected for its translations.
+    EXPECT_TRUE(d.SourceGrid()->hasFocus());
+    QTest::keyClick(d.SourceGrid(), Qt::Key_Insert);
+    QLineEdit* editor = test::OpenEditor(*d.SourceGrid());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "Quit");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(d.Filter()->text(), "Quit");
+    ASSERT_EQ(d.SourceGrid()->currentIndex().data().toString(), "Quit");
+    EXPECT_TRUE(test::TypeIntoCell(*d.TranslationGrid(), translations->index(0, 0), "Beenden"));
+    test::TWindowFixture::Screenshot(d, "dictionary-editor-filtered");
+    d.OkButton()->click();
+  });
+  std::vector<std::string> known;
+  f.environment->History().GetKnownTranslations("Save", kAustria, known);
+  EXPECT_EQ(known, (std::vector<std::string>{"Ablegen", "Sichern", "Speichern"}));
+  EXPECT_EQ(Lookup("Quit"), "Beenden\n") << "a new translation in the current tab's language";
+}
+
+TEST_F(DictionaryDialog, AChangeAnotherWorkstationMadeMeanwhileIsReportedAndTheDialogStays) {
+  f.answers = {TAnswer::Yes};  // take the other workstation's version
+  int oks = 0;
+  Open([&](TfrmEditDictionary& d) {
+    EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), d.SourceModel()->index(Row(d, "Save"), 0), "Save as"));
+    EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), d.SourceModel()->index(Row(d, "Print"), 0), "Print all"));
+    {
+      TDictionaryEditSession other(f.environment->Common());
+      other.SetFilter("Save");
+      other.FetchMore();
+      other.ChangeSource(other.StrIdAt(0), "Save now");
+      other.Commit();
+    }
+    d.OkButton()->click();
+    ++oks;
+    EXPECT_TRUE(d.isVisible()) << "nothing was overwritten; the dialog stays";
+    EXPECT_NE(Row(d, "Save now"), -1) << "their version";
+    EXPECT_NE(Row(d, "Print all"), -1) << "the rest of the changes kept";
+    d.OkButton()->click();
+  });
+  EXPECT_EQ(oks, 1);
+  ASSERT_EQ(f.asked.size(), 1u);
+  EXPECT_NE(f.asked[0].indexOf("Another workstation"), -1) << f.asked[0].toStdString();
+  EXPECT_EQ(Lookup("Save now"), "Speichern\n");
+  EXPECT_EQ(Lookup("Print all"), "Drucken\n");
+}
+
+TEST_F(DictionaryDialog, ADictionaryBusyAtOkKeepsTheDialogWithEveryChange) {
+  // Another workstation holds the write lock longer than the editor waits.
+  TDatabaseEngine engine(f.location, TBusyPolicy{20, 2});
+  TdatCommon common(engine, *f.interaction);
+  TfrmEditDictionary d(f.window.get(), nullptr, *f.interaction, common, TSystemCodePages{1252, 850, 10000});
+  d.show();
+  EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), d.SourceModel()->index(Row(d, "Save"), 0), "Save as"));
+  std::unique_ptr<TSqliteDatabase> holder = common.NewConnection();
+  holder->BeginWrite();
+  d.OkButton()->click();
+  EXPECT_TRUE(d.isVisible());
+  ASSERT_EQ(f.asked.size(), 1u);
+  EXPECT_TRUE(d.Session().HasChanges());
+  holder->Rollback();
+  d.OkButton()->click();
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(Lookup("Save as"), "Speichern\n");
+}
+
+}  // namespace
+}  // namespace kst
