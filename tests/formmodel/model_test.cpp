@@ -100,7 +100,7 @@ TEST_F(PropertyPaths, DisplayPathsCaseAndWhatIsNotThere) {
   EXPECT_EQ(root->FindProperty("DBGrid1.Columns[1].Title.Caption")->OriginalValue, "City");
   EXPECT_EQ(root->FindProperty("ListBox1.Items.Strings[ 1 ]")->OriginalValue, "b");
   EXPECT_EQ(root->FindProperty("ListBox1.Items.Strings")->PropertyType, ptList);
-  for (const char* path : {"ListBox1.Items.Strings[5]", "Form1.Nothing", "Nobody.Caption", "Form1{9}.Caption",
+  for (const char* path : {"ListBox1.Items.Strings[5]", "Form1.Nothing", "Nobody.Caption", "Form1{9}.Caption", "Form1{5}.Caption",
                            "Form1{3.Caption", "DBGrid1.Columns[2].Title.Caption", "Form1.Caption[0]", "", ">",
                            "#x", "DBGrid1.Columns[0]Title"})
     EXPECT_EQ(root->FindProperty(path), nullptr) << path;
