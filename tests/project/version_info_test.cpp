@@ -52,12 +52,11 @@ TEST(LinkedResources, TheFilesMatchTheirGoldenFilesAndTheDumpersReading) {
                                               {"MYDATA", "CONFIG", 0x0407, a}, {"MYDATA", "config", 0x0409, b}})},
   };
   const std::string dir = test::TestDataDir() + "/project/";
-  std::optional<std::string> shared = test::SharedDir();
+  std::string why;
   for (const auto& [name, bytes] : files) {
     test::ExpectGolden(dir + name, bytes);
-    if (!shared || !FileExists("/usr/bin/python3")) continue;
-    test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*shared + "/tools/pe-fixtures/res-dump.py") +
-                                       " --headers --file-order " + test::ShellQuote(dir + name));
+    if (!test::PeTools(why)) continue;
+    test::TProgramRun dump = test::RunPeTool("res-dump.py", "--headers --file-order " + test::ShellQuote(dir + name));
     EXPECT_EQ(dump.exitCode, 0) << dump.err;
     test::ExpectGolden(dir + name + ".dump", dump.out);
   }
