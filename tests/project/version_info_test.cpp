@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
@@ -72,14 +73,9 @@ TEST(VersionResource, ReadsBackInTheLanguagesCodePageWithEscapesResolved) {
   info.Find("FileDescription")->Translation = "a\\nb";
   TVersionInfo back;
   ReadVersionResource(back, Bytes(BuildVersionResource(info, 0x0419), kBlock), 1251);
-  EXPECT_TRUE(back.IncludeVerInfo);
-  EXPECT_EQ(back.MajorVer, 1);
-  EXPECT_EQ(back.MinorVer, 2);
-  EXPECT_EQ(back.Release, 3);
-  EXPECT_EQ(back.Build, 4);
-  EXPECT_TRUE(back.PreRelease);
-  EXPECT_TRUE(back.SpecialBuild);
-  EXPECT_FALSE(back.Debug);
+  EXPECT_EQ(std::tuple(back.IncludeVerInfo, back.MajorVer, back.MinorVer, back.Release, back.Build, back.PreRelease,
+                       back.SpecialBuild, back.Debug),
+            std::tuple(true, 1, 2, 3, 4, true, true, false));
   ASSERT_EQ(back.Items.size(), 2u);
   EXPECT_EQ(back.Items[0]->Value, info.Items[0]->Translation);
   EXPECT_EQ(back.Items[1]->Key, "FileDescription");
