@@ -202,9 +202,8 @@ TEST(DemoModule, GermanModuleCarriesTheTranslations) {
     EXPECT_NE(objdump.out.find("pei-i386"), std::string::npos) << objdump.out;
   }
   std::string why;
-  auto tools = test::PeTools(why);
-  if (!tools) GTEST_SKIP() << why;
-  test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*tools + "/pe-dump.py") + " " + module);
+  if (!test::PeTools(why)) GTEST_SKIP() << why;
+  test::TProgramRun dump = test::RunPeTool("pe-dump.py", module);
   EXPECT_EQ(dump.exitCode, 0) << dump.err;
   for (const char* line : {"FORM frmMain.Caption = str \"Kestrin-Demo auf Deutsch\"", "STR 65522 \"Bereit\"",
                            "VER StringFileInfo/040704E4/CompanyName = \"Kestrin Beispielfirma\"",

@@ -87,30 +87,33 @@ TEST(PeWriter, HeadersAgreeWithTheSectionAndTheChecksum) {
     std::vector<TLinkedResource> resources = Mixed();
     resources.push_back(R(TResId::Number(10), TResId::Named(u"BIG"), 0, std::string(bytes, 'x')));
     std::string image = BuildResourceOnlyDll(resources);
-    uint32_t pe = Le32(image, 60);
+    const size_t pe = Le32(image, 60), opt = pe + 24, section = opt + 224;
     ASSERT_EQ(image.substr(pe, 4), std::string("PE\0\0", 4));
-    EXPECT_EQ(Le16(image, pe + 4), 0x014C);
-    EXPECT_TRUE(Le16(image, pe + 22) & 0x2000) << "a DLL";
-    size_t opt = pe + 24;
-    EXPECT_EQ(Le16(image, opt), 0x010B) << "PE32";
-    EXPECT_EQ(Le32(image, opt + 16), 0u) << "no entry point";
-    uint32_t sectionAlign = Le32(image, opt + 32), fileAlign = Le32(image, opt + 36);
-    uint32_t sizeOfImage = Le32(image, opt + 56), sizeOfHeaders = Le32(image, opt + 60);
-    EXPECT_EQ(Le32(image, opt + 64), PeChecksum(image, opt + 64));
-    EXPECT_EQ(opt + 64, kPeChecksumOffset);
-    size_t section = opt + 224;
     EXPECT_EQ(image.substr(section, 8), std::string(".rsrc\0\0\0", 8));
-    uint32_t virtualSize = Le32(image, section + 8), rva = Le32(image, section + 12);
-    uint32_t rawSize = Le32(image, section + 16), rawPointer = Le32(image, section + 20);
-    EXPECT_EQ(rva % sectionAlign, 0u);
-    EXPECT_EQ(rawPointer % fileAlign, 0u);
-    EXPECT_EQ(rawSize % fileAlign, 0u);
-    EXPECT_GE(rawSize, virtualSize);
-    EXPECT_EQ(sizeOfHeaders, rawPointer);
-    EXPECT_EQ(sizeOfImage, (rva + virtualSize + sectionAlign - 1) / sectionAlign * sectionAlign);
-    EXPECT_EQ(image.size(), size_t(rawPointer) + rawSize) << "nothing after the section";
-    EXPECT_EQ(Le32(image, opt + 96 + 2 * 8), rva) << "data directory 2: resources";
-    EXPECT_EQ(Le32(image, opt + 96 + 2 * 8 + 4), virtualSize);
+    const uint32_t sectionAlign = Le32(image, opt + 32), fileAlign = Le32(image, opt + 36);
+    const uint32_t virtualSize = Le32(image, section + 8), rva = Le32(image, section + 12);
+    const uint32_t rawSize = Le32(image, section + 16), rawPointer = Le32(image, section + 20);
+    const struct {
+      const char* what;
+      uint64_t actual, expected;
+    } fields[] = {
+        {"machine i386", Le16(image, pe + 4), 0x014C},
+        {"characteristics: a DLL", Le16(image, pe + 22) & 0x2000u, 0x2000},
+        {"PE32", Le16(image, opt), 0x010B},
+        {"no entry point", Le32(image, opt + 16), 0},
+        {"checksum", Le32(image, opt + 64), PeChecksum(image, opt + 64)},
+        {"the checksum's offset", opt + 64, kPeChecksumOffset},
+        {"section address aligned", rva % sectionAlign, 0},
+        {"section data aligned", rawPointer % fileAlign, 0},
+        {"section size aligned", rawSize % fileAlign, 0},
+        {"section data holds the whole section", rawSize >= virtualSize, true},
+        {"SizeOfHeaders ends where the section starts", Le32(image, opt + 60), rawPointer},
+        {"SizeOfImage", Le32(image, opt + 56), (rva + virtualSize + sectionAlign - 1) / sectionAlign * sectionAlign},
+        {"nothing after the section", image.size(), uint64_t(rawPointer) + rawSize},
+        {"data directory 2 (resources): address", Le32(image, opt + 96 + 2 * 8), rva},
+        {"data directory 2 (resources): size", Le32(image, opt + 96 + 2 * 8 + 4), virtualSize},
+    };
+    for (const auto& field : fields) EXPECT_EQ(field.actual, field.expected) << field.what << ", " << bytes << " bytes";
   }
 }
 
@@ -128,8 +131,8 @@ TEST(PeWriter, IndependentToolsAcceptTheModule) {
   std::string file = dir.File("mixed.DEU");
   test::WriteFile(file, BuildResourceOnlyDll(Mixed()));
   std::string why;
-  if (auto tools = test::PeTools(why)) {
-    test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*tools + "/pe-dump.py") + " " + file);
+  if (test::PeTools(why)) {
+    test::TProgramRun dump = test::RunPeTool("pe-dump.py", file);
     EXPECT_EQ(dump.exitCode, 0) << dump.out << dump.err;
     EXPECT_NE(dump.out.find("type=\"MYDATA\" name=7 lang=0409 size=8"), std::string::npos) << dump.out;
     test::TProgramRun sum = test::Run("/usr/bin/python3 -c 'import pefile,sys; pe=pefile.PE(sys.argv[1]); "

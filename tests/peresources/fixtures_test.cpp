@@ -32,8 +32,7 @@ TEST_P(WellFormedFixture, ListsWhatPeDumpLists) {
   auto dir = test::FixtureDir(why);
   if (!dir) GTEST_SKIP() << why;
   std::string file = *dir + "/" + GetParam();
-  test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*test::PeTools(why) + "/pe-dump.py") +
-                                     " --file-order " + test::ShellQuote(file));
+  test::TProgramRun dump = test::RunPeTool("pe-dump.py", "--file-order " + test::ShellQuote(file));
   ASSERT_LE(dump.exitCode, 1) << "pe-dump could not read " << file;
   EXPECT_EQ(Listing(file), WithoutFormLines(dump.out));
 }

@@ -22,10 +22,8 @@ TEST(ResWriter, EntriesAreFramedAndPaddedAsWindowsReadsThem) {
   const std::string file = test::TestDataDir() + "/peresources/framing.res";
   test::ExpectGolden(file, writer.Take());
   std::string why;
-  auto tools = test::PeTools(why);
-  if (!tools) GTEST_SKIP() << why;
-  test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*tools + "/res-dump.py") +
-                                     " --headers --file-order " + test::ShellQuote(file));
+  if (!test::PeTools(why)) GTEST_SKIP() << why;
+  test::TProgramRun dump = test::RunPeTool("res-dump.py", "--headers --file-order " + test::ShellQuote(file));
   EXPECT_EQ(dump.exitCode, 0) << dump.err;
   test::ExpectGolden(file + ".dump", dump.out);
 }

@@ -22,41 +22,30 @@ struct TDumped {
   int otherResources = 0;
 };
 
+// A leaf of the listing starts with its "type=T name=N lang=L" line.
 TDumped Dump(const std::string& text) {
+  static const std::regex leaf(R"(^type=(\S+) name=(\S+) lang=)"), str(R"(^  STR (\d+) )"),
+      ver(R"(^  VER StringFileInfo/([0-9A-Fa-f]{8})/(.*) = )");
   TDumped d;
+  std::string name, firstTable;
   std::istringstream in(text);
-  std::string line, leafName, leafType, firstTable;
-  bool leafIsForm = false;
-  auto closeLeaf = [&] {
-    if (leafType.empty()) return;
-    bool numbered = leafType.front() != '"';
-    if (leafIsForm)
-      d.forms.insert(leafName);
-    else if (!(numbered && (leafType == "6" || leafType == "16")) &&
-             !(leafType == "10" && (leafName == "\"DVCLAL\"" || leafName == "\"PACKAGEINFO\"")))
-      ++d.otherResources;
-    leafType.clear();
-  };
-  std::regex leaf(R"(^type=(\S+) name=(\S+) lang=)");
-  std::regex str(R"(^  STR (\d+) )");
-  std::regex ver(R"(^  VER StringFileInfo/([0-9A-Fa-f]{8})/(.*) = )");
   std::smatch m;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     if (std::regex_search(line, m, leaf)) {
-      closeLeaf();
-      leafType = m[1];
-      leafName = m[2];
-      leafIsForm = false;
+      name = m[2];
+      // String tables, version info and Delphi's own RCDATA are not custom resources.
+      if (m[1] != "6" && m[1] != "16" && !(m[1] == "10" && (name == "\"DVCLAL\"" || name == "\"PACKAGEINFO\"")))
+        ++d.otherResources;
     } else if (line.rfind("  FORM stream", 0) == 0) {
-      leafIsForm = true;
+      d.forms.insert(name);
+      --d.otherResources;  // counted with its leaf
     } else if (std::regex_search(line, m, str)) {
       d.stringIds.insert(std::stoi(m[1]));
-    } else if (std::regex_search(line, m, ver)) {
-      if (firstTable.empty()) firstTable = m[1];
-      if (m[1] == firstTable) d.versionKeys.insert(m[2]);
+    } else if (std::regex_search(line, m, ver) && (firstTable.empty() || m[1] == firstTable)) {
+      firstTable = m[1];
+      d.versionKeys.insert(m[2]);
     }
   }
-  closeLeaf();
   return d;
 }
 
@@ -69,8 +58,7 @@ TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
   test::TScratchDir dir;
   std::string module = dir.File(GetParam());
   AtomicWriteFile(module, ReadFileBytes(*fixtures + "/" + GetParam()));
-  const std::string tools = *test::PeTools(why);
-  test::TProgramRun listing = test::Run("/usr/bin/python3 " + test::ShellQuote(tools + "/pe-dump.py") + " " + test::ShellQuote(module));
+  test::TProgramRun listing = test::RunPeTool("pe-dump.py", test::ShellQuote(module));
   ASSERT_LE(listing.exitCode, 1) << listing.err;
   TDumped expected = Dump(listing.out);
 
@@ -92,13 +80,11 @@ TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
   for (const auto& label : project.VersionInfo.Items) keys.insert(label->Key);
   EXPECT_EQ(keys, expected.versionKeys);
   ASSERT_EQ(project.CustomResources.Items.size(), 1u);
-  test::TProgramRun res = test::Run("/usr/bin/python3 " + test::ShellQuote(tools + "/res-dump.py") + " " +
-                                    test::ShellQuote(project.CustomResources.Items[0]->FileName));
+  test::TProgramRun res = test::RunPeTool("res-dump.py", test::ShellQuote(project.CustomResources.Items[0]->FileName));
   ASSERT_EQ(res.exitCode, 0) << res.err;
-  const std::string& resListing = res.out;
   int entries = 0;
-  for (size_t at = 0; (at = resListing.find("type=", at)) != std::string::npos; ++at) ++entries;
-  EXPECT_EQ(entries, expected.otherResources) << resListing;
+  for (size_t at = 0; (at = res.out.find("type=", at)) != std::string::npos; ++at) ++entries;
+  EXPECT_EQ(entries, expected.otherResources) << res.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ProjectFromFixture,

@@ -184,7 +184,8 @@ TEST_F(ProjectTest, AnEmptyOutputDirectoryIsRefusedAndNeverReachesTheCompiler) {
       EXPECT_NE(std::string(e.what()).find("The output directory is empty"), std::string::npos);
     }
   }
-  EXPECT_EQ(project.GetOutputDirectory(true, 0), "D:\\Out") << "a refused choice changes nothing";
+  for (bool raw : {true, false})
+    EXPECT_EQ(project.GetOutputDirectory(raw, 0x0407), "D:\\Out") << "a refused choice changes nothing";
 
   WriteProject("P.dpr", "  Forms");
   WriteFile(Path("P.TRI"), "[Directories]\r\nOutputDir=\r\n");
@@ -240,20 +241,30 @@ TEST_F(ProjectTest, FindAndRemoveModules) {
   EXPECT_TRUE(project.Modules.empty());
 }
 
+// Each language's files in its directory beside the file, with the long
+// or the short (8.3) extensions the compiler settings choose.
 TEST_F(ProjectTest, PerLanguageNames) {
-  project.FileName = "/P/App.dpr";
-  EXPECT_EQ(project.TranslationDirectory(project.FileName, 0x0407), "/P/DEU");
-  EXPECT_EQ(project.TranslatedFileName("/P/Forms/Main.dfm", 0x0407), "/P/Forms/DEU/Main.dfm");
-  EXPECT_EQ(project.BuildLogFileName(project.FileName, 0x040C), "/P/FRA/App.Build.log");
-  EXPECT_EQ(project.StringResourceFileName(project.FileName, 0x0009), "/P/EN/App.StringRes.RES");
-  EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), "/P/DEU");
-  registry.Compiler().WriteBool("UseShortFileNames", true);
-  EXPECT_EQ(project.BuildLogFileName(project.FileName, 0x040C), "/P/FRA/App.log");
-  EXPECT_EQ(project.VersionResourceFileName(project.FileName, 0x040C), "/P/FRA/App.tvr");
-  EXPECT_EQ(project.BuildBatchFileName(project.FileName, 0x040C), "/P/FRA/App.bat");
-  project.SetOutputDirectory("/out");
-  EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), "/out");
-  EXPECT_EQ(project.GetOutputDirectory(true, 0x0407), "/out");
+  using TNamer = std::string (TProjectData::*)(std::string_view, int) const;
+  const struct {
+    TNamer namer;
+    const char* file;
+    int language;
+    const char* longName;
+    const char* shortName;
+  } cases[] = {
+      {&TProjectData::TranslationDirectory, "/P/App.dpr", 0x0407, "/P/DEU", "/P/DEU"},
+      {&TProjectData::TranslatedFileName, "/P/Forms/Main.dfm", 0x0407, "/P/Forms/DEU/Main.dfm", "/P/Forms/DEU/Main.dfm"},
+      {&TProjectData::TranslatedFileName, "Main.dfm", 0x0407, "DEU/Main.dfm", "DEU/Main.dfm"},
+      {&TProjectData::BuildLogFileName, "/P/App.dpr", 0x040C, "/P/FRA/App.Build.log", "/P/FRA/App.log"},
+      {&TProjectData::StringResourceFileName, "/P/App.dpr", 0x0009, "/P/EN/App.StringRes.RES", "/P/EN/App.tsr"},
+      {&TProjectData::VersionResourceFileName, "/P/App.dpr", 0x040C, "/P/FRA/App.VerRes.res", "/P/FRA/App.tvr"},
+      {&TProjectData::BuildBatchFileName, "/P/App.dpr", 0x040C, "/P/FRA/App.Build.bat", "/P/FRA/App.bat"},
+  };
+  for (bool shortNames : {false, true}) {
+    registry.Compiler().WriteBool("UseShortFileNames", shortNames);
+    for (const auto& c : cases)
+      EXPECT_EQ((project.*c.namer)(c.file, c.language), shortNames ? c.shortName : c.longName) << c.file;
+  }
 }
 
 std::string VersionData() {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
@@ -52,12 +53,11 @@ TEST(LinkedResources, TheFilesMatchTheirGoldenFilesAndTheDumpersReading) {
                                               {"MYDATA", "CONFIG", 0x0407, a}, {"MYDATA", "config", 0x0409, b}})},
   };
   const std::string dir = test::TestDataDir() + "/project/";
-  std::optional<std::string> shared = test::SharedDir();
+  std::string why;
   for (const auto& [name, bytes] : files) {
     test::ExpectGolden(dir + name, bytes);
-    if (!shared || !FileExists("/usr/bin/python3")) continue;
-    test::TProgramRun dump = test::Run("/usr/bin/python3 " + test::ShellQuote(*shared + "/tools/pe-fixtures/res-dump.py") +
-                                       " --headers --file-order " + test::ShellQuote(dir + name));
+    if (!test::PeTools(why)) continue;
+    test::TProgramRun dump = test::RunPeTool("res-dump.py", "--headers --file-order " + test::ShellQuote(dir + name));
     EXPECT_EQ(dump.exitCode, 0) << dump.err;
     test::ExpectGolden(dir + name + ".dump", dump.out);
   }
@@ -73,14 +73,9 @@ TEST(VersionResource, ReadsBackInTheLanguagesCodePageWithEscapesResolved) {
   info.Find("FileDescription")->Translation = "a\\nb";
   TVersionInfo back;
   ReadVersionResource(back, Bytes(BuildVersionResource(info, 0x0419), kBlock), 1251);
-  EXPECT_TRUE(back.IncludeVerInfo);
-  EXPECT_EQ(back.MajorVer, 1);
-  EXPECT_EQ(back.MinorVer, 2);
-  EXPECT_EQ(back.Release, 3);
-  EXPECT_EQ(back.Build, 4);
-  EXPECT_TRUE(back.PreRelease);
-  EXPECT_TRUE(back.SpecialBuild);
-  EXPECT_FALSE(back.Debug);
+  EXPECT_EQ(std::tuple(back.IncludeVerInfo, back.MajorVer, back.MinorVer, back.Release, back.Build, back.PreRelease,
+                       back.SpecialBuild, back.Debug),
+            std::tuple(true, 1, 2, 3, 4, true, true, false));
   ASSERT_EQ(back.Items.size(), 2u);
   EXPECT_EQ(back.Items[0]->Value, info.Items[0]->Translation);
   EXPECT_EQ(back.Items[1]->Key, "FileDescription");

@@ -10,16 +10,6 @@
 namespace kst {
 namespace {
 
-TEST(SearchSettings, KeepEveryConfirmedText) {
-  TSearchSettings settings;
-  settings.Confirm(false, "Open", "", 1, 4);
-  settings.Confirm(true, "Close", "Schliessen", 8, 4);
-  settings.Confirm(false, "Open", "", 0, 7);
-  EXPECT_EQ(settings.history, (std::vector<std::string>{"Open", "Close", "Open"}));
-  EXPECT_FALSE(settings.replaceMode);
-  EXPECT_EQ(settings.replacement, "");
-}
-
 const std::vector<TSearchRow> kRows = {
     {"btnOpen.Caption", "&Open...", "&\xD6" "ffnen..."},
     {"lblItems.Caption", "&Items:", "&Items:"},

@@ -19,11 +19,8 @@ namespace {
 
 using test::kFrench;
 using test::kGerman;
+using test::Trd;
 
-std::string Str(const std::string& s) { return std::string{'\x06', static_cast<char>(s.size())} + s; }
-std::string Trd(const std::string& path, const std::string& text) {
-  return Str("TRD301") + '\x01' + Str(path) + Str(text) + '\0';
-}
 void WriteForm(const std::string& file, const std::string& object) {
   ForceDirectories(ExtractFileDir(file));
   test::WriteFile(file, TextToResource("object " + object + ": T" + object + "\r\n  Caption = '" + object +
@@ -35,18 +32,13 @@ protected:
   test::TDemoSession d;
   TTranslationSession& s = *d.session;
   std::string Project(const std::string& name) const { return d.dir.File("project/" + name); }
-  std::string ListName(const std::string& form) {
-    for (const TModuleEntry& entry : d.project.Modules)
-      if (entry.Module.get() == d.Form(form)) return entry.Name;
-    return {};
-  }
 };
 
 TEST_F(SessionStructure, AFormAddedUnderALanguageIsLoadedAndStoredWithTheOthers) {
   EXPECT_THROW(s.AddForm(Project("Extra.dfm")), EProjectError) << "no project open";
   WriteForm(Project("Extra.dfm"), "frmExtra");
   ForceDirectories(Project("DEU"));
-  test::WriteFile(Project("DEU/Extra.TRD"), Trd("frmExtra.Caption", "Zusatz"));
+  test::WriteFile(Project("DEU/Extra.TRD"), Trd({{"frmExtra.Caption", "Zusatz"}}));
   test::WriteFile(Project("Demo.TRI"), "[Kestrin.Translator.UserDefinedProperties]\r\nk=Extra.dfm;frmExtra;HelpKeyword;ptString\r\n");
   s.OpenProject(d.Dpr());
   s.SelectLanguage(kGerman);
@@ -63,8 +55,7 @@ TEST_F(SessionStructure, AFormAddedUnderALanguageIsLoadedAndStoredWithTheOthers)
   s.SetTranslationOf(*extra, "frmExtra.Hint", "Tipp");
   s.SelectForm(d.Form("Main.dfm"));
   s.SelectLanguage(kFrench);
-  EXPECT_EQ(ReadFileBytes(Project("DEU/Extra.TRD")),
-            Str("TRD301") + '\x01' + Str("frmExtra.Caption") + Str("Zusatz") + Str("frmExtra.Hint") + Str("Tipp") + '\0');
+  EXPECT_EQ(ReadFileBytes(Project("DEU/Extra.TRD")), Trd({{"frmExtra.Caption", "Zusatz"}, {"frmExtra.Hint", "Tipp"}}));
   s.SaveProject();
   TIniFile settings(Project("Demo.TRI"));
   EXPECT_EQ(settings.ReadSection(kUserDefinedSection).size(), 1u);
@@ -83,9 +74,9 @@ TEST_F(SessionStructure, RemovingFormsStoresThemFirstAndLeavesNothingBehind) {
   // Changed without being the current form, as an exchange file changes forms.
   d.Value("About.dfm", "frmAbout.Caption").TranslatedValue = "\xDC" "ber";
 
-  s.RemoveForm(ListName("Main.dfm"));
+  s.RemoveForm(d.ListName("Main.dfm"));
   EXPECT_EQ(s.CurrentForm(), nullptr);
-  s.RemoveForm(UpperCaseAscii(ListName("About.dfm")));
+  s.RemoveForm(UpperCaseAscii(d.ListName("About.dfm")));
   ASSERT_EQ(d.project.Modules.size(), 1u);
   EXPECT_NE(ReadFileBytes(Project("DEU/Main.TRD")).find("Vorf\xFChrung"), std::string::npos);
   EXPECT_NE(ReadFileBytes(Project("DEU/About.TRD")).find("\xDC" "ber"), std::string::npos);
@@ -156,7 +147,7 @@ TEST_F(SessionStructure, TranslationsReadFromAnExchangeFileSurviveChoosingForms)
   EXPECT_EQ(d.Value("About.dfm", "frmAbout.Caption").TranslatedValue, "Neu");
   s.SaveProject();
   EXPECT_EQ(d.Value("About.dfm", "frmAbout.Caption").TranslatedValue, "Neu") << "loaded again from the file";
-  EXPECT_EQ(ReadFileBytes(Project("DEU/About.TRD")), Trd("frmAbout.Caption", "Neu"));
+  EXPECT_EQ(ReadFileBytes(Project("DEU/About.TRD")), Trd({{"frmAbout.Caption", "Neu"}}));
   EXPECT_NE(ReadFileBytes(Project("DEU/Demo.TRS")).find("Bereit"), std::string::npos);
 
   ASSERT_TRUE(s.Undo()) << "the import is one step";
@@ -191,7 +182,7 @@ TEST_F(ModuleGroups, NestedGroupsPatternsAndCyclesAddEveryFileOnce) {
   test::WriteFile(lib + "/readme.txt", "");
   ForceDirectories(lib + "/folder.dfm");
   ForceDirectories(lib + "/DEU");
-  test::WriteFile(lib + "/DEU/dialogs.TRD", Trd("frmDialogs.Caption", "Dialoge"));
+  test::WriteFile(lib + "/DEU/dialogs.TRD", Trd({{"frmDialogs.Caption", "Dialoge"}}));
   WriteForm(Project("extra/Extra1.dfm"), "frmExtra1");
   groups["VCL"] = {"%DelphiRootDir%\\lib\\*.dfm", "%DelphiRootDir%\\LIB\\*.r?s", "<Extra>", "<Missing>",
                    "%DelphiRootDir%\\nothing\\*.dfm"};

@@ -15,8 +15,7 @@ namespace {
 
 using test::kFrench;
 using test::kGerman;
-
-std::string Str(const std::string& s) { return std::string{'\x06', static_cast<char>(s.size())} + s; }
+using test::ShortStr;
 
 class ScriptedDialog : public TAutoTranslateDialog {
 public:
@@ -59,15 +58,10 @@ TEST(SessionDemo, SwitchingLanguagesKeepsEachLanguagesTranslationsApart) {
   EXPECT_EQ(d.Value("Main.dfm", "frmMain.Caption").TranslatedValue, "D\xE9monstration");
   EXPECT_FALSE(d.Value("About.dfm", "frmAbout.Caption").IsTranslated());
 
-  const std::string project = d.dir.File("project/");
-  EXPECT_EQ(ReadFileBytes(project + "DEU/Main.TRD"),
-            Str("TRD301") + '\x01' + Str("frmMain.Caption") + Str("Kestrin-Vorf\xFChrung") + '\0');
-  EXPECT_EQ(ReadFileBytes(project + "DEU/About.TRD"),
-            Str("TRD301") + '\x01' + Str("frmAbout.Caption") + Str("\xDC" "ber") + '\0');
-  EXPECT_EQ(ReadFileBytes(project + "DEU/Demo.TRS"), Str("TRS301") + '\x01' + Str("Texts_SReady") + Str("Bereit") + '\0');
-  EXPECT_EQ(ReadFileBytes(project + "DEU/Demo.TRD"), "[VersionInfo.DEU]\r\nCompanyName=Beispielfirma\r\n");
-  EXPECT_EQ(ReadFileBytes(project + "FRA/Demo.TRS"), Str("TRS301") + '\x01' + Str("Texts_SReady") + Str("Pr\xEAt") + '\0');
-  EXPECT_FALSE(FileExists(project + "FRA/About.TRD")) << "a form never changed in French is not written";
+  // Each language's files byte for byte (tests/data/session/languages).
+  for (const char* file : {"DEU/Main.TRD", "DEU/About.TRD", "DEU/Demo.TRS", "DEU/Demo.TRD", "FRA/Main.TRD", "FRA/Demo.TRS"})
+    test::ExpectGolden(test::TestDataDir() + "/session/languages/" + file, ReadFileBytes(d.dir.File("project/") + file));
+  EXPECT_FALSE(FileExists(d.dir.File("project/FRA/About.TRD"))) << "a form never changed in French is not written";
   EXPECT_TRUE(d.ui.warnings.empty()) << d.ui.warnings[0];
 }
 
@@ -133,9 +127,9 @@ TEST(SessionDemo, AFileThatCannotBeReadIsNeverOverwrittenWithAnotherLanguagesTex
   d.String("Texts_SReady").TranslatedValue = "Pr\xEAt";
   const std::string deu = d.dir.File("project/DEU/");
   ForceDirectories(deu);
-  const std::string broken = Str("TRD301") + '\x01' + Str("frmMain.Caption") + "\x0C\xFF\xFF";
+  const std::string broken = ShortStr("TRD301") + '\x01' + ShortStr("frmMain.Caption") + "\x0C\xFF\xFF";
   test::WriteFile(deu + "Main.TRD", broken);
-  test::WriteFile(deu + "Demo.TRS", Str("TRS301") + '\x01' + Str("Texts_SReady") + Str("Bereit") + '\0');
+  test::WriteFile(deu + "Demo.TRS", ShortStr("TRS301") + '\x01' + ShortStr("Texts_SReady") + ShortStr("Bereit") + '\0');
   try {
     s.SelectLanguage(kGerman);
     FAIL();

@@ -101,7 +101,7 @@ TEST_F(SessionUndo, EachLanguageKeepsItsOwnHistoryAndUndoneFormsAreStored) {
   ASSERT_TRUE(s.Undo());
   EXPECT_EQ(s.CurrentForm(), d.Form("About.dfm")) << "undone where it was made";
   s.SaveProject();
-  EXPECT_EQ(ReadFileBytes(d.dir.File("project/DEU/About.TRD")), std::string("\x06\x06TRD301\x01\x00", 10));
+  EXPECT_EQ(ReadFileBytes(d.dir.File("project/DEU/About.TRD")), test::Trd({}));
   EXPECT_TRUE(s.CanRedo()) << "saving keeps the history";
   ASSERT_TRUE(s.Redo());
   EXPECT_EQ(d.Value("About.dfm", "frmAbout.Caption").TranslatedValue, "\xDC" "ber");
@@ -160,10 +160,7 @@ TEST_F(SessionUndo, StepsThatCanNoLongerBeAppliedAreDroppedWithAReason) {
   EXPECT_FALSE(d.String("Texts_SReady").IsTranslated());
 
   s.SetTranslation("About.dfm:frmAbout.Caption", "\xDC" "ber");
-  std::string about;
-  for (const TModuleEntry& entry : d.project.Modules)
-    if (entry.Module.get() == d.Form("About.dfm")) about = entry.Name;
-  s.RemoveForm(about);
+  s.RemoveForm(d.ListName("About.dfm"));
   EXPECT_THROW(s.Undo(), ETranslationError);
   EXPECT_FALSE(s.CanUndo());
   EXPECT_FALSE(s.CanRedo());

@@ -158,6 +158,13 @@ std::optional<std::string> PeTools(std::string& why) {
   return *shared + "/tools/pe-fixtures";
 }
 
+TProgramRun RunPeTool(const std::string& script, const std::string& args) {
+  std::string why;
+  auto tools = PeTools(why);
+  if (!tools) throw std::logic_error(script + " run without the tools: " + why);
+  return Run("/usr/bin/python3 " + ShellQuote(*tools + "/" + script) + " " + args);
+}
+
 std::optional<std::string> FixtureDir(std::string& why) {
   static std::unique_ptr<TScratchDir> dir;
   static std::string failure;

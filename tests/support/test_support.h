@@ -107,6 +107,9 @@ std::string WithDirPlaceholder(std::string text, const std::string& path);
 // (needs windres as well). Each says why when it is not there.
 std::optional<std::string> PeTools(std::string& why);
 std::optional<std::string> FixtureDir(std::string& why);
+// A script of PeTools (pe-dump.py, res-dump.py) with `args` (shell words);
+// only when PeTools is there.
+TProgramRun RunPeTool(const std::string& script, const std::string& args);
 bool HaveProgram(const std::string& name);
 
 }  // namespace kst::test
