@@ -77,6 +77,9 @@ TfrmLexibox::TfrmLexibox(TTranslatorEnvironment& environment, TQtInteraction& in
 
 TfrmLexibox::~TfrmLexibox() {
   compile_->Stop();
+  // Hiding commits a cell editor that is still open. That must happen while
+  // the window the grids ask is whole, not inside QWidget's destructor.
+  hide();
   interaction_.SetWindow(nullptr);
 }
 

@@ -62,6 +62,8 @@ public:
     return n + strings + numbers;
   }
 
+  void Translate(const std::string& key, const std::string& text) { session_->SetTranslation(key, text); }
+  void RemoveForm(const std::string& name) { session_->RemoveForm(name); }
   void Save() { session_->SaveProject(); }
 
   // Generates and links with our linker, in this process; returns the module.
@@ -144,6 +146,29 @@ TEST(LanguageModuleProperty, DemoProjectInGermanAndRussian) {
   test::TProgramRun cli = test::RunKst("build verify '" + project + "' DEU", dir.Path(), dir.File("cfg"));
   EXPECT_EQ(cli.exitCode, 1) << cli.out << cli.err;
   EXPECT_NE(cli.out.find("1 difference(s)"), std::string::npos) << cli.out;
+}
+
+// The check compares values, not their spelling, and names what the
+// project has nothing for.
+TEST(LanguageModuleProperty, TheCheckComparesValuesAndNamesWhatTheProjectLacks) {
+  test::TScratchDir dir;
+  test::CopyDemo(dir.File("demo"));
+  std::string project = dir.File("demo/project/Demo.dpr");
+  {
+    TModuleRun first(dir.File("cfg"));
+    first.Open(project, kGerman);
+    first.Translate("Main.dfm:lblItems.Left", "$FFFFFFFF");
+    first.Translate("Main.dfm:frmMain.Font.Style", "[fsBold, fsItalic]");
+    first.Save();
+  }
+  TModuleRun run(dir.File("cfg"));
+  run.Open(project, kGerman);
+  std::string module = run.Build();
+  EXPECT_EQ(run.Differences(module), "") << "$FFFFFFFF is -1, and blanks in a set are no difference";
+  run.RemoveForm(dir.File("demo/project/About.dfm"));
+  std::string differences = run.Differences(module);
+  EXPECT_NE(differences.find("in the module, but the project has nothing of that name"), std::string::npos)
+      << differences;
 }
 
 class FixtureModuleProperty : public testing::TestWithParam<const char*> {};

@@ -123,7 +123,9 @@ struct TBlockCase {
 class StringBlockEdges : public testing::TestWithParam<TBlockCase> {};
 
 TEST_P(StringBlockEdges, OnlyWholeStringsInsideTheBlockAreValid) {
-  TExefile module(Bytes(BuildPe({{6, GetParam().blockName, 0, GetParam().data}}).image), 1252);
+  // The module reads the image in place: it must outlive the module.
+  const TBuiltPe pe = BuildPe({{6, GetParam().blockName, 0, GetParam().data}});
+  TExefile module(Bytes(pe.image), 1252);
   const TPEStringResourceDataEntry* block = Block(module, GetParam().blockName, 0);
   ASSERT_NE(block, nullptr);
   std::vector<int> valid;
