@@ -20,6 +20,8 @@ void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QApplication::setActiveWindow(to->window());
   EXPECT_TRUE(QTest::qWaitForWindowActive(to->window(), 5000));
   to->setFocus();
+  // A shortcut of the grid reaches it only while the focus is inside it.
+  EXPECT_TRUE(QTest::qWaitFor([to] { return to->hasFocus(); }, 2000));
   QTest::keyClick(to, key, modifiers);
   test::Pump();
 }

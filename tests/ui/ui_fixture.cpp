@@ -109,6 +109,9 @@ QString TWindowFixture::Cell(ui::TTranslationGrid& grid, int row, int column) {
 void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& text) {
   grid.SelectRow(row);
   EXPECT_TRUE(TypeIntoCell(*grid.View(), grid.View()->currentIndex(), text)) << "F2 opens the editor";
+  // The editor closes once the text is stored (or stays open on a refusal);
+  // on a busy machine that may take more than one round of events.
+  QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000);
 }
 
 std::string TWindowFixture::DictionaryBytes() {
