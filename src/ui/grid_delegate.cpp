@@ -132,10 +132,12 @@ void TGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionView
   editor->setGeometry(option.rect.adjusted(1, 0, 0, 0));
 }
 
-TCellEditor* TGridDelegate::OpenEditor() const { return editor_.data(); }
+// A closed editor is hidden at once but deleted only later: until then it
+// is no longer the open one.
+TCellEditor* TGridDelegate::OpenEditor() const { return editor_ && !editor_->isHidden() ? editor_.data() : nullptr; }
 
 void TGridDelegate::CommitEditor() {
-  TCellEditor* editor = editor_.data();
+  TCellEditor* editor = OpenEditor();
   if (!editor) return;
   emit commitData(editor);
   emit closeEditor(editor, QAbstractItemDelegate::NoHint);
