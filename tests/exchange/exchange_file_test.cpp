@@ -4,14 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
+#include "config/text_helpers.h"
 #include "support/scratch_project.h"
 
 namespace kst {
 namespace {
 
 using test::WriteFile;
-
-constexpr const char* kHead = "[EXCHANGE-FILE-HEADER]\r\nVersion=3.10BETA\r\n";
 
 struct TFieldCase {
   const char* text;
@@ -48,7 +50,6 @@ protected:
     p.Create();
     p.Open();
   }
-  int Read(const std::string& body) { return ApplyExchangeFile(p.project, kHead + body); }
 };
 
 TEST_F(ExchangeTest, WritesTheLayoutWithTheTypeFilter) {
@@ -96,89 +97,40 @@ TEST_F(ExchangeTest, RoundTripChangesExactlyTheChangedEntries) {
   EXPECT_FALSE(q.Value("Form1.Width").IsTranslated());
 }
 
-TEST_F(ExchangeTest, HeaderAndVersionKeyAreRequired) {
-  for (const char* bad : {"", "Version=3.10BETA\r\n[EXCHANGE-FILE-HEADER]\r\n", "[EXCHANGE-FILE-HEADER]\r\nVersion\r\n",
-                          "[RESOURCE-STRINGS]\r\nTexts_SBye\t\"Bye\"\t\"Ade\"\r\n"}) {
-    try {
-      ApplyExchangeFile(p.project, bad);
-      FAIL() << bad;
-    } catch (const EExchangeError& e) {
-      EXPECT_STREQ(e.what(), "Invalid Exchange File. Missing Missing header and/or version marker!");
-    }
+// Golden imports, one folder each under tests/data/exchange/imports: the
+// file and the answers given to its questions go in; expected.txt lists the
+// count applied (or the error), the questions asked and every translation
+// the project holds afterwards.
+std::string ImportsDir() { return test::TestDataDir() + "/exchange/imports"; }
+
+class ExchangeImport : public testing::TestWithParam<std::string> {};
+
+TEST_P(ExchangeImport, AppliesAndAsks) {
+  const std::string dir = ImportsDir() + "/" + GetParam();
+  test::TScratchProject p;
+  p.Create();
+  p.Open();
+  const std::map<std::string, TAnswer> words = {
+      {"Ok", TAnswer::Ok}, {"Cancel", TAnswer::Cancel}, {"Yes", TAnswer::Yes}, {"No", TAnswer::No}, {"All", TAnswer::All}};
+  std::istringstream answers(FileExists(dir + "/answers") ? ReadFileBytes(dir + "/answers") : "");
+  for (std::string word; answers >> word;) p.ui.answers.push_back(words.at(word));
+  std::string out;
+  try {
+    out = "applied " + std::to_string(ApplyExchangeFile(p.project, ReadFileBytes(dir + "/import.trx"))) + "\n";
+  } catch (const EExchangeError& e) {
+    out = "error: " + std::string(e.what()) + "\n";
   }
-  EXPECT_FALSE(p.String("Texts_SBye").IsTranslated());
-  EXPECT_EQ(ApplyExchangeFile(p.project, "  [exchange-file-header]  \n version=2.00\n[RESOURCE-STRINGS]\nTexts_SBye\tN/A\t\"Ade\"\n"), 1)
-      << "only the key is checked";
-  EXPECT_EQ(p.String("Texts_SBye").TranslatedValue, "Ade");
+  for (const std::string& q : p.ui.questions) out += "question: " + EncodeEscapes(q) + "\n";
+  for (int i = 0; i < p.project.ResourceStrings.Count(); ++i)
+    if (const TResourceStrListItem& s = p.project.ResourceStrings.Item(i); s.IsTranslated())
+      out += s.Name + " = " + EncodeEscapes(s.TranslatedValue) + "\n";
+  p.MainRoot().ForEachPropertyPath([&](const std::string& path, TCHValue& v) {
+    if (v.IsTranslated()) out += path + " = " + EncodeEscapes(v.TranslatedValue) + "\n";
+  });
+  test::ExpectGolden(dir + "/expected.txt", out);
 }
 
-TEST_F(ExchangeTest, DifferentOriginalsAskAndCaseDoesNotCount) {
-  p.ui.answers = {TAnswer::No};
-  EXPECT_EQ(Read("[Main.DFM]\r\nButton1.Caption\t\"ok\"\t\"Ja\"\r\nButton1.Caption\t\"Okay\"\t\"Jawohl\"\r\n"), 1);
-  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
-  ASSERT_EQ(p.ui.questions.size(), 1u);
-  EXPECT_EQ(p.ui.questions[0], "Different original Value\r\rProject: OK\r\rExchange File: Okay\r\rAccept Translation?");
-}
-
-TEST_F(ExchangeTest, AllStopsTheQuestionsAndCancelStopsTheImport) {
-  p.ui.answers = {TAnswer::Yes, TAnswer::All};
-  Read("[RESOURCE-STRINGS]\r\nTexts_SHello\t\"x\"\t\"1\"\r\nTexts_SBye\t\"x\"\t\"2\"\r\nTexts_SZero\t\"x\"\t\"3\"\r\n"
-       "[Main.dfm]\r\nButton1.Caption\t\"x\"\t\"4\"\r\n");
-  EXPECT_EQ(p.ui.questions.size(), 2u);
-  EXPECT_EQ(p.String("Texts_SZero").TranslatedValue, "3");
-  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "4");
-
-  test::TScratchProject r;
-  r.Create();
-  r.Open();
-  r.ui.answers = {TAnswer::No, TAnswer::Cancel};
-  ApplyExchangeFile(r.project, std::string(kHead) +
-                                   "[RESOURCE-STRINGS]\r\nTexts_SHello\t\"x\"\t\"1\"\r\nTexts_SBye\t\"x\"\t\"2\"\r\n"
-                                   "Texts_SZero\t\"x\"\t\"3\"\r\n");
-  EXPECT_EQ(r.ui.questions.size(), 2u);
-  EXPECT_FALSE(r.String("Texts_SHello").IsTranslated());
-  EXPECT_FALSE(r.String("Texts_SBye").IsTranslated());
-  EXPECT_FALSE(r.String("Texts_SZero").IsTranslated()) << "nothing after Cancel";
-}
-
-TEST_F(ExchangeTest, NotAvailableOriginalsImportWithoutQuestions) {
-  EXPECT_EQ(Read("[RESOURCE-STRINGS]\r\nTexts_SHello\tN/A\t\"Hallo\"\r\n[Main.dfm]\r\nButton1.Caption\tN/A\t\"Ja\"\r\n"), 2);
-  EXPECT_TRUE(p.ui.questions.empty());
-  EXPECT_EQ(p.String("Texts_SHello").TranslatedValue, "Hallo");
-}
-
-TEST_F(ExchangeTest, UnknownItemsAndModulesWarnAndCancelStops) {
-  p.ui.answers = {TAnswer::Ok, TAnswer::Ok, TAnswer::Cancel};
-  Read("[RESOURCE-STRINGS]\r\nTexts_SNope\tN/A\t\"x\"\r\n[Other.dfm]\r\nA.Caption\tN/A\t\"x\"\r\n"
-       "[Main.dfm]\r\nGone.Caption\tN/A\t\"x\"\r\nButton1.Caption\tN/A\t\"Ja\"\r\n");
-  ASSERT_EQ(p.ui.questions.size(), 3u);
-  EXPECT_EQ(p.ui.questions[0], "Item \"Texts_SNope\" not found in current project");
-  EXPECT_EQ(p.ui.questions[1], "Module \"Other.dfm\" not found in current project!");
-  EXPECT_EQ(p.ui.questions[2], "Item \"Gone.Caption\" not found in current project");
-  EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
-}
-
-// A number from the file would go into the form as it stands: one that is
-// not a single number is refused with a warning, the rest is imported.
-TEST_F(ExchangeTest, ValuesThatAreNotOneValueOfTheirTypeAreRefused) {
-  p.ui.answers = {TAnswer::Ok};
-  EXPECT_EQ(Read("[Main.dfm]\r\nForm1.Width\tN/A\t\"8 Visible = False\"\r\nButton1.Caption\tN/A\t\"Ja\"\r\n"), 1);
-  ASSERT_EQ(p.ui.questions.size(), 1u);
-  EXPECT_EQ(p.ui.questions[0],
-            "The translation of Main.dfm:Form1.Width must be a whole number such as 8, -12 or $FF; "
-            "\"8 Visible = False\" is not one. The translation is not taken.");
-  EXPECT_FALSE(p.Value("Form1.Width").IsTranslated());
-  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
-}
-
-TEST_F(ExchangeTest, FilesWithoutEscapesReadAsTheyAlwaysDid) {
-  // Extra tabs run into the translation; fields without quotes stand as they are.
-  Read("[RESOURCE-STRINGS]\r\nTexts_SHello\tN/A\t\"a\tb\"\r\nTexts_SBye\tN/A\tAde\r\n"
-       "[main.DFM]\r\nButton1.Caption\tN/A\t\"C:\\new\\table\"\r\n");
-  EXPECT_EQ(p.String("Texts_SHello").TranslatedValue, "a\tb");
-  EXPECT_EQ(p.String("Texts_SBye").TranslatedValue, "Ade");
-  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "C:\\new\\table");
-}
+INSTANTIATE_TEST_SUITE_P(Golden, ExchangeImport, testing::ValuesIn(test::GoldenCases(ImportsDir())), test::TCaseName());
 
 }  // namespace
 }  // namespace kst

@@ -1,11 +1,13 @@
 // The translation files of one language: the tagged value codec, the .TRS
-// and form .TRD layouts byte for byte, round trips, the ini files, and what
-// is fed to the dictionary.
+// and form .TRD layouts byte for byte, round trips, damaged files (cut at
+// every length, single bytes corrupted), the ini files, and what is fed to
+// the dictionary.
 #include "storage/translation_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "support/scratch_project.h"
 #include "storage/symbol_stream.h"
@@ -13,15 +15,25 @@
 namespace kst {
 namespace {
 
-using test::WriteFile;
-
 using test::kFrench;
 using test::kGerman;
+using test::WriteFile;
 
 std::string Bytes(std::initializer_list<int> bytes) {
   std::string s;
   for (int b : bytes) s.push_back(static_cast<char>(b));
   return s;
+}
+// A short tagged string: tag 6, the length and the text.
+std::string S(const std::string& text) { return Bytes({6, static_cast<int>(text.size())}) + text; }
+
+std::string ReadErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EReadError& e) {
+    return e.what();
+  }
+  return "(no error)";
 }
 
 struct TCodecCase {
@@ -59,12 +71,7 @@ class TaggedReaderErrors : public testing::TestWithParam<TBadCase> {};
 
 TEST_P(TaggedReaderErrors, RaiseTheSystemsMessage) {
   TResourceStringsHelper strings;
-  try {
-    ApplyResourceStringFile(strings, GetParam().bytes);
-    FAIL() << GetParam().name;
-  } catch (const EReadError& e) {
-    EXPECT_STREQ(e.what(), GetParam().message) << GetParam().name;
-  }
+  EXPECT_EQ(ReadErrorOf([&] { ApplyResourceStringFile(strings, GetParam().bytes); }), GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TBadCase{"no list begin", Bytes({6, 0, 6, 0}), "Invalid property value"},
                     TBadCase{"no list end", Bytes({6, 0, 1}), "Stream read error"},
                     TBadCase{"name without text", Bytes({6, 0, 1, 6, 1, 'A'}), "Stream read error"},
-                    TBadCase{"text of another tag", Bytes({6, 0, 1, 6, 1, 'A', 3, 0}), "Invalid property value"}),
+                    TBadCase{"text of another tag", Bytes({6, 0, 1, 6, 1, 'A', 3, 0}), "Invalid property value"},
+                    // A huge length is refused before anything is allocated.
+                    TBadCase{"huge length", S("TRS301") + "\x01\x0C\xF0\xFF\xFF\x7F", "Stream read error"}),
     test::TCaseName());
 
 class StorageTest : public testing::Test {
@@ -89,36 +98,47 @@ protected:
   }
   std::string Trs() { return p.Path("DEU/P.TRS"); }
   std::string Trd() { return p.Path("DEU/Main.TRD"); }
+  void SaveStrings(TDictionaryFeed* f, const std::string& file = "") {
+    SaveResourceStringTranslations(p.project, p.project.ResourceStrings, file.empty() ? Trs() : file, kGerman, f);
+  }
+  void LoadStrings(TDictionaryFeed* f, const std::string& file = "", int language = kGerman) {
+    LoadResourceStringTranslations(p.project, p.project.ResourceStrings, file.empty() ? Trs() : file, language, f);
+  }
+  void SaveForm(TDictionaryFeed* f, const std::string& file = "") {
+    SaveFormTranslations(p.project, p.MainRoot(), file.empty() ? Trd() : file, kGerman, f);
+  }
 };
 
 TEST_F(StorageTest, MissingFilesLeaveValuesResetAndAnEmptyLanguageGivesTenBytes) {
   p.Value("Button1.Caption").TranslatedValue = "Ja";
   p.String("Texts_SBye").TranslatedValue = "Ade";
   LoadFormTranslations(p.project, p.MainRoot(), Trd());
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
+  LoadStrings(nullptr);
   EXPECT_FALSE(p.Value("Button1.Caption").IsTranslated());
   EXPECT_FALSE(p.String("Texts_SBye").IsTranslated());
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
-  EXPECT_EQ(ReadFileBytes(Trs()), Bytes({6, 6, 'T', 'R', 'S', '3', '0', '1', 1, 0}));
-  SaveFormTranslations(p.project, p.MainRoot(), Trd(), kGerman, &feed);
-  EXPECT_EQ(ReadFileBytes(Trd()), Bytes({6, 6, 'T', 'R', 'D', '3', '0', '1', 1, 0}));
+  SaveStrings(&feed);
+  EXPECT_EQ(ReadFileBytes(Trs()), S("TRS301") + Bytes({1, 0}));
+  SaveForm(&feed);
+  EXPECT_EQ(ReadFileBytes(Trd()), S("TRD301") + Bytes({1, 0}));
   EXPECT_TRUE(feed.added.empty());
+  // A file that cannot be created stops the save and keeps the old one.
+  WriteFile(p.Path("blocker"), "a file where a directory should be");
+  EXPECT_THROW(SaveStrings(nullptr, p.Path("blocker/P.TRS")), EFileError);
+  EXPECT_EQ(ReadFileBytes(Trs()).size(), 10u);
 }
 
 TEST_F(StorageTest, TrsHoldsTranslatedStringsWithAnIdentifierInSetOrder) {
   p.String("Texts_SHello").TranslatedValue = "Hallo";
   p.String("Texts_SBye").TranslatedValue = std::string(300, 'b');
   p.String("Texts_SZero").TranslatedValue = "Null";  // identifier 0: never written
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
-  std::string expected = Bytes({6, 6, 'T', 'R', 'S', '3', '0', '1', 1});
-  expected += Bytes({6, 10}) + "Texts_SBye" + Bytes({12, 0x2C, 1, 0, 0}) + std::string(300, 'b');
-  expected += Bytes({6, 12}) + "Texts_SHello" + Bytes({6, 5}) + "Hallo" + Bytes({0});
-  EXPECT_EQ(ReadFileBytes(Trs()), expected);
+  SaveStrings(&feed);
+  EXPECT_EQ(ReadFileBytes(Trs()), S("TRS301") + "\x01" + S("Texts_SBye") + Bytes({12, 0x2C, 1, 0, 0}) +
+                                      std::string(300, 'b') + S("Texts_SHello") + S("Hallo") + Bytes({0}));
   ASSERT_EQ(feed.added.size(), 2u);
   EXPECT_EQ(feed.added[1], std::make_tuple(std::string("Hello"), std::string("Hallo"), kGerman));
 
   p.String("Texts_SHello").TranslatedValue = "Hello";  // set back: gone from the next file
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
+  SaveStrings(nullptr);
   EXPECT_EQ(ReadFileBytes(Trs()).find("Texts_SHello"), std::string::npos);
 }
 
@@ -126,14 +146,14 @@ TEST_F(StorageTest, FormTrdFollowsThePathOrderAndDropsValuesSetBack) {
   p.Value("Button1.Caption").TranslatedValue = "Ja";
   p.Value(".Caption").TranslatedValue = "Hauptfenster";
   p.Value("ListBox1.Items.Strings[1]").TranslatedValue = "Zwei";
-  SaveFormTranslations(p.project, p.MainRoot(), Trd(), kGerman, &feed);
+  SaveForm(&feed);
   std::string first = ReadFileBytes(Trd());
-  EXPECT_NE(first.find(Bytes({6, 13}) + "Form1.Caption" + Bytes({6, 12}) + "Hauptfenster"), std::string::npos);
+  EXPECT_NE(first.find(S("Form1.Caption") + S("Hauptfenster")), std::string::npos);
   EXPECT_LT(first.find("Form1.Caption"), first.find("Button1.Caption"));
   EXPECT_EQ(feed.added.size(), 3u);
 
   p.Value("Button1.Caption").TranslatedValue = "OK";
-  SaveFormTranslations(p.project, p.MainRoot(), Trd(), kGerman, nullptr);
+  SaveForm(nullptr);
   std::string second = ReadFileBytes(Trd());
   EXPECT_EQ(second.find("Button1.Caption"), std::string::npos);
   EXPECT_EQ(second.size(), first.size() - (2 + 15 + 2 + 2));
@@ -144,8 +164,8 @@ TEST_F(StorageTest, RoundTripsRestoreEveryTranslationAndOnlyThose) {
   p.Value(".Hint").TranslatedValue = "Zeile eins\r\nZeile zwei";
   p.Value("Button1.Hint").TranslatedValue = "Dr\xFC" "cken Sie \"Ja\"";
   p.String("Texts_SHello").TranslatedValue = "Hallo";
-  SaveFormTranslations(p.project, p.MainRoot(), Trd(), kGerman, nullptr);
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
+  SaveForm(nullptr);
+  SaveStrings(nullptr);
 
   test::TScratchProject q;  // the same files, opened afresh
   for (const char* f : {"Main.dfm", "P.dpr", "P.DRC"}) WriteFile(q.Path(f), ReadFileBytes(p.Path(f)));
@@ -162,82 +182,86 @@ TEST_F(StorageTest, RoundTripsRestoreEveryTranslationAndOnlyThose) {
   EXPECT_EQ(q.ui.Hint(), "") << "the previous hint comes back";
 }
 
+// Names stored in the settings file may be relative; they mean the files in
+// the project's directory, and are found whatever the case of their letters.
+TEST_F(StorageTest, ANameIsTakenInTheProjectsDirectoryWhateverItsCase) {
+  p.Value("Button1.Caption").TranslatedValue = "Ja";
+  SaveForm(nullptr, "deu/main.trd");
+  LoadFormTranslations(p.project, p.MainRoot(), Trd());
+  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
+}
+
 TEST_F(StorageTest, LoadingResetsFirstAndSkipsStalePathsAndUnknownNames) {
-  std::string trd = Bytes({6, 6}) + "TRD301" + Bytes({1});
-  for (auto [path, text] : {std::pair{"Gone1.Caption", "Weg"}, {"BUTTON1.caption", "Ja"}, {"ListBox1.Items.Strings[9]", "x"}})
-    trd += Bytes({6, static_cast<int>(strlen(path))}) + path + Bytes({6, static_cast<int>(strlen(text))}) + text;
-  trd += Bytes({0});
   ForceDirectories(p.Path("DEU"));
-  WriteFile(Trd(), trd);
+  WriteFile(Trd(), S("TRD301") + "\x01" + S("Gone1.Caption") + S("Weg") + S("BUTTON1.caption") + S("Ja") +
+                       S("ListBox1.Items.Strings[9]") + S("x") + Bytes({0}));
   p.Value(".Caption").TranslatedValue = "left over from another language";
   LoadFormTranslations(p.project, p.MainRoot(), Trd());
   EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
   EXPECT_FALSE(p.Value(".Caption").IsTranslated());
 
-  WriteFile(Trs(), Bytes({6, 0, 1, 6, 5}) + "Nope!" + Bytes({6, 1}) + "x" + Bytes({6, 12}) + "texts_shello" +
-                       Bytes({6, 4}) + "Hoi!" + Bytes({0}));
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
+  WriteFile(Trs(), Bytes({6, 0, 1}) + S("Nope!") + S("x") + S("texts_shello") + S("Hoi!") + Bytes({0}));
+  LoadStrings(nullptr);
   EXPECT_EQ(p.String("Texts_SHello").TranslatedValue, "Hoi!");
 }
 
 TEST_F(StorageTest, WhatAFileAppliedBeforeAnErrorStaysApplied) {
-  std::string trd = Bytes({6, 6}) + "TRD301" + Bytes({1, 6, 15}) + "Button1.Caption" + Bytes({6, 2}) + "Ja" +
-                    Bytes({6, 8}) + ".Caption" + Bytes({12, 0, 0, 0, 1});
-  try {
-    ApplyFormTranslationFile(p.MainRoot(), trd);
-    FAIL();
-  } catch (const EReadError& e) {
-    EXPECT_STREQ(e.what(), "Stream read error");
-  }
+  std::string trd = S("TRD301") + "\x01" + S("Button1.Caption") + S("Ja") + S(".Caption") + Bytes({12, 0, 0, 0, 1});
+  EXPECT_EQ(ReadErrorOf([&] { ApplyFormTranslationFile(p.MainRoot(), trd); }), "Stream read error");
   EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
+}
+
+TEST_F(StorageTest, EveryCutIsAStreamReadErrorAndEveryCorruptByteLoadsOrFailsCleanly) {
+  p.String("Texts_SHello").TranslatedValue = "Hallo";
+  p.String("Texts_SBye").TranslatedValue = std::string(400, 'y');
+  p.Value("Button1.Caption").TranslatedValue = "Ja";
+  p.Value("ListBox1.Items.Strings[0]").TranslatedValue = std::string(256, 'e');
+  const std::string trs = BuildResourceStringFile(p.project.ResourceStrings, kGerman, nullptr);
+  const std::string trd = BuildFormTranslationFile(p.MainRoot(), kGerman, nullptr);
+  for (const std::string* file : {&trs, &trd}) {
+    auto apply = [&](const std::string& bytes) {
+      file == &trs ? ApplyResourceStringFile(p.project.ResourceStrings, bytes)
+                   : ApplyFormTranslationFile(p.MainRoot(), bytes);
+    };
+    for (size_t n = 0; n < file->size(); ++n)
+      EXPECT_EQ(ReadErrorOf([&] { apply(file->substr(0, n)); }), "Stream read error") << "cut at " << n;
+    for (size_t i = 0; i < file->size(); ++i)
+      for (int value : {0x00, 0x01, 0x06, 0x0C, 0x7F, 0xFF}) {
+        std::string bad = *file;
+        bad[i] = static_cast<char>(value);
+        ReadErrorOf([&] { apply(bad); });
+      }
+  }
 }
 
 TEST_F(StorageTest, DictionaryFillsResourceStringsAndTheFileOverrides) {
   feed.remembered["Texts_SHello"] = "Servus";
   feed.remembered["Texts_SBye"] = "Tschau";
   ForceDirectories(p.Path("DEU"));
-  WriteFile(Trs(), Bytes({6, 0, 1, 6, 10}) + "Texts_SBye" + Bytes({6, 3}) + "Ade" + Bytes({0}));
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
+  WriteFile(Trs(), Bytes({6, 0, 1}) + S("Texts_SBye") + S("Ade") + Bytes({0}));
+  LoadStrings(&feed);
   EXPECT_EQ(p.String("Texts_SHello").TranslatedValue, "Servus");
   EXPECT_EQ(p.String("Texts_SBye").TranslatedValue, "Ade");
   EXPECT_TRUE(p.String("Texts_SHello").FromDictionary);
 
   p.String("Texts_SHello").TranslatedValue = "Gr\xFC\xDF Gott";
   feed.remembered.clear();
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
+  SaveStrings(&feed);
   EXPECT_EQ(feed.remembered["Texts_SHello"], "Gr\xFC\xDF Gott") << "the remembered translation follows the edit";
 
   feed.remembered.clear();
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, p.Path("FRA/P.TRS"), kFrench, &feed);
+  LoadStrings(&feed, p.Path("FRA/P.TRS"), kFrench);
   EXPECT_FALSE(p.String("Texts_SHello").FromDictionary) << "no mark survives into another language";
 }
 
 TEST_F(StorageTest, AResetResourceStringIsNoLongerStoredAsTheDictionarysTranslation) {
   feed.remembered["Texts_SHello"] = "Servus";
-  LoadResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
+  LoadStrings(&feed);
   ASSERT_TRUE(p.String("Texts_SHello").FromDictionary);
   p.String("Texts_SHello").ResetTranslation();
   EXPECT_FALSE(p.String("Texts_SHello").FromDictionary);
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, &feed);
+  SaveStrings(&feed);
   EXPECT_EQ(feed.remembered["Texts_SHello"], "Servus") << "the original was not written over the dictionary's entry";
-}
-
-TEST_F(StorageTest, AFileThatCannotBeCreatedStopsTheSaveAndKeepsTheOldOne) {
-  SaveResourceStringTranslations(p.project, p.project.ResourceStrings, Trs(), kGerman, nullptr);
-  WriteFile(p.Path("blocker"), "a file where a directory should be");
-  EXPECT_THROW(SaveResourceStringTranslations(p.project, p.project.ResourceStrings, p.Path("blocker/P.TRS"), kGerman, nullptr),
-               EFileError);
-  EXPECT_EQ(ReadFileBytes(Trs()).size(), 10u);
-}
-
-// Names stored in the settings file may be relative; they mean the files
-// in the project's directory, whatever the current directory is, and are
-// found whatever the case of their letters.
-TEST_F(StorageTest, ANameIsTakenInTheProjectsDirectoryWhateverItsCase) {
-  p.Value("Button1.Caption").TranslatedValue = "Ja";
-  SaveFormTranslations(p.project, p.MainRoot(), "deu/main.trd", kGerman, nullptr);
-  LoadFormTranslations(p.project, p.MainRoot(), Trd());
-  EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
 }
 
 TEST_F(StorageTest, VersionInformationIniFile) {
