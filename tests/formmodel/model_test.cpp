@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "config/interaction.h"
+#include "form_test_support.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_reader.h"
@@ -48,17 +49,6 @@ class PropertyPaths : public testing::Test {
 protected:
   std::unique_ptr<TComponentHelper> root = ReadFormText(kForm);
 };
-
-TEST_F(PropertyPaths, TranslationStateFollowsTheTexts) {
-  TCHValue* caption = root->FindProperty("Form1.Caption");
-  ASSERT_NE(caption, nullptr);
-  caption->SetTranslatedValue("Ja");
-  EXPECT_TRUE(caption->IsTranslated());
-  caption->ResetTranslation();
-  EXPECT_FALSE(caption->IsTranslated());
-  caption->SetTranslatedValue("ok");
-  EXPECT_TRUE(caption->IsTranslated()) << "a change of case is a translation";
-}
 
 TEST_F(PropertyPaths, EveryPlainValueInOrderResolvesToItselfAndToItsOwnersClass) {
   // Path, and the class-qualified path the highlighting rules are asked about.
@@ -104,14 +94,8 @@ TEST_F(PropertyPaths, DisplayPathsCaseAndWhatIsNotThere) {
                            "Form1{3.Caption", "DBGrid1.Columns[2].Title.Caption", "Form1.Caption[0]", "", ">",
                            "#x", "DBGrid1.Columns[0]Title"})
     EXPECT_EQ(root->FindProperty(path), nullptr) << path;
-  for (const char* path : {"ListBox1.Items.Strings5", "ListBox1.Items.Strings[0]x", "ListBox1.Items.Strings[]"}) {
-    try {
-      root->FindProperty(path);
-      ADD_FAILURE() << path;
-    } catch (const EFormModelError& e) {
-      EXPECT_STREQ(e.what(), "Invalid ID") << path;
-    }
-  }
+  for (const char* path : {"ListBox1.Items.Strings5", "ListBox1.Items.Strings[0]x", "ListBox1.Items.Strings[]"})
+    EXPECT_EQ(test::ErrorOf<EFormModelError>([&] { root->FindProperty(path); }), "Invalid ID") << path;
 }
 
 TEST_F(PropertyPaths, ComponentPathsParentsAndClassNames) {
@@ -135,8 +119,12 @@ TEST_F(PropertyPaths, ComponentPathsParentsAndClassNames) {
   EXPECT_EQ(root->ClassPropertyName("Button1.Caption"), "") << "the display-path rule takes no enumerated paths";
 }
 
-TEST_F(PropertyPaths, AddingResettingAndAnUnfilledValue) {
+TEST_F(PropertyPaths, TranslationStateAddingResettingAndAnUnfilledValue) {
   TCHPropertyItem* caption = root->FindOrAddProperty("CAPTION", ptInteger, true);
+  caption->SetTranslatedValue("ok");
+  EXPECT_TRUE(caption->IsTranslated()) << "a change of case is a translation";
+  caption->ResetTranslation();
+  EXPECT_FALSE(caption->IsTranslated());
   EXPECT_EQ(caption->PropertyType, ptString) << "an existing item is kept";
   EXPECT_FALSE(caption->UserDefined);
   std::vector<TCHValue*> values;
@@ -150,12 +138,7 @@ TEST_F(PropertyPaths, AddingResettingAndAnUnfilledValue) {
   TCHPropertyItem* hint = root->FindOrAddProperty("Hint", ptUnknown, false);
   EXPECT_EQ(root->Properties.back().get(), hint);
   std::vector<std::string> paths;
-  try {
-    root->EnumeratePropertyPaths(paths);
-    FAIL();
-  } catch (const EFormModelError& e) {
-    EXPECT_STREQ(e.what(), "Internal Error");
-  }
+  EXPECT_EQ(test::ErrorOf<EFormModelError>([&] { root->EnumeratePropertyPaths(paths); }), "Internal Error");
 }
 
 TEST(ReadFormText, ARepeatedPropertyReplacesTheEarlierValue) {
@@ -168,53 +151,37 @@ TEST(ReadFormText, ARepeatedPropertyReplacesTheEarlierValue) {
 // A translation of a number, identifier, set or binary value goes into the
 // form text as it stands: the writer takes it only when it reads back as one
 // value of that type, never as more form text ("8 Visible = False").
-struct TValueTextCase {
-  TPropertyType type;
-  std::string text;
-  bool accepted;
-};
-
-class TranslatedValueTexts : public testing::TestWithParam<TValueTextCase> {};
-
-TEST_P(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
-  const TValueTextCase& c = GetParam();
-  auto root = ReadFormText("object Form1: TForm1\r\n  P = 1\r\n  Q = 2\r\nend\r\n");
-  TCHPropertyItem& p = *root->Properties[0];
-  p.PropertyType = c.type;
-  p.SetTranslatedValue(c.text);
-  EXPECT_EQ(ValueTextProblem(c.type, c.text).empty(), c.accepted) << c.text;
-  if (!c.accepted) {
-    try {
-      FormToText(*root, true);
-      ADD_FAILURE() << "written: " << c.text;
-    } catch (const EFormModelError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind("The translation of Form1.P must be ", 0), 0u) << e.what();
-    }
-    return;
-  }
-  auto back = ReadFormText(FormToText(*root, true));
-  ASSERT_EQ(back->Properties.size(), 2u) << c.text;
-  EXPECT_EQ(back->Properties[0]->Name, "P");
-  EXPECT_EQ(back->Properties[1]->OriginalValue, "2");
+TEST(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
+  const struct {
+    TPropertyType type;
+    std::vector<std::string> accepted, refused;
+  } cases[] = {
+      {ptInteger, {"8", "-12", "$FFFFFFFF"}, {"$123456789", "8 Visible = False", " 8", "8\r\n", "1.5", "99999999999", "", "acht"}},
+      {ptFloat, {"1.5E2", "2"}, {"1.5.5", "1,5"}},
+      {ptSymbol, {"clBtnFace", "Form1.Button1"}, {"clRed Visible = True", "'x'"}},
+      {ptSet, {"[akLeft, akTop]", "[]"}, {"[akLeft] X = 1", "[akLeft,]", "[Form1.akLeft]"}},
+      {ptBinary, {"0A0bFF", ""}, {"ABC", "00} X = {"}},
+      {ptString, {"8 Visible = False'\r\n"}, {}},
+  };
+  for (const auto& c : cases)
+    for (bool accepted : {true, false})
+      for (const std::string& text : accepted ? c.accepted : c.refused) {
+        SCOPED_TRACE(text);
+        auto root = ReadFormText("object Form1: TForm1\r\n  P = 1\r\n  Q = 2\r\nend\r\n");
+        root->Properties[0]->PropertyType = c.type;
+        root->Properties[0]->SetTranslatedValue(text);
+        EXPECT_EQ(ValueTextProblem(c.type, text).empty(), accepted);
+        if (!accepted) {
+          std::string message = test::ErrorOf<EFormModelError>([&] { FormToText(*root, true); });
+          EXPECT_EQ(message.rfind("The translation of Form1.P must be ", 0), 0u) << message;
+          continue;
+        }
+        auto back = ReadFormText(FormToText(*root, true));
+        ASSERT_EQ(back->Properties.size(), 2u);
+        EXPECT_EQ(back->Properties[0]->Name, "P");
+        EXPECT_EQ(back->Properties[1]->OriginalValue, "2");
+      }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TranslatedValueTexts,
-    testing::Values(TValueTextCase{ptInteger, "8", true}, TValueTextCase{ptInteger, "-12", true},
-                    TValueTextCase{ptInteger, "$FFFFFFFF", true}, TValueTextCase{ptInteger, "$123456789", false},
-                    TValueTextCase{ptInteger, "8 Visible = False", false}, TValueTextCase{ptInteger, " 8", false},
-                    TValueTextCase{ptInteger, "8\r\n", false}, TValueTextCase{ptInteger, "1.5", false},
-                    TValueTextCase{ptInteger, "99999999999", false}, TValueTextCase{ptInteger, "", false},
-                    TValueTextCase{ptInteger, "acht", false}, TValueTextCase{ptFloat, "1.5E2", true},
-                    TValueTextCase{ptFloat, "2", true}, TValueTextCase{ptFloat, "1.5.5", false},
-                    TValueTextCase{ptFloat, "1,5", false}, TValueTextCase{ptSymbol, "clBtnFace", true},
-                    TValueTextCase{ptSymbol, "Form1.Button1", true}, TValueTextCase{ptSymbol, "clRed Visible = True", false},
-                    TValueTextCase{ptSymbol, "'x'", false}, TValueTextCase{ptSet, "[akLeft, akTop]", true},
-                    TValueTextCase{ptSet, "[]", true}, TValueTextCase{ptSet, "[akLeft] X = 1", false},
-                    TValueTextCase{ptSet, "[akLeft,]", false}, TValueTextCase{ptSet, "[Form1.akLeft]", false},
-                    TValueTextCase{ptBinary, "0A0bFF", true}, TValueTextCase{ptBinary, "", true},
-                    TValueTextCase{ptBinary, "ABC", false}, TValueTextCase{ptBinary, "00} X = {", false},
-                    TValueTextCase{ptString, "8 Visible = False'\r\n", true}));
 
 TEST(FormToText, TranslatedOrOriginalTextsAndWhatIsLeftOut) {
   std::string long300(300, 'x');
@@ -233,12 +200,7 @@ TEST(FormToText, TranslatedOrOriginalTextsAndWhatIsLeftOut) {
   EXPECT_EQ(again->Properties[1]->OriginalValue, std::string(200, 'E'));
   for (TPropertyType type : {ptUnknown, ptClass}) {
     root->Properties[2]->PropertyType = type;
-    try {
-      FormToText(*root, true);
-      ADD_FAILURE();
-    } catch (const EFormModelError& e) {
-      EXPECT_STREQ(e.what(), "Unknown property type");
-    }
+    EXPECT_EQ(test::ErrorOf<EFormModelError>([&] { FormToText(*root, true); }), "Unknown property type");
   }
 }
 

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "config/interaction.h"
 #include "config/text_helpers.h"
+#include "form_test_support.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_writer.h"
@@ -30,6 +33,8 @@ const char* const kForm =
     "end\r\n";
 
 const char* const kRefused = "This Property Type is not supported for user defined properties!";
+
+std::string Error(const std::function<void()>& f) { return test::ErrorOf<EFormModelError>(f); }
 
 class UserDefined : public testing::Test {
 protected:
@@ -100,14 +105,8 @@ TEST_F(UserDefined, PropertiesListElementsAndCollectionItemsAreAddedAndSaved) {
                                                "Main.DFM;Button1;Hint;ptString",
                                                "Main.DFM;ListBox1.Items.Strings;[2];ptInteger"}));
 
-  for (TPropertyType type : {ptUnknown, ptCollection, ptList}) {
-    try {
-      AddUserDefinedProperty(Root(), "Button1", "Items", type);
-      ADD_FAILURE();
-    } catch (const EFormModelError& e) {
-      EXPECT_STREQ(e.what(), kRefused);
-    }
-  }
+  for (TPropertyType type : {ptUnknown, ptCollection, ptList})
+    EXPECT_EQ(Error([&] { AddUserDefinedProperty(Root(), "Button1", "Items", type); }), kRefused);
   AddUserDefinedProperty(Root(), "Nobody", "Items", ptList);  // a target that is not there is no error
 }
 
@@ -195,12 +194,8 @@ TEST_F(UserDefined, PropertyNamesMustBeIdentifiers) {
       {"[3]", "\"[3]\" is not a valid property name"},
   };
   for (const auto& [name, message] : refused) {
-    try {
-      AddUserDefinedProperty(Root(), "Panel1", name, ptString);
-      ADD_FAILURE() << "accepted \"" << name << "\"";
-    } catch (const EFormModelError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
-    }
+    std::string error = Error([&] { AddUserDefinedProperty(Root(), "Panel1", name, ptString); });
+    EXPECT_EQ(error.rfind(message, 0), 0u) << error;
   }
   EXPECT_TRUE(ListUserDefinedEntries(Root()).empty()) << "nothing was added";
   for (const char* name : {"Hint", "Font.Name", "_tag2", " Caption "})
@@ -218,13 +213,8 @@ TEST_F(UserDefined, OnlyTheLastElementOfAListOrCollectionMayGo) {
   EXPECT_FALSE(Entry("ListBox1.Items.Strings[2]").removable);
   EXPECT_TRUE(Entry("ListBox1.Items.Strings[3]").removable);
   for (const char* path : {"ListBox1.Items.Strings[2]", "Bar.Bands[1]"}) {
-    try {
-      RemoveUserDefinedEntry(Root(), Entry(path));
-      ADD_FAILURE() << path;
-    } catch (const EFormModelError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind("\"" + std::string(path) + "\" cannot be removed: only the last", 0), 0u)
-          << e.what();
-    }
+    std::string error = Error([&] { RemoveUserDefinedEntry(Root(), Entry(path)); });
+    EXPECT_EQ(error.rfind("\"" + std::string(path) + "\" cannot be removed: only the last", 0), 0u) << error;
   }
   EXPECT_EQ(EntryPaths().size(), 5u) << "a refused removal changes nothing";
   // From the end backwards every element can go; properties at any time.
