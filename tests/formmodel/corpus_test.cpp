@@ -28,58 +28,47 @@ bool IsValueTypeError(const std::string& message) {
   return message.rfind("Invalid property value: ", 0) == 0 && message.find("is not supported") != std::string::npos;
 }
 
+int Components(const TComponentHelper& c) {
+  int n = 1;
+  for (const auto& child : c.Children) n += Components(*child);
+  return n;
+}
+
 TEST(Corpus, BinaryFormsReadAndRoundTrip) {
   test::TCorpusForms forms = test::FindCorpusForms();
   if (forms.binary.empty()) GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
-  int read = 0, roundTripped = 0, components = 0, trailing = 0;
+  int read = 0, roundTripped = 0, components = 0, trailing = 0, stoppedTotal = 0;
   std::map<std::string, int> stopped;
   for (const std::string& path : forms.binary) {
-    std::string bytes = ReadFileBytes(path);
-    std::string name = Relative(forms, path);
-    std::string text;
+    const std::string bytes = ReadFileBytes(path), name = Relative(forms, path);
     try {
-      ResourceToText(bytes, text);
-    } catch (const EReadError& e) {
-      if (IsValueTypeError(e.what())) {
-        ++stopped[e.what()];
-        continue;
-      }
-      ADD_FAILURE() << name << ": " << e.what();
-      continue;
-    }
-    try {
+      const std::string text = ResourceToText(bytes);
       auto root = ReadFormText(text);
       ++read;
       std::vector<std::string> paths;
       root->EnumeratePropertyPaths(paths);
       for (const auto& p : paths) EXPECT_NE(root->FindProperty(p), nullptr) << name << ": " << p;
-      std::function<int(const TComponentHelper&)> count = [&](const TComponentHelper& c) {
-        int n = 1;
-        for (const auto& child : c.Children) n += count(*child);
-        return n;
-      };
-      components += count(*root);
-    } catch (const EFormError& e) {
-      ADD_FAILURE() << name << ": reading the text: " << e.what();
-      continue;
-    }
-    size_t offset = ResourceStreamOffset(bytes);
-    std::string stream = bytes.substr(offset);
-    // The header's size field against what follows it: more bytes means
-    // data after the form, which reading ignores.
-    if (stream.size() > test::Le(bytes).U32At(offset - 4)) ++trailing;
-    try {
+      components += Components(*root);
+      // The header's size field against what follows it: more bytes means
+      // data after the form, which reading ignores.
+      size_t offset = ResourceStreamOffset(bytes);
+      if (bytes.size() - offset > test::Le(bytes).U32At(offset - 4)) ++trailing;
       std::string back = TextToBinary(text);
-      std::string diff = test::CompareStreams(stream, back);
+      std::string diff = test::CompareStreams(bytes.substr(offset), back);
       EXPECT_EQ(diff, "") << name;
       EXPECT_EQ(BinaryToText(back), text) << name << ": the text comes back as it was";
-      if (diff.empty()) ++roundTripped;
+      roundTripped += diff.empty();
+    } catch (const EReadError& e) {
+      if (!IsValueTypeError(e.what())) {
+        ADD_FAILURE() << name << ": " << e.what();
+        continue;
+      }
+      ++stopped[e.what()];
+      ++stoppedTotal;
     } catch (const std::exception& e) {
-      ADD_FAILURE() << name << ": round trip: " << e.what();
+      ADD_FAILURE() << name << ": " << e.what();
     }
   }
-  int stoppedTotal = 0;
-  for (const auto& [message, n] : stopped) stoppedTotal += n;
   std::printf("corpus binary forms: %zu; read %d (%d components, %d with data after the form), "
               "round-tripped %d; stopped %d\n",
               forms.binary.size(), read, components, trailing, roundTripped, stoppedTotal);
@@ -90,35 +79,32 @@ TEST(Corpus, BinaryFormsReadAndRoundTrip) {
 TEST(Corpus, TextFormsConvertOrStopOnALine) {
   test::TCorpusForms forms = test::FindCorpusForms();
   if (forms.text.empty()) GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
-  int converted = 0;
+  int converted = 0, stoppedTotal = 0;
   std::map<std::string, int> reasons;
   std::map<std::string, std::string> example;
   for (const std::string& path : forms.text) {
-    std::string text = ReadFileBytes(path);
-    std::string name = Relative(forms, path);
+    const std::string text = ReadFileBytes(path), name = Relative(forms, path);
     std::string stream;
     try {
       stream = TextToBinary(text);
     } catch (const EParserError& e) {
       EXPECT_EQ(std::string(e.what()), e.Reason() + " on line " + std::to_string(e.Line()));
       if (++reasons[e.Reason()] == 1) example[e.Reason()] = name + ": " + e.what();
+      ++stoppedTotal;
       continue;
     } catch (const std::exception& e) {
       ADD_FAILURE() << name << ": not a located parse error: " << e.what();
       continue;
     }
     try {
-      std::string again = TextToBinary(BinaryToText(stream));
-      std::string diff = test::CompareStreams(stream, again);
+      std::string diff = test::CompareStreams(stream, TextToBinary(BinaryToText(stream)));
       EXPECT_EQ(diff, "") << name;
       ReadFormText(text);
-      if (diff.empty()) ++converted;
+      converted += diff.empty();
     } catch (const std::exception& e) {
       ADD_FAILURE() << name << ": converted but not back: " << e.what();
     }
   }
-  int stoppedTotal = 0;
-  for (const auto& [reason, n] : reasons) stoppedTotal += n;
   std::printf("corpus text forms: %zu; converted and back %d; stopped %d\n", forms.text.size(), converted,
               stoppedTotal);
   for (const auto& [reason, n] : reasons)

@@ -22,23 +22,6 @@ TStreamBuilder& TStreamBuilder::Int32Raw(uint32_t v) {
   for (int i = 0; i < 4; ++i) Byte(static_cast<uint8_t>(v >> (8 * i)));
   return *this;
 }
-TStreamBuilder& TStreamBuilder::Int(int32_t v) {
-  if (v >= -128 && v <= 127) return Byte(vaInt8).Byte(static_cast<uint8_t>(v));
-  if (v >= -32768 && v <= 32767) return Byte(vaInt16).Byte(static_cast<uint8_t>(v)).Byte(static_cast<uint8_t>(v >> 8));
-  return Byte(vaInt32).Int32Raw(static_cast<uint32_t>(v));
-}
-TStreamBuilder& TStreamBuilder::String(std::string_view s) {
-  if (s.size() <= 255) return Byte(vaString).Str(s);
-  return Byte(vaLString).Int32Raw(static_cast<uint32_t>(s.size())).Raw(s);
-}
-TStreamBuilder& TStreamBuilder::Ident(std::string_view s) { return Byte(vaIdent).Str(s); }
-TStreamBuilder& TStreamBuilder::Binary(std::string_view b) {
-  return Byte(vaBinary).Int32Raw(static_cast<uint32_t>(b.size())).Raw(b);
-}
-TStreamBuilder& TStreamBuilder::Extended(long double v) {
-  auto bytes = EncodeExtended(v);
-  return Byte(vaExtended).Raw(std::string_view(bytes.data(), bytes.size()));
-}
 std::string TStreamBuilder::Resource(std::string_view className) const {
   TStreamBuilder header;
   header.Raw(std::string_view("\xFF\x0A\x00", 3)).Raw(UpperCaseAscii(className)).Byte(0).Byte(0x30).Byte(0x10);

@@ -23,11 +23,6 @@ public:
   TStreamBuilder& Obj(std::string_view cls, std::string_view name) { return Str(cls).Str(name); }
   TStreamBuilder& Prop(std::string_view name) { return Str(name); }
   TStreamBuilder& End() { return Byte(0); }
-  TStreamBuilder& Int(int32_t v);              // the smallest width, with its type byte
-  TStreamBuilder& String(std::string_view s);  // vaString or vaLString
-  TStreamBuilder& Ident(std::string_view s);
-  TStreamBuilder& Binary(std::string_view bytes);
-  TStreamBuilder& Extended(long double v);
   const std::string& Bytes() const { return bytes_; }
   // The stream with a resource header naming the class in upper case.
   std::string Resource(std::string_view className) const;

@@ -18,63 +18,28 @@
 namespace kst {
 namespace {
 
-const char* const kForm =
-    "object Form1: TForm1\r\n"
-    "  Caption = 'OK'\r\n"
-    "  Ctl3D = False\r\n"
-    "  object Panel1: TPanel\r\n"
-    "    object Button1: TButton\r\n"
-    "      Caption = 'Go'\r\n"
-    "    end\r\n"
-    "  end\r\n"
-    "  object ListBox1: TListBox\r\n"
-    "    Items.Strings = (\r\n      'a'\r\n      'b'\r\n      ('c' 'd'))\r\n"
-    "  end\r\n"
-    "  object TPanel\r\n"
-    "    Caption = 'first unnamed'\r\n"
-    "  end\r\n"
-    "  object DBGrid1: TDBGrid\r\n"
-    "    Columns = <\r\n"
-    "      item\r\n        Title.Caption = 'Name'\r\n      end\r\n"
-    "      item [7]\r\n        Title.Caption = 'City'\r\n      end>\r\n"
-    "  end\r\n"
-    "  object TPanel\r\n"
-    "    object TLabel\r\n"
-    "      Caption = 'deep'\r\n"
-    "    end\r\n"
-    "  end\r\n"
-    "end\r\n";
+// Named, nested, unnamed (one in another), list-in-list and collection
+// values, in tests/data/formmodel/model.
+std::string ModelData() { return test::TestDataDir() + "/formmodel/model/"; }
 
 class PropertyPaths : public testing::Test {
 protected:
-  std::unique_ptr<TComponentHelper> root = ReadFormText(kForm);
+  std::unique_ptr<TComponentHelper> root = ReadFormText(ReadFileBytes(ModelData() + "paths-form.txt"));
 };
 
 TEST_F(PropertyPaths, EveryPlainValueInOrderResolvesToItselfAndToItsOwnersClass) {
-  // Path, and the class-qualified path the highlighting rules are asked about.
-  const std::pair<const char*, const char*> expected[] = {
-      {"Form1.Caption", "TForm.Caption"},  // the form itself, as the display path ".Caption" gives
-      {"Form1.Ctl3D", "TForm.Ctl3D"},
-      {"Button1.Caption", "TButton.Caption"},  // named, nested in Panel1
-      {"ListBox1.Items.Strings[0]", "TListBox.Items.Strings[0]"},
-      {"ListBox1.Items.Strings[1]", "TListBox.Items.Strings[1]"},
-      {"ListBox1.Items.Strings[2][0]", "TListBox.Items.Strings[2][0]"},
-      {"ListBox1.Items.Strings[2][1]", "TListBox.Items.Strings[2][1]"},
-      {"Form1{2}.Caption", "TPanel.Caption"},                                    // unnamed
-      {"DBGrid1.Columns[0].Title.Caption", "TDBGrid.Columns[0].Title.Caption"},  // collection item
-      {"DBGrid1.Columns[1].Title.Caption", "TDBGrid.Columns[1].Title.Caption"},
-      {"Form1{4}{0}.Caption", "TLabel.Caption"},  // unnamed in unnamed
-  };
+  // Each path, and the class-qualified path the highlighting rules are asked about.
   std::vector<std::string> paths;
   root->EnumeratePropertyPaths(paths);
-  ASSERT_EQ(paths.size(), std::size(expected));
+  std::string listing;
   size_t i = 0;
   root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
-    EXPECT_EQ(path, expected[i].first);
-    EXPECT_EQ(paths[i], path);
+    EXPECT_EQ(paths.at(i++), path);
     EXPECT_EQ(root->FindProperty(path), &value) << path;
-    EXPECT_EQ(root->ClassQualifiedPath(path), expected[i++].second);
+    listing += path + "\t" + root->ClassQualifiedPath(path) + "\n";
   });
+  EXPECT_EQ(i, paths.size());
+  test::ExpectGolden(ModelData() + "paths.txt", listing);
   EXPECT_EQ(root->ClassQualifiedPath("button1.CAPTION"), "TButton.CAPTION") << "names compare without case";
   for (const char* nothing :
        {"Nope.Caption", "Form1{9}.Caption", "Form1{x}.Caption", "Form1{2", "Button1", "Form1{2}Caption", ""})

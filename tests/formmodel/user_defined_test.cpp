@@ -14,23 +14,16 @@
 #include "formmodel/form_errors.h"
 #include "formmodel/form_writer.h"
 #include "formmodel/user_defined.h"
+#include "platform/file_utils.h"
 #include "platform/ini_file.h"
 #include "support/test_support.h"
 
 namespace kst {
 namespace {
 
-// Panel1 holds an unnamed label; the form's child 2 is an unnamed panel;
-// Bar's band items hold a nested collection.
-const char* const kForm =
-    "object Form1: TForm1\r\n"
-    "  object Panel1: TPanel\r\n    object TLabel\r\n    end\r\n  end\r\n"
-    "  object ListBox1: TListBox\r\n    Items.Strings = (\r\n      'a'\r\n      'b')\r\n  end\r\n"
-    "  object TPanel\r\n  end\r\n"
-    "  object Bar: TCoolBar\r\n    Bands = <\r\n      item\r\n        Panes = <\r\n          item\r\n          end\r\n"
-    "          item\r\n          end>\r\n      end>\r\n  end\r\n"
-    "  object Button1: TButton\r\n    Caption = 'Go'\r\n  end\r\n"
-    "end\r\n";
+// The form (tests/data/formmodel/model/user-defined-form.txt): Panel1 holds
+// an unnamed label; the form's child 2 is an unnamed panel; Bar's band items
+// hold a nested collection.
 
 const char* const kRefused = "This Property Type is not supported for user defined properties!";
 
@@ -39,7 +32,7 @@ std::string Error(const std::function<void()>& f) { return test::ErrorOf<EFormMo
 class UserDefined : public testing::Test {
 protected:
   void SetUp() override {
-    test::WriteFile(dir.File("Main.DFM"), TextToResource(kForm));
+    test::WriteFile(dir.File("Main.DFM"), TextToResource(ReadFileBytes(test::TestDataDir() + "/formmodel/model/user-defined-form.txt")));
     module = std::make_unique<TModuleHelper>(dir.File("Main.DFM"), false);
   }
   TComponentHelper& Root() { return *module->Root; }
@@ -111,20 +104,15 @@ TEST_F(UserDefined, PropertiesListElementsAndCollectionItemsAreAddedAndSaved) {
 }
 
 TEST_F(UserDefined, EveryOwnerLineResolvesBackToItsNodeWithWhatTheDialogShows) {
-  std::vector<std::string> captions;
+  std::string captions;
   for (const TPropertyOwner& owner : ListPropertyOwners(Root())) {
-    captions.push_back(owner.caption);
+    captions += owner.caption + "\n";
     if (owner.component)
       EXPECT_EQ(Root().FindComponent(owner.path), owner.component) << owner.caption;
     else
       EXPECT_EQ(Root().FindProperty(owner.path), owner.property) << owner.caption;
   }
-  EXPECT_EQ(captions, (std::vector<std::string>{
-                          "Bar (Component)", "Bar.Bands (Collection)", "Bar.Bands[0] (Collection-Item)",
-                          "Bar.Bands[0].Panes (Collection)", "Bar.Bands[0].Panes[0] (Collection-Item)",
-                          "Bar.Bands[0].Panes[1] (Collection-Item)", "Button1 (Component)", "Form1 (Component)",
-                          "Form1{00002} (Component)", "ListBox1 (Component)", "ListBox1.Items.Strings (List)",
-                          "Panel1 (Component)", "Panel1{00000} (Component)"}));
+  test::ExpectGolden(test::TestDataDir() + "/formmodel/model/user-defined-owners.txt", captions);
   struct TCase {
     const char* caption;
     const char* preset;

@@ -18,25 +18,27 @@
 namespace kst {
 namespace {
 
-using test::TScratchDir;
+class Registry : public testing::Test {
+protected:
+  test::TScratchDir dir;
+  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path());
+};
 
-TEST(Registry, OpenCreatesKeysAndPathsIgnoreCase) {
-  TScratchDir dir;
-  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+TEST_F(Registry, OpenCreatesKeysAndPathsIgnoreCase) {
+  TRegistry reg(location);
   EXPECT_FALSE(reg.OpenKey("\\software\\Kestrin\\Lexibox", false));
   ASSERT_TRUE(reg.OpenKey("\\software\\Kestrin\\Lexibox", true));
   reg.WriteString("Value", "text");
 
-  TRegistry other(TRegistryLocation::InDirectory(dir.Path()));
+  TRegistry other(location);
   ASSERT_TRUE(other.OpenKey("SOFTWARE\\KESTRIN\\LEXIBOX\\", false));
   EXPECT_EQ(other.ReadString("value"), "text");
   EXPECT_TRUE(other.KeyExists("\\Software\\Kestrin"));
   EXPECT_FALSE(other.KeyExists("\\Software\\Kestrin\\Other"));
 }
 
-TEST(Registry, TypedValuesAndTypeChecks) {
-  TScratchDir dir;
-  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+TEST_F(Registry, TypedValuesAndTypeChecks) {
+  TRegistry reg(location);
   ASSERT_TRUE(reg.OpenKey("\\k", true));
   reg.WriteString("S", std::string("a\\b\r\nc\x01\xE4", 8));
   reg.WriteInteger("I", -12);
@@ -50,19 +52,19 @@ TEST(Registry, TypedValuesAndTypeChecks) {
   EXPECT_THROW(reg.ReadBool("S"), ERegistryException);
   try {
     reg.ReadInteger("S");
+    ADD_FAILURE();
   } catch (const ERegistryException& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'S'");
   }
   EXPECT_TRUE(reg.DeleteValue("S"));
-  TRegistry unopened(TRegistryLocation::InDirectory(dir.Path()));
+  TRegistry unopened(location);
   EXPECT_THROW(unopened.WriteString("x", "y"), ERegistryException) << "no key is open";
   EXPECT_FALSE(reg.ValueExists("S"));
   EXPECT_FALSE(reg.DeleteValue("S"));
 }
 
-TEST(Registry, RootKeysAreSeparateStores) {
-  TScratchDir dir;
-  TRegistry reg(TRegistryLocation::InDirectory(dir.Path()));
+TEST_F(Registry, RootKeysAreSeparateStores) {
+  TRegistry reg(location);
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Borland\\Delphi\\3.0", true));
   reg.WriteString("RootDir", "C:\\Delphi3");
@@ -94,9 +96,7 @@ bool Succeeded(pid_t pid) {
 
 std::string ValueName(int process, int i) { return "P" + std::to_string(process) + "_" + std::to_string(i); }
 
-TEST(Registry, TwoProcessesSeeEachOthersWrites) {
-  TScratchDir dir;
-  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path());
+TEST_F(Registry, TwoProcessesSeeEachOthersWrites) {
   TRegistry parent(location);
   ASSERT_TRUE(parent.OpenKey("\\shared", true));
   parent.WriteInteger("FromParent", 1);
@@ -133,9 +133,7 @@ size_t OpenDescriptors() {
 
 // A change that fails (a value name with "=") gives the lock back and
 // closes its file, so the next writer, here or in another process, goes on.
-TEST(Registry, AFailedChangeReleasesTheLockAndItsDescriptor) {
-  TScratchDir dir;
-  TRegistryLocation location = TRegistryLocation::InDirectory(dir.Path());
+TEST_F(Registry, AFailedChangeReleasesTheLockAndItsDescriptor) {
   TRegistry reg(location);
   ASSERT_TRUE(reg.OpenKey("\\Software\\Kestrin", true));
   size_t before = OpenDescriptors();
