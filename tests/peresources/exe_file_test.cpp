@@ -1,11 +1,12 @@
 // The module reader against synthetic images: the tree's fields and string
-// blocks, the section found by its name, and damaged images (a table of
-// site, value and message; every cut; every single-byte corruption).
+// blocks, the section found by its name, and damaged images (golden cases;
+// every cut; every single-byte corruption).
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "peresources/exe_file.h"
+#include "platform/file_utils.h"
 #include "support/pe_builder.h"
 #include "support/test_support.h"
 
@@ -166,72 +167,19 @@ const char* const kDos = "Invalid Dos Header!";
 const char* const kNt = "Invalid NT Header!";
 const char* const kData = "Invalid Pointer to Resource Data!";
 
-// Where a damage goes: an offset from the start of the file or of a
-// structure of the sample image. (Cuts: the sweep below checks every length.)
-enum class TSite { File, Section, TypeDirectory1, NameDirectory0, DataEntry0, Spare, FirstTypeName };
+// Damaged images, one folder each under tests/data/peresources/damaged (its
+// README says which field of the sample image each changes): the reader's
+// message for each.
+std::string DamagedDir() { return test::TestDataDir() + "/peresources/damaged"; }
 
-struct TDamage {
-  const char* name;
-  TSite site;
-  uint32_t offset;
-  int width;        // 1, 2 or 4 bytes
-  uint32_t value;
-  TSite valueSite;  // File: the value as it stands; otherwise 0x80000000 | that structure's offset
-  const char* message;
-  // A second change in the file, for damages that need two.
-  uint32_t alsoOffset = 0;
-  uint32_t alsoValue = 0;
-  int alsoWidth = 0;
-};
-
-uint32_t SiteOffset(const TBuiltPe& pe, TSite site) {
-  switch (site) {
-    case TSite::Section: return pe.sectionFileOffset;
-    case TSite::TypeDirectory1: return pe.sectionFileOffset + pe.typeDirectories[1];
-    case TSite::NameDirectory0: return pe.sectionFileOffset + pe.nameDirectories[0];
-    case TSite::DataEntry0: return pe.sectionFileOffset + pe.dataEntries[0];
-    case TSite::Spare: return pe.sectionFileOffset + pe.spareDirectory;
-    case TSite::FirstTypeName:
-      return pe.sectionFileOffset + (test::Le(pe.image).U32At(pe.sectionFileOffset + 16) & 0x7FFFFFFF);
-    default: return 0;
-  }
-}
-
-class DamagedModules : public testing::TestWithParam<TDamage> {};
+class DamagedModules : public testing::TestWithParam<std::string> {};
 
 TEST_P(DamagedModules, GiveTheirMessage) {
-  const TDamage& d = GetParam();
-  TBuiltPe pe = BuildPe(SampleLeaves());
-  std::string image = pe.image;
-  uint32_t value = d.valueSite == TSite::File ? d.value : 0x80000000u | (SiteOffset(pe, d.valueSite) - pe.sectionFileOffset);
-  for (int i = 0; i < d.width; ++i) image[SiteOffset(pe, d.site) + d.offset + i] = static_cast<char>(value >> (8 * i));
-  for (int i = 0; i < d.alsoWidth; ++i) image[d.alsoOffset + i] = static_cast<char>(d.alsoValue >> (8 * i));
-  EXPECT_EQ(MessageOf(image), d.message);
+  const std::string dir = DamagedDir() + "/" + GetParam();
+  EXPECT_EQ(MessageOf(ReadFileBytes(dir + "/image.exe")) + "\n", ReadFileBytes(dir + "/message.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DamagedModules,
-    testing::Values(
-        TDamage{"ZM", TSite::File, 0, 2, 0x4D5A, TSite::File, kDos},
-        TDamage{"a DOS program", TSite::File, 60, 4, 0x40, TSite::File, kNt},
-        TDamage{"e_lfanew past the end", TSite::File, 60, 4, 0x7FFFFFF0, TSite::File, kNt},
-        TDamage{"e_lfanew negative", TSite::File, 60, 4, 0xFFFFFFF0, TSite::File, kNt},
-        TDamage{"PE without the second zero", TSite::File, 0x83, 1, 1, TSite::File, kNt},
-        TDamage{"section table past the end", TSite::File, 0x86, 2, 60000, TSite::File, kNt, 0x80 + 248, 0, 4},
-        TDamage{"section beyond the file", TSite::File, 0x80 + 248 + 20, 4, 0x7FFFFF00, TSite::File, kData},
-        TDamage{"root declares more entries than there are", TSite::Section, 14, 2, 0xFFFF, TSite::File, kData},
-        TDamage{"root entry points at the root", TSite::Section, 20, 4, 0x80000000, TSite::File, kData},
-        TDamage{"name directory points at its own", TSite::TypeDirectory1, 20, 4, 0, TSite::TypeDirectory1, kData},
-        TDamage{"a fourth level", TSite::NameDirectory0, 20, 4, 0, TSite::Spare, kData},
-        TDamage{"two types share one subtree", TSite::Section, 16 + 8 * 2 + 4, 4, 0, TSite::TypeDirectory1, kData},
-        TDamage{"data RVA far outside", TSite::DataEntry0, 0, 4, 0x7FFF0000, TSite::File, kData},
-        TDamage{"data RVA before the section", TSite::DataEntry0, 0, 4, 0x10, TSite::File, kData},
-        TDamage{"data size of 16 MiB", TSite::DataEntry0, 4, 4, 16 << 20, TSite::File, kData},
-        TDamage{"data size of 4 GiB - 1", TSite::DataEntry0, 4, 4, 0xFFFFFFFF, TSite::File, kData},
-        TDamage{"data entry outside", TSite::NameDirectory0, 20, 4, 0x7FFFFFF0, TSite::File, kData},
-        TDamage{"type name far outside", TSite::Section, 16, 4, 0xFFFFFFF0, TSite::File, kData},
-        TDamage{"type name length past the end", TSite::FirstTypeName, 0, 2, 0xFFFF, TSite::File, kData}),
-    test::TCaseName());
+INSTANTIATE_TEST_SUITE_P(Golden, DamagedModules, testing::ValuesIn(test::GoldenCases(DamagedDir())), test::TCaseName());
 
 TEST(ExeFile, EveryCutAndEverySingleByteCorruptionGivesTheModuleOrAnError) {
   std::string image = BuildPe(SampleLeaves()).image;
