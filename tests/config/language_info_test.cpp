@@ -1,32 +1,11 @@
-// Language texts with the program's rules, their code pages, and parsing of
-// languages given on a command line.
+// Language texts in every locale's own code page, the languages known, and
+// display character sets (the single answers are rows of text-cases.txt).
 #include "config/language_info.h"
 
 #include <gtest/gtest.h>
 
 namespace kst {
 namespace {
-
-TEST(LanguageInfoText, RulesOnTopOfTheLocaleData) {
-  EXPECT_EQ(LanguageInfoText(0x0407, LOCALE_SLANGUAGE, 1252), "German ") << "cut at '(' keeps the blank";
-  EXPECT_EQ(LanguageInfoText(0x0407, LOCALE_SABBREVLANGNAME, 1252), "DEU");
-  EXPECT_EQ(LanguageInfoText(0x0009, LOCALE_SLANGUAGE, 1252), "English ") << "neutral asks sub-language 1";
-  EXPECT_EQ(LanguageInfoText(0x0009, LOCALE_SABBREVLANGNAME, 1252), "EN");
-  EXPECT_EQ(LanguageInfoText(0x0402, LOCALE_SLANGUAGE, 1252), "Bulgarian");
-  EXPECT_EQ(LanguageInfoText(0x0404, LOCALE_SENGLANGUAGE, 1252), "Chinese");
-  EXPECT_EQ(LanguageInfoText(0x00FF, LOCALE_SLANGUAGE, 1252), "");
-  EXPECT_EQ(LanguageInfoText(0x0407, LOCALE_IDEFAULTANSICODEPAGE, 1252), "1252");
-  EXPECT_EQ(LanguageInfoText(0x0007, LOCALE_IDEFAULTCODEPAGE, 1252), "850");
-  // Only the low 16 bits name the language.
-  EXPECT_EQ(LanguageInfoText(0x10407, LOCALE_SABBREVLANGNAME, 1252), "DEU");
-}
-
-TEST(LanguageInfoText, NativeNamesInTheCallersCodePage) {
-  EXPECT_EQ(LanguageInfoText(0x0419, LOCALE_SNATIVELANGNAME, 1251), "\xF0\xF3\xF1\xF1\xEA\xE8\xE9");
-  // Cyrillic does not fit 1252: replacement characters, never mojibake.
-  EXPECT_EQ(LanguageInfoText(0x0419, LOCALE_SNATIVELANGNAME, 1252), "???????");
-  EXPECT_EQ(LanguageInfoText(0x0407, LOCALE_SNATIVELANGNAME, CP_UTF8), "Deutsch");
-}
 
 TEST(LanguageInfoText, EveryLocaleNamesFitItsOwnAnsiCodePage) {
   for (const TLocaleRow& row : LocaleRows()) {
@@ -39,14 +18,6 @@ TEST(LanguageInfoText, EveryLocaleNamesFitItsOwnAnsiCodePage) {
       EXPECT_EQ(CodePageToUtf8(ansi, cp), utf8) << std::hex << row.lcid;
     }
   }
-}
-
-TEST(LanguageDisplay, NamesAndAbbreviations) {
-  EXPECT_EQ(LanguageDisplayName(0x0407, 1252), "German  (Germany)");
-  EXPECT_EQ(LanguageDisplayName(0x0402, 1252), "Bulgarian (Bulgaria)");
-  EXPECT_EQ(LanguageDisplayName(0x0009, 1252), "English  ") << "no country part, ends in a blank";
-  EXPECT_EQ(LanguageAbbreviation(0x0C07), "DEA");
-  EXPECT_EQ(LanguageAbbreviation(0x0009), "EN");
 }
 
 TEST(KnownLanguages, SpecificAndNeutralIds) {
