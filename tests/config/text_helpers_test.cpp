@@ -1,8 +1,6 @@
-// The escape and quoted-hex codecs, whole-word search and replace, the small
-// helpers, language texts and the languages a command line names: a table of
-// cases (tests/data/config/text-cases.txt); then the errors, round trips of
-// every byte, unique identifiers, every locale's names in its own code page,
-// the languages known and the display character sets.
+// The text helpers and language texts as a table of cases
+// (tests/data/config/text-cases.txt); then errors, round trips of every byte,
+// unique identifiers, the languages known and the display character sets.
 #include "config/text_helpers.h"
 
 #include <gtest/gtest.h>

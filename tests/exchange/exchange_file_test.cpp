@@ -97,10 +97,7 @@ TEST_F(ExchangeTest, RoundTripChangesExactlyTheChangedEntries) {
   EXPECT_FALSE(q.Value("Form1.Width").IsTranslated());
 }
 
-// Golden imports, one folder each under tests/data/exchange/imports: the
-// file and the answers given to its questions go in; expected.txt lists the
-// count applied (or the error), the questions asked and every translation
-// the project holds afterwards.
+// Golden imports: tests/data/exchange/imports/README.
 std::string ImportsDir() { return test::TestDataDir() + "/exchange/imports"; }
 
 class ExchangeImport : public testing::TestWithParam<std::string> {};

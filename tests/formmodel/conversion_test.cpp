@@ -1,13 +1,6 @@
-// Binary form <-> form text, and the form model reading and writing it.
-// Golden cases, one folder each under tests/data/formmodel/forms: stream.bin,
-// a component stream built byte by byte, and text.txt, its form text, checked
-// in both directions; values.txt, what the reader keeps of every value;
-// written.txt, the model writer's text of the form, which must read back to
-// the same tree. What converts one way only (text as a person types it,
-// floats that text rounds, a later Delphi's flag) and bad input are golden
-// folders too; then cut and corrupted input and hostile nesting.
-// The tokenizer both share: token kinds and texts, line counting, the window
-// of complete lines and its "Line too long" limit.
+// Binary form <-> form text, the model reading and writing it, and the
+// tokenizer both share; tests/data/formmodel/README describes the golden
+// folders. Then cut and corrupted input and hostile nesting.
 #include <gtest/gtest.h>
 
 #include "config/text_helpers.h"
@@ -105,11 +98,8 @@ TEST(ResourceFraming, TheHeaderNamesTheClassInUpperCaseWhateverItsLength) {
   EXPECT_EQ(ResourceToText(TextToResource(longClass)), longClass);
 }
 
-// Bad input, one folder each under bad-input: a resource (input.res) stops
-// the converter, form text (text.txt) stops the converter and the reader,
-// with the messages of messages.txt. The two share the tokenizer, so bad
-// text gives both the same located message; the reader keeps values as their
-// text, so a value only the converter must turn into bytes stops it alone.
+// The reader keeps values as their text, so a value only the converter must
+// turn into bytes stops the converter alone.
 class BadInput : public testing::TestWithParam<std::string> {};
 
 TEST_P(BadInput, StopsWithItsMessage) {

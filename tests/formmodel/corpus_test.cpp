@@ -1,8 +1,6 @@
-// Walks the real forms of the shared corpus: binary forms read and keep their
-// values through text, or stop naming a later Delphi's value type; text forms
-// convert and back, or stop with a located parse error; and every readable
-// form against Free Pascal's conversion (../shared/tools/fpc-formconv): the
-// same values in both texts, the same resource bytes from our text.
+// The real forms of the shared corpus: binary forms through text and back,
+// text forms converted or stopped on a line, and every readable form against
+// Free Pascal's conversion (../shared/tools/fpc-formconv).
 #include <gtest/gtest.h>
 
 #include <cstdio>

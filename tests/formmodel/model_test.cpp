@@ -1,9 +1,6 @@
-// The form model: property paths built for every plain value and resolved
-// back, component paths and class-qualified names, translation state, the
-// texts a translation may have, reading and writing form files; and
-// user-defined properties: adding them to the tree, the settings entries that
-// save and load them, and what the dialogs list (owner lines that resolve back
-// to the node chosen, the entries and their removal rules).
+// The form model: property paths, translation state, the texts a translation
+// may have, form files, and user-defined properties with their settings
+// entries and what the dialogs list.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,8 +1,5 @@
-// The listing and the .RES framing, against the independent dumper: the
-// listing's text rules and string-block warnings; .RES headers and padding
-// pinned by a golden file the dumper reads too; for every well-formed shared
-// fixture our listing equals `pe-dump.py --file-order` without its FORM lines,
-// and every malformed fixture gives the reader's message.
+// The listing and the .RES framing against the independent dumper: text
+// rules, string-block warnings, a golden .RES, and every shared fixture.
 #include <gtest/gtest.h>
 
 #include <sstream>

@@ -1,8 +1,6 @@
-// Bytes and text: the checked reader (every read past the end raises the
-// caller's error with the caller's message, offsets that wrap or go negative
-// are refused) and the byte writer; the code page conversions (Windows' own
-// results where ICU differs, round trips, Johab, pseudo code pages, garbage)
-// and the built-in locale and character-set tables behind them.
+// Bytes and text: the checked reader and the byte writer, the code page
+// conversions (Windows' own results where ICU differs, round trips, Johab,
+// pseudo code pages, garbage) and the locale and character-set tables.
 #include "platform/codepage.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,6 @@
-// File services and the stores on disk: atomic replacement, case-insensitive
-// lookup of Windows names, time stamps, temporary names, the memory mapping;
-// the ini-file accessor (Windows-written files read; our writes CR LF,
-// byte-exact and atomic, keeping what a user wrote by hand); the registry
-// stand-in (typed values, case-insensitive key paths, create on open, two
-// processes seeing each other's writes).
+// File services and the stores on disk: atomic replacement, Windows names
+// in any case, time stamps, temporary names, the memory mapping, the ini-file
+// accessor and the registry stand-in (two processes included).
 #include "platform/file_utils.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,6 @@
-// Resource strings: reading .DRC scripts into the set (the script's rules as
-// golden cases, the failure that keeps what was read, every real script of
-// the shared corpus), and the string-table writers: the exact bytes of small
-// resources, a .RES read back slot by slot, the script of a module read back
-// into the set, and our .RES files read by the independent dumper and by
-// windres.
+// Resource strings: .DRC scripts read into the set (golden cases, errors, the
+// corpus) and the string-table writers (exact bytes, .RES read back slot by
+// slot, module scripts, and the independent dumper and windres).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,10 +32,7 @@ std::string Dump(const TResourceStringsHelper& set) {
   return out;
 }
 
-// Golden cases, one folder each under tests/data/resstrings/scripts: a .DRC
-// script and a language go in; the listing of the set (identifier, name,
-// text) and the string-table resource written from its translations, which
-// start as the originals, must equal the files beside them.
+// Golden cases: tests/data/resstrings/scripts/README.
 std::string GoldenRoot() { return test::TestDataDir() + "/resstrings/scripts"; }
 
 class GoldenScript : public testing::TestWithParam<std::string> {};

@@ -1,7 +1,5 @@
-// The translation files of one language: the tagged value codec, the .TRS
-// and form .TRD layouts byte for byte, round trips, damaged files (cut at
-// every length, single bytes corrupted), the ini files, and what is fed to
-// the dictionary.
+// The translation files of one language: the tagged value codec, the layouts
+// byte for byte, round trips, damaged files, the ini files, and the dictionary.
 #include "storage/translation_files.h"
 
 #include <gtest/gtest.h>
