@@ -1,13 +1,6 @@
 // The window tests' fixture.
 #include "ui_fixture.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QPixmap>
-#include <QTableView>
-
 #include "config/registry_settings.h"
 #include "dictionary/common.h"
 #include "platform/database_engine.h"
@@ -114,6 +107,23 @@ void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& te
   QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000);
 }
 
+std::string TWindowFixture::Translation(const std::string& form, const std::string& path) {
+  return window->Project().FindModule(form)->Root->FindProperty(path)->TranslatedValue;
+}
+
+void TWindowFixture::AddGreeting() {
+  window->Session().AddCustomResource(dir.File("demo/project/Greeting.res"));
+  window->AfterStructureChange();
+}
+
+testing::AssertionResult TWindowFixture::Asked(size_t count, const QString& part) const {
+  QStringList all;
+  for (const QString& text : asked) all << text;
+  if (asked.size() == count && (count == 0 || asked.back().contains(part))) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "expected " << count << " questions, the last with \"" << part.toStdString()
+                                     << "\"; asked: " << all.join(" | ").toStdString();
+}
+
 std::string TWindowFixture::DictionaryBytes() {
   environment->Common().Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
   // Read by another process: closing a descriptor of the file here would
@@ -145,6 +155,25 @@ void Keys(QWidget* widget, const QString& text) {
   }
 }
 
+QStringList Column(ui::TTranslationGrid& grid, int column) {
+  QStringList texts;
+  for (int row = 0; row < grid.Model()->rowCount(); ++row) texts << grid.Model()->index(row, column).data().toString();
+  return texts;
+}
+
+void Focus(QWidget* to) {
+  QApplication::setActiveWindow(to->window());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(to->window(), 5000));
+  to->setFocus();
+  EXPECT_TRUE(QTest::qWaitFor([to] { return to->hasFocus(); }, 2000));
+}
+
+void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+  Focus(to);
+  QTest::keyClick(to, key, modifiers);
+  Pump();
+}
+
 QLineEdit* OpenEditor(QAbstractItemView& view) {
   for (QLineEdit* edit : view.viewport()->findChildren<QLineEdit*>())
     if (edit->isVisible()) return edit;
@@ -173,3 +202,12 @@ void DoubleClick(QWidget* widget, QPoint at) {
 }
 
 }  // namespace kst::test
+
+// One QApplication for every test; offscreen unless a platform is chosen
+// (the end-to-end run under xvfb-run chooses "xcb").
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

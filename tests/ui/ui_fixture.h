@@ -1,21 +1,12 @@
-// The window tests' fixture: a scratch copy of the demo project with its
-// own settings and dictionary, the real environment and interaction, and
-// the main window over them. Questions are answered from a script. Helpers
-// reach the grids, type into cells as a translator does, and drive the
-// modal dialogs a command opens.
+// The window tests' fixture: a scratch copy of the demo with its own
+// settings and dictionary, the main window over it, questions answered from
+// a script, and helpers that type, press keys and drive modal dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
-#include <QString>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <deque>
 #include <functional>
@@ -85,6 +76,12 @@ public:
   QString Cell(ui::TTranslationGrid& grid, int row, int column);
   // Types `text` into the row's translated cell (see TypeIntoCell).
   void Type(ui::TTranslationGrid& grid, int row, const QString& text);
+  // The translation of a form's value as the project holds it.
+  std::string Translation(const std::string& form, const std::string& path);
+  // The custom resource Greeting.res added to the project.
+  void AddGreeting();
+  // Exactly `count` questions or warnings were asked, the last containing `part`.
+  testing::AssertionResult Asked(size_t count, const QString& part) const;
   // The dictionary's file as another process would copy it now.
   std::string DictionaryBytes();
   // Triggers the command and runs `act` on the modal dialog of type T it
@@ -99,6 +96,14 @@ void Pump(int ms = 0);
 // Keystrokes of a text into a widget, non-ASCII letters as a keyboard
 // layout for them would send them.
 void Keys(QWidget* widget, const QString& text);
+
+// The texts of a grid's column, top to bottom.
+QStringList Column(ui::TTranslationGrid& grid, int column);
+
+// Makes `to`'s window active and `to` the focus (a grid's shortcuts reach it
+// only then), waiting for both; then presses the key.
+void Focus(QWidget* to);
+void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // The cell editor the view has open (or nullptr).
 QLineEdit* OpenEditor(QAbstractItemView& view);
