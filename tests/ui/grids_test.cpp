@@ -1,6 +1,5 @@
-// The translation grids on the demo in German through the window: edits,
-// filters, sorting and highlighting; the translator's keys and undo; code
-// pages; placeholders and spelling marked in a cell's text.
+// The translation grids through the window, the translator's keys, code
+// pages, and the marks drawn in a cell's text.
 #include <gtest/gtest.h>
 
 #include "config/registry_settings.h"
@@ -40,8 +39,7 @@ QWidget* Target(ui::TTranslationGrid& grid) {
   return grid.View();
 }
 
-// One row of each grid. Texts marked `inScratch` are file names in the
-// scratch directory.
+// One row of each grid; `inScratch` texts are file names in the scratch directory.
 struct TGridCase {
   const char* name;
   TTab tab;
@@ -58,9 +56,6 @@ void PrintTo(const TGridCase& c, std::ostream* os) { *os << c.name; }
 
 class GridEdits : public testing::TestWithParam<TGridCase> {};
 
-// The row says "Yes" in the translated style, the project holds the text
-// and screen readers read it; the original typed back is no translation; a
-// reset puts the original back and is undone like an edit.
 TEST_P(GridEdits, TypeTypeBackResetAndUndo) {
   const TGridCase& c = GetParam();
   TWindowFixture f({test::kGerman});
@@ -112,8 +107,6 @@ INSTANTIATE_TEST_SUITE_P(
                   ui::kStyleStandard,
                   [](TWindowFixture& f) { return f.window->Project().VersionInfo.Find("ProductName")->Translation; }}));
 
-// With every filter off the commands over the empty grid stay safe; numbers
-// are checked against their type and a refused one leaves the cell as it was.
 TEST(PropertyGrid, FiltersAndNumbers) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
@@ -143,8 +136,7 @@ TEST(PropertyGrid, FiltersAndNumbers) {
   EXPECT_EQ(f.Cell(grid, row, 3), "Yes");
 }
 
-// The sort survives a change of language (which refills the grid), and
-// each language keeps its own translations of the form shown.
+// A change of language refills the grid.
 TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
   constexpr int kTrns = 3, kTranslated = 4;
   TWindowFixture f({test::kGerman, test::kFrench});
@@ -180,9 +172,8 @@ TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "btnOpen.Caption"), kTranslated), "&Ouvrir...");
 }
 
-// A header click sorts in plain character-code order, not numbers and not
-// the locale's ("&" before capitals before small letters, the resource
-// strings' identifiers as text). A form of more than 512 values lists all.
+// Character codes, not numbers and not the locale's: the resource strings'
+// identifiers sort as text.
 TEST(Grids, HeaderClicksSortByCharacterCodesAndLongFormsListEveryValue) {
   TWindowFixture f({test::kGerman});
   std::string drc = ReadFileBytes(f.dir.File("demo/project/Demo.drc"));
@@ -216,9 +207,7 @@ TEST(Grids, HeaderClicksSortByCharacterCodesAndLongFormsListEveryValue) {
   EXPECT_GE(f.Row(grid, "memNotes.Lines.Strings[599]"), 0);
 }
 
-// "Highlighted only" lists exactly what the grid draws highlighted (a rule
-// may name the class, "TOpenDialog.Filter"); without a dictionary there are
-// no rules and nothing is highlighted.
+// Without a dictionary there are no highlighting rules.
 TEST(PropertyGrid, HighlightingFollowsTheDictionarysRules) {
   for (bool dictionary : {true, false}) {
     TWindowFixture f({test::kGerman}, dictionary);
@@ -235,38 +224,28 @@ TEST(PropertyGrid, HighlightingFollowsTheDictionarysRules) {
   }
 }
 
-// An editor still open when the form or the tab changes, or when the window
-// closes through the save prompt, is stored first.
 TEST(Grids, AnOpenEditIsStoredWhenTheFormOrTabChangesOrTheWindowCloses) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  grid.SelectRow(f.Row(grid, "mnuHelp.Caption"), true);
-  ASSERT_TRUE(grid.Editing());
-  test::Keys(grid.Delegate()->OpenEditor(), QStringLiteral("&Hilfe"));
+  test::Keys(f.Editor(grid, f.Row(grid, "mnuHelp.Caption")), QStringLiteral("&Hilfe"));
   f.ShowForm("About.dfm");
   EXPECT_EQ(f.Translation("Main.dfm", "mnuHelp.Caption"), "&Hilfe");
 
   ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
-  strings.SelectRow(f.Row(strings, "Texts_SReady"), true);
-  ASSERT_NE(strings.Delegate()->OpenEditor(), nullptr);
-  strings.Delegate()->OpenEditor()->selectAll();
-  test::Keys(strings.Delegate()->OpenEditor(), QStringLiteral("Bereit"));
+  test::Keys(f.Editor(strings, f.Row(strings, "Texts_SReady")), QStringLiteral("Bereit"));
   f.window->ShowTab(TTab::VersionResource);
   EXPECT_EQ(f.window->Project().ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue, "Bereit");
   EXPECT_FALSE(strings.Editing());
 
   f.ShowForm("About.dfm");
-  grid.SelectRow(f.Row(grid, "btnOK.Caption"), true);
-  grid.Delegate()->OpenEditor()->selectAll();
-  test::Keys(grid.Delegate()->OpenEditor(), QStringLiteral("Gut"));
+  test::Keys(f.Editor(grid, f.Row(grid, "btnOK.Caption")), QStringLiteral("Gut"));
   f.answers = {TAnswer::Yes};
   EXPECT_TRUE(f.window->close());
   std::string file = ReadFileBytes(f.dir.File("demo/project/DEU/About.TRD"));
   EXPECT_NE(file.find("Gut"), std::string::npos) << "closing with Yes stored the open edit";
 }
 
-// The "Dict." mark by mouse and Ctrl+D; a reset text is no translation
-// remembered from the dictionary.
+// A reset text is no translation remembered from the dictionary.
 TEST(ResourceStringGrid, TheDictMarkTogglesByClickAndCtrlDAndAResetClearsIt) {
   constexpr int kDict = 4;
   TWindowFixture f({test::kGerman});
@@ -298,8 +277,6 @@ TEST(ResourceStringGrid, TheDictMarkTogglesByClickAndCtrlDAndAResetClearsIt) {
   EXPECT_FALSE(marked());
 }
 
-// The dictionary's translations offered for the untranslated strings; the
-// walk is one step to undo.
 TEST(AutoTranslate, TheDictionarysTranslationIsOfferedAndTheWalkIsOneStep) {
   constexpr int kTranslated = 5;
   TWindowFixture f({test::kGerman});
@@ -322,9 +299,7 @@ TEST(AutoTranslate, TheDictionarysTranslationIsOfferedAndTheWalkIsOneStep) {
   EXPECT_EQ(f.Cell(grid, cancel, kTranslated), "Cancel");
 }
 
-// Each grid for a person to look at, the forms also on a dark desktop theme
-// (the default colours follow it); the version panel shows the project's
-// numbers, the language in decimal.
+// Pictures for a person to look at; the default colours follow a dark theme.
 TEST(Grids, Screenshots) {
   TWindowFixture f({test::kGerman});
   f.AddGreeting();
@@ -356,8 +331,6 @@ TEST(Grids, Screenshots) {
   TWindowFixture::Screenshot(*f.window, "grid-overview");
 }
 
-// Ctrl+Enter walks exactly the untranslated rows, round again, with the
-// editor open; typing and Ctrl+Enter translates the row and goes on.
 TEST(KeyboardFlow, CtrlEnterWalksExactlyTheUntranslatedRows) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowGrid(TTab::ResourceStrings);
@@ -380,24 +353,17 @@ TEST(KeyboardFlow, CtrlEnterWalksExactlyTheUntranslatedRows) {
   EXPECT_EQ(visited, expected);
 
   int row = grid.CurrentRow();
-  QLineEdit* editor = grid.Delegate()->OpenEditor();
-  editor->selectAll();
+  QLineEdit* editor = f.Editor(grid, row);
   test::Keys(editor, QStringLiteral("OK!"));
   test::Key(editor, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_TRUE(grid.Model()->IsTranslated(row));
   EXPECT_NE(grid.CurrentRow(), row);
 }
 
-// Ctrl+Up/Down move with the editor open and commit the row left;
-// Ctrl+Shift+Enter goes on in the next form with an untranslated row, while
-// Ctrl+Enter goes round within the form.
 TEST(KeyboardFlow, TheEditorStaysOpenAcrossRowsAndForms) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  grid.SelectRow(2, true);
-  QLineEdit* editor = grid.Delegate()->OpenEditor();
-  ASSERT_NE(editor, nullptr);
-  editor->selectAll();
+  QLineEdit* editor = f.Editor(grid, 2);
   test::Keys(editor, QStringLiteral("Zeile drei"));
   test::Key(editor, Qt::Key_Down, Qt::ControlModifier);
   EXPECT_EQ(grid.CurrentRow(), 3);
@@ -420,8 +386,6 @@ TEST(KeyboardFlow, TheEditorStaysOpenAcrossRowsAndForms) {
   EXPECT_TRUE(grid.Editing());
 }
 
-// Ctrl+B copies the original (in the editor: to go on from), Ctrl+Z and
-// Ctrl+Shift+Z follow it; undoing an edit of another form shows that form.
 TEST(KeyboardFlow, CtrlBCopiesTheOriginalAndUndoRedoFollowIt) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
@@ -435,8 +399,7 @@ TEST(KeyboardFlow, CtrlBCopiesTheOriginalAndUndoRedoFollowIt) {
   EXPECT_EQ(f.Cell(grid, row, 4), QStringLiteral("\u00D6&ffnen..."));
   test::Key(grid.View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(f.Cell(grid, row, 4), "&Open...");
-  grid.SelectRow(row, true);
-  QLineEdit* editor = grid.Delegate()->OpenEditor();
+  QLineEdit* editor = f.Editor(grid, row);
   editor->setText(QStringLiteral("x"));
   test::Key(editor, Qt::Key_B, Qt::ControlModifier);
   EXPECT_EQ(editor->text(), "&Open...");
@@ -466,8 +429,7 @@ TEST(Undo, AReplaceAllIsOneStepAndUndoRestoresEveryRow) {
   EXPECT_EQ(Column(grid, 5), after);
 }
 
-// A Russian language's translations are typed and shown in code page 1251
-// whatever the system's page is, and nothing is ever stored as "?".
+// Whatever the system's code page is.
 TEST(CodePages, CyrillicTypedInARussianLanguageIsStoredAs1251AndComesBack) {
   constexpr int kRussian = 0x0419;
   TWindowFixture f({kRussian});
@@ -484,18 +446,12 @@ TEST(CodePages, CyrillicTypedInARussianLanguageIsStoredAs1251AndComesBack) {
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "mnuFile.Caption"), 4), russian);
 }
 
-// In German (1252): a character the page cannot hold is refused and named,
-// by the editor and again by the model; a byte the page does not define is
-// left alone unless the text changes; the display character set decides
-// how a typed letter is stored.
+// German: 1252. A byte the page does not define is left alone.
 TEST(CodePages, TypedTextIsCheckedAgainstTheLanguagesPage) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   int row = f.Row(grid, "mnuFile.Caption");
-  grid.SelectRow(row, true);
-  QLineEdit* editor = grid.Delegate()->OpenEditor();
-  ASSERT_NE(editor, nullptr);
-  editor->selectAll();
+  QLineEdit* editor = f.Editor(grid, row);
   test::Keys(editor, QStringLiteral("D\u0416a"));
   EXPECT_EQ(editor->text(), "Da") << "the keystroke is refused";
   QString message = f.window->statusBar()->currentMessage();
@@ -510,8 +466,7 @@ TEST(CodePages, TypedTextIsCheckedAgainstTheLanguagesPage) {
   ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
   f.window->Session().SetTranslation("@Texts_SReady", "Bereit\x81");
   strings.Model()->RefreshRows();
-  strings.SelectRow(f.Row(strings, "Texts_SReady"), true);
-  QTest::keyClick(strings.Delegate()->OpenEditor(), Qt::Key_Return);
+  QTest::keyClick(f.Editor(strings, f.Row(strings, "Texts_SReady")), Qt::Key_Return);
   EXPECT_EQ(f.window->Project().ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue, "Bereit\x81");
   EXPECT_EQ(f.asked.size(), 1u);
 
@@ -561,8 +516,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TMarkCase{"eins\rzwei\ndrei", {"\xE2\x86\xB5", "\xE2\x86\xB5"}, {"eins", "zwei", "drei"}},
                     TMarkCase{"E-Mail it's MP3 x", {}, {"E-Mail", "it's"}}));
 
-// A Windows language's Hunspell locale; a dictionary of the same language
-// stands in for a missing one, and no dictionary at all is said so.
 TEST(SpellChecker, DictionariesOfWindowsLanguages) {
   EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0807), "de_CH") << "the sub-language's country";
   EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0007), "de_DE") << "a neutral language stands for its default";
@@ -581,9 +534,6 @@ TEST(SpellChecker, DictionariesOfWindowsLanguages) {
   EXPECT_TRUE(system.Suggestions("gefundn").contains("gefunden"));
 }
 
-// Placeholders and the translated style's default blue stay readable on a
-// dark theme; on a light one the blue stays the blue it is, and the system
-// colour is the palette's.
 TEST(Palette, ColoursStayReadableOnADarkTheme) {
   QPalette light, dark;
   light.setColor(QPalette::Base, Qt::white);
@@ -599,9 +549,6 @@ TEST(Palette, ColoursStayReadableOnADarkTheme) {
   EXPECT_EQ(display.Color(ui::kStyleStandard, dark), QColor(230, 230, 230));
 }
 
-// A misspelled German word is underlined, the format specifier beside it
-// never, nor an untranslated (English) text or the originals; the editor's
-// context menu offers suggestions that replace the word.
 TEST(Spelling, AMisspelledGermanWordIsMarkedAndItsSuggestionsReplaceIt) {
   TWindowFixture f({test::kGerman});
   if (!f.Views().Spelling().Ready()) GTEST_SKIP() << "no German Hunspell dictionary installed";
@@ -620,9 +567,7 @@ TEST(Spelling, AMisspelledGermanWordIsMarkedAndItsSuggestionsReplaceIt) {
   EXPECT_EQ(placeholders, QStringList{"%s"});
   EXPECT_FALSE(grid.Model()->index(row, 2).data(ui::kSpellRole).toBool()) << "originals are not spelled";
 
-  grid.SelectRow(row, true);
-  ui::TCellEditor* editor = grid.Delegate()->OpenEditor();
-  ASSERT_NE(editor, nullptr);
+  QLineEdit* editor = f.Editor(grid, row);
   editor->setText(QStringLiteral("Datei %s nicht gefundn"));
   QStringList offered;
   QTimer::singleShot(0, [&] {

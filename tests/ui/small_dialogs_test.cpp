@@ -1,7 +1,4 @@
-// The small dialogs, each opened from its command on a copy of the demo:
-// new language, project options, write exchange file, automatic translation
-// and the user-defined properties; every one keeps its buttons last in the
-// tab order and has a help page of its own.
+// The small dialogs, each opened from its command on a copy of the demo.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,10 +44,8 @@ TEST(NewLanguageDialog, ItemTextsNameTheLanguageAndItsIdentifierAndParseBack) {
   EXPECT_EQ(ui::ParseLanguageItem("German\t[$XY]"), std::nullopt);
 }
 
-// The list is sorted without regard to case, the neutral language before
-// its sub-languages. A language the project has, or one whose abbreviation
-// another has taken (Kannada's and Georgian's neutral one are both KA: they
-// would write into one directory), is refused; a double click adds one.
+// Kannada's and Georgian's neutral abbreviation are both KA: they would
+// write into one directory.
 TEST(NewLanguageDialog, RefusalsAndADoubleClickThatAddsAustrianGerman) {
   TWindowFixture f;
   f.AddLanguages({0x0037});  // Georgian, neutral: KA
@@ -87,8 +82,7 @@ TEST(NewLanguageDialog, RefusalsAndADoubleClickThatAddsAustrianGerman) {
   EXPECT_EQ(f.asked.size(), 2u) << "the double click asked nothing";
 }
 
-// The stored output choice is shown; an empty directory is refused (it would
-// reach the compiler as -e"").
+// An empty directory would reach the compiler as -e"".
 TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
   TWindowFixture f;
   f.window->OpenProject(QString::fromStdString(f.Demo()));
@@ -125,8 +119,6 @@ TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
   EXPECT_EQ(f.window->Project().GetOutputDirectory(true, -1), kTranslationDirectoryPlaceholder);
 }
 
-// Preset from the window; once the file exists No keeps the dialog (and the
-// file), Yes replaces it.
 TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
   TWindowFixture f({test::kGerman});
   const std::string file = f.dir.File("demo/project/DEU/Demo.trx");
@@ -175,8 +167,7 @@ protected:
 
 TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk) {
   int offered = 0;
-  // Entries in the form's order: the label's caption, the button's, the
-  // menu item's.
+  // In the form's order: the label's caption, the button's, the menu item's.
   f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
     ++offered;
     EXPECT_EQ(d.findChild<QLineEdit*>("ctlOriginal")->text(), "&Items:");
@@ -232,9 +223,6 @@ std::vector<QWidget*> TabStops(QDialog& d) {
   return stops;
 }
 
-// Every dialog opens with the focus in its own controls, Tab reaches its
-// buttons (OK, Cancel, Help, as far as it shows them) last, and Help opens a
-// page of its own.
 TEST(Dialogs, TabReachesTheButtonsLastAndHelpOpensAPageOfItsOwn) {
   TWindowFixture f;
   f.environment->History().AddTranslation("&Open...", "\xD6" "&ffnen...", test::kGerman);
@@ -312,8 +300,8 @@ protected:
     for (int i = 0; i < d.List()->count(); ++i) lines << d.List()->item(i)->text();
     return lines;
   }
-  // Adds through the add dialog: the owner line that contains `owner`, the
-  // name (when it may be typed) and the type's position.
+  // Adds for the owner line containing `owner` the name (when it may be
+  // typed) and the type at position `type`.
   static void Add(TfrmUserDefinedProperties& d, const QString& owner, const QString& name, int type,
                   std::function<void(TfrmAddProperty&)> check = nullptr) {
     test::WhenShown<TfrmAddProperty>([=](TfrmAddProperty& a) {
@@ -332,20 +320,20 @@ protected:
   TWindowFixture f{{test::kGerman}, true};
 };
 
-TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenWithIdentifiersOrTheNextNumber) {
+// Which names, owners and removals the form model takes is its own tests';
+// here the dialogs refuse what it refuses and stay open.
+TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenAndOnlyTheLastElementGoes) {
   f.OpenDialog<TfrmUserDefinedProperties>(TCommand::UserDefinedProperties, [&](TfrmUserDefinedProperties& d) {
     EXPECT_EQ(d.List()->count(), 0);
     EXPECT_FALSE(d.RemoveButton()->isEnabled());
-    // An empty name, and one that is no identifier, are refused in the add
-    // dialog, which keeps the person's choice.
-    for (const char* bad : {"", "  ", "Caption Text", "1st"}) {
+    for (const char* bad : {"", "1st"}) {
       Add(d, "Panel1 (Component)", bad, 0, [&](TfrmAddProperty& a) {
         a.OkButton()->click();
         EXPECT_TRUE(a.isVisible()) << '"' << bad << '"';
         a.CancelButton()->click();
       });
     }
-    EXPECT_EQ(f.asked.size(), 4u);
+    EXPECT_EQ(f.asked.size(), 2u);
     EXPECT_EQ(d.List()->count(), 0);
     // The unnamed panel is shown with its position.
     Add(d, "frmPanels{00002} (Component)", "Hint", 0, [](TfrmAddProperty& a) {
@@ -361,13 +349,12 @@ TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenWithIdentifiersOrTheNextNu
       EXPECT_FALSE(a.Types()->isEnabled());
       EXPECT_EQ(a.Types()->currentIndex(), -1);
     });
-    // A list the next element, of the type chosen; a collection type is
-    // refused with the form model's message.
+    // A list the next element, of the type chosen but a collection's.
     Add(d, "ListBox1.Items.Strings (List)", "", 6, [&](TfrmAddProperty& a) {
       EXPECT_EQ(a.NameEdit()->text(), "[2]");
       a.OkButton()->click();
       EXPECT_TRUE(a.isVisible());
-      EXPECT_NE(f.asked.back().indexOf("not supported"), -1) << f.asked.back().toStdString();
+      EXPECT_TRUE(f.Asked(3, "not supported"));
       a.Types()->setCurrentIndex(1);
     });
     Add(d, "ListBox1.Items.Strings (List)", "", 0);
@@ -377,45 +364,32 @@ TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenWithIdentifiersOrTheNextNu
     TWindowFixture::Screenshot(d, "user-defined-properties");
     d.OkButton()->click();
   });
-  TComponentHelper& panel = *Root().Children[2];
-  ASSERT_EQ(panel.Name, "");
-  TCHPropertyItem* hint = panel.FindPropertyItem("Hint");
-  ASSERT_NE(hint, nullptr) << "the property is on the unnamed panel";
-  EXPECT_TRUE(hint->UserDefined);
-  EXPECT_EQ(Root().Children[0]->FindPropertyItem("Hint"), nullptr) << "not on the root's child 0";
-  TCHValue* element = Root().FindProperty("ListBox1.Items.Strings[2]");
-  ASSERT_NE(element, nullptr);
-  EXPECT_EQ(element->PropertyType, ptInteger);
-  // The settings keep the panel's entry under the path that finds it again.
+  ASSERT_NE(Root().Children[2]->FindPropertyItem("Hint"), nullptr) << "on the unnamed panel";
+  EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings[2]")->PropertyType, ptInteger);
   std::vector<std::string> entries = UserDefinedEntries(*f.window->Session().CurrentForm());
   EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
                           [](const std::string& e) { return e.find(";frmPanels{2};Hint;ptString") != std::string::npos; }),
             1);
-}
 
-TEST_F(UserDefinedDialogs, OnlyTheLastElementOfAListCanBeRemoved) {
-  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[2]", ptString);
-  AddUserDefinedProperty(Root(), "ListBox1.Items.Strings", "[3]", ptString);
-  AddUserDefinedProperty(Root(), "Panel1", "Hint", ptString);
-  f.window->SelectForm("Panels.dfm");
   f.OpenDialog<TfrmUserDefinedProperties>(TCommand::UserDefinedProperties, [&](TfrmUserDefinedProperties& d) {
-    ASSERT_EQ(Lines(d), (QStringList{"ListBox1.Items.Strings[2]", "ListBox1.Items.Strings[3]", "Panel1.Hint"}));
-    // Element 2 is not the last: removing it would renumber element 3,
-    // whose translations other languages keep under its number.
-    std::vector<int> left;
-    for (int row : {0, 1, 0, 0}) {
-      d.List()->setCurrentRow(row);
-      EXPECT_TRUE(d.RemoveButton()->isEnabled());
+    ASSERT_EQ(d.List()->count(), 5);
+    // Removing element 2 would renumber element 3, whose translations other
+    // languages keep under its number.
+    d.List()->setCurrentRow(1);
+    EXPECT_TRUE(d.RemoveButton()->isEnabled());
+    d.RemoveButton()->click();
+    EXPECT_TRUE(f.Asked(4, "ListBox1.Items.Strings[2]"));
+    for (int left = 5; left > 0 && d.List()->count() == left; --left) {
+      d.List()->setCurrentRow(left - 1);
       d.RemoveButton()->click();
-      left.push_back(d.List()->count());
     }
-    EXPECT_EQ(left, (std::vector<int>{3, 2, 1, 0})) << "element 2 goes once it is the last";
+    EXPECT_EQ(d.List()->count(), 0);
     EXPECT_FALSE(d.RemoveButton()->isEnabled());
     d.OkButton()->click();
   });
-  EXPECT_EQ(f.asked.size(), 1u);
+  EXPECT_EQ(f.asked.size(), 4u);
   EXPECT_EQ(Root().FindProperty("ListBox1.Items.Strings[2]"), nullptr);
-  EXPECT_EQ(Root().Children[0]->FindPropertyItem("Hint"), nullptr);
+  EXPECT_EQ(Root().Children[2]->FindPropertyItem("Hint"), nullptr);
   EXPECT_TRUE(UserDefinedEntries(*f.window->Session().CurrentForm()).empty());
 }
 

@@ -43,11 +43,12 @@ TWindowFixture::~TWindowFixture() {
   environment.reset();
 }
 
-void TWindowFixture::AddLanguages(const std::vector<int>& ids) {
+void TWindowFixture::AddLanguages(const TRegistryLocation& location, const std::string& dpr,
+                                  const std::vector<int>& ids) {
   TTranslatorRegistry registry(location);
   TRecordingInteraction quiet;
   TProjectData project(registry, quiet, TSystemCodePages{1252, 850, 10000});
-  project.Open(Demo());
+  project.Open(dpr);
   for (int id : ids) project.AddLanguage(id);
   project.Save();
 }
@@ -105,6 +106,14 @@ void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& te
   // The editor closes once the text is stored (or stays open on a refusal);
   // on a busy machine that may take more than one round of events.
   QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000);
+}
+
+QLineEdit* TWindowFixture::Editor(ui::TTranslationGrid& grid, int row) {
+  grid.SelectRow(row, true);
+  QLineEdit* editor = grid.Delegate()->OpenEditor();
+  if (!editor) throw std::runtime_error("no editor opened on row " + std::to_string(row));
+  editor->selectAll();
+  return editor;
 }
 
 std::string TWindowFixture::Translation(const std::string& form, const std::string& path) {

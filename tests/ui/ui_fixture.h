@@ -57,8 +57,9 @@ public:
   std::vector<QString> asked;
 
   std::string Demo() const { return dir.File("demo/project/Demo.dpr"); }
-  // Adds languages to the demo's settings (as "kst project add-language" does).
-  void AddLanguages(const std::vector<int>& ids);
+  // Adds languages to a project's settings (as "kst project add-language" does).
+  static void AddLanguages(const TRegistryLocation& location, const std::string& dpr, const std::vector<int>& ids);
+  void AddLanguages(const std::vector<int>& ids) { AddLanguages(location, Demo(), ids); }
   // Opens the demo (answering No to saving what is open) with `language` current.
   void OpenDemo(int language);
   // Saves a picture of the window (or any widget) as BUILD/ui-screenshots/NAME.png.
@@ -76,6 +77,8 @@ public:
   QString Cell(ui::TTranslationGrid& grid, int row, int column);
   // Types `text` into the row's translated cell (see TypeIntoCell).
   void Type(ui::TTranslationGrid& grid, int row, const QString& text);
+  // Opens the editor of the row's translated cell, its text selected.
+  static QLineEdit* Editor(ui::TTranslationGrid& grid, int row);
   // The translation of a form's value as the project holds it.
   std::string Translation(const std::string& form, const std::string& path);
   // The custom resource Greeting.res added to the project.

@@ -1,6 +1,4 @@
-// The main window driven as a user drives it, on a copy of the demo: opening
-// projects, the language items, compiling, start-up, the overview, the
-// file-change check and the search; and one end-to-end run of the program.
+// The main window driven as a user drives it, and one end-to-end run.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -33,9 +31,7 @@ QAction* LanguageItem(ui::TfrmLexibox& window, int id) {
   return window.ProjectMenu()->findChild<QAction*>(QStringLiteral("mnuLanguage%1").arg(id, 4, 16, QLatin1Char('0')));
 }
 
-// Opening another project asks to save the open one, and Cancel keeps it;
-// each project opened goes to the front of the recent projects (their
-// rules are the settings' tests').
+// The recent projects' rules are the settings tests'.
 TEST(MainWindow, OpeningAnotherProjectAndTheRecentProjects) {
   TWindowFixture f;
   fs::copy(f.dir.File("demo/common"), f.dir.File("common"), fs::copy_options::recursive);
@@ -120,8 +116,6 @@ TEST(MainWindow, InternationalizeModeAndOneItemPerLanguage) {
   EXPECT_EQ(f.window->Tabs()->count(), 1);
 }
 
-// Module groups from the Project menu: a group naming another adds both
-// groups' files; a group that reaches itself stops with a warning.
 TEST(MainWindow, ModuleGroupsAddNestedGroupsAndStopAtCycles) {
   TWindowFixture f;
   std::string lib = f.dir.File("lib");
@@ -165,10 +159,7 @@ void UseCompiler(TWindowFixture& f, const std::string& script) {
   f.OpenDemo(test::kGerman);
 }
 
-// A slow compiler's output shows while it still runs, and nothing changes
-// the project meanwhile; the module check follows the run. (The bundled
-// linker's run is the end-to-end test's.) Closing while the compiler runs
-// asks: No keeps the window and the compiler, Yes stops it.
+// The bundled linker's run is the end-to-end test's.
 TEST(MainWindow, CompileStreamsTheCompilersOutputAndClosingStopsIt) {
   TWindowFixture f({test::kGerman});
   UseCompiler(f, "#!/bin/sh\necho 'Compiling part one'\nsleep 2\necho 'part two done'\n");
@@ -196,8 +187,6 @@ TEST(MainWindow, CompileStreamsTheCompilersOutputAndClosingStopsIt) {
   EXPECT_FALSE(f.window->CompileRunner().Running());
 }
 
-// Start-up without a dictionary: the set-up dialog comes pre-filled with
-// the user's data directory, and OK makes a working dictionary there.
 TEST(StartUp, SetUpDialogCreatesTheDictionaryWhereTheUserSays) {
   test::TScratchDir dir;
   test::TScopedEnv data("XDG_DATA_HOME", dir.File("data").c_str());
@@ -231,23 +220,13 @@ TEST(StartUp, CancelledSetUpStartsWithoutADictionaryAndSaysSo) {
   window.close();
 }
 
-// The whole program with real message boxes: start (German already added),
-// choose German, compile with Ctrl+F9 (the bundled linker, the module
-// checked), quit through the save prompt answering Yes. It runs offscreen
-// and, when xvfb-run is there, once more under a real X server.
+// With real message boxes; also run under a real X server (see CMakeLists.txt).
 TEST(EndToEnd, StartChooseGermanCompileAndQuitThroughTheSavePrompt) {
   test::TScratchDir dir;
   test::CopyDemo(dir.File("demo"));
   TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
   std::string project = dir.File("demo/project/Demo.dpr");
-  {
-    TTranslatorRegistry registry(location);
-    TRecordingInteraction quiet;
-    TProjectData p(registry, quiet, TSystemCodePages{1252, 850, 10000});
-    p.Open(project);
-    p.AddLanguage(test::kGerman);
-    p.Save();
-  }
+  TWindowFixture::AddLanguages(location, project, {test::kGerman});
   auto data = std::make_unique<test::TScopedEnv>("XDG_DATA_HOME", dir.File("data").c_str());
   ui::TProgram program(location, TSystemCodePages{1252, 850, 10000});
   // The first start asks where the dictionary goes; OK takes the default.
@@ -302,9 +281,6 @@ QTreeWidgetItem* FormItem(TWindowFixture& f, const char* name) {
   return nullptr;
 }
 
-// The list shows the abbreviation (two letters without a sub-language); a
-// double click (or Enter) chooses a language; removing one asks, No keeps
-// it, and the current one stores its translations before it goes.
 TEST(Overview, TheLanguageListChoosesAndRemovesLanguages) {
   TWindowFixture f({test::kGerman, 0x0007});
   f.window->Session().SetTranslation("@Texts_SReady", "Bereit");
@@ -360,9 +336,6 @@ TEST(Overview, RemovingTheCurrentFormWarnsAsksAndEmptiesTheGridFirst) {
       << "the form's translations were stored before it went";
 }
 
-// The forms branch keeps its state across a refill. Double clicks show a
-// form (the tab itself is not switched) or the custom resources; the roots
-// cannot be removed, a custom resource is asked for.
 TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   TWindowFixture f({test::kGerman});
   f.AddGreeting();
@@ -406,10 +379,7 @@ void RewriteMainForm(TWindowFixture& f, const std::string& caption, int hours) {
   fs::last_write_time(file, fs::file_time_type::clock::now() + std::chrono::hours(hours));
 }
 
-// A tick waits while a dialog is open or a command runs (a reload would
-// free the form tree they work on). No keeps the old form and is not asked
-// again; after the next change Yes loads the form again with its
-// translations, language, form and tab back.
+// A reload would free the form tree an open dialog or a command works on.
 TEST(FileChangeWatcher, ARewrittenFormIsLoadedAgainAfterYesAndItsTranslationsStay) {
   TWindowFixture f({test::kGerman});
   ui::TFileChangeWatcher& watcher = f.Views().Watcher();
@@ -487,9 +457,6 @@ int Rows(ui::TTranslationGrid& grid, const std::string& text) {
   return rows;
 }
 
-// Find starts empty, searching every scope and asking before each
-// replacement; Replace works on the translations only and starts from the
-// last text; every confirmed text is remembered.
 TEST(Search, TheDialogStartsEmptyAndRemembersEveryConfirmedText) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
@@ -523,10 +490,7 @@ TEST(Search, TheDialogStartsEmptyAndRemembersEveryConfirmedText) {
   EXPECT_TRUE(settings.replaceMode);
 }
 
-// F3 walks the grid shown from the row after the current one (the walk's
-// rules and the answers' are the session's tests'); the key scope searches
-// the grid's keys. A replace asks through the window and replaces every
-// match in a cell; without "Replace all" the first replaced cell ends it.
+// The walk's rules and the answers' are the session's search tests'.
 TEST(Search, SearchAgainWalksTheGridShownAndReplaceAsks) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
