@@ -199,7 +199,27 @@ TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk)
   EXPECT_EQ(Translation("mnuFileOpen.Caption"), "&Open...") << "Close stopped the walk";
 }
 
-TEST_F(AutoTranslateDialog, ATextTheLanguagesCodePageLacksIsRefusedAndTheCloseBoxStops) {
+// Only what the dictionary knows is offered; a whole walk is one step to undo.
+TEST_F(AutoTranslateDialog, AWalkIsOneStepAndARefusedTextOrTheCloseBoxStopsIt) {
+  constexpr int kTranslated = 5;
+  f.environment->History().AddTranslation("Ready", "Bereit", test::kGerman);
+  f.environment->History().AddTranslation("Cancel", "Abbrechen", test::kGerman);
+  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
+  int offered = 0;
+  std::function<void(ui::TfrmAutoTranslate&)> translate = [&](ui::TfrmAutoTranslate& d) {
+    if (++offered == 1) test::WhenShown<ui::TfrmAutoTranslate>(translate);
+    d.TranslateButton()->click();
+  };
+  f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, translate);
+  EXPECT_EQ(offered, 2);
+  const int ready = f.Row(grid, "Texts_SReady"), cancel = f.Row(grid, "Consts_SMsgDlgCancel");
+  EXPECT_EQ(f.Cell(grid, ready, kTranslated), "Bereit");
+  EXPECT_EQ(f.Cell(grid, cancel, kTranslated), "Abbrechen");
+  f.window->Action(TCommand::Undo)->trigger();
+  EXPECT_EQ(f.Cell(grid, ready, kTranslated), "Ready");
+  EXPECT_EQ(f.Cell(grid, cancel, kTranslated), "Cancel");
+
+  f.ShowForm("Main.dfm");
   f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
     d.TranslationEdit()->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
     d.TranslateButton()->click();

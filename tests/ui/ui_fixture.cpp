@@ -105,7 +105,7 @@ void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& te
   EXPECT_TRUE(TypeIntoCell(*grid.View(), grid.View()->currentIndex(), text)) << "F2 opens the editor";
   // The editor closes once the text is stored (or stays open on a refusal);
   // on a busy machine that may take more than one round of events.
-  QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000);
+  static_cast<void>(QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000));
 }
 
 QLineEdit* TWindowFixture::Editor(ui::TTranslationGrid& grid, int row) {

@@ -315,27 +315,6 @@ TEST(Overview, TheLanguageListChoosesAndRemovesLanguages) {
   EXPECT_EQ(list->topLevelItem(0)->text(2), "0007");
 }
 
-TEST(Overview, RemovingTheCurrentFormWarnsAsksAndEmptiesTheGridFirst) {
-  TWindowFixture f({test::kGerman});
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  f.Type(grid, f.Row(grid, "mnuFile.Caption"), QStringLiteral("&Datei"));
-  f.window->ShowTab(ui::TTab::Overview);
-  QTreeWidget* tree = Overview(f).Tree();
-  tree->setCurrentItem(FormItem(f, "Main.dfm"));
-  test::Focus(tree);
-  ASSERT_TRUE(f.window->Action(TCommand::Remove)->isEnabled());
-  f.answers = {TAnswer::Yes};
-  f.window->Action(TCommand::Delete)->trigger();
-  ASSERT_TRUE(f.Asked(2, "Are you sure that you want to remove the form \""));
-  EXPECT_EQ(f.asked[0], "This is not a manually added form!");
-  EXPECT_EQ(f.window->Project().FindModule("Main.dfm"), nullptr);
-  EXPECT_EQ(f.window->Session().CurrentForm(), nullptr);
-  EXPECT_EQ(grid.Model()->rowCount(), 0);
-  EXPECT_EQ(FormItem(f, "Main.dfm"), nullptr);
-  EXPECT_NE(ReadFileBytes(f.dir.File("demo/project/DEU/Main.TRD")).find("Datei"), std::string::npos)
-      << "the form's translations were stored before it went";
-}
-
 TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   TWindowFixture f({test::kGerman});
   f.AddGreeting();
@@ -343,7 +322,7 @@ TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   for (bool expanded : {false, true}) {
     forms->setExpanded(expanded);
     f.window->AfterStructureChange();
-    EXPECT_EQ(forms->isExpanded(), expanded);
+    EXPECT_EQ(forms->isExpanded(), expanded) << "across a refill";
   }
   EXPECT_EQ(forms->childCount(), 3);
 
@@ -351,7 +330,7 @@ TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   QTreeWidget* tree = Overview(f).Tree();
   emit tree->itemActivated(FormItem(f, "About.dfm"), 0);
   EXPECT_TRUE(f.window->CurrentFormName().endsWith("About.dfm"));
-  EXPECT_EQ(f.window->ActiveTab(), ui::TTab::Overview);
+  EXPECT_EQ(f.window->ActiveTab(), ui::TTab::Overview) << "the tab itself is not switched";
   EXPECT_GT(f.Properties().Model()->rowCount(), 0);
   emit tree->itemActivated(Overview(f).ResourcesRoot()->child(0), 0);
   EXPECT_EQ(f.window->ActiveTab(), ui::TTab::CustomResources);
@@ -359,7 +338,7 @@ TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   f.window->ShowTab(ui::TTab::Overview);
   tree->setCurrentItem(Overview(f).FormsRoot());
   test::Focus(tree);
-  EXPECT_FALSE(f.window->Action(TCommand::Delete)->isEnabled());
+  EXPECT_FALSE(f.window->Action(TCommand::Delete)->isEnabled()) << "the roots stay";
   ASSERT_NE(Overview(f).ResourcesRoot()->child(0), nullptr);
   tree->setCurrentItem(Overview(f).ResourcesRoot()->child(0));
   EXPECT_TRUE(f.window->Action(TCommand::Delete)->isEnabled());
@@ -368,6 +347,23 @@ TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   EXPECT_TRUE(f.Asked(1, "Are you sure that you want to remove the custom resource \""));
   EXPECT_TRUE(f.window->Project().CustomResources.Items.empty());
   EXPECT_EQ(f.Grid(ui::TTab::CustomResources).Model()->rowCount(), 0);
+
+  // The current form: a warning, a question, and its translations stored first.
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  f.Type(grid, f.Row(grid, "mnuFile.Caption"), QStringLiteral("&Datei"));
+  f.window->ShowTab(ui::TTab::Overview);
+  tree->setCurrentItem(FormItem(f, "Main.dfm"));
+  test::Focus(tree);
+  ASSERT_TRUE(f.window->Action(TCommand::Remove)->isEnabled());
+  f.answers = {TAnswer::Yes};
+  f.window->Action(TCommand::Delete)->trigger();
+  ASSERT_TRUE(f.Asked(3, "Are you sure that you want to remove the form \""));
+  EXPECT_EQ(f.asked[1], "This is not a manually added form!");
+  EXPECT_EQ(f.window->Project().FindModule("Main.dfm"), nullptr);
+  EXPECT_EQ(f.window->Session().CurrentForm(), nullptr);
+  EXPECT_EQ(grid.Model()->rowCount(), 0);
+  EXPECT_EQ(FormItem(f, "Main.dfm"), nullptr);
+  EXPECT_NE(ReadFileBytes(f.dir.File("demo/project/DEU/Main.TRD")).find("Datei"), std::string::npos);
 }
 
 // Main.dfm with another caption, its time `hours` ahead.
@@ -379,7 +375,8 @@ void RewriteMainForm(TWindowFixture& f, const std::string& caption, int hours) {
   fs::last_write_time(file, fs::file_time_type::clock::now() + std::chrono::hours(hours));
 }
 
-// A reload would free the form tree an open dialog or a command works on.
+// A reload would free the form tree an open dialog works on. (The check's
+// answers and a running command are the session's tests'.)
 TEST(FileChangeWatcher, ARewrittenFormIsLoadedAgainAfterYesAndItsTranslationsStay) {
   TWindowFixture f({test::kGerman});
   ui::TFileChangeWatcher& watcher = f.Views().Watcher();
@@ -396,28 +393,20 @@ TEST(FileChangeWatcher, ARewrittenFormIsLoadedAgainAfterYesAndItsTranslationsSta
   });
   dialog.exec();
   EXPECT_FALSE(duringDialog);
-  {
-    TBusyGuard command(f.window->Session());
-    EXPECT_FALSE(watcher.Tick());
-  }
   EXPECT_TRUE(f.Asked(0, ""));
   f.answers = {TAnswer::No};
   EXPECT_TRUE(watcher.Tick()) << "the next quiet tick asks";
+  EXPECT_TRUE(f.Asked(1, "Main.dfm has been changed. Do you want to load the new version?"));
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "frmMain.Caption"), 2), "Kestrin Demo");
-  EXPECT_FALSE(watcher.Tick());
-  ASSERT_TRUE(f.Asked(1, "Main.dfm has been changed. Do you want to load the new version?"));
-  EXPECT_TRUE(f.asked[0].startsWith("The file ")) << f.asked[0].toStdString();
 
   RewriteMainForm(f, "Kestrin Demo 3", 2);
   f.answers = {TAnswer::Yes};
   EXPECT_TRUE(watcher.Tick());
-  EXPECT_EQ(f.asked.size(), 2u);
   EXPECT_EQ(f.window->Session().CurrentLanguage(), test::kGerman);
   EXPECT_TRUE(f.window->CurrentFormName().endsWith("Main.dfm"));
   EXPECT_EQ(f.window->ActiveTab(), ui::TTab::Forms);
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "frmMain.Caption"), 2), "Kestrin Demo 3") << "the new original";
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "mnuFile.Caption"), 4), "&Datei") << "the translation stayed";
-  EXPECT_FALSE(watcher.Tick()) << "asked once per change";
 }
 
 // Answering the second question opens a modal loop in which the grid
@@ -457,7 +446,7 @@ int Rows(ui::TTranslationGrid& grid, const std::string& text) {
   return rows;
 }
 
-TEST(Search, TheDialogStartsEmptyAndRemembersEveryConfirmedText) {
+TEST(Search, TheDialogsSearchAgainAndReplace) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
   f.OpenDialog<ui::TfrmSearch>(TCommand::Find, [&](ui::TfrmSearch& dialog) {
@@ -485,16 +474,12 @@ TEST(Search, TheDialogStartsEmptyAndRemembersEveryConfirmedText) {
     dialog.OkButton()->click();
   });
   EXPECT_EQ(f.window->Project().ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue, "Bereit");
-  const TSearchSettings& settings = f.Views().Search().Settings();
+  TSearchSettings& settings = f.Views().Search().Settings();
   EXPECT_EQ(settings.history, (std::vector<std::string>{"Ready", "Ready"})) << "duplicates kept";
   EXPECT_TRUE(settings.replaceMode);
-}
 
-// The walk's rules and the answers' are the session's search tests'.
-TEST(Search, SearchAgainWalksTheGridShownAndReplaceAsks) {
-  TWindowFixture f({test::kGerman});
-  ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
-  TSearchSettings& settings = f.Views().Search().Settings();
+  // F3 from the current row; the walk's rules and the answers' are the
+  // session's search tests'.
   settings.Confirm(false, "Cancel", "", kSearchPromptOnReplace, kScopeOriginal);
   int cancel = f.Row(grid, "Consts_SMsgDlgCancel");
   grid.SelectRow(grid.Model()->rowCount() - 1);
@@ -507,19 +492,30 @@ TEST(Search, SearchAgainWalksTheGridShownAndReplaceAsks) {
   SearchAgain(f);
   EXPECT_EQ(grid.Model()->Key(grid.CurrentRow()), "Texts_SQuoted");
 
+  // A replace walk asks through the window and is one step to undo.
   settings.Confirm(true, "%s", "<%s>", kSearchPromptOnReplace | kSearchReplaceAll, kScopeTranslated);
   grid.SelectRow(0);
-  f.answers = {TAnswer::No, TAnswer::Yes, TAnswer::Cancel};
+  f.asked.clear();
+  f.answers = {TAnswer::No, TAnswer::Yes, TAnswer::Yes, TAnswer::Cancel};
   SearchAgain(f);
-  ASSERT_EQ(f.asked.size(), 3u);
+  ASSERT_EQ(f.asked.size(), 4u);
   EXPECT_TRUE(f.asked[0].startsWith("Do you want to replace\n\n")) << f.asked[0].toStdString();
-  EXPECT_EQ(Rows(grid, "<%s>"), 1);
+  EXPECT_EQ(Rows(grid, "<%s>"), 2);
+  f.window->Action(TCommand::Undo)->trigger();
+  EXPECT_EQ(Rows(grid, "<%s>"), 0);
+  f.window->Action(TCommand::Undo)->trigger();
+  EXPECT_EQ(f.window->Project().ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue, "Ready");
+  EXPECT_FALSE(f.window->Action(TCommand::Undo)->isEnabled()) << "each walk was one step";
+  f.window->Action(TCommand::Redo)->trigger();
+  f.window->Action(TCommand::Redo)->trigger();
+  EXPECT_EQ(Rows(grid, "<%s>"), 2);
+  // Without "Replace all" the first replaced cell, every match in it, ends the walk.
   settings.Confirm(true, "line", "Zeile", 0, kScopeTranslated);
   grid.SelectRow(0);
   SearchAgain(f);
   EXPECT_EQ(grid.CurrentRow(), f.Row(grid, "Texts_STwoLines"));
   EXPECT_EQ(grid.Model()->Translation(grid.CurrentRow()), "The first Zeile\\x0D\\x0Aand the second Zeile");
-  EXPECT_EQ(f.asked.size(), 3u);
+  EXPECT_EQ(f.asked.size(), 4u);
 
   ui::TTranslationGrid& properties = f.ShowForm("Main.dfm");
   settings.Confirm(false, "mnuHelpAbout", "", 0, kScopeKey);
