@@ -135,10 +135,23 @@ TEST(PropertyGrid, FiltersAndNumbers) {
   EXPECT_EQ(f.Cell(grid, row, 3), "Yes");
 }
 
-// A change of language refills the grid.
-TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
+// Header clicks sort stably, by character codes (not numbers, not the
+// locale's), and the sort survives a change of language (a refill).
+TEST(Grids, SortingByHeaderClicksAndAFormOfMoreThan512Values) {
   constexpr int kTrns = 3, kTranslated = 4;
   TWindowFixture f({test::kGerman, test::kFrench});
+  std::string drc = ReadFileBytes(f.dir.File("demo/project/Demo.drc"));
+  drc.replace(drc.find("STRINGTABLE"), 11, "#define Texts_SHundred 100\r\n#define Texts_STwenty 20\r\nSTRINGTABLE");
+  drc.replace(drc.find("END"), 3, "\tTexts_SHundred,\t\"Hundred\"\r\n\tTexts_STwenty,\t\"Twenty\"\r\nEND");
+  test::WriteFile(f.dir.File("demo/project/Demo.drc"), drc);
+  std::string about = ReadFileBytes(test::DemoDir() + "/forms/About.txt");
+  std::string lines;
+  for (int i = 0; i < 600; ++i) lines += "\r\n      'Line " + std::to_string(i) + "'";
+  size_t at = about.find("Lines.Strings = (") + std::string("Lines.Strings = (").size();
+  about.replace(at, about.find(')', at) - at, lines);
+  test::WriteFile(f.dir.File("demo/project/About.dfm"), TextToResource(about));
+  f.OpenDemo(test::kGerman);
+
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   QStringList expected = Column(grid, 0);
   f.Type(grid, f.Row(grid, "btnOpen.Caption"), QStringLiteral("\u00D6&ffnen..."));
@@ -155,7 +168,6 @@ TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
   expected.removeAll("lblItems.Caption");
   EXPECT_EQ(Column(grid, 0).mid(0, trns.count("No")), expected);
   EXPECT_EQ(grid.View()->horizontalHeader()->sortIndicatorSection(), kTrns);
-
   const QStringList once = Column(grid, 0);
   ClickHeader(grid, kTrns);
   EXPECT_EQ(Column(grid, 0), once) << "a second sort by the same column changes nothing";
@@ -169,25 +181,7 @@ TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "btnOpen.Caption"), kTranslated), QStringLiteral("\u00D6&ffnen..."));
   f.window->SelectLanguage(test::kFrench);
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "btnOpen.Caption"), kTranslated), "&Ouvrir...");
-}
 
-// Character codes, not numbers and not the locale's: the resource strings'
-// identifiers sort as text.
-TEST(Grids, HeaderClicksSortByCharacterCodesAndLongFormsListEveryValue) {
-  TWindowFixture f({test::kGerman});
-  std::string drc = ReadFileBytes(f.dir.File("demo/project/Demo.drc"));
-  drc.replace(drc.find("STRINGTABLE"), 11, "#define Texts_SHundred 100\r\n#define Texts_STwenty 20\r\nSTRINGTABLE");
-  drc.replace(drc.find("END"), 3, "\tTexts_SHundred,\t\"Hundred\"\r\n\tTexts_STwenty,\t\"Twenty\"\r\nEND");
-  test::WriteFile(f.dir.File("demo/project/Demo.drc"), drc);
-  std::string about = ReadFileBytes(test::DemoDir() + "/forms/About.txt");
-  std::string lines;
-  for (int i = 0; i < 600; ++i) lines += "\r\n      'Line " + std::to_string(i) + "'";
-  size_t at = about.find("Lines.Strings = (") + std::string("Lines.Strings = (").size();
-  about.replace(at, about.find(')', at) - at, lines);
-  test::WriteFile(f.dir.File("demo/project/About.dfm"), TextToResource(about));
-  f.OpenDemo(test::kGerman);
-
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   grid.SelectRow(f.Row(grid, "mnuFileExit.Caption"));
   ClickHeader(grid, 2);
   QStringList originals = Column(grid, 2);
@@ -196,7 +190,6 @@ TEST(Grids, HeaderClicksSortByCharacterCodesAndLongFormsListEveryValue) {
   EXPECT_EQ(originals, bytes);
   EXPECT_TRUE(originals.front().startsWith('&'));
   EXPECT_EQ(grid.Model()->Key(grid.CurrentRow()), "mnuFileExit.Caption") << "the cursor stays on its row";
-
   ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
   ClickHeader(strings, 0);
   EXPECT_EQ(Column(strings, 0).mid(0, 3), (QStringList{"100", "20", "65520"}));
