@@ -203,6 +203,15 @@ bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QStri
   return true;
 }
 
+QLineEdit* EditCell(QAbstractItemView& view, const QModelIndex& index, const QString& text) {
+  view.setCurrentIndex(index);
+  view.edit(index);
+  QLineEdit* editor = OpenEditor(view);
+  if (!editor) throw std::runtime_error("no editor opened");
+  editor->setText(text);
+  return editor;
+}
+
 void DoubleClick(QWidget* widget, QPoint at) {
   QTest::mousePress(widget, Qt::LeftButton, {}, at);
   QTest::mouseRelease(widget, Qt::LeftButton, {}, at);

@@ -115,6 +115,9 @@ QLineEdit* OpenEditor(QAbstractItemView& view);
 // typing and commits with Enter; false when no editor opened.
 bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QString& text);
 
+// Opens the cell's editor and puts `text` there, uncommitted.
+QLineEdit* EditCell(QAbstractItemView& view, const QModelIndex& index, const QString& text);
+
 // A double click as the window system delivers it: press, release, double
 // click, release (QTest's own sends the double click alone to a widget).
 void DoubleClick(QWidget* widget, QPoint at);
