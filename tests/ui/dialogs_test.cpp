@@ -102,8 +102,7 @@ TEST_F(ConfigDialog, CancelAndARefusedOkWriteNothing) {
     test::EditCell(*grid, d.Highlighting()->Model()->index(5, 0), "?.caption");
     d.OkButton()->click();
     test::Pump(50);
-    EXPECT_TRUE(d.isVisible()) << "the dialog stays";
-    EXPECT_TRUE(f.Asked(1, "already exists"));
+    EXPECT_TRUE(f.Refused(d, 1, "already exists"));
     EXPECT_TRUE(unchanged()) << "nothing was written";
     QLineEdit* editor = test::OpenEditor(*grid);
     ASSERT_NE(editor, nullptr) << "the row stays in edit state";
@@ -309,10 +308,8 @@ protected:
     f.OpenDialog<TfrmEditDictionary>(TCommand::EditDictionary, std::move(act));
   }
   static int Row(TfrmEditDictionary& d, const QString& text) {
-    ui::TSourceModel* model = d.SourceModel();
-    for (int i = 0; i < model->rowCount(); ++i)
-      if (model->index(i, 0).data().toString() == text) return i;
-    return -1;
+    QModelIndexList found = d.SourceModel()->match(d.SourceModel()->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly);
+    return found.isEmpty() ? -1 : found[0].row();
   }
   void Edit(TfrmEditDictionary& d) {
     ui::TSourceModel* sources = d.SourceModel();
@@ -420,8 +417,7 @@ TEST_F(DictionaryDialog, RefusalsAtOkKeepTheDialogWithEveryChange) {
       other.Commit();
     }
     d.OkButton()->click();
-    EXPECT_TRUE(d.isVisible()) << "nothing was overwritten";
-    EXPECT_TRUE(f.Asked(1, "Another workstation"));
+    EXPECT_TRUE(f.Refused(d, 1, "Another workstation")) << "nothing was overwritten";
     EXPECT_NE(Row(d, "Save now"), -1) << "their version";
     EXPECT_NE(Row(d, "Print all"), -1) << "the rest of the changes kept";
 
@@ -430,8 +426,7 @@ TEST_F(DictionaryDialog, RefusalsAtOkKeepTheDialogWithEveryChange) {
     test::EditCell(*d.TranslationGrid(), translations->index(translations->rowCount() - 1, 0), tooLong);
     d.OkButton()->click();
     test::Pump(20);
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_TRUE(f.Asked(2, "too long"));
+    EXPECT_TRUE(f.Refused(d, 2, "too long"));
     QLineEdit* editor = test::OpenEditor(*d.TranslationGrid());
     ASSERT_NE(editor, nullptr) << "the typed text is kept to be shortened";
     EXPECT_EQ(editor->text(), tooLong);
@@ -500,8 +495,7 @@ TEST(NewLanguageDialog, RefusalsAndADoubleClickThatAddsAustrianGerman) {
     for (auto [id, message] : refused) {
       list->setCurrentItem(d.Item(id));
       d.OkButton()->click();
-      EXPECT_TRUE(d.isVisible()) << "the person can choose another one";
-      EXPECT_TRUE(f.Asked(++asked, message));
+      EXPECT_TRUE(f.Refused(d, ++asked, message)) << "the person can choose another one";
     }
     QListWidgetItem* item = d.Item(0x0C07);
     list->setCurrentItem(item);
@@ -540,8 +534,7 @@ TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
   open([&](ui::TfrmProjectOptions& d, QLineEdit* directory) {
     directory->clear();
     d.OkButton()->click();
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(f.asked.size(), 1u);
+    EXPECT_TRUE(f.Refused(d, 1, ""));
     QTest::keyClicks(directory, "/tmp/modules");
     TWindowFixture::Screenshot(d, "project-options");
     d.OkButton()->click();
@@ -658,8 +651,7 @@ TEST_F(AutoTranslateDialog, AWalkIsOneStepAndARefusedTextOrTheCloseBoxStopsIt) {
   f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
     d.TranslationEdit()->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
     d.TranslateButton()->click();
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_TRUE(f.Asked(1, "U+0416"));
+    EXPECT_TRUE(f.Refused(d, 1, "U+0416"));
     d.close();
   });
   EXPECT_EQ(Translation("lblItems.Caption"), "&Items:");
@@ -808,8 +800,7 @@ TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenAndOnlyTheLastElementGoes)
     Add(d, "ListBox1.Items.Strings (List)", "", 6, [&](TfrmAddProperty& a) {
       EXPECT_EQ(a.NameEdit()->text(), "[2]");
       a.OkButton()->click();
-      EXPECT_TRUE(a.isVisible());
-      EXPECT_TRUE(f.Asked(3, "not supported"));
+      EXPECT_TRUE(f.Refused(a, 3, "not supported"));
       a.Types()->setCurrentIndex(1);
     });
     Add(d, "ListBox1.Items.Strings (List)", "", 0);

@@ -133,6 +133,11 @@ testing::AssertionResult TWindowFixture::Asked(size_t count, const QString& part
                                      << "\"; asked: " << all.join(" | ").toStdString();
 }
 
+testing::AssertionResult TWindowFixture::Refused(const QWidget& dialog, size_t count, const QString& part) const {
+  if (!dialog.isVisible()) return testing::AssertionFailure() << "the dialog closed";
+  return Asked(count, part);
+}
+
 std::string TWindowFixture::DictionaryBytes() {
   environment->Common().Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
   // Read by another process: closing a descriptor of the file here would

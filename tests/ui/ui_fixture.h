@@ -85,6 +85,8 @@ public:
   void AddGreeting();
   // Exactly `count` questions or warnings were asked, the last containing `part`.
   testing::AssertionResult Asked(size_t count, const QString& part) const;
+  // As Asked, and the dialog stays open.
+  testing::AssertionResult Refused(const QWidget& dialog, size_t count, const QString& part) const;
   // The dictionary's file as another process would copy it now.
   std::string DictionaryBytes();
   // Triggers the command and runs `act` on the modal dialog of type T it

@@ -103,7 +103,6 @@ TEST(MainWindow, TheProjectMenusLanguagesAndModuleGroups) {
   QLabel* status = f.window->findChild<QLabel*>(QStringLiteral("statusLanguage"));
   EXPECT_EQ(status->text(), "Internationalization");
   EXPECT_EQ(f.window->Tabs()->count(), 1) << "only the overview without a language";
-  EXPECT_TRUE(f.window->Tabs()->isVisible());
   EXPECT_FALSE(f.window->Action(TCommand::Compile)->isEnabled());
   TWindowFixture::Screenshot(*f.window, "main-project-open");
 
@@ -258,42 +257,8 @@ QTreeWidgetItem* FormItem(TWindowFixture& f, const char* name) {
   return nullptr;
 }
 
-TEST(Overview, TheLanguageListChoosesAndRemovesLanguages) {
+TEST(Overview, TheTreeAndTheLanguageList) {
   TWindowFixture f({test::kGerman, 0x0007});
-  f.window->Session().SetTranslation("@Texts_SReady", "Bereit");
-  f.window->ShowTab(ui::TTab::Overview);
-  QTreeWidget* list = Overview(f).Languages();
-  ASSERT_EQ(list->topLevelItemCount(), 2);
-  EXPECT_EQ(list->topLevelItem(0)->text(1), "DEU");
-  EXPECT_EQ(list->topLevelItem(1)->text(1), "DE");
-  EXPECT_EQ(list->topLevelItem(1)->text(2), "0007");
-  list->setCurrentItem(list->topLevelItem(1));
-  emit list->itemActivated(list->topLevelItem(1), 0);
-  EXPECT_EQ(f.window->Session().CurrentLanguage(), 0x0007);
-  f.window->SelectLanguage(test::kGerman);
-
-  list->setCurrentItem(list->topLevelItem(1));
-  test::Focus(list);
-  ASSERT_TRUE(f.window->Action(TCommand::Delete)->isEnabled());
-  f.answers = {TAnswer::No};
-  f.window->Action(TCommand::Delete)->trigger();
-  EXPECT_TRUE(f.window->Project().HasLanguage(0x0007));
-  EXPECT_EQ(f.window->Session().CurrentLanguage(), test::kGerman);
-
-  list->setCurrentItem(list->topLevelItem(0));
-  test::Focus(list);
-  f.answers = {TAnswer::Yes};
-  f.window->Action(TCommand::Delete)->trigger();
-  EXPECT_TRUE(f.Asked(2, "Are you sure that you want to remove the language \"German (Germany)\"?"));
-  EXPECT_LE(f.window->Session().CurrentLanguage(), 0);
-  EXPECT_FALSE(f.window->Project().HasLanguage(test::kGerman));
-  EXPECT_NE(ReadFileBytes(f.dir.File("demo/project/DEU/Demo.TRS")).find("Bereit"), std::string::npos);
-  ASSERT_EQ(list->topLevelItemCount(), 1);
-  EXPECT_EQ(list->topLevelItem(0)->text(2), "0007");
-}
-
-TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
-  TWindowFixture f({test::kGerman});
   f.AddGreeting();
   QTreeWidgetItem* forms = Overview(f).FormsRoot();
   for (bool expanded : {false, true}) {
@@ -341,6 +306,39 @@ TEST(Overview, TheTreesBranchesDoubleClicksAndRemovals) {
   EXPECT_EQ(grid.Model()->rowCount(), 0);
   EXPECT_EQ(FormItem(f, "Main.dfm"), nullptr);
   EXPECT_NE(ReadFileBytes(f.dir.File("demo/project/DEU/Main.TRD")).find("Datei"), std::string::npos);
+
+  // The language list: abbreviations, a double click (or Enter) chooses;
+  // removing asks, and the current language stores its translations first.
+  f.window->Session().SetTranslation("@Texts_SReady", "Bereit");
+  f.window->ShowTab(ui::TTab::Overview);
+  QTreeWidget* list = Overview(f).Languages();
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(list->topLevelItem(0)->text(1), "DEU");
+  EXPECT_EQ(list->topLevelItem(1)->text(1), "DE");
+  EXPECT_EQ(list->topLevelItem(1)->text(2), "0007");
+  list->setCurrentItem(list->topLevelItem(1));
+  emit list->itemActivated(list->topLevelItem(1), 0);
+  EXPECT_EQ(f.window->Session().CurrentLanguage(), 0x0007);
+  f.window->SelectLanguage(test::kGerman);
+
+  list->setCurrentItem(list->topLevelItem(1));
+  test::Focus(list);
+  ASSERT_TRUE(f.window->Action(TCommand::Delete)->isEnabled());
+  f.answers = {TAnswer::No};
+  f.window->Action(TCommand::Delete)->trigger();
+  EXPECT_TRUE(f.window->Project().HasLanguage(0x0007));
+  EXPECT_EQ(f.window->Session().CurrentLanguage(), test::kGerman);
+
+  list->setCurrentItem(list->topLevelItem(0));
+  test::Focus(list);
+  f.answers = {TAnswer::Yes};
+  f.window->Action(TCommand::Delete)->trigger();
+  EXPECT_TRUE(f.Asked(5, "Are you sure that you want to remove the language \"German (Germany)\"?"));
+  EXPECT_LE(f.window->Session().CurrentLanguage(), 0);
+  EXPECT_FALSE(f.window->Project().HasLanguage(test::kGerman));
+  EXPECT_NE(ReadFileBytes(f.dir.File("demo/project/DEU/Demo.TRS")).find("Bereit"), std::string::npos);
+  ASSERT_EQ(list->topLevelItemCount(), 1);
+  EXPECT_EQ(list->topLevelItem(0)->text(2), "0007");
 }
 
 // Main.dfm with another caption, its time `hours` ahead.
