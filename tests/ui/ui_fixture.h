@@ -51,8 +51,7 @@ public:
   std::unique_ptr<TTranslatorEnvironment> environment;
   std::unique_ptr<ui::TfrmLexibox> window;
 
-  // Answers for the questions to come (front first); Cancel when they run
-  // out. Every question and warning asked is kept.
+  // Answers to the questions to come (then Cancel); every question and warning asked.
   std::deque<TAnswer> answers;
   std::vector<QString> asked;
 
@@ -89,8 +88,7 @@ public:
   testing::AssertionResult Refused(const QWidget& dialog, size_t count, const QString& part) const;
   // The dictionary's file as another process would copy it now.
   std::string DictionaryBytes();
-  // Triggers the command and runs `act` on the modal dialog of type T it
-  // opens (see WhenShown).
+  // Triggers the command and runs `act` on the modal dialog T it opens.
   template <class T>
   void OpenDialog(ui::TCommand command, std::function<void(T&)> act);
 };
@@ -105,8 +103,8 @@ void Keys(QWidget* widget, const QString& text);
 // The texts of a grid's column, top to bottom.
 QStringList Column(ui::TTranslationGrid& grid, int column);
 
-// Makes `to`'s window active and `to` the focus (a grid's shortcuts reach it
-// only then), waiting for both; then presses the key.
+// Makes `to`'s window active and `to` the focus, waiting for both (a grid's
+// shortcuts reach it only then); Key then presses the key.
 void Focus(QWidget* to);
 void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
@@ -120,8 +118,8 @@ bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QStri
 // Opens the cell's editor and puts `text` there, uncommitted.
 QLineEdit* EditCell(QAbstractItemView& view, const QModelIndex& index, const QString& text);
 
-// A double click as the window system delivers it: press, release, double
-// click, release (QTest's own sends the double click alone to a widget).
+// Press, release, double click, release, as the window system delivers a
+// double click (QTest's own sends the double click alone).
 void DoubleClick(QWidget* widget, QPoint at);
 
 // Runs `act` on the next modal dialog of type T once it shows: the

@@ -232,15 +232,11 @@ TEST(EndToEnd, StartSetUpTheDictionaryChooseGermanCompileAndQuitThroughTheSavePr
   EXPECT_TRUE(window.Log().toPlainText().contains("Checked ")) << "the module check follows the compile";
   TWindowFixture::Screenshot(window, "main-after-compile");
 
-  bool prompted = false;
-  QTimer::singleShot(200, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    prompted = box->text() == "Do you want to save the project settings?";
-    box->button(QMessageBox::Yes)->click();
+  test::WhenShown<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.text(), "Do you want to save the project settings?");
+    box.button(QMessageBox::Yes)->click();
   });
   EXPECT_TRUE(window.close());
-  EXPECT_TRUE(prompted);
   EXPECT_FALSE(window.Session().IsProjectOpen());
 
   test::TProgramRun listed = test::RunKst("pe resources '" + module + "'", dir.Path(), dir.File("cfg"));
@@ -382,15 +378,11 @@ TEST(FileChangeWatcher, ARewrittenFormIsLoadedAgainAfterYesAndItsTranslationsSta
   EXPECT_EQ(f.window->ActiveTab(), ui::TTab::Forms);
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "frmMain.Caption"), 2), "Kestrin Demo 3") << "the new original";
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "mnuFile.Caption"), 4), "&Datei") << "the translation stayed";
-}
 
-// Answering the second question opens a modal loop in which the grid
-// paints while the first form has already been read again.
-TEST(FileChangeWatcher, TheGridPaintsSafelyBetweenTwoReloads) {
-  TWindowFixture f({test::kGerman});
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  RewriteMainForm(f, "Kestrin Demo 2", 1);
-  fs::last_write_time(f.dir.File("demo/project/About.dfm"), fs::file_time_type::clock::now() + std::chrono::hours(2));
+  // Answering the second question opens a modal loop in which the grid
+  // paints while the first form has already been read again.
+  RewriteMainForm(f, "Kestrin Demo 4", 3);
+  fs::last_write_time(f.dir.File("demo/project/About.dfm"), fs::file_time_type::clock::now() + std::chrono::hours(4));
   int questions = 0;
   f.interaction->SetAnswerer([&](const QString&, TButtons) {
     if (++questions == 2) {
@@ -400,9 +392,9 @@ TEST(FileChangeWatcher, TheGridPaintsSafelyBetweenTwoReloads) {
     }
     return TAnswer::Yes;
   });
-  EXPECT_TRUE(f.Views().Watcher().Tick());
+  EXPECT_TRUE(watcher.Tick());
   EXPECT_EQ(questions, 2);
-  EXPECT_EQ(f.Cell(grid, f.Row(grid, "frmMain.Caption"), 2), "Kestrin Demo 2");
+  EXPECT_EQ(f.Cell(grid, f.Row(grid, "frmMain.Caption"), 2), "Kestrin Demo 4");
 }
 
 QCheckBox* Box(ui::TfrmSearch& dialog, const char* name) { return dialog.findChild<QCheckBox*>(QString::fromLatin1(name)); }
