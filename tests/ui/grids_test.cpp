@@ -113,6 +113,7 @@ TEST(PropertyGrid, FiltersAndNumbers) {
   f.window->Action(TCommand::ShowStringProperties)->trigger();
   EXPECT_EQ(grid.Model()->rowCount(), 0);
   EXPECT_FALSE(f.window->Action(TCommand::ResetTranslation)->isEnabled());
+  // Over an empty grid the keyboard flow and the search do nothing.
   grid.CommitNextAction()->trigger();
   grid.CommitNextFormAction()->trigger();
   grid.CopyOriginalAction()->trigger();
