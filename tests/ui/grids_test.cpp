@@ -1,39 +1,24 @@
-// The four translation grids driven through the window on the demo in
-// German: a typed translation, the original typed back, reset and undo in
-// each; the property grid's filters, sorting that survives refills,
-// highlighting, a form of more than 512 values, number checks; the
-// resource strings' dictionary mark; the version panel; edits still open
-// when the form or tab changes or the window closes.
+// The translation grids through the window, the translator's keys, code
+// pages, and the marks drawn in a cell's text.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QPalette>
-#include <QPushButton>
-#include <QTableView>
-
-#include "formmodel/form_conversion.h"
 #include "config/registry_settings.h"
 #include "dictionary/translation_history.h"
-#include "ui/auto_translate_dialog.h"
+#include "formmodel/form_conversion.h"
+#include "ui/display_state.h"
 #include "ui/properties_page.h"
 #include "ui/search_commands.h"
+#include "ui/spell_checker.h"
+#include "ui/text_marks.h"
 #include "ui_fixture.h"
 
 namespace kst {
 namespace {
 
+using test::Column;
 using test::TWindowFixture;
 using ui::TCommand;
 using ui::TTab;
-
-QStringList Column(ui::TTranslationGrid& grid, int column) {
-  QStringList texts;
-  for (int row = 0; row < grid.Model()->rowCount(); ++row) texts << grid.Model()->index(row, column).data().toString();
-  return texts;
-}
 
 int Style(ui::TTranslationGrid& grid, int row, int column) {
   return grid.Model()->index(row, column).data(ui::kStyleRole).toInt();
@@ -45,14 +30,15 @@ void ClickHeader(ui::TTranslationGrid& grid, int column) {
                     QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, 5));
 }
 
-const TCHValue& Value(TWindowFixture& f, const char* form, const char* path) {
-  return *f.window->Project().FindModule(form)->Root->FindProperty(path);
-}
-
 QString CurrentForm(TWindowFixture& f) { return f.Views().Properties()->Selector()->currentText(); }
 
-// One row of each grid. Texts marked `inScratch` are file names in the
-// scratch directory.
+// Where the keys go: the open editor, or the grid.
+QWidget* Target(ui::TTranslationGrid& grid) {
+  if (QWidget* editor = grid.Delegate()->OpenEditor()) return editor;
+  return grid.View();
+}
+
+// One row of each grid; `inScratch` texts are file names in the scratch directory.
 struct TGridCase {
   const char* name;
   TTab tab;
@@ -69,15 +55,10 @@ void PrintTo(const TGridCase& c, std::ostream* os) { *os << c.name; }
 
 class GridEdits : public testing::TestWithParam<TGridCase> {};
 
-// Typed as a translator types: the row says "Yes" in the translated style,
-// the project holds the text and screen readers read it; the original typed
-// back is no translation; a reset puts the original back and is undone like
-// an edit.
 TEST_P(GridEdits, TypeTypeBackResetAndUndo) {
   const TGridCase& c = GetParam();
   TWindowFixture f({test::kGerman});
-  f.window->Session().AddCustomResource(f.dir.File("demo/project/Greeting.res"));
-  f.window->AfterStructureChange();
+  f.AddGreeting();
   ui::TTranslationGrid& grid = c.tab == TTab::Forms ? f.ShowForm("Main.dfm") : f.ShowGrid(c.tab);
   const int row = c.key ? f.Row(grid, c.key) : 0;
   const int edit = grid.Model()->EditColumn(), original = grid.Model()->OriginalColumn();
@@ -112,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // A caption is highlighted again once it is no longer translated.
         TGridCase{"Properties", TTab::Forms, "frmMain.Caption", 3, "Kestrin-Beispiel", "Kestrin Demo",
-                  ui::kStyleHighlighted,
-                  [](TWindowFixture& f) { return Value(f, "Main.dfm", "frmMain.Caption").TranslatedValue; }},
+                  ui::kStyleHighlighted, [](TWindowFixture& f) { return f.Translation("Main.dfm", "frmMain.Caption"); }},
         // These grids never use the highlighted style.
         TGridCase{"ResourceStrings", TTab::ResourceStrings, "Texts_SReady", 3, "Bereit", "Ready", ui::kStyleStandard,
                   [](TWindowFixture& f) {
@@ -126,14 +106,14 @@ INSTANTIATE_TEST_SUITE_P(
                   ui::kStyleStandard,
                   [](TWindowFixture& f) { return f.window->Project().VersionInfo.Find("ProductName")->Translation; }}));
 
-TEST(PropertyGrid, AllFiltersOffLeavesNoRowAndTheCommandsStaySafe) {
+TEST(PropertyGrid, FiltersAndNumbers) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   ASSERT_GT(grid.Model()->rowCount(), 0);
   f.window->Action(TCommand::ShowStringProperties)->trigger();
   EXPECT_EQ(grid.Model()->rowCount(), 0);
   EXPECT_FALSE(f.window->Action(TCommand::ResetTranslation)->isEnabled());
-  // The keyboard flow and the search over an empty grid do nothing.
+  // Over an empty grid the keyboard flow and the search do nothing.
   grid.CommitNextAction()->trigger();
   grid.CommitNextFormAction()->trigger();
   grid.CopyOriginalAction()->trigger();
@@ -141,20 +121,40 @@ TEST(PropertyGrid, AllFiltersOffLeavesNoRowAndTheCommandsStaySafe) {
   f.Views().Search().Settings().textToFind = "Demo";
   f.Views().Search().RunFind();
   EXPECT_EQ(grid.CurrentRow(), -1);
+
   // The tool button turns the numbers on; every row then reads "Num".
   f.window->findChild<QAction*>(QStringLiteral("cmdBtnShowNumericProperties"))->trigger();
   EXPECT_TRUE(f.window->Action(TCommand::ShowNumericProperties)->isChecked());
   ASSERT_GT(grid.Model()->rowCount(), 0);
   EXPECT_EQ(Column(grid, 1).filter("Num").size(), grid.Model()->rowCount());
+  int row = f.Row(grid, "frmMain.Left");
+  f.Type(grid, row, QStringLiteral("left"));
+  EXPECT_TRUE(f.Asked(1, "frmMain.Left"));
+  EXPECT_EQ(f.Cell(grid, row, 4), "192");
+  EXPECT_EQ(f.Translation("Main.dfm", "frmMain.Left"), "192");
+  f.Type(grid, row, QStringLiteral("200"));
+  EXPECT_EQ(f.Cell(grid, row, 3), "Yes");
 }
 
-// The sort survives a change of language (which refills the grid), and
-// each language keeps its own translations of the form shown.
-TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
+// Header clicks sort stably, by character codes (not numbers, not the
+// locale's), and the sort survives a change of language (a refill).
+TEST(Grids, SortingByHeaderClicksAndAFormOfMoreThan512Values) {
   constexpr int kTrns = 3, kTranslated = 4;
   TWindowFixture f({test::kGerman, test::kFrench});
+  std::string drc = ReadFileBytes(f.dir.File("demo/project/Demo.drc"));
+  drc.replace(drc.find("STRINGTABLE"), 11, "#define Texts_SHundred 100\r\n#define Texts_STwenty 20\r\nSTRINGTABLE");
+  drc.replace(drc.find("END"), 3, "\tTexts_SHundred,\t\"Hundred\"\r\n\tTexts_STwenty,\t\"Twenty\"\r\nEND");
+  test::WriteFile(f.dir.File("demo/project/Demo.drc"), drc);
+  std::string about = ReadFileBytes(test::DemoDir() + "/forms/About.txt");
+  std::string lines;
+  for (int i = 0; i < 600; ++i) lines += "\r\n      'Line " + std::to_string(i) + "'";
+  size_t at = about.find("Lines.Strings = (") + std::string("Lines.Strings = (").size();
+  about.replace(at, about.find(')', at) - at, lines);
+  test::WriteFile(f.dir.File("demo/project/About.dfm"), TextToResource(about));
+  f.OpenDemo(test::kGerman);
+
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  const QStringList pathOrder = Column(grid, 0);
+  QStringList expected = Column(grid, 0);
   f.Type(grid, f.Row(grid, "btnOpen.Caption"), QStringLiteral("\u00D6&ffnen..."));
   f.Type(grid, f.Row(grid, "lblItems.Caption"), QStringLiteral("&Eintr\u00E4ge:"));
   ClickHeader(grid, kTrns);
@@ -165,13 +165,10 @@ TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
   EXPECT_EQ(trns.count("Yes"), 2);
   EXPECT_EQ(trns.last(), "Yes");
   // Equal texts keep their order: the "No" rows in path order.
-  QStringList untranslatedPaths = Column(grid, 0).mid(0, trns.count("No"));
-  QStringList expected = pathOrder;
   expected.removeAll("btnOpen.Caption");
   expected.removeAll("lblItems.Caption");
-  EXPECT_EQ(untranslatedPaths, expected);
+  EXPECT_EQ(Column(grid, 0).mid(0, trns.count("No")), expected);
   EXPECT_EQ(grid.View()->horizontalHeader()->sortIndicatorSection(), kTrns);
-
   const QStringList once = Column(grid, 0);
   ClickHeader(grid, kTrns);
   EXPECT_EQ(Column(grid, 0), once) << "a second sort by the same column changes nothing";
@@ -185,21 +182,7 @@ TEST(PropertyGrid, SortingByTrnsGroupsNoBeforeYesStablyAndSurvivesRefills) {
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "btnOpen.Caption"), kTranslated), QStringLiteral("\u00D6&ffnen..."));
   f.window->SelectLanguage(test::kFrench);
   EXPECT_EQ(f.Cell(grid, f.Row(grid, "btnOpen.Caption"), kTranslated), "&Ouvrir...");
-}
 
-// Plain character-code order, not numbers and not the locale's: "&" (0x26)
-// before capitals, capitals before small letters, the resource strings'
-// identifiers as text.
-TEST(Grids, AHeaderClickSortsByCharacterCodesAndKeepsTheCurrentRow) {
-  TWindowFixture f({test::kGerman});
-  // Two more strings with shorter identifiers in the script.
-  std::string drc = ReadFileBytes(f.dir.File("demo/project/Demo.drc"));
-  drc.replace(drc.find("STRINGTABLE"), 11, "#define Texts_SHundred 100\r\n#define Texts_STwenty 20\r\nSTRINGTABLE");
-  drc.replace(drc.find("END"), 3, "\tTexts_SHundred,\t\"Hundred\"\r\n\tTexts_STwenty,\t\"Twenty\"\r\nEND");
-  test::WriteFile(f.dir.File("demo/project/Demo.drc"), drc);
-  f.OpenDemo(test::kGerman);
-
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   grid.SelectRow(f.Row(grid, "mnuFileExit.Caption"));
   ClickHeader(grid, 2);
   QStringList originals = Column(grid, 2);
@@ -208,96 +191,54 @@ TEST(Grids, AHeaderClickSortsByCharacterCodesAndKeepsTheCurrentRow) {
   EXPECT_EQ(originals, bytes);
   EXPECT_TRUE(originals.front().startsWith('&'));
   EXPECT_EQ(grid.Model()->Key(grid.CurrentRow()), "mnuFileExit.Caption") << "the cursor stays on its row";
-
   ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
   ClickHeader(strings, 0);
   EXPECT_EQ(Column(strings, 0).mid(0, 3), (QStringList{"100", "20", "65520"}));
-}
 
-TEST(PropertyGrid, AFormOfMoreThan512ValuesListsAllOfThem) {
-  TWindowFixture f({test::kGerman});
-  // About.dfm made again with a memo of 600 lines.
-  std::string text = ReadFileBytes(test::DemoDir() + "/forms/About.txt");
-  std::string lines;
-  for (int i = 0; i < 600; ++i) lines += "\r\n      'Line " + std::to_string(i) + "'";
-  size_t at = text.find("Lines.Strings = (") + std::string("Lines.Strings = (").size();
-  size_t end = text.find(')', at);
-  text.replace(at, end - at, lines);
-  test::WriteFile(f.dir.File("demo/project/About.dfm"), TextToResource(text));
-  f.OpenDemo(test::kGerman);
-  ui::TTranslationGrid& grid = f.ShowForm("About.dfm");
+  f.ShowForm("About.dfm");
   EXPECT_GT(grid.Model()->rowCount(), 600);
   EXPECT_GE(f.Row(grid, "memNotes.Lines.Strings[599]"), 0);
 }
 
-TEST(PropertyGrid, HighlightedOnlyListsWhatTheGridDrawsHighlighted) {
-  TWindowFixture f({test::kGerman});
-  WriteShowHighlightedPropertiesOnly(f.location, true);
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  QStringList paths = Column(grid, 0);
-  EXPECT_TRUE(paths.contains("frmMain.Caption"));
-  EXPECT_TRUE(paths.contains("btnOpen.Hint"));
-  // Its rule names the class ("TOpenDialog.Filter"), not the component.
-  EXPECT_TRUE(paths.contains("dlgOpen.Filter"));
-  EXPECT_FALSE(paths.contains("dlgOpen.DefaultExt"));
-  EXPECT_FALSE(paths.contains("lstItems.Items.Strings[0]"));
-  for (int row = 0; row < grid.Model()->rowCount(); ++row) EXPECT_EQ(Style(grid, row, 4), ui::kStyleHighlighted);
+// Without a dictionary there are no highlighting rules.
+TEST(PropertyGrid, HighlightingFollowsTheDictionarysRules) {
+  for (bool dictionary : {true, false}) {
+    TWindowFixture f({test::kGerman}, dictionary);
+    WriteShowHighlightedPropertiesOnly(f.location, dictionary);
+    ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+    QStringList paths = Column(grid, 0);
+    ASSERT_GT(paths.size(), 0);
+    for (int row = 0; row < grid.Model()->rowCount(); ++row)
+      EXPECT_EQ(Style(grid, row, 4), dictionary ? ui::kStyleHighlighted : ui::kStyleStandard) << paths[row].toStdString();
+    if (!dictionary) continue;
+    for (const char* path : {"frmMain.Caption", "btnOpen.Hint", "dlgOpen.Filter"}) EXPECT_TRUE(paths.contains(path)) << path;
+    EXPECT_FALSE(paths.contains("dlgOpen.DefaultExt"));
+    EXPECT_FALSE(paths.contains("lstItems.Items.Strings[0]"));
+  }
 }
 
-TEST(PropertyGrid, WithoutADictionaryNothingIsHighlighted) {
-  TWindowFixture f({test::kGerman}, false);
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  ASSERT_GT(grid.Model()->rowCount(), 0);
-  for (int row = 0; row < grid.Model()->rowCount(); ++row) EXPECT_EQ(Style(grid, row, 4), ui::kStyleStandard);
-}
-
-TEST(PropertyGrid, ANumberIsCheckedAgainstItsTypeAndTheCellKeepsItsValue) {
-  TWindowFixture f({test::kGerman});
-  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  f.window->Action(TCommand::ShowNumericProperties)->trigger();
-  int row = f.Row(grid, "frmMain.Left");
-  f.Type(grid, row, QStringLiteral("left"));
-  ASSERT_FALSE(f.asked.empty());
-  EXPECT_TRUE(f.asked.back().contains("frmMain.Left")) << f.asked.back().toStdString();
-  EXPECT_EQ(f.Cell(grid, row, 4), "192");
-  EXPECT_EQ(Value(f, "Main.dfm", "frmMain.Left").TranslatedValue, "192");
-  f.Type(grid, row, QStringLiteral("200"));
-  EXPECT_EQ(f.Cell(grid, row, 3), "Yes");
-}
-
-// An editor still open when the form or the tab changes, or when the window
-// closes through the save prompt, is stored first.
 TEST(Grids, AnOpenEditIsStoredWhenTheFormOrTabChangesOrTheWindowCloses) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  grid.SelectRow(f.Row(grid, "mnuHelp.Caption"), true);
-  ASSERT_TRUE(grid.Editing());
-  test::Keys(grid.Delegate()->OpenEditor(), QStringLiteral("&Hilfe"));
+  test::Keys(f.Editor(grid, f.Row(grid, "mnuHelp.Caption")), QStringLiteral("&Hilfe"));
   f.ShowForm("About.dfm");
-  EXPECT_EQ(Value(f, "Main.dfm", "mnuHelp.Caption").TranslatedValue, "&Hilfe");
+  EXPECT_EQ(f.Translation("Main.dfm", "mnuHelp.Caption"), "&Hilfe");
 
   ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
-  strings.SelectRow(f.Row(strings, "Texts_SReady"), true);
-  ASSERT_NE(strings.Delegate()->OpenEditor(), nullptr);
-  strings.Delegate()->OpenEditor()->selectAll();
-  test::Keys(strings.Delegate()->OpenEditor(), QStringLiteral("Bereit"));
+  test::Keys(f.Editor(strings, f.Row(strings, "Texts_SReady")), QStringLiteral("Bereit"));
   f.window->ShowTab(TTab::VersionResource);
   EXPECT_EQ(f.window->Project().ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue, "Bereit");
   EXPECT_FALSE(strings.Editing());
 
   f.ShowForm("About.dfm");
-  grid.SelectRow(f.Row(grid, "btnOK.Caption"), true);
-  QLineEdit* editor = grid.Delegate()->OpenEditor();
-  editor->selectAll();
-  test::Keys(editor, QStringLiteral("Gut"));
+  test::Keys(f.Editor(grid, f.Row(grid, "btnOK.Caption")), QStringLiteral("Gut"));
   f.answers = {TAnswer::Yes};
   EXPECT_TRUE(f.window->close());
   std::string file = ReadFileBytes(f.dir.File("demo/project/DEU/About.TRD"));
   EXPECT_NE(file.find("Gut"), std::string::npos) << "closing with Yes stored the open edit";
 }
 
-// The "Dict." mark by mouse and Ctrl+D; a reset text is no translation
-// remembered from the dictionary.
+// A reset text is no translation remembered from the dictionary.
 TEST(ResourceStringGrid, TheDictMarkTogglesByClickAndCtrlDAndAResetClearsIt) {
   constexpr int kDict = 4;
   TWindowFixture f({test::kGerman});
@@ -319,8 +260,7 @@ TEST(ResourceStringGrid, TheDictMarkTogglesByClickAndCtrlDAndAResetClearsIt) {
   EXPECT_FALSE(marked());
   EXPECT_EQ(item.FromDictionary, 0);
   grid.SelectRow(row);
-  grid.View()->setFocus();
-  QTest::keyClick(grid.View(), Qt::Key_D, Qt::ControlModifier);
+  test::Key(grid.View(), Qt::Key_D, Qt::ControlModifier);
   EXPECT_TRUE(marked());
 
   f.Type(grid, row, QStringLiteral("Bereit"));
@@ -330,45 +270,10 @@ TEST(ResourceStringGrid, TheDictMarkTogglesByClickAndCtrlDAndAResetClearsIt) {
   EXPECT_FALSE(marked());
 }
 
-TEST(VersionGrid, ThePanelShowsTheProjectsNumbersAndTheLanguageInDecimal) {
-  TWindowFixture f({test::kGerman});
-  f.ShowGrid(TTab::VersionResource);
-  EXPECT_EQ(f.window->findChild<QLineEdit*>(QStringLiteral("ctlLanguage"))->text(), "1031");
-  EXPECT_EQ(f.window->findChild<QLineEdit*>(QStringLiteral("ctlBuild"))->text(), "17");
-  EXPECT_TRUE(f.window->findChild<QCheckBox*>(QStringLiteral("ctlIncludeVerInfo"))->isChecked());
-}
-
-// The dictionary's translations offered for the untranslated strings; the
-// walk is one step to undo.
-TEST(AutoTranslate, TheDictionarysTranslationIsOfferedAndTheWalkIsOneStep) {
-  constexpr int kTranslated = 5;
-  TWindowFixture f({test::kGerman});
-  f.environment->History().AddTranslation("Ready", "Bereit", test::kGerman);
-  f.environment->History().AddTranslation("Cancel", "Abbrechen", test::kGerman);
-  ui::TTranslationGrid& grid = f.ShowGrid(TTab::ResourceStrings);
-  ASSERT_TRUE(f.window->Action(TCommand::AutoTranslate)->isEnabled());
-  int offered = 0;
-  test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
-    ++offered;
-    test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
-      ++offered;
-      d.TranslateButton()->click();
-    });
-    d.TranslateButton()->click();
-  });
-  f.window->Action(TCommand::AutoTranslate)->trigger();
-  EXPECT_EQ(offered, 2) << "only the strings the dictionary knows are offered";
-  EXPECT_EQ(f.Cell(grid, f.Row(grid, "Texts_SReady"), kTranslated), "Bereit");
-  EXPECT_EQ(f.Cell(grid, f.Row(grid, "Consts_SMsgDlgCancel"), kTranslated), "Abbrechen");
-  f.window->Action(TCommand::Undo)->trigger();
-  EXPECT_EQ(f.Cell(grid, f.Row(grid, "Texts_SReady"), kTranslated), "Ready");
-  EXPECT_EQ(f.Cell(grid, f.Row(grid, "Consts_SMsgDlgCancel"), kTranslated), "Cancel");
-}
-
+// Pictures for a person to look at; the default colours follow a dark theme.
 TEST(Grids, Screenshots) {
   TWindowFixture f({test::kGerman});
-  f.window->Session().AddCustomResource(f.dir.File("demo/project/Greeting.res"));
-  f.window->AfterStructureChange();
+  f.AddGreeting();
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
   f.Type(grid, f.Row(grid, "frmMain.Caption"), QStringLiteral("Kestrin-Beispiel"));
   f.Type(grid, f.Row(grid, "lblItems.Caption"), QStringLiteral("&Eintr\u00E4ge:"));
@@ -376,23 +281,11 @@ TEST(Grids, Screenshots) {
   f.Type(grid, f.Row(grid, "lstItems.Items.Strings[1]"), QStringLiteral("Zweiter Eitnrag"));
   grid.SelectRow(f.Row(grid, "mnuFile.Caption"));
   TWindowFixture::Screenshot(*f.window, "grid-forms");
-  // A dark desktop theme: the default colours follow it.
-  QPalette dark;
-  dark.setColor(QPalette::Window, QColor(45, 45, 45));
-  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-  dark.setColor(QPalette::Base, QColor(30, 30, 30));
-  dark.setColor(QPalette::Text, QColor(230, 230, 230));
-  dark.setColor(QPalette::Button, QColor(60, 60, 60));
-  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-  dark.setColor(QPalette::Light, QColor(90, 90, 90));
-  dark.setColor(QPalette::Dark, QColor(20, 20, 20));
-  dark.setColor(QPalette::Highlight, QColor(40, 90, 160));
-  dark.setColor(QPalette::HighlightedText, Qt::white);
-  QPalette before = f.window->palette();
-  f.window->setPalette(dark);
+  const QPalette light = f.window->palette();
+  f.window->setPalette(QPalette(QColor(60, 60, 60), QColor(45, 45, 45)));
   test::Pump();
   TWindowFixture::Screenshot(*f.window, "grid-forms-dark");
-  f.window->setPalette(before);
+  f.window->setPalette(light);
   ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
   f.Type(strings, f.Row(strings, "Texts_SFileNotFound"), QStringLiteral("Die Datei %s wurde nicht gefundn."));
   f.Type(strings, f.Row(strings, "Texts_SReady"), QStringLiteral("Bereit"));
@@ -400,11 +293,259 @@ TEST(Grids, Screenshots) {
   f.ShowGrid(TTab::CustomResources);
   TWindowFixture::Screenshot(*f.window, "grid-custom-resources");
   ui::TTranslationGrid& version = f.ShowGrid(TTab::VersionResource);
+  EXPECT_EQ(f.window->findChild<QLineEdit*>(QStringLiteral("ctlLanguage"))->text(), "1031");
+  EXPECT_EQ(f.window->findChild<QLineEdit*>(QStringLiteral("ctlBuild"))->text(), "17");
+  EXPECT_TRUE(f.window->findChild<QCheckBox*>(QStringLiteral("ctlIncludeVerInfo"))->isChecked());
   f.Type(version, f.Row(version, "FileDescription"), QStringLiteral("Kestrin-Beispielprogramm"));
   TWindowFixture::Screenshot(*f.window, "grid-version");
-  f.window->ShowTab(TTab::Overview);
-  test::Pump();
+  f.ShowGrid(TTab::Overview);
   TWindowFixture::Screenshot(*f.window, "grid-overview");
+}
+
+TEST(KeyboardFlow, CtrlEnterWalksExactlyTheUntranslatedRows) {
+  TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowGrid(TTab::ResourceStrings);
+  f.window->Session().SetTranslation("@Texts_SReady", "Bereit");
+  f.window->Session().SetTranslation("@Consts_SMsgDlgCancel", "Abbrechen");
+  grid.Model()->RefreshRows();
+  std::vector<int> expected;
+  for (int row = 0; row < grid.Model()->rowCount(); ++row)
+    if (!grid.Model()->IsTranslated(row)) expected.push_back(row);
+  ASSERT_EQ(expected.size(), 6u);
+  expected.push_back(expected[0]);
+  expected.push_back(expected[1]);
+  grid.SelectRow(0);  // translated ("Abbrechen")
+  std::vector<int> visited;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    test::Key(Target(grid), Qt::Key_Return, Qt::ControlModifier);
+    visited.push_back(grid.CurrentRow());
+    EXPECT_TRUE(grid.Editing()) << "the editor opens on the row reached";
+  }
+  EXPECT_EQ(visited, expected);
+
+  int row = grid.CurrentRow();
+  QLineEdit* editor = f.Editor(grid, row);
+  test::Keys(editor, QStringLiteral("OK!"));
+  test::Key(editor, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_TRUE(grid.Model()->IsTranslated(row));
+  EXPECT_NE(grid.CurrentRow(), row);
+}
+
+TEST(KeyboardFlow, TheEditorStaysOpenAcrossRowsAndFormsAndCtrlBCopiesTheOriginal) {
+  TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  QLineEdit* editor = f.Editor(grid, 2);
+  test::Keys(editor, QStringLiteral("Zeile drei"));
+  test::Key(editor, Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(grid.CurrentRow(), 3);
+  EXPECT_TRUE(grid.Editing());
+  EXPECT_EQ(f.Cell(grid, 2, 4), "Zeile drei") << "the row left was committed";
+  test::Key(Target(grid), Qt::Key_Up, Qt::ControlModifier);
+  test::Key(Target(grid), Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(grid.CurrentRow(), 1);
+  EXPECT_TRUE(grid.Editing());
+
+  grid.CommitEdit();
+  grid.SelectRow(grid.Model()->rowCount() - 1);
+  test::Key(Target(grid), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_TRUE(CurrentForm(f).endsWith("Main.dfm"));
+  EXPECT_EQ(grid.CurrentRow(), 0);
+  grid.SelectRow(grid.Model()->rowCount() - 1);
+  test::Key(Target(grid), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(CurrentForm(f).endsWith("About.dfm")) << CurrentForm(f).toStdString();
+  EXPECT_EQ(grid.CurrentRow(), 0);
+  EXPECT_TRUE(grid.Editing());
+  grid.CommitEdit();
+
+  // Ctrl+B copies the original; in the editor it puts it there to go on from.
+  f.ShowForm("Main.dfm");
+  int row = f.Row(grid, "mnuFileOpen.Caption");
+  f.Type(grid, row, QStringLiteral("\u00D6&ffnen..."));
+  grid.SelectRow(row);
+  test::Key(grid.View(), Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(f.Cell(grid, row, 4), "&Open...");
+  EXPECT_FALSE(grid.Model()->IsTranslated(row));
+  test::Key(grid.View(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(f.Cell(grid, row, 4), QStringLiteral("\u00D6&ffnen..."));
+  test::Key(grid.View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(f.Cell(grid, row, 4), "&Open...");
+  editor = f.Editor(grid, row);
+  editor->setText(QStringLiteral("x"));
+  test::Key(editor, Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(editor->text(), "&Open...");
+  grid.CommitEdit();
+
+  f.Type(grid, f.Row(grid, "mnuFile.Caption"), QStringLiteral("&Datei"));
+  f.ShowForm("About.dfm");
+  f.window->Action(TCommand::Undo)->trigger();
+  EXPECT_TRUE(CurrentForm(f).endsWith("Main.dfm"));
+  EXPECT_EQ(f.Cell(grid, f.Row(grid, "mnuFile.Caption"), 4), "&File");
+}
+
+// Whatever the system's code page is.
+TEST(CodePages, CyrillicTypedInARussianLanguageIsStoredAs1251AndComesBack) {
+  constexpr int kRussian = 0x0419;
+  TWindowFixture f({kRussian});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  const QString russian = QStringLiteral("&\u0424\u0430\u0439\u043B");  // "&Файл"
+  f.Type(grid, f.Row(grid, "mnuFile.Caption"), russian);
+  EXPECT_TRUE(f.Asked(0, ""));
+  f.window->SaveProject();
+  std::string file = ReadFileBytes(f.dir.File("demo/project/RUS/Main.TRD"));
+  EXPECT_NE(file.find("&\xD4\xE0\xE9\xEB"), std::string::npos) << "1251 bytes in the translation file";
+  EXPECT_EQ(file.find("&?"), std::string::npos);
+  f.OpenDemo(kRussian);
+  f.ShowForm("Main.dfm");
+  EXPECT_EQ(f.Cell(grid, f.Row(grid, "mnuFile.Caption"), 4), russian);
+}
+
+// German: 1252. A byte the page does not define is left alone.
+TEST(CodePages, TypedTextIsCheckedAgainstTheLanguagesPage) {
+  TWindowFixture f({test::kGerman});
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  int row = f.Row(grid, "mnuFile.Caption");
+  QLineEdit* editor = f.Editor(grid, row);
+  test::Keys(editor, QStringLiteral("D\u0416a"));
+  EXPECT_EQ(editor->text(), "Da") << "the keystroke is refused";
+  QString message = f.window->statusBar()->currentMessage();
+  EXPECT_TRUE(message.contains(QStringLiteral("\"\u0416\" (U+0416)"))) << message.toStdString();
+  EXPECT_TRUE(message.contains("1252")) << message.toStdString();
+  grid.CommitEdit();
+  EXPECT_FALSE(grid.Model()->setData(grid.Model()->index(row, 4), QStringLiteral("\u0416uk")));
+  EXPECT_TRUE(f.Asked(1, QStringLiteral("\u0416")));
+  EXPECT_EQ(f.Cell(grid, row, 4), "Da");
+  EXPECT_EQ(f.Translation("Main.dfm", "mnuFile.Caption"), "Da");
+
+  ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
+  f.window->Session().SetTranslation("@Texts_SReady", "Bereit\x81");
+  strings.Model()->RefreshRows();
+  QTest::keyClick(f.Editor(strings, f.Row(strings, "Texts_SReady")), Qt::Key_Return);
+  EXPECT_EQ(f.window->Project().ResourceStrings.Find(0, "Texts_SReady")->TranslatedValue, "Bereit\x81");
+  EXPECT_EQ(f.asked.size(), 1u);
+
+  f.ShowForm("Main.dfm");
+  auto* charsets = f.window->findChild<QComboBox*>(QStringLiteral("ctlCharSets"));
+  int russian = charsets->findText("RUSSIAN", Qt::MatchContains);
+  ASSERT_GE(russian, 0);
+  charsets->setCurrentIndex(russian);
+  f.Type(grid, row, QStringLiteral("\u0424"));
+  EXPECT_EQ(f.Translation("Main.dfm", "mnuFile.Caption"), "\xD4");
+  EXPECT_EQ(f.Cell(grid, row, 4), QStringLiteral("\u0424"));
+}
+
+struct TMarkCase {
+  const char* text;
+  QStringList placeholders;
+  QStringList words;
+};
+
+class TextMarks : public testing::TestWithParam<TMarkCase> {};
+
+TEST_P(TextMarks, PlaceholdersAndWords) {
+  const QString text = ui::ShownText(QString::fromUtf8(GetParam().text));
+  QStringList placeholders, words;
+  for (const ui::TTextRange& r : ui::PlaceholderRanges(text)) placeholders << text.mid(r.start, r.length);
+  for (const ui::TTextRange& w : ui::WordRanges(text)) words << ui::WordText(text, w);
+  EXPECT_EQ(placeholders, GetParam().placeholders);
+  EXPECT_EQ(words, GetParam().words);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextMarks,
+    testing::Values(TMarkCase{"Datei %s nicht gefunden", {"%s"}, {"Datei", "nicht", "gefunden"}},
+                    TMarkCase{"%sDatei", {"%s"}, {"Datei"}},
+                    TMarkCase{"%0:d von %1:-10.2f", {"%0:d", "%1:-10.2f"}, {"von"}},
+                    TMarkCase{"%*.*f und %%", {"%*.*f", "%%"}, {"und"}},
+                    TMarkCase{"100% sicher", {}, {"sicher"}},
+                    TMarkCase{"%z bleibt", {}, {"bleibt"}},
+                    TMarkCase{"&Datei", {"&"}, {"Datei"}},
+                    TMarkCase{"\xC3\x96&ffnen", {"&"}, {"\xC3\x96" "ffnen"}},
+                    TMarkCase{"Fish && Chips", {"&&"}, {"Fish", "Chips"}},
+                    TMarkCase{"Ende&", {}, {"Ende"}},
+                    TMarkCase{"Zeile#13#10neu #$0D", {"#13", "#10", "#$0D"}, {"Zeile", "neu"}},
+                    TMarkCase{"Zeile\\x0D\\x0Aneu\\n", {"\\x0D", "\\x0A", "\\n"}, {"Zeile", "neu"}},
+                    // Line breaks of any kind and tabs show as one mark each.
+                    TMarkCase{"eins\r\nzwei\tdrei", {"\xE2\x86\xB5", "\xE2\x86\x92"}, {"eins", "zwei", "drei"}},
+                    TMarkCase{"eins\rzwei\ndrei", {"\xE2\x86\xB5", "\xE2\x86\xB5"}, {"eins", "zwei", "drei"}},
+                    TMarkCase{"E-Mail it's MP3 x", {}, {"E-Mail", "it's"}}));
+
+TEST(SpellChecker, DictionariesOfWindowsLanguages) {
+  EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0807), "de_CH") << "the sub-language's country";
+  EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0007), "de_DE") << "a neutral language stands for its default";
+  EXPECT_EQ(ui::TSpellChecker::LocaleName(0), "");
+  test::TScratchDir dir;
+  ui::TSpellChecker none({QString::fromStdString(dir.Path())});
+  EXPECT_FALSE(none.SetLanguage(0x0407));
+  EXPECT_TRUE(none.IsCorrect("Wrtt")) << "without a dictionary nothing is marked";
+  EXPECT_TRUE(none.StatusText("German (Germany)").contains("no Hunspell dictionary de_DE installed"))
+      << none.StatusText("German (Germany)").toStdString();
+  ui::TSpellChecker system;
+  if (!system.SetLanguage(0x0407)) GTEST_SKIP() << "no German Hunspell dictionary installed";
+  ui::TSpellChecker swiss;
+  EXPECT_TRUE(swiss.SetLanguage(0x0807)) << "Swiss German falls back to another German dictionary";
+  EXPECT_TRUE(swiss.DictionaryName().startsWith("de_"));
+  EXPECT_TRUE(system.Suggestions("gefundn").contains("gefunden"));
+}
+
+TEST(Palette, ColoursStayReadableOnADarkTheme) {
+  QPalette light, dark;
+  light.setColor(QPalette::Base, Qt::white);
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  EXPECT_LT(ui::TGridDelegate::PlaceholderColor(light).lightness(), 128);
+  EXPECT_GT(ui::TGridDelegate::PlaceholderColor(dark).lightness(), 128);
+  ui::TDisplayState display;
+  EXPECT_EQ(display.Color(ui::kStyleTranslated, light), QColor(0, 0, 255));
+  QColor onDark = display.Color(ui::kStyleTranslated, dark);
+  EXPECT_GT(onDark.lightness(), 180);
+  EXPECT_GT(onDark.blue(), onDark.red()) << "still blue";
+  dark.setColor(QPalette::Text, QColor(230, 230, 230));
+  EXPECT_EQ(display.Color(ui::kStyleStandard, dark), QColor(230, 230, 230));
+}
+
+TEST(Spelling, AMisspelledGermanWordIsMarkedAndItsSuggestionsReplaceIt) {
+  TWindowFixture f({test::kGerman});
+  if (!f.Views().Spelling().Ready()) GTEST_SKIP() << "no German Hunspell dictionary installed";
+  EXPECT_EQ(f.window->findChild<QLabel*>(QStringLiteral("statusSpelling"))->text(), "Spelling: de_DE");
+  ui::TTranslationGrid& grid = f.ShowGrid(TTab::ResourceStrings);
+  int row = f.Row(grid, "Texts_SFileNotFound");
+  QModelIndex cell = grid.Model()->index(row, 5);
+  EXPECT_TRUE(grid.Delegate()->Marks(cell).size() == 1 && !grid.Delegate()->Marks(cell)[0].misspelled)
+      << "an untranslated text is still English: only its placeholder is marked";
+  f.Type(grid, row, QStringLiteral("Die Datei %sgefundn wurde nicht gefunden."));
+  const QString shown = cell.data().toString();
+  QStringList misspelled, placeholders;
+  for (const ui::TGridDelegate::TMark& mark : grid.Delegate()->Marks(cell))
+    (mark.misspelled ? misspelled : placeholders) << shown.mid(mark.range.start, mark.range.length);
+  EXPECT_EQ(misspelled, QStringList{"gefundn"});
+  EXPECT_EQ(placeholders, QStringList{"%s"});
+  EXPECT_FALSE(grid.Model()->index(row, 2).data(ui::kSpellRole).toBool()) << "originals are not spelled";
+
+  QLineEdit* editor = f.Editor(grid, row);
+  editor->setText(QStringLiteral("Datei %s nicht gefundn"));
+  QStringList offered;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+      if (action->objectName() == "spellSuggestion") offered << action->text();
+    for (QAction* action : menu->actions())
+      if (action->objectName() == "spellSuggestion" && action->text() == "gefunden") action->trigger();
+    menu->close();
+  });
+  QPoint at(editor->width() - 4, editor->height() / 2);  // past the text: the last word, "gefundn"
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, editor->mapToGlobal(at));
+  QApplication::sendEvent(editor, &event);
+  EXPECT_TRUE(offered.contains("gefunden")) << offered.join(",").toStdString();
+  EXPECT_EQ(editor->text(), "Datei %s nicht gefunden");
+}
+
+TEST(Spelling, ALanguageWithoutAnInstalledDictionaryIsNamedInTheStatusBar) {
+  TWindowFixture f({0x0413});  // Dutch: no hunspell-nl here
+  if (f.Views().Spelling().Ready()) GTEST_SKIP() << "a Dutch dictionary is installed";
+  auto* status = f.window->findChild<QLabel*>(QStringLiteral("statusSpelling"));
+  EXPECT_TRUE(status->isVisibleTo(f.window.get()));
+  EXPECT_TRUE(status->text().contains("no Hunspell dictionary nl_NL installed for Dutch")) << status->text().toStdString();
+  EXPECT_TRUE(status->text().contains("hunspell-nl"));
 }
 
 }  // namespace

@@ -1,13 +1,6 @@
 // The window tests' fixture.
 #include "ui_fixture.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QPixmap>
-#include <QTableView>
-
 #include "config/registry_settings.h"
 #include "dictionary/common.h"
 #include "platform/database_engine.h"
@@ -50,11 +43,12 @@ TWindowFixture::~TWindowFixture() {
   environment.reset();
 }
 
-void TWindowFixture::AddLanguages(const std::vector<int>& ids) {
+void TWindowFixture::AddLanguages(const TRegistryLocation& location, const std::string& dpr,
+                                  const std::vector<int>& ids) {
   TTranslatorRegistry registry(location);
   TRecordingInteraction quiet;
   TProjectData project(registry, quiet, TSystemCodePages{1252, 850, 10000});
-  project.Open(Demo());
+  project.Open(dpr);
   for (int id : ids) project.AddLanguage(id);
   project.Save();
 }
@@ -111,7 +105,37 @@ void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& te
   EXPECT_TRUE(TypeIntoCell(*grid.View(), grid.View()->currentIndex(), text)) << "F2 opens the editor";
   // The editor closes once the text is stored (or stays open on a refusal);
   // on a busy machine that may take more than one round of events.
-  QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000);
+  static_cast<void>(QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000));
+}
+
+QLineEdit* TWindowFixture::Editor(ui::TTranslationGrid& grid, int row) {
+  grid.SelectRow(row, true);
+  QLineEdit* editor = grid.Delegate()->OpenEditor();
+  if (!editor) throw std::runtime_error("no editor opened on row " + std::to_string(row));
+  editor->selectAll();
+  return editor;
+}
+
+std::string TWindowFixture::Translation(const std::string& form, const std::string& path) {
+  return window->Project().FindModule(form)->Root->FindProperty(path)->TranslatedValue;
+}
+
+void TWindowFixture::AddGreeting() {
+  window->Session().AddCustomResource(dir.File("demo/project/Greeting.res"));
+  window->AfterStructureChange();
+}
+
+testing::AssertionResult TWindowFixture::Asked(size_t count, const QString& part) const {
+  QStringList all;
+  for (const QString& text : asked) all << text;
+  if (asked.size() == count && (count == 0 || asked.back().contains(part))) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "expected " << count << " questions, the last with \"" << part.toStdString()
+                                     << "\"; asked: " << all.join(" | ").toStdString();
+}
+
+testing::AssertionResult TWindowFixture::Refused(const QWidget& dialog, size_t count, const QString& part) const {
+  if (!dialog.isVisible()) return testing::AssertionFailure() << "the dialog closed";
+  return Asked(count, part);
 }
 
 std::string TWindowFixture::DictionaryBytes() {
@@ -145,6 +169,25 @@ void Keys(QWidget* widget, const QString& text) {
   }
 }
 
+QStringList Column(ui::TTranslationGrid& grid, int column) {
+  QStringList texts;
+  for (int row = 0; row < grid.Model()->rowCount(); ++row) texts << grid.Model()->index(row, column).data().toString();
+  return texts;
+}
+
+void Focus(QWidget* to) {
+  QApplication::setActiveWindow(to->window());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(to->window(), 5000));
+  to->setFocus();
+  EXPECT_TRUE(QTest::qWaitFor([to] { return to->hasFocus(); }, 2000));
+}
+
+void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+  Focus(to);
+  QTest::keyClick(to, key, modifiers);
+  Pump();
+}
+
 QLineEdit* OpenEditor(QAbstractItemView& view) {
   for (QLineEdit* edit : view.viewport()->findChildren<QLineEdit*>())
     if (edit->isVisible()) return edit;
@@ -165,6 +208,15 @@ bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QStri
   return true;
 }
 
+QLineEdit* EditCell(QAbstractItemView& view, const QModelIndex& index, const QString& text) {
+  view.setCurrentIndex(index);
+  view.edit(index);
+  QLineEdit* editor = OpenEditor(view);
+  if (!editor) throw std::runtime_error("no editor opened");
+  editor->setText(text);
+  return editor;
+}
+
 void DoubleClick(QWidget* widget, QPoint at) {
   QTest::mousePress(widget, Qt::LeftButton, {}, at);
   QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
@@ -173,3 +225,12 @@ void DoubleClick(QWidget* widget, QPoint at) {
 }
 
 }  // namespace kst::test
+
+// One QApplication for every test; offscreen unless a platform is chosen
+// (the end-to-end run under xvfb-run chooses "xcb").
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

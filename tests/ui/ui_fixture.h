@@ -1,21 +1,12 @@
-// The window tests' fixture: a scratch copy of the demo project with its
-// own settings and dictionary, the real environment and interaction, and
-// the main window over them. Questions are answered from a script. Helpers
-// reach the grids, type into cells as a translator does, and drive the
-// modal dialogs a command opens.
+// The window tests' fixture: a scratch copy of the demo with its own
+// settings and dictionary, the main window over it, questions answered from
+// a script, and helpers that type, press keys and drive modal dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
-#include <QString>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <deque>
 #include <functional>
@@ -60,14 +51,14 @@ public:
   std::unique_ptr<TTranslatorEnvironment> environment;
   std::unique_ptr<ui::TfrmLexibox> window;
 
-  // Answers for the questions to come (front first); Cancel when they run
-  // out. Every question and warning asked is kept.
+  // Answers to the questions to come (then Cancel); every question and warning asked.
   std::deque<TAnswer> answers;
   std::vector<QString> asked;
 
   std::string Demo() const { return dir.File("demo/project/Demo.dpr"); }
-  // Adds languages to the demo's settings (as "kst project add-language" does).
-  void AddLanguages(const std::vector<int>& ids);
+  // Adds languages to a project's settings (as "kst project add-language" does).
+  static void AddLanguages(const TRegistryLocation& location, const std::string& dpr, const std::vector<int>& ids);
+  void AddLanguages(const std::vector<int>& ids) { AddLanguages(location, Demo(), ids); }
   // Opens the demo (answering No to saving what is open) with `language` current.
   void OpenDemo(int language);
   // Saves a picture of the window (or any widget) as BUILD/ui-screenshots/NAME.png.
@@ -85,10 +76,19 @@ public:
   QString Cell(ui::TTranslationGrid& grid, int row, int column);
   // Types `text` into the row's translated cell (see TypeIntoCell).
   void Type(ui::TTranslationGrid& grid, int row, const QString& text);
+  // Opens the editor of the row's translated cell, its text selected.
+  static QLineEdit* Editor(ui::TTranslationGrid& grid, int row);
+  // The translation of a form's value as the project holds it.
+  std::string Translation(const std::string& form, const std::string& path);
+  // The custom resource Greeting.res added to the project.
+  void AddGreeting();
+  // Exactly `count` questions or warnings were asked, the last containing `part`.
+  testing::AssertionResult Asked(size_t count, const QString& part) const;
+  // As Asked, and the dialog stays open.
+  testing::AssertionResult Refused(const QWidget& dialog, size_t count, const QString& part) const;
   // The dictionary's file as another process would copy it now.
   std::string DictionaryBytes();
-  // Triggers the command and runs `act` on the modal dialog of type T it
-  // opens (see WhenShown).
+  // Triggers the command and runs `act` on the modal dialog T it opens.
   template <class T>
   void OpenDialog(ui::TCommand command, std::function<void(T&)> act);
 };
@@ -100,6 +100,14 @@ void Pump(int ms = 0);
 // layout for them would send them.
 void Keys(QWidget* widget, const QString& text);
 
+// The texts of a grid's column, top to bottom.
+QStringList Column(ui::TTranslationGrid& grid, int column);
+
+// Makes `to`'s window active and `to` the focus, waiting for both (a grid's
+// shortcuts reach it only then); Key then presses the key.
+void Focus(QWidget* to);
+void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
 // The cell editor the view has open (or nullptr).
 QLineEdit* OpenEditor(QAbstractItemView& view);
 
@@ -107,8 +115,11 @@ QLineEdit* OpenEditor(QAbstractItemView& view);
 // typing and commits with Enter; false when no editor opened.
 bool TypeIntoCell(QAbstractItemView& view, const QModelIndex& index, const QString& text);
 
-// A double click as the window system delivers it: press, release, double
-// click, release (QTest's own sends the double click alone to a widget).
+// Opens the cell's editor and puts `text` there, uncommitted.
+QLineEdit* EditCell(QAbstractItemView& view, const QModelIndex& index, const QString& text);
+
+// Press, release, double click, release, as the window system delivers a
+// double click (QTest's own sends the double click alone).
 void DoubleClick(QWidget* widget, QPoint at);
 
 // Runs `act` on the next modal dialog of type T once it shows: the
