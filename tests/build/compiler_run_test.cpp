@@ -17,29 +17,23 @@
 namespace kst {
 namespace {
 
-struct TSplitCase {
-  const char* line;
-  std::vector<std::string> args;
-};
-
-class SplitCommandLineTest : public testing::TestWithParam<TSplitCase> {};
-
-TEST_P(SplitCommandLineTest, SplitsAsWindowsDoes) { EXPECT_EQ(SplitCommandLine(GetParam().line), GetParam().args); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SplitCommandLineTest,
-    testing::Values(
-        TSplitCase{R"("C:\Delphi 3\bin\DCC32.EXE" -e"C:\P\DEU" -n"C:\P\DEU" "C:\P\DEU\App.dpr")",
-                   {R"(C:\Delphi 3\bin\DCC32.EXE)", R"(-eC:\P\DEU)", R"(-nC:\P\DEU)", R"(C:\P\DEU\App.dpr)"}},
-        TSplitCase{"prog a  b\tc", {"prog", "a", "b", "c"}},
-        // The program name takes no escapes: a backslash before its closing quote stays.
-        TSplitCase{R"("C:\dir\" x)", {R"(C:\dir\)", "x"}},
-        TSplitCase{R"(p a\\\"b)", {"p", R"(a\"b)"}},
-        TSplitCase{R"(p "a\\" b)", {"p", R"(a\)", "b"}},
-        TSplitCase{R"(p a\\b)", {"p", R"(a\\b)"}},
-        TSplitCase{R"(p "x""y")", {"p", R"(x"y)"}},
-        TSplitCase{R"(p "" x)", {"p", "", "x"}},
-        TSplitCase{"  p", {"p"}}, TSplitCase{"", {}}));
+TEST(SplitCommandLine, SplitsAsWindowsDoes) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {R"("C:\Delphi 3\bin\DCC32.EXE" -e"C:\P\DEU" -n"C:\P\DEU" "C:\P\DEU\App.dpr")",
+       {R"(C:\Delphi 3\bin\DCC32.EXE)", R"(-eC:\P\DEU)", R"(-nC:\P\DEU)", R"(C:\P\DEU\App.dpr)"}},
+      {"prog a  b\tc", {"prog", "a", "b", "c"}},
+      // The program name takes no escapes: a backslash before its closing quote stays.
+      {R"("C:\dir\" x)", {R"(C:\dir\)", "x"}},
+      {R"(p a\\\"b)", {"p", R"(a\"b)"}},
+      {R"(p "a\\" b)", {"p", R"(a\)", "b"}},
+      {R"(p a\\b)", {"p", R"(a\\b)"}},
+      {R"(p "x""y")", {"p", R"(x"y)"}},
+      {R"(p "" x)", {"p", "", "x"}},
+      {"  p", {"p"}},
+      {"", {}},
+  };
+  for (const auto& [line, args] : cases) EXPECT_EQ(SplitCommandLine(line), args) << line;
+}
 
 class CompilerRunTest : public testing::Test {
 protected:
@@ -62,12 +56,15 @@ protected:
     ::chmod(path.c_str(), 0755);
     return path;
   }
+  // The command line of a stand-in that gets the scratch directory as $1.
+  std::string Call(const std::string& name, const std::string& body) {
+    return "\"" + Script(name, body) + "\" \"" + dir.Path() + "\"";
+  }
 
+  // Whether the process whose id the file holds still runs after 2 s; a
+  // zombie (killed, not reaped yet) runs no more.
   static bool Running(const std::string& pidFile) {
-    std::string text = ReadFileBytes(pidFile);
-    pid_t pid = std::stoi(text);
-    // A killed process may stay a zombie until its parent reaps it; a zombie
-    // runs no more.
+    pid_t pid = std::stoi(ReadFileBytes(pidFile));
     for (int i = 0; i < 100; ++i) {
       if (::kill(pid, 0) != 0) return false;
       std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -88,14 +85,9 @@ TEST_F(CompilerRunTest, AStartFailureNamesTheWholeCommandLineAndTheReason) {
       {"\"" + dir.File("plain.txt") + "\"", 5},                                   // access denied
   };
   TCollect sink;
-  for (const auto& [line, code] : cases) {
-    try {
-      RunCompiler(line, sink);
-      ADD_FAILURE() << line;
-    } catch (const ECompileError& e) {
-      EXPECT_EQ(std::string(e.what()), "Error creating process " + line + ". Error Code " + std::to_string(code));
-    }
-  }
+  for (const auto& [line, code] : cases)
+    EXPECT_EQ(test::Thrown<ECompileError>([&] { RunCompiler(line, sink); }),
+              "Error creating process " + line + ". Error Code " + std::to_string(code));
   EXPECT_TRUE(sink.pieces.empty());
 }
 
@@ -121,50 +113,39 @@ TEST_F(CompilerRunTest, HundredKilobytesArriveWholeInOrderInBoundedPieces) {
   for (int i = 0; expected.size() < 100 * 1024; ++i) expected += "line " + std::to_string(i) + " of the compiler's output\n";
   test::WriteFile(dir.File("big.txt"), expected);
   TCollect sink;
-  RunCompiler("\"" + Script("big", "cat \"$1\"") + "\" \"" + dir.File("big.txt") + "\"", sink);
+  RunCompiler(Call("big", "cat \"$1/big.txt\""), sink);
   EXPECT_EQ(sink.All(), expected);
   EXPECT_GE(sink.pieces.size(), 4u) << "more than three reads of 32001 bytes";
   for (const auto& piece : sink.pieces) EXPECT_LE(piece.size(), 32001u);
 }
 
 TEST_F(CompilerRunTest, TimeOutStopsTheCompilerAndWhatItStarted) {
-  std::string prog = Script("sleeper", "sleep 300 & echo $! > \"$1/grandchild\"; echo $$ > \"$1/child\"; echo started; wait");
+  std::string line = Call("sleeper", "sleep 300 & echo $! > \"$1/grandchild\"; echo $$ > \"$1/child\"; echo started; wait");
   TCollect sink;
   TCompilerRunLimits limits;
   limits.timeLimit = std::chrono::milliseconds(2000);
-  try {
-    RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink, limits);
-    FAIL();
-  } catch (const ECompileError& e) {
-    EXPECT_STREQ(e.what(), "Internal Error: Compile Error - WaitForSingleObject returned Time Out");
-  }
+  EXPECT_EQ(test::Thrown<ECompileError>([&] { RunCompiler(line, sink, limits); }),
+            "Internal Error: Compile Error - WaitForSingleObject returned Time Out");
   EXPECT_EQ(sink.All(), "started\n");
   EXPECT_FALSE(Running(dir.File("child")));
   EXPECT_FALSE(Running(dir.File("grandchild")));
 
   // A child that closes its output but goes on times out too.
-  prog = Script("closer", "echo $$ > \"$1/child\"; exec >/dev/null 2>&1; sleep 300");
+  line = Call("closer", "echo $$ > \"$1/child\"; exec >/dev/null 2>&1; sleep 300");
   limits.timeLimit = std::chrono::milliseconds(1500);
-  EXPECT_THROW(RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink, limits), ECompileError);
+  EXPECT_THROW(RunCompiler(line, sink, limits), ECompileError);
   EXPECT_FALSE(Running(dir.File("child")));
 }
 
-// The window runs the compiler on a thread of its own and stops it when the
-// user closes the window meanwhile.
+// The window's compile thread is stopped when the user closes the window.
 TEST_F(CompilerRunTest, TheStopFlagStopsTheCompilerFromAnotherThread) {
-  std::string prog = Script("silent", "echo $$ > \"$1/child\"; sleep 300");
+  std::string line = Call("silent", "echo $$ > \"$1/child\"; sleep 300");
   TCollect sink;
   std::atomic<bool> stop{false};
   TCompilerRunLimits limits;
   limits.stop = &stop;
   std::string error;
-  std::thread run([&] {
-    try {
-      RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink, limits);
-    } catch (const ECompileStopped& e) {
-      error = e.what();
-    }
-  });
+  std::thread run([&] { error = test::Thrown<ECompileStopped>([&] { RunCompiler(line, sink, limits); }); });
   while (!FileExists(dir.File("child"))) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   stop = true;
   run.join();
@@ -176,8 +157,7 @@ TEST_F(CompilerRunTest, AnErrorOfTheSinkStopsTheCompiler) {
   struct TFailing : TCompilerOutputSink {
     void Append(std::string_view) override { throw std::runtime_error("log pane gone"); }
   } sink;
-  std::string prog = Script("talker", "echo $$ > \"$1/child\"; echo hello; sleep 300");
-  EXPECT_THROW(RunCompiler("\"" + prog + "\" \"" + dir.Path() + "\"", sink), std::runtime_error);
+  EXPECT_THROW(RunCompiler(Call("talker", "echo $$ > \"$1/child\"; echo hello; sleep 300"), sink), std::runtime_error);
   EXPECT_FALSE(Running(dir.File("child")));
 }
 

@@ -8,18 +8,17 @@
 
 #include <chrono>
 #include <functional>
-#include <random>
+#include <set>
 
 #include "config/text_helpers.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/edit_errors.h"
 #include "dictionary/translation_history.h"
-#include "support/dictionary_place.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
+#include "support/dictionary_place.h"
 
-// German letters are written in octal (\326 is Ö, \337 ß in code page 1252) so
-// that the letters after them are not read as more hex digits.
+// \326 is Ö, \337 ß in code page 1252 (octal, so that no letter after it is read as a hex digit).
 namespace kst {
 namespace {
 
@@ -27,8 +26,7 @@ constexpr int kGermany = 0x0407, kAustria = 0x0C07, kGerman = 0x0007, kFrance = 
 
 class DictionaryEditor : public testing::TestWithParam<const char*> {
 protected:
-  // Each test runs with both journal modes: WAL, and DELETE as on a
-  // network share, where readers and writers lock the file itself.
+  // Both journal modes: WAL, and DELETE as on a network share.
   test::TDictionaryPlace place{TBusyPolicy{}, GetParam()};
   TRecordingInteraction interaction;
   TdatCommon common{place.engine, interaction};
@@ -48,12 +46,12 @@ protected:
     for (size_t i = 0; i < session.LoadedCount(); ++i) texts.push_back(session.Row(i).text);
     return texts;
   }
-  std::vector<std::vector<std::string>> Dictionary() {
-    return test::QueryRows(common.Database(),
-                           "SELECT s.SourceString, coalesce(t.LangId, ''), coalesce(t.Translation, '') FROM StrIdx s "
-                           "LEFT JOIN TrnsHist t ON t.SourceStrID = s.StrID ORDER BY 1, 2, 3");
-  }
   void Checkpoint() { common.Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)"); }
+  std::vector<std::string> Known(const std::string& source, int lang) {
+    std::vector<std::string> known;
+    history.GetKnownTranslations(source, lang, known);
+    return known;
+  }
 };
 
 INSTANTIATE_TEST_SUITE_P(JournalModes, DictionaryEditor, testing::Values("WAL", "DELETE"));
@@ -117,9 +115,7 @@ TEST_P(DictionaryEditor, OtherWorkstationsWriteWhileChangesArePending) {
   session.Refresh();
   EXPECT_EQ(Listed(session), (std::vector<std::string>{"Close", "Print", "Save all"}));
   session.Commit();
-  std::vector<std::string> known;
-  history.GetKnownTranslations("Save all", kGermany, known);
-  EXPECT_EQ(known, (std::vector<std::string>{"Sichern", "Speichern"}));
+  EXPECT_EQ(Known("Save all", kGermany), (std::vector<std::string>{"Sichern", "Speichern"}));
 }
 
 TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
@@ -198,11 +194,9 @@ TEST_P(DictionaryEditor, DiscardingAConflictKeepsTheRestAndJoinsTwinSources) {
   EXPECT_THROW(mine.Commit(), EEditConflict);
   EXPECT_EQ(mine.DiscardConflictingChanges().size(), 2u);
   mine.Commit();
-  std::vector<std::string> known;
-  history.GetKnownTranslations("open", kGermany, known);
-  EXPECT_EQ(known, (std::vector<std::string>{"\326ffnen", "Aufmachen"}));
+  EXPECT_EQ(Known("open", kGermany), (std::vector<std::string>{"\326ffnen", "Aufmachen"}));
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM StrIdx"), 2);
-  EXPECT_EQ(Id("Save!").empty(), false);
+  EXPECT_FALSE(Id("Save!").empty());
 }
 
 TEST_P(DictionaryEditor, ABusyDictionaryKeepsTheChangesForAnotherOk) {
@@ -243,12 +237,8 @@ TEST_P(DictionaryEditor, TextsAreRefusedWholeWhenTheirStoredFormPassesTheField) 
              [&] { session.AddSource(text); }, [&] { session.ChangeSource(save, text); },
              [&] { session.AddTranslation(save, text); },
              [&] { session.ChangeTranslation(session.Translations(save).front(), text); }}) {
-      try {
-        change();
-        ADD_FAILURE() << "accepted";
-      } catch (const ETextTooLong& e) {
-        EXPECT_NE(std::string(e.what()).find("is too long for the dictionary"), std::string::npos) << e.what();
-      }
+      std::string error = test::Thrown<ETextTooLong>(change);
+      EXPECT_NE(error.find("is too long for the dictionary"), std::string::npos) << error;
     }
   }
 }
@@ -280,12 +270,8 @@ TEST_P(DictionaryEditor, DuplicatesAndEmptyTextsAreRefusedWithAReason) {
        "The source string is no longer in the dictionary."},
   };
   for (const TCase& c : cases) {
-    try {
-      c.change();
-      ADD_FAILURE() << c.what;
-    } catch (const EInvalidEntry& e) {
-      EXPECT_STREQ(e.what(), c.message) << c.what;
-    }
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(test::Thrown<EInvalidEntry>(c.change), c.message);
   }
   // Differing in case is another translation; a case change of the source
   // itself is no duplicate; a deleted text can be typed again.
@@ -356,14 +342,9 @@ TEST_P(DictionaryEditor, ImportGoesIntoTheSession) {
   EXPECT_EQ(Listed(session), std::vector<std::string>{".ResourceString.SQuote"});
 
   test::WriteFile(dir.File("bad.DEU"), "[Strings]\r\nSOpen=Auf\r\nSLong=" + std::string(100, '\x01') + "\r\n");
-  try {
-    session.ImportDictionaryFile(dir.File("bad.DEU"));
-    FAIL();
-  } catch (const ETextTooLong& e) {
-    EXPECT_EQ(
-        std::string(e.what()).rfind("The entry \"SLong\" of \"" + dir.File("bad.DEU") + "\" cannot be imported", 0),
-        0u);
-  }
+  EXPECT_EQ(test::Thrown<ETextTooLong>([&] { session.ImportDictionaryFile(dir.File("bad.DEU")); })
+                .rfind("The entry \"SLong\" of \"" + dir.File("bad.DEU") + "\" cannot be imported", 0),
+            0u);
   for (const char* name : {"strdict", "strdict.XYZ"}) {
     test::WriteFile(dir.File(name), "[Strings]\r\nSOpen=x\r\n");
     EXPECT_THROW(session.ImportDictionaryFile(dir.File(name)), EDictionaryError) << name;
@@ -391,12 +372,8 @@ TEST_P(DictionaryEditor, KeysOfListedRowsAreFoundAfterOthersMovedOrDeletedThem) 
   EXPECT_EQ(session.StrIdAt(0), "id-a");
   EXPECT_EQ(session.StrIdAt(2), "id-c");
   EXPECT_EQ(session.PositionOf("id-c"), 2u);
-  try {
-    session.StrIdAt(1);
-    FAIL();
-  } catch (const EInvalidEntry& e) {
-    EXPECT_STREQ(e.what(), "The source string is no longer in the dictionary.");
-  }
+  EXPECT_EQ(test::Thrown<EInvalidEntry>([&] { session.StrIdAt(1); }),
+            "The source string is no longer in the dictionary.");
 }
 
 // The list for every typed prefix is exactly the source strings whose text

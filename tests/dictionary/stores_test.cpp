@@ -1,18 +1,18 @@
-// The stores around the dictionary: the per-user settings, dictionary-file
-// import, the automatic-translation step, and a database kept busy by
-// someone else.
+// The stores around the dictionary: the per-user settings and the grids'
+// display settings in them, dictionary-file import, the automatic-translation
+// step, and a database kept busy by someone else.
 #include <gtest/gtest.h>
 
 #include "dictionary/auto_translate.h"
 #include "dictionary/dictionary_schema.h"
+#include "dictionary/display_settings.h"
 #include "dictionary/edit_errors.h"
 #include "dictionary/settings.h"
 #include "dictionary/translation_history.h"
-#include "support/dictionary_place.h"
 #include "platform/file_utils.h"
+#include "support/dictionary_place.h"
 
-// German letters are written in octal (\326 is Ö, \337 ß in code page 1252) so
-// that the letters after them are not read as more hex digits.
+// \326 is Ö in code page 1252 (octal, so that no letter after it is read as a hex digit).
 namespace kst {
 namespace {
 
@@ -24,10 +24,12 @@ protected:
   TRecordingInteraction interaction;
   TdatCommon common{place.engine, interaction};
   TdatTranslationHistory history{common};
+  TdatSettings settings{common};
+  const std::string user = "anna";
+  std::string Stored(const std::string& suffix) { return settings.ReadSetting(UserSettingKey(user, suffix), "-"); }
 };
 
 TEST_F(StoresTest, SettingsHaveDefaultsIgnoreCaseAndFollowTheTransaction) {
-  TdatSettings settings(common);
   const std::string size = UserSettingKey("anna", "\\FontSize");
   const std::string style = UserSettingKey("anna", "\\HiLiText\\Style");
   EXPECT_EQ(size, "\\USER\\anna\\FontSize");
@@ -39,8 +41,7 @@ TEST_F(StoresTest, SettingsHaveDefaultsIgnoreCaseAndFollowTheTransaction) {
   EXPECT_EQ(settings.ReadSetting(size, 8), 8);  // not a number: the default
   EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM tblIni"), 1);
 
-  // Cancel is checked with the display settings; here a value written twice
-  // before OK reads back as the later one.
+  // Cancel is checked with the display settings; a value written twice reads back the later one.
   settings.BeginSettingsTransaction();
   settings.WriteSetting(style, "BU");
   settings.WriteSetting(style, "I");
@@ -73,12 +74,8 @@ TEST_F(StoresTest, ImportStoresResourceStringEntriesAllOrNothing) {
 
   for (const char* name : {"strdict", "strdict.XYZ", "strdict."}) {
     test::WriteFile(dir.File(name), "[Strings]\r\nSOpen=x\r\n");
-    try {
-      history.ImportDictionaryFile(dir.File(name));
-      FAIL() << name;
-    } catch (const EDictionaryError& e) {
-      EXPECT_STREQ(e.what(), "Unknown dictionary file language");
-    }
+    EXPECT_EQ(test::Thrown<EDictionaryError>([&] { history.ImportDictionaryFile(dir.File(name)); }),
+              "Unknown dictionary file language");
   }
   EXPECT_THROW(history.ImportDictionaryFile(dir.File("missing.DEU")), EFileError);
 }
@@ -147,6 +144,84 @@ TEST_F(StoresTest, AskTranslationThroughTheInteractionInterface) {
   EXPECT_NE(person.questions[0].find("\326ffnen\n  Aufmachen"), std::string::npos) << person.questions[0];
 }
 
+TEST_F(StoresTest, ColoursRoundTripThroughTheirSignedDecimalForm) {
+  struct TCase {
+    TColorValue color;
+    const char* stored;
+    int systemIndex;
+  } cases[] = {
+      {0x80000008, "-2147483640", 8},
+      {0x8000000F, "-2147483633", 15},
+      {0xFF0000, "16711680", -1},
+      {0x0000FF, "255", -1},
+      {0, "0", -1},
+      {0xFFFFFF, "16777215", -1},
+  };
+  for (const TCase& c : cases) {
+    WriteTextColor(settings, user, TDisplayElement::TranslatedText, c.color);
+    EXPECT_EQ(Stored("\\TranslatedText\\Color"), c.stored);
+    TColorValue back = ReloadDisplaySettings(settings, user).translated.color;
+    EXPECT_EQ(back, c.color) << c.stored;
+    EXPECT_EQ(SystemColorIndex(back), c.systemIndex) << c.stored;
+    EXPECT_EQ(IsSystemColor(back), c.systemIndex >= 0) << c.stored;
+  }
+}
+
+TEST_F(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCase) {
+  WriteTextStyle(settings, user, TDisplayElement::StandardText, {true, false, true});
+  EXPECT_EQ(Stored("\\StandardText\\Style"), "BU");
+  WriteTextStyle(settings, user, TDisplayElement::HiLiText, {});
+  EXPECT_EQ(Stored("\\HiLiText\\Style"), "") << "no style is stored as an empty text, not as the default";
+  EXPECT_EQ(ReloadDisplaySettings(settings, user).highlighted.style, TFontStyles{});
+
+  const std::pair<const char*, TFontStyles> read[] = {
+      {"ub", {true, false, true}}, {"IUB", {true, true, true}}, {"xiz", {false, true, false}}, {"", {}}};
+  for (const auto& [text, style] : read) {
+    settings.WriteSetting(UserSettingKey(user, "\\StandardText\\Style"), text);
+    EXPECT_EQ(ReloadDisplaySettings(settings, user).standard.style, style) << text;
+  }
+}
+
+TEST_F(StoresTest, ValuesWrittenByHandFallBackOrAreBroughtIntoRange) {
+  const std::pair<const char*, TColorValue> colours[] = {
+      {"abc", 0xFF0000},          {"", 0xFF0000},  {"99999999999", 0xFF0000},
+      {"12 3", 0xFF0000},         {"$FF", 0xFF},   {"$80000008", 0x80000008},
+      {"2147483656", 0x80000008}, {" 255 ", 0xFF},
+  };
+  for (const auto& [text, colour] : colours) {
+    settings.WriteSetting(UserSettingKey(user, "\\TranslatedText\\Color"), text);
+    EXPECT_EQ(ReloadDisplaySettings(settings, user).translated.color, colour) << "'" << text << "'";
+  }
+  const std::pair<const char*, int> sizes[] = {{"12", 12}, {"50", 20}, {"3", 8}, {"-1", 8}, {"x", 8}};
+  for (const auto& [text, size] : sizes) {
+    settings.WriteSetting(UserSettingKey(user, "\\FontSize"), text);
+    EXPECT_EQ(ReloadDisplaySettings(settings, user).fontSize, size) << text;
+  }
+}
+
+TEST_F(StoresTest, AnEmptyStoreGivesTheDefaultsAndTheDialogsWritesFollowItsTransaction) {
+  EXPECT_EQ(ReloadDisplaySettings(settings, user), TDisplaySettings{});
+  EXPECT_EQ(ReloadDisplaySettings(settings), TDisplaySettings{}) << "the running user's store is empty too";
+  settings.BeginSettingsTransaction();
+  WriteTextColor(settings, user, TDisplayElement::TranslatedText, 0x0000FF);
+  WriteGridFontSize(settings, user, 12);
+  EXPECT_EQ(ReloadDisplaySettings(settings, user).translated.color, 0x0000FFu) << "the dialog sees its own choice";
+  settings.RollbackSettings();
+  EXPECT_EQ(ReloadDisplaySettings(settings, user), TDisplaySettings{}) << "Cancel";
+
+  settings.BeginSettingsTransaction();
+  WriteTextColor(settings, user, TDisplayElement::TranslatedText, 0x0000FF);
+  WriteGridFontSize(settings, user, 12);
+  for (int refused : {7, 21}) EXPECT_THROW(WriteGridFontSize(settings, user, refused), std::invalid_argument);
+  settings.CommitSettings();
+  TdatSettings other(common);
+  TDisplaySettings s = ReloadDisplaySettings(other, user);
+  EXPECT_EQ(s.translated.color, 0x0000FFu);
+  EXPECT_EQ(s.fontSize, 12);
+  EXPECT_EQ(other.ReadSetting(UserSettingKey(user, "\\TranslatedText\\Color"), ""), "255");
+  EXPECT_EQ(ReloadDisplaySettings(other, "bob"), TDisplaySettings{}) << "another user keeps the defaults";
+}
+
 TEST(BusyDictionary, AWriterThatWaitsTooLongGetsOneClearMessageAndLaterSucceeds) {
   test::TDictionaryPlace place(TBusyPolicy{20, 3});
   TRecordingInteraction interaction;
@@ -154,12 +229,8 @@ TEST(BusyDictionary, AWriterThatWaitsTooLongGetsOneClearMessageAndLaterSucceeds)
   TdatTranslationHistory history(common);
   auto holder = common.NewConnection();
   holder->BeginWrite();
-  try {
-    history.AddTranslation("Save", "Speichern", kGermany);
-    FAIL() << "wrote through another writer's lock";
-  } catch (const EDatabaseBusy& e) {
-    EXPECT_STREQ(e.what(), kDatabaseBusyMessage);
-  }
+  EXPECT_EQ(test::Thrown<EDatabaseBusy>([&] { history.AddTranslation("Save", "Speichern", kGermany); }),
+            kDatabaseBusyMessage);
   std::vector<std::string> known;
   history.GetKnownTranslations("Save", kGermany, known);  // reading goes on meanwhile
   EXPECT_TRUE(known.empty());

@@ -9,8 +9,7 @@
 #include "dictionary/translation_history.h"
 #include "support/dictionary_place.h"
 
-// German letters are written in octal (\326 is Ö, \337 ß in code page 1252) so
-// that the letters after them are not read as more hex digits.
+// \326 is Ö, \337 ß in code page 1252 (octal, so that no letter after it is read as a hex digit).
 namespace kst {
 namespace {
 
@@ -42,13 +41,9 @@ protected:
 
 TEST_P(HistoryTest, StoresTheQuotedHexFormAndRecordsEachTranslationOnce) {
   history->AddTranslation("Don't", "Nicht", kGermany);
-  auto rows = test::QueryRows(common->Database(),
-                              "SELECT SourceString, Translation, LangId FROM StrIdx JOIN TrnsHist ON StrID = SourceStrID "
-                              "WHERE SourceString LIKE '''Don''%'");
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0][0], "'Don'$27't'");
-  EXPECT_EQ(rows[0][1], "'Nicht'");
-  EXPECT_EQ(rows[0][2], "1031");
+  EXPECT_EQ(test::QueryText(common->Database(), "SELECT SourceString, Translation, LangId FROM StrIdx JOIN TrnsHist "
+                                                "ON StrID = SourceStrID WHERE SourceString LIKE '''Don''%'"),
+            "'Don'$27't'|'Nicht'|1031\n");
 
   history->AddTranslation("Don't", "Nicht", kGermany);
   history->AddTranslation("Don't", "Nicht", kAustria);  // a sibling sub-language knows it already
@@ -87,12 +82,8 @@ TEST_P(HistoryTest, RefusesTextsWhoseStoredFormDoesNotFitAndStoresTheRestWhole) 
       EXPECT_EQ(Known(c.source, kGermany), std::vector<std::string>{c.translation}) << "whole, not cut";
       continue;
     }
-    try {
-      history->AddTranslation(c.source, c.translation, kGermany);
-      ADD_FAILURE() << "stored a text that does not fit";
-    } catch (const ETextTooLong& e) {
-      EXPECT_NE(std::string(e.what()).find("too long"), std::string::npos) << e.what();
-    }
+    std::string error = test::Thrown<ETextTooLong>([&] { history->AddTranslation(c.source, c.translation, kGermany); });
+    EXPECT_NE(error.find("too long"), std::string::npos) << error;
     EXPECT_EQ(Count("SELECT count(*) FROM TrnsHist"), before);
     EXPECT_EQ(history->GetStrID(c.source), "") << "not even the source went in";
   }
@@ -147,30 +138,20 @@ TEST_P(HistoryTest, TextsStoredWithoutTheQuotedFormAreReadBackUnchanged) {
 }
 
 TEST_P(HistoryTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
-  {
+  for (bool commit : {false, true}) {
+    EXPECT_TRUE(Known("Open", kGermany).empty()) << "nothing of a save that is not committed stays";
     TWriteTransaction save(common->Database());
     history->AddTranslation("Open", "\326ffnen", kGermany);
     history->AddTranslation("Close", "Schlie\337en", kGermany);
-    EXPECT_EQ(Known("Open", kGermany).size(), 1u);  // the save sees its own adds
-  }  // not committed
-  EXPECT_TRUE(Known("Open", kGermany).empty());
-  {
-    TWriteTransaction save(common->Database());
-    history->AddTranslation("Open", "\326ffnen", kGermany);
-    history->AddTranslation("Close", "Schlie\337en", kGermany);
-    save.Commit();
+    EXPECT_EQ(Known("Open", kGermany).size(), 1u) << "the save sees its own adds";
+    if (commit) save.Commit();
   }
   EXPECT_EQ(Known("Close", kGermany), (std::vector<std::string>{"Schlie\337en"}));
 }
 
-struct THighlightCase {
-  const char* path;
-  bool highlighted;
-};
-
 TEST_P(HistoryTest, DefaultRulesHighlightCaptionsHintsAndDialogFilters) {
   TdatHighLighting highlighting(*common);
-  const THighlightCase cases[] = {
+  const std::pair<const char*, bool> cases[] = {
       {"TForm.Caption", true},
       {"TfrmMain.Caption", true},
       {"TOpenDialog.Filter", true},
@@ -187,7 +168,7 @@ TEST_P(HistoryTest, DefaultRulesHighlightCaptionsHintsAndDialogFilters) {
       {"TListBox.Items.Strings[3]", false},
       {"TForm.Caption[", false},  // an unmatched bracket stays and the test still ends
   };
-  for (const THighlightCase& c : cases) EXPECT_EQ(highlighting.IsHighlighted(c.path), c.highlighted) << c.path;
+  for (auto [path, highlighted] : cases) EXPECT_EQ(highlighting.IsHighlighted(path), highlighted) << path;
 }
 
 INSTANTIATE_TEST_SUITE_P(FreshAndReopened, HistoryTest, testing::Bool(),

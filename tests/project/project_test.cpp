@@ -1,6 +1,5 @@
-// The project model and opening projects: the settings file, forms found
-// through the project source, languages, per-language names, and compiled
-// modules taken apart without touching the project's own files.
+// The project model: the settings file, forms found through the project
+// source, languages, per-language names, and compiled modules taken apart.
 #include "project/project_data.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +11,8 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
-#include "support/pe_builder.h"
 #include "platform/file_utils.h"
+#include "support/pe_builder.h"
 #include "support/test_support.h"
 
 namespace kst {
@@ -62,35 +61,25 @@ TEST_F(ProjectTest, UsesClauseFindsFormsRelativeToTheProjectWhateverTheCase) {
   EXPECT_EQ(project.FileName, Path("proj/Proj.dpr"));
 }
 
-TEST_F(ProjectTest, CommentsHideUsesClauses) {
+TEST_F(ProjectTest, CommentsHideUsesClausesAndAMissingDrcIsAWarning) {
   WriteForm("Unit1.DFM");
-  WriteFile(Path("P.dpr"),
+  WriteFile(Path("P.DPR"),
             "program P;\r\n{ uses Unit1 in 'Unit1.pas'; }\r\n(* uses Unit1 in 'Unit1.pas'; *)\r\n"
             "// uses Unit1 in 'Unit1.pas';\r\nbegin\r\nend.\r\nuses Unit1 in 'Unit1.pas';\r\n");
-  WriteFile(Path("P.DRC"), "");
-  project.Open(Path("P.dpr"));
-  EXPECT_TRUE(project.Modules.empty()) << "the scan ends at the first top-level end";
-}
-
-TEST_F(ProjectTest, GeneratedLibrarySourceAndUnknownTypesAreRefused) {
-  WriteFile(Path("Lib.dpr"), "library Lib; //TRN\r\nend.\r\n");
-  try {
-    project.Open(Path("Lib.dpr"));
-    FAIL();
-  } catch (const EProjectError& e) {
-    EXPECT_STREQ(e.what(), "This is a generated language-module and can't be translated again!");
-  }
-  EXPECT_TRUE(project.FileName.empty());
-  EXPECT_THROW(project.Open(Path("x.txt")), EProjectError);
-}
-
-TEST_F(ProjectTest, MissingDrcIsAWarningAndTheOpenGoesOn) {
-  WriteFile(Path("P.DPR"), "program P; begin end.");
   project.Open(Path("P.DPR"));
+  EXPECT_TRUE(project.Modules.empty()) << "the scan ends at the first top-level end";
   ASSERT_EQ(ui.warnings.size(), 1u);
   EXPECT_EQ(ui.warnings[0], Path("P.DRC") +
                                 " does not exist! Please recompile the project in Delphi with detailed map files enabled!");
   EXPECT_EQ(project.DrcFileDate, 0);
+}
+
+TEST_F(ProjectTest, GeneratedLibrarySourceAndUnknownTypesAreRefused) {
+  WriteFile(Path("Lib.dpr"), "library Lib; //TRN\r\nend.\r\n");
+  EXPECT_EQ(test::Thrown<EProjectError>([&] { project.Open(Path("Lib.dpr")); }),
+            "This is a generated language-module and can't be translated again!");
+  EXPECT_TRUE(project.FileName.empty());
+  EXPECT_THROW(project.Open(Path("x.txt")), EProjectError);
 }
 
 TEST_F(ProjectTest, SettingsFileRoundTrip) {
@@ -142,9 +131,8 @@ TEST_F(ProjectTest, LanguageListPiecesAndConflicts) {
   EXPECT_TRUE(project.FileName.empty());
 }
 
-// The new-language dialog asks before it closes; AddLanguage follows the
-// same answer (a language already there is no error when a settings file
-// lists it twice).
+// AddLanguage follows the dialog's refusal (a language already there is no
+// error: a settings file may list it twice).
 TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
   project.AddLanguage(0x0037);  // Georgian, neutral: KA
   project.AddLanguage(0x042C);  // Azeri (Latin): AZE
@@ -162,10 +150,7 @@ TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
   };
   for (const TCase& c : cases) {
     std::string refusal = project.LanguageRefusal(c.id);
-    if (*c.expected == 0) {
-      EXPECT_EQ(refusal, "") << std::hex << c.id;
-      continue;
-    }
+    EXPECT_EQ(refusal.empty(), *c.expected == 0) << std::hex << c.id;
     EXPECT_NE(refusal.find(c.expected), std::string::npos) << refusal;
   }
   EXPECT_THROW(project.AddLanguage(0x004B), EProjectError);
@@ -177,12 +162,8 @@ TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
 TEST_F(ProjectTest, AnEmptyOutputDirectoryIsRefusedAndNeverReachesTheCompiler) {
   project.SetOutputDirectory("D:\\Out");
   for (const char* empty : {"", "   "}) {
-    try {
-      project.SetOutputDirectory(empty);
-      ADD_FAILURE() << "accepted \"" << empty << "\"";
-    } catch (const EProjectError& e) {
-      EXPECT_NE(std::string(e.what()).find("The output directory is empty"), std::string::npos);
-    }
+    EXPECT_NE(test::Thrown<EProjectError>([&] { project.SetOutputDirectory(empty); }).find("The output directory is empty"),
+              std::string::npos);
   }
   for (bool raw : {true, false})
     EXPECT_EQ(project.GetOutputDirectory(raw, 0x0407), "D:\\Out") << "a refused choice changes nothing";
@@ -194,33 +175,24 @@ TEST_F(ProjectTest, AnEmptyOutputDirectoryIsRefusedAndNeverReachesTheCompiler) {
   EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), Path("DEU"));
 }
 
-TEST_F(ProjectTest, StoredFormsAndResourcesThatAreGoneAreWarnedAbout) {
-  WriteProject("P.dpr", "  Forms");
-  WriteFile(Path("P.TRI"),
-            "[Kestrin.Translator.Modules]\r\nModule0=" + Path("Gone.pas") +
-                "\r\n[Kestrin.Translator.CustomResources]\r\nRes0=" + Path("Gone.res") + "\r\n");
-  project.Open(Path("P.dpr"));
-  ASSERT_EQ(ui.warnings.size(), 2u);
-  EXPECT_EQ(ui.warnings[0], "File\r\r" + Path("Gone.DFM") + "\r\rnot found!");
-  EXPECT_EQ(ui.warnings[1], "File\r\r" + Path("Gone.res") + "\r\rnot found!");
-}
-
-// Names in the settings file may be relative (written by hand, or by an
-// earlier version): they mean files in the project's directory, whatever the
-// current directory, and a file named two ways is still one entry.
-TEST_F(ProjectTest, StoredRelativeNamesAreTheProjectsFilesAndOneFileIsOneEntry) {
+// Relative names in the settings file (written by hand or by an earlier
+// version) are the project's files, whatever the current directory; a file
+// named two ways is one entry; files that are gone are warned about.
+TEST_F(ProjectTest, StoredNamesAreTheProjectsFilesAndOneFileIsOneEntry) {
   ForceDirectories(Path("sub/res"));
   WriteProject("sub/P.dpr", "  Forms");
   WriteForm("sub/forms/Extra.dfm", "Extra");
   WriteFile(Path("sub/res/Pics.res"), "");
   WriteFile(Path("sub/P.TRI"),
-            "[Kestrin.Translator.Modules]\r\nModule0=forms\\Extra.pas\r\n"
-            "[Kestrin.Translator.CustomResources]\r\nRes0=res/Pics.res\r\nRes1=" + Path("sub/RES/pics.RES") + "\r\n");
+            "[Kestrin.Translator.Modules]\r\nModule0=forms\\Extra.pas\r\nModule1=" + Path("Gone.pas") +
+                "\r\n[Kestrin.Translator.CustomResources]\r\nRes0=res/Pics.res\r\nRes1=" + Path("sub/RES/pics.RES") +
+                "\r\nRes2=" + Path("Gone.res") + "\r\n");
   std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path("/");
   project.Open(Path("sub/P.dpr"));
   std::filesystem::current_path(before);
-  EXPECT_EQ(ui.warnings, std::vector<std::string>{});
+  EXPECT_EQ(ui.warnings, (std::vector<std::string>{"File\r\r" + Path("Gone.DFM") + "\r\rnot found!",
+                                                   "File\r\r" + Path("Gone.res") + "\r\rnot found!"}));
   ASSERT_EQ(project.Modules.size(), 1u);
   EXPECT_EQ(project.Modules[0].Module->Root->Name, "Extra");
   ASSERT_EQ(project.CustomResources.Items.size(), 1u);
@@ -241,8 +213,7 @@ TEST_F(ProjectTest, FindAndRemoveModules) {
   EXPECT_TRUE(project.Modules.empty());
 }
 
-// Each language's files in its directory beside the file, with the long
-// or the short (8.3) extensions the compiler settings choose.
+// Long or short (8.3) extensions, as the compiler settings choose.
 TEST_F(ProjectTest, PerLanguageNames) {
   using TNamer = std::string (TProjectData::*)(std::string_view, int) const;
   const struct {
@@ -305,8 +276,7 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
   EXPECT_EQ(res.find("0123456789abcdef"), std::string::npos) << "DVCLAL is left out";
   EXPECT_EQ(project.DrcFileName(), extracted + "/App.DRC");
 
-  // Opening again reuses the folder; a folder of that name made by the user
-  // is never written into.
+  // Opening again reuses the folder; a user's folder of that name is never written into.
   TProjectData again(registry, ui, TSystemCodePages{1252, 850, 10000});
   again.Open(Path("App.exe"));
   EXPECT_EQ(again.Modules.size(), 2u);
@@ -315,8 +285,7 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
   EXPECT_THROW(again.Open(Path("Other.exe")), EProjectError);
 }
 
-// A form changed on disk is read again; what the user added to it (saved
-// or not yet) survives, and a file that no longer reads changes nothing.
+// User-defined properties (saved or not) survive a reload; a broken file changes nothing.
 TEST_F(ProjectTest, ReloadedFormsKeepUserDefinedPropertiesAndABrokenFileKeepsTheTree) {
   WriteForm("Unit1.dfm", "Form1");
   WriteProject("P.dpr", "  Unit1 in 'Unit1.pas' {Form1}");
@@ -342,8 +311,7 @@ TEST_F(ProjectTest, ReloadedFormsKeepUserDefinedPropertiesAndABrokenFileKeepsThe
   EXPECT_EQ(form.Root->FindProperty("Form1.Caption")->OriginalValue, "New caption");
 }
 
-// A compiled module's script is the one taken out of it, never the
-// project's own script beside the module.
+// A compiled module's script is the extracted one, never the project's own beside it.
 TEST_F(ProjectTest, ResourceStringsAreReloadedFromTheScriptTheProjectWasOpenedWith) {
   test::TBuiltPe pe = test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}});
   WriteFile(Path("App.exe"), pe.image);

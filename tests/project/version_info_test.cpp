@@ -104,12 +104,8 @@ TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
   std::string wrongSize = block;
   wrongSize[2] = 51;
   TVersionInfo info;
-  try {
-    ReadVersionResource(info, Bytes(wrongSize), 1252);
-    FAIL();
-  } catch (const EVersionResourceError& e) {
-    EXPECT_STREQ(e.what(), "Invalid Version Resource Header Size!");
-  }
+  EXPECT_EQ(test::Thrown<EVersionResourceError>([&] { ReadVersionResource(info, Bytes(wrongSize), 1252); }),
+            "Invalid Version Resource Header Size!");
   for (size_t cut = 0; cut < block.size(); ++cut) {
     TVersionInfo partial;
     std::string shorter = block.substr(0, cut);
@@ -120,10 +116,7 @@ TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
       std::string bad = block;
       bad[at] = static_cast<char>(value);
       TVersionInfo any;
-      try {
-        ReadVersionResource(any, Bytes(bad), 1252);
-      } catch (const EVersionResourceError&) {
-      }
+      test::Thrown<EVersionResourceError>([&] { ReadVersionResource(any, Bytes(bad), 1252); });  // never crashes
     }
 }
 

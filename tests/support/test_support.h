@@ -112,4 +112,15 @@ std::optional<std::string> FixtureDir(std::string& why);
 TProgramRun RunPeTool(const std::string& script, const std::string& args);
 bool HaveProgram(const std::string& name);
 
+// The what() of the E that `action` throws, or "(nothing thrown)".
+template <class E, class F>
+std::string Thrown(F&& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "(nothing thrown)";
+}
+
 }  // namespace kst::test
