@@ -58,28 +58,27 @@ std::vector<TLinkedResource> Mixed() {
   };
 }
 
-TEST(PeWriter, EntriesSortAsWindowsLooksThemUp) {
+TEST(PeWriter, EntriesSortAsWindowsLooksThemUpAndDuplicatesAreRefused) {
   EXPECT_EQ(Leaves(BuildResourceOnlyDll(Mixed())),
             (std::vector<std::string>{"A/#1/0=", "MYDATA/CONFIG/0=config", "MYDATA/#7/1031=seven-de",
                                       "MYDATA/#7/1033=seven-en", "#6/#2/0=strings-low", "#6/#4096/0=strings-high",
                                       "#10/TABOUTBOX/0=about", "#10/TFORM1/0=form1", "#10/TFORM1A/0=x",
                                       "#300/#1/1031=three hundred"}));
-}
-
-TEST(PeWriter, NamesCompareByCodeUnits) {
+  // Names compare by code units.
   EXPECT_LT(CompareResId(TResId::Named(u"Z"), TResId::Number(0)), 0) << "names before numbers";
   EXPECT_LT(CompareResId(TResId::Named(u"B"), TResId::Named(u"_")), 0) << "0x42 before 0x5F";
   EXPECT_LT(CompareResId(TResId::Named(u"Z"), TResId::Named(u"\u00C4")), 0);
   EXPECT_LT(CompareResId(TResId::Number(9), TResId::Number(10)), 0);
   EXPECT_EQ(CompareResId(TResId::Named(u"AB"), TResId::Named(u"AB")), 0);
-}
-
-TEST(PeWriter, DuplicatesAreRefused) {
   std::vector<TLinkedResource> twice{R(TResId::Number(10), TResId::Named(u"T"), 0, "a"),
                                      R(TResId::Number(10), TResId::Named(u"T"), 0, "b")};
   EXPECT_THROW(BuildResourceOnlyDll(twice), std::invalid_argument);
   twice[1].language = 0x0407;
   EXPECT_NO_THROW(BuildResourceOnlyDll(twice));
+  // A module without resources is still valid.
+  std::string empty = BuildResourceOnlyDll({});
+  EXPECT_TRUE(Leaves(empty).empty());
+  EXPECT_EQ(empty.size(), 0x400u);
 }
 
 TEST(PeWriter, HeadersAgreeWithTheSectionAndTheChecksum) {
@@ -152,12 +151,6 @@ TEST(PeWriter, IndependentToolsAcceptTheModule) {
                            "Resource Directory [.rsrc]", static_cast<const char*>(size), static_cast<const char*>(sum)})
     EXPECT_NE(objdump.out.find(line), std::string::npos) << line << objdump.out;
   if (!why.empty()) GTEST_SKIP() << "pe-dump.py: " << why;
-}
-
-TEST(PeWriter, AModuleWithoutResourcesIsStillValid) {
-  std::string image = BuildResourceOnlyDll({});
-  EXPECT_TRUE(Leaves(image).empty());
-  EXPECT_EQ(image.size(), 0x400u);
 }
 
 }  // namespace
