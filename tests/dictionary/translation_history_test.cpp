@@ -1,6 +1,6 @@
-// The dictionary's edge cases that catch real faults, each run against a
-// freshly created dictionary and against one that was closed and opened
-// again (a second start over existing tables).
+// The dictionary's edge cases, each against a fresh dictionary and against
+// one opened again. The known translations' order and the default rules are
+// checked by the dict-rules case of tests/cli.
 #include <gtest/gtest.h>
 
 #include "config/text_helpers.h"
@@ -13,7 +13,7 @@
 namespace kst {
 namespace {
 
-constexpr int kGermany = 0x0407, kAustria = 0x0C07, kSwitzerland = 0x0807, kGerman = 0x0007, kFrance = 0x040C;
+constexpr int kGermany = 0x0407, kAustria = 0x0C07, kGerman = 0x0007, kFrance = 0x040C;
 
 class HistoryTest : public testing::TestWithParam<bool> {
 protected:
@@ -89,20 +89,6 @@ TEST_P(HistoryTest, RefusesTextsWhoseStoredFormDoesNotFitAndStoresTheRestWhole) 
   }
 }
 
-TEST_P(HistoryTest, KnownTranslationsListTheExactLanguageFirstThenItsSiblingsEachTextOnce) {
-  history->AddTranslation("File", "Datei", kAustria);
-  history->AddTranslation("File", "Akte", kGermany);
-  history->AddTranslation("File", "Dossier", kSwitzerland);
-  history->AddTranslation("File", "DATEI", kSwitzerland);
-  history->AddTranslation("File", "Fichier", kFrance);
-  history->AddTranslation("File", "Ablage", kGerman);
-  EXPECT_EQ(Known("File", kSwitzerland), (std::vector<std::string>{"DATEI", "Dossier", "Ablage", "Akte"}));
-  EXPECT_EQ(Known("file", kGermany), (std::vector<std::string>{"Akte", "Ablage", "DATEI", "Dossier"}));
-  EXPECT_EQ(Known("File", kFrance), (std::vector<std::string>{"Fichier"}));
-  EXPECT_TRUE(Known("Unknown text", kGermany).empty());
-  EXPECT_TRUE(Known("File", 0x0409).empty());
-}
-
 TEST_P(HistoryTest, SourceStringsMatchWithoutRegardToCase) {
   history->AddTranslation("OK", "OK", kFrance);
   std::string id = history->GetStrID("OK");
@@ -147,28 +133,6 @@ TEST_P(HistoryTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
     if (commit) save.Commit();
   }
   EXPECT_EQ(Known("Close", kGermany), (std::vector<std::string>{"Schlie\337en"}));
-}
-
-TEST_P(HistoryTest, DefaultRulesHighlightCaptionsHintsAndDialogFilters) {
-  TdatHighLighting highlighting(*common);
-  const std::pair<const char*, bool> cases[] = {
-      {"TForm.Caption", true},
-      {"TfrmMain.Caption", true},
-      {"TOpenDialog.Filter", true},
-      {"topendialog.filter", true},
-      {"TSaveDialog.Filter", true},
-      {"TFontDialog.Filter", false},
-      {"TEdit.Text", false},
-      {"TListView.Columns[0].Caption", true},
-      {"TDBGrid.Columns[2].Title.Caption", true},
-      {"TButton.Hint", true},
-      {"TField.DisplayLabel", true},
-      {"Caption", false},  // shorter than ".Caption"
-      {"TLabel.CaptionText", false},
-      {"TListBox.Items.Strings[3]", false},
-      {"TForm.Caption[", false},  // an unmatched bracket stays and the test still ends
-  };
-  for (auto [path, highlighted] : cases) EXPECT_EQ(highlighting.IsHighlighted(path), highlighted) << path;
 }
 
 INSTANTIATE_TEST_SUITE_P(FreshAndReopened, HistoryTest, testing::Bool(),
