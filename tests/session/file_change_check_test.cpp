@@ -67,32 +67,25 @@ protected:
   const std::string& MainCaption() { return d.Value("Main.dfm", "frmMain.Caption").OriginalValue; }
 };
 
+// AnyFileChanged, called by the window on every tick, tells without asking
+// or taking the stamp, and agrees with what the check then asks about.
 TEST_F(FileChangeCheck, NoKeepsTheOldFormUntilTheFileChangesAgain) {
+  EXPECT_FALSE(check.AnyFileChanged());
   EXPECT_FALSE(check.CheckForChangedFiles());
   EXPECT_TRUE(ui.questions.empty()) << "nothing changed";
   ChangeMainForm("First change", 1);
   ChangeMainForm("Second change", 2);  // saved twice between two checks: one question
-  ui.answers = {TAnswer::No};
-  EXPECT_FALSE(check.CheckForChangedFiles());
-  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(MainListName())});
-  EXPECT_EQ(MainCaption(), "Kestrin Demo");
-  EXPECT_FALSE(check.CheckForChangedFiles());
-  EXPECT_EQ(ui.questions.size(), 1u) << "the same change is not asked about again";
-}
-
-// The window calls it on every tick: it tells without asking or changing
-// anything, and agrees with what the check then asks about.
-TEST_F(FileChangeCheck, AnyFileChangedTellsWithoutAskingOrTakingTheStamp) {
-  EXPECT_FALSE(check.AnyFileChanged());
-  ChangeMainForm("Changed", 1);
   EXPECT_TRUE(check.AnyFileChanged());
   EXPECT_TRUE(check.AnyFileChanged()) << "the stamp is not taken";
   EXPECT_TRUE(ui.questions.empty());
   ui.answers = {TAnswer::No};
-  check.CheckForChangedFiles();
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(MainListName())});
+  EXPECT_EQ(MainCaption(), "Kestrin Demo");
   EXPECT_FALSE(check.AnyFileChanged()) << "No took the new stamp";
-  const std::string drc = d.dir.File("project/Demo.drc");
-  Stamp(drc, 3);
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions.size(), 1u) << "the same change is not asked about again";
+  Stamp(d.dir.File("project/Demo.drc"), 3);
   EXPECT_TRUE(check.AnyFileChanged()) << "the resource-string script as well";
 }
 
@@ -194,18 +187,15 @@ TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) 
 // A compiled module's script lies in the folder it was taken apart into;
 // the project's own script beside the module is not the project's.
 TEST(FileChangeCheckCompiled, TheScriptTakenOutOfTheModuleIsWatched) {
-  test::TScratchDir dir;
-  TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
-  TTranslatorRegistry registry(location);
-  TRecordingInteraction ui;
-  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
+  test::TScratchProject p;
+  TProjectData& project = p.project;
+  TRecordingInteraction& ui = p.ui;
   TTranslationSession session(project, nullptr, ui);
   TFileChangeCheck check(session);
-  test::TBuiltPe pe = test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}});
-  test::WriteFile(dir.File("App.exe"), pe.image);
-  test::WriteFile(dir.File("App.DRC"), "STRINGTABLE\r\nBEGIN\r\nEND\r\n");
-  session.OpenProject(dir.File("App.exe"));
-  Stamp(dir.File("App.DRC"), 1);
+  test::WriteFile(p.Path("App.exe"), test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}}).image);
+  test::WriteFile(p.Path("App.DRC"), "STRINGTABLE\r\nBEGIN\r\nEND\r\n");
+  session.OpenProject(p.Path("App.exe"));
+  Stamp(p.Path("App.DRC"), 1);
   EXPECT_FALSE(check.CheckForChangedFiles());
   EXPECT_TRUE(ui.questions.empty());
 
