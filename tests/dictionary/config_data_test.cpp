@@ -174,37 +174,33 @@ TEST_F(OptionsStore, ALateRefusalWritesNothingAndKeepsThePendingChanges) {
 TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
   const std::string buttons = "%CommonDelphiLibDir%\\buttons.res";
   using TAction = std::function<void(TdatConfig&, const std::string& vcl)>;
-  struct TCase {
+  const TAction deleteEntry = [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); };
+  const TAction deleteRule = [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); };
+  const TAction addEntry = [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); };
+  const TAction deleteGroup = [](TdatConfig& c, auto& g) { c.DeleteGroup(g); };
+  auto remarks = [&](const char* text) -> TAction {
+    return [&buttons, text](TdatConfig& c, auto& g) { c.ChangeEntry(g, buttons, buttons, text); };
+  };
+  auto rename = [](const char* name) -> TAction { return [name](TdatConfig& c, auto& g) { c.ModifyGroup(g, name, ""); }; };
+  const std::string entry = "The entry \"%CommonDelphiLibDir%\\buttons.res\" of the module group \"VCL-Basics\" was ";
+  const struct {
     const char* what;
     TAction mine, theirs;
-    const char* conflict;  // nullptr when OK must succeed
+    std::string conflict;  // empty when OK must succeed
   } cases[] = {
-      {"both delete an entry", [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); }, nullptr},
-      {"both delete a rule", [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); },
-       [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); }, nullptr},
-      {"different entries", [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); }, nullptr},
-      {"remarks against a deletion", [&](TdatConfig& c, auto& g) { c.ChangeEntry(g, buttons, buttons, "mine"); },
-       [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       "The entry \"%CommonDelphiLibDir%\\buttons.res\" of the module group \"VCL-Basics\" was deleted by another "
-       "workstation."},
-      {"deletion against remarks", [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       [&](TdatConfig& c, auto& g) { c.ChangeEntry(g, buttons, buttons, "theirs"); },
-       "The entry \"%CommonDelphiLibDir%\\buttons.res\" of the module group \"VCL-Basics\" was changed by another "
-       "workstation."},
-      {"entry into a deleted group", [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); },
-       [](TdatConfig& c, auto& g) { c.DeleteGroup(g); },
+      {"both delete an entry", deleteEntry, deleteEntry, ""},
+      {"both delete a rule", deleteRule, deleteRule, ""},
+      {"different entries", deleteEntry, addEntry, ""},
+      {"remarks against a deletion", remarks("mine"), deleteEntry, entry + "deleted by another workstation."},
+      {"deletion against remarks", deleteEntry, remarks("theirs"), entry + "changed by another workstation."},
+      {"entry into a deleted group", addEntry, deleteGroup,
        "The module group \"VCL-Basics\" was deleted by another workstation, so the entry \"more.res\" cannot be "
        "stored in it."},
-      {"group deleted with a new entry", [](TdatConfig& c, auto& g) { c.DeleteGroup(g); },
-       [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); },
+      {"group deleted with a new entry", deleteGroup, addEntry,
        "The module group \"VCL-Basics\" was given the entry \"more.res\" by another workstation."},
-      {"both rename", [](TdatConfig& c, auto& g) { c.ModifyGroup(g, "VCL", ""); },
-       [](TdatConfig& c, auto& g) { c.ModifyGroup(g, "Basics", ""); },
-       "The module group \"VCL-Basics\" was changed by another workstation."},
+      {"both rename", rename("VCL"), rename("Basics"), "The module group \"VCL-Basics\" was changed by another workstation."},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     test::TDictionaryPlace fresh;
     TdatCommon freshCommon(fresh.engine, interaction);
@@ -214,7 +210,7 @@ TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
     c.theirs(theirs, vcl);
     theirs.CommitConfig();
     const std::string before = Tables(freshCommon);
-    if (!c.conflict) {
+    if (c.conflict.empty()) {
       EXPECT_NO_THROW(mine.CommitConfig());
       continue;
     }

@@ -119,36 +119,38 @@ TEST_P(DictionaryEditor, OtherWorkstationsWriteWhileChangesArePending) {
 TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
   using TEdit = std::function<void(TDictionaryEditSession&, const std::string& save)>;
   auto speichern = [](TDictionaryEditSession& s, const std::string& save) { return s.Translations(save).at(0); };
-  struct TCase {
+  auto changeSource = [](const char* text) -> TEdit { return [text](auto& s, auto& id) { s.ChangeSource(id, text); }; };
+  auto addTranslation = [](const char* text) -> TEdit {
+    return [text](auto& s, auto& id) { s.AddTranslation(id, text); };
+  };
+  auto changeTranslation = [&](const char* text) -> TEdit {
+    return [&speichern, text](auto& s, auto& id) { s.ChangeTranslation(speichern(s, id), text); };
+  };
+  const TEdit deleteSource = [](auto& s, auto& id) { s.DeleteSource(id); };
+  const TEdit deleteTranslation = [&](auto& s, auto& id) { s.DeleteTranslation(speichern(s, id)); };
+  const struct {
     const char* what;
     TEdit mine, theirs;
     const char* conflict;  // nullptr when OK must succeed
   } cases[] = {
-      {"both change the source", [](auto& s, auto& id) { s.ChangeSource(id, "Save as"); },
-       [](auto& s, auto& id) { s.ChangeSource(id, "Save!"); },
+      {"both change the source", changeSource("Save as"), changeSource("Save!"),
        "The source string \"Save\" was changed by another workstation; it now reads \"Save!\"."},
-      {"change against deletion", [](auto& s, auto& id) { s.ChangeSource(id, "Save as"); },
-       [](auto& s, auto& id) { s.DeleteSource(id); }, "The source string \"Save\" was deleted by another workstation."},
-      {"deletion against a new translation", [](auto& s, auto& id) { s.DeleteSource(id); },
-       [](auto& s, auto& id) { s.AddTranslation(id, "Sichern"); },
+      {"change against deletion", changeSource("Save as"), deleteSource,
+       "The source string \"Save\" was deleted by another workstation."},
+      {"deletion against a new translation", deleteSource, addTranslation("Sichern"),
        "The translations of \"Save\" were changed by another workstation."},
-      {"both delete", [](auto& s, auto& id) { s.DeleteSource(id); }, [](auto& s, auto& id) { s.DeleteSource(id); },
-       nullptr},
-      {"both change a translation", [&](auto& s, auto& id) { s.ChangeTranslation(speichern(s, id), "Sichern"); },
-       [&](auto& s, auto& id) { s.ChangeTranslation(speichern(s, id), "Speichern!"); },
+      {"both delete", deleteSource, deleteSource, nullptr},
+      {"both change a translation", changeTranslation("Sichern"), changeTranslation("Speichern!"),
        "The translation \"Speichern\" of \"Save\" was changed or deleted by another workstation."},
-      {"both delete a translation", [&](auto& s, auto& id) { s.DeleteTranslation(speichern(s, id)); },
-       [&](auto& s, auto& id) { s.DeleteTranslation(speichern(s, id)); }, nullptr},
-      {"translations of different rows", [](auto& s, auto& id) { s.AddTranslation(id, "Sichern"); },
-       [&](auto& s, auto& id) { s.ChangeSource(id, "SAVE"); }, nullptr},
-      {"translation of a deleted source", [](auto& s, auto& id) { s.AddTranslation(id, "Sichern"); },
-       [](auto& s, auto& id) { s.DeleteSource(id); },
+      {"both delete a translation", deleteTranslation, deleteTranslation, nullptr},
+      {"translations of different rows", addTranslation("Sichern"), changeSource("SAVE"), nullptr},
+      {"translation of a deleted source", addTranslation("Sichern"), deleteSource,
        "The translation \"Sichern\" of \"Save\" cannot be stored: its source string was deleted by another "
        "workstation."},
       {"both add a source", [](auto& s, auto&) { s.AddTranslation(s.AddSource("Open"), "\326ffnen"); },
        [](auto& s, auto&) { s.AddSource("OPEN"); }, "The source string \"Open\" was added by another workstation."},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     test::TDictionaryPlace fresh{TBusyPolicy{}, GetParam()};
     TdatCommon freshCommon(fresh.engine, interaction);

@@ -2,7 +2,8 @@
 // files on disk byte for byte, the open/save/close prompts, the dictionary
 // fed in one save, the automatic-translation walk, undo and redo by steps
 // and groups per language, changes to the project's structure under a
-// language, module groups, and a save killed at random moments.
+// language, module groups, and a save killed at random moments. Setting
+// entries by key is the translate-keys case of tests/cli.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -156,35 +157,6 @@ TEST_F(SessionDemo, AFileThatCannotBeReadIsNeverOverwrittenWithAnotherLanguagesT
   EXPECT_EQ(d.Value("Main.dfm", "frmMain.Caption").TranslatedValue, "D\xE9monstration");
 }
 
-// Entries are addressed as both front ends show them; a number or an
-// identifier is taken only as one value of its type, since the form writer
-// puts it into the form as it stands.
-TEST_F(SessionDemo, TranslationsAreSetByKeyAndCheckedAgainstTheirType) {
-  s.SelectLanguage(kGerman);
-  s.SetTranslation("@Texts_SReady", "Bereit");
-  s.SetTranslation("#CompanyName", "Firma");
-  s.SetTranslation("Main.dfm:btnOpen.Caption", "\xD6&ffnen...");
-  s.SetTranslation("Main.dfm:btnOpen.Left", "$10");
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm")) << "editing a value makes its form current";
-  EXPECT_EQ(test::Thrown<ETranslationError>([&] { s.SetTranslation("Main.dfm:btnOpen.Left", "8 Visible = False"); }),
-            "The translation of Main.dfm:btnOpen.Left must be a whole number such as 8, -12 or $FF; "
-            "\"8 Visible = False\" is not one.");
-  EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Left").TranslatedValue, "$10") << "a refused text changes nothing";
-  for (const char* key : {"@Nope", "#Nope", "Main.dfm:Nope.Caption", "Nope.dfm:btnOpen.Caption", "Main.dfm:x.Items5"})
-    EXPECT_THROW(s.SetTranslation(key, "x"), ETranslationError) << key;
-
-  std::vector<std::string> translated;
-  s.ForEachEntry([&](const TSessionEntry& e) {
-    if (e.IsTranslated()) translated.push_back(e.key);
-  });
-  EXPECT_EQ(translated, (std::vector<std::string>{"@Texts_SReady", "#CompanyName", "Main.dfm:btnOpen.Left",
-                                                  "Main.dfm:btnOpen.Caption"}));
-  s.SaveProject();
-  s.SelectLanguage(-1);
-  s.SelectLanguage(kGerman);
-  EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6&ffnen...");
-}
-
 TEST_F(SessionDictionary, OneSaveFeedsEveryPairAndTooLongTextsAreCountedNotFatal) {
   s.SelectLanguage(kGerman);
   s.SelectForm(d.Form("Main.dfm"));
@@ -302,6 +274,7 @@ TEST_F(SessionUndo, RefusedTextsAndInternationalizeModeRecordNothing) {
 TEST_F(SessionUndo, EachLanguageKeepsItsOwnHistoryAndUndoneFormsAreStored) {
   s.SelectForm(&Main());
   s.SetTranslation("About.dfm:frmAbout.Caption", "\xDC" "ber");
+  EXPECT_EQ(s.CurrentForm(), d.Form("About.dfm")) << "editing a value makes its form current";
   s.SetTranslation("Main.dfm:frmMain.Caption", "Vorf\xFChrung");
   s.SelectLanguage(kFrench);
   EXPECT_FALSE(s.CanUndo()) << "German changes are not French ones";
