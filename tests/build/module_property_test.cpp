@@ -25,69 +25,59 @@ namespace fs = std::filesystem;
 
 constexpr int kGerman = 0x0407, kRussian = 0x0419;
 
-class TModuleRun {
-public:
-  explicit TModuleRun(const std::string& configDir)
-      : location_(TRegistryLocation::InDirectory(configDir)), registry_(location_) {}
+// A project opened with the language selected (added when new).
+struct TModuleRun {
+  TRegistryLocation location;
+  TTranslatorRegistry registry{location};
+  TRecordingInteraction ui;
+  TProjectData project{registry, ui, TSystemCodePages{1252, 850, 10000}};
+  TTranslationSession session{project, nullptr, ui};
+  int language;
 
-  // Opens the project with the language selected (added when new).
-  void Open(const std::string& file, int language) {
-    project_ = std::make_unique<TProjectData>(registry_, ui_, TSystemCodePages{1252, 850, 10000});
-    session_ = std::make_unique<TTranslationSession>(*project_, nullptr, ui_);
-    session_->OpenProject(file);
-    if (!project_->HasLanguage(language)) project_->AddLanguage(language);
-    session_->SelectLanguage(language);
-    language_ = language;
+  TModuleRun(const std::string& configDir, const std::string& file, int lang)
+      : location(TRegistryLocation::InDirectory(configDir)), language(lang) {
+    session.OpenProject(file);
+    if (!project.HasLanguage(language)) project.AddLanguage(language);
+    session.SelectLanguage(language);
   }
 
   // Every third string value and every second resource string gets a
   // translation with letters of the language's own code page; every fifth
   // decimal number grows by one.
   int TranslateSample() {
-    const std::string suffix = language_ == kRussian ? " \xC6\xE6\xDF" : " \xC4\xD6\xFC";
+    const std::string suffix = language == kRussian ? " \xC6\xE6\xDF" : " \xC4\xD6\xFC";
+    auto decimal = [](const std::string& t) {
+      return !t.empty() && t.size() < 9 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
     int n = 0, strings = 0, numbers = 0;
-    session_->ForEachEntry([&](const TSessionEntry& e) {
-      std::string key = e.key;
-      if (key[0] == '@') {
-        if (n++ % 2 == 0) session_->SetTranslation(key, *e.original + suffix);
-      } else if (key[0] != '#' && e.type == ptString) {
-        if (strings++ % 3 == 0) session_->SetTranslation(key, *e.original + suffix);
-      } else if (e.type == ptInteger && IsDecimal(*e.original) && numbers++ % 5 == 0) {
-        session_->SetTranslation(key, std::to_string(std::stoll(*e.original) + 1));
+    session.ForEachEntry([&](const TSessionEntry& e) {
+      if (e.key[0] == '@') {
+        if (n++ % 2 == 0) session.SetTranslation(e.key, *e.original + suffix);
+      } else if (e.key[0] != '#' && e.type == ptString) {
+        if (strings++ % 3 == 0) session.SetTranslation(e.key, *e.original + suffix);
+      } else if (e.type == ptInteger && decimal(*e.original) && numbers++ % 5 == 0) {
+        session.SetTranslation(e.key, std::to_string(std::stoll(*e.original) + 1));
       }
     });
     return n + strings + numbers;
   }
 
-  TTranslationSession& Session() { return *session_; }
-
   // Generates and links with our linker, in this process; returns the module.
   std::string Build() {
-    GenerateLanguageModule(*project_, language_);
+    GenerateLanguageModule(project, language);
     TLinkerOptions options;
-    options.source = ChangeFileExt(project_->TranslatedFileName(project_->FileName, language_), ".dpr");
-    options.exeOutputDir = project_->GetOutputDirectory(false, language_);
+    options.source = ChangeFileExt(project.TranslatedFileName(project.FileName, language), ".dpr");
+    options.exeOutputDir = project.GetOutputDirectory(false, language);
     LinkLanguageModule(options, 1252, [](const std::string&) {});
-    return LanguageModuleFileName(*project_, language_);
+    return LanguageModuleFileName(project, language);
   }
 
   std::string Differences(const std::string& module) {
     std::string text;
-    for (const TModuleDifference& d : VerifyLanguageModule(*project_, language_, module))
+    for (const TModuleDifference& d : VerifyLanguageModule(project, language, module))
       text += d.where + ": " + d.what + "\n";
     return text;
   }
-
-private:
-  static bool IsDecimal(const std::string& t) {
-    return !t.empty() && t.size() < 9 && t.find_first_not_of("0123456789") == std::string::npos;
-  }
-  TRegistryLocation location_;
-  TTranslatorRegistry registry_;
-  TRecordingInteraction ui_;
-  std::unique_ptr<TProjectData> project_;
-  std::unique_ptr<TTranslationSession> session_;
-  int language_ = 0;
 };
 
 // Translate, save, open again, build, check; then (not for a corpus form:
@@ -95,16 +85,13 @@ private:
 // Returns the module.
 std::string CheckRoundTrip(const std::string& project, int language, const std::string& config, bool corpusForm = false) {
   {
-    TModuleRun first(config);
-    first.Open(project, language);
-    int translated = first.TranslateSample();
-    if (!corpusForm) EXPECT_GT(translated, 0) << project;
-    first.Session().SaveProject();
+    TModuleRun first(config, project, language);
+    EXPECT_TRUE(first.TranslateSample() > 0 || corpusForm) << project << ": nothing was translated";
+    first.session.SaveProject();
   }
   std::string module, bytes;
   for (int round = 0; round < (corpusForm ? 1 : 2); ++round) {
-    TModuleRun run(config);
-    run.Open(project, language);
+    TModuleRun run(config, project, language);
     module = run.Build();
     if (round == 0) {
       EXPECT_EQ(run.Differences(module), "") << project;
@@ -124,8 +111,7 @@ TEST(LanguageModuleProperty, DemoProjectInGermanAndRussian) {
   CheckRoundTrip(project, kRussian, dir.File("cfg"));
 
   // A form stream altered by hand is reported, naming the form and the value.
-  TModuleRun run(dir.File("cfg"));
-  run.Open(project, kGerman);
+  TModuleRun run(dir.File("cfg"), project, kGerman);
   std::string image = ReadFileBytes(german);
   const std::string caption = "Kestrin Demo \xC4\xD6\xFC";
   size_t at = image.find(caption);
@@ -146,17 +132,15 @@ TEST(LanguageModuleProperty, TheCheckComparesValuesAndNamesWhatTheProjectLacks) 
   test::CopyDemo(dir.File("demo"));
   std::string project = dir.File("demo/project/Demo.dpr");
   {
-    TModuleRun first(dir.File("cfg"));
-    first.Open(project, kGerman);
-    first.Session().SetTranslation("Main.dfm:lblItems.Left", "$FFFFFFFF");
-    first.Session().SetTranslation("Main.dfm:frmMain.Font.Style", "[fsBold, fsItalic]");
-    first.Session().SaveProject();
+    TModuleRun first(dir.File("cfg"), project, kGerman);
+    first.session.SetTranslation("Main.dfm:lblItems.Left", "$FFFFFFFF");
+    first.session.SetTranslation("Main.dfm:frmMain.Font.Style", "[fsBold, fsItalic]");
+    first.session.SaveProject();
   }
-  TModuleRun run(dir.File("cfg"));
-  run.Open(project, kGerman);
+  TModuleRun run(dir.File("cfg"), project, kGerman);
   std::string module = run.Build();
   EXPECT_EQ(run.Differences(module), "") << "$FFFFFFFF is -1, and blanks in a set are no difference";
-  run.Session().RemoveForm(dir.File("demo/project/About.dfm"));
+  run.session.RemoveForm(dir.File("demo/project/About.dfm"));
   std::string differences = run.Differences(module);
   EXPECT_NE(differences.find("in the module, but the project has nothing of that name"), std::string::npos)
       << differences;
