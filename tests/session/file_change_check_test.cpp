@@ -65,6 +65,12 @@ protected:
   }
   std::string MainListName() const { return d.project.Modules[0].Name; }
   const std::string& MainCaption() { return d.Value("Main.dfm", "frmMain.Caption").OriginalValue; }
+  // The language and the form are selected again, and no command is left running.
+  void ExpectComeBack() {
+    EXPECT_EQ(s.CurrentLanguage(), kGerman);
+    EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+    EXPECT_FALSE(s.CommandRunning());
+  }
 };
 
 // AnyFileChanged, called by the window on every tick, tells without asking
@@ -95,15 +101,13 @@ TEST_F(FileChangeCheck, YesStoresEverythingReadsTheFormAgainAndComesBack) {
   EXPECT_TRUE(check.CheckForChangedFiles());
   EXPECT_EQ(MainCaption(), "Changed");
   EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6" "ffnen") << "stored and loaded again";
-  EXPECT_EQ(s.CurrentLanguage(), kGerman);
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+  ExpectComeBack();
   TComponentHelper& root = *d.Form("Main.dfm")->Root;
   EXPECT_NE(root.FindProperty("frmMain.HelpFile"), nullptr) << "the settings file's user-defined property";
   EXPECT_NE(root.FindProperty("frmMain.HelpKeyword"), nullptr) << "the one added since";
   s.SaveProject();
   EXPECT_EQ(TIniFile(d.dir.File("project/Demo.TRI")).ReadSection(kUserDefinedSection).size(), 2u)
       << "the next save keeps the form's entries";
-  EXPECT_FALSE(s.CommandRunning());
 }
 
 TEST_F(FileChangeCheck, AFormThatNoLongerReadsIsReportedAndTheOldTreeStays) {
@@ -113,11 +117,8 @@ TEST_F(FileChangeCheck, AFormThatNoLongerReadsIsReportedAndTheOldTreeStays) {
   ui.answers = {TAnswer::Yes};
   EXPECT_TRUE(check.CheckForChangedFiles());
   ASSERT_EQ(ui.warnings.size(), 1u);
-  EXPECT_EQ(ui.warnings[0].rfind("The new version of " + MainListName() +
-                                     " could not be read; the previous one stays loaded.\r\r",
-                                 0),
-            0u)
-      << ui.warnings[0];
+  const std::string warning = "The new version of " + MainListName() + " could not be read; the previous one stays loaded.";
+  EXPECT_EQ(ui.warnings[0].rfind(warning + "\r\r", 0), 0u) << ui.warnings[0];
   EXPECT_EQ(d.Form("Main.dfm")->Root.get(), before);
   EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6" "ffnen");
   EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
@@ -168,9 +169,7 @@ TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) 
   };
   EXPECT_THROW(check.CheckForChangedFiles(), std::runtime_error);
   EXPECT_EQ(MainCaption(), "Changed") << "the first file was read again";
-  EXPECT_EQ(s.CurrentLanguage(), kGerman);
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
-  EXPECT_FALSE(s.CommandRunning());
+  ExpectComeBack();
 
   // A language whose files cannot be read when it is selected again.
   ui.whileAsking = nullptr;
@@ -179,9 +178,7 @@ TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) 
   ui.answers.push_back(TAnswer::Yes);
   EXPECT_THROW(check.CheckForChangedFiles(), EReadError);
   EXPECT_EQ(ui.questions.back(), Question(d.project.Modules[1].Name));
-  EXPECT_EQ(s.CurrentLanguage(), kGerman);
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
-  EXPECT_FALSE(s.CommandRunning());
+  ExpectComeBack();
 }
 
 // A compiled module's script lies in the folder it was taken apart into;
