@@ -2,7 +2,7 @@
 // output arriving whole and in order on one pipe, the time limit and the
 // stopping of a child that outlives it (stand-in compilers are shell
 // scripts). Generating and compiling a language module: the library source
-// line by line, the batch, the edge cases (no forms, version info off, an
+// line by line, the edge cases (no forms, version info off, an
 // emptied custom resource, a neutral language, regeneration byte for byte),
 // the status hint and busy cursor, and the demo's German module compiled by
 // the bundled stand-in and read by our reader, pe-dump.py and objdump.
@@ -222,14 +222,9 @@ TEST_F(LanguageModuleTest, LibrarySourceLineByLine) {
   EXPECT_EQ(ReadFileBytes(Path("DEU/P.StringRes.RES")), stringRes);
 }
 
-TEST_F(LanguageModuleTest, BatchAndCommandLineNameCompilerOutputUnitsAndSource) {
+// The batch that reproduces the compiler run is checked by the build case of tests/cli.
+TEST_F(LanguageModuleTest, CommandLineNamesCompilerOutputUnitsAndSource) {
   Open("");
-  GenerateLanguageModule(project, 0x0407);
-  std::string log = Path("DEU/P.Build.log");
-  EXPECT_EQ(ReadFileBytes(Path("DEU/P.Build.bat")),
-            "@ECHO OFF\r\n  ECHO TRANSLATION BUILDFILE >\"" + log + "\"\r\n  " + CompilerCommandLine(project, 0x0407) +
-                " >>\"" + log + "\"\r\n  IF ERRORLEVEL 1 GOTO OOPS\r\n  Goto end\r\n:OOPS\r\n"
-                "  ECHO **** ERRORS FOUND! **** >>\"" + log + "\"\r\n:END\r\n  TYPE \"" + log + "\"\r\n");
   registry.Compiler().WriteString("DCC32", "%DelphiBinDir%\\DCC32.EXE");
   registry.Directories().WriteString("DelphiBinDir", "/opt/Delphi 3/bin");
   EXPECT_EQ(CompilerCommandLine(project, 0x0407), "\"/opt/Delphi 3/bin/DCC32.EXE\" -e\"" + Path("DEU") + "\" -n\"" +

@@ -344,15 +344,6 @@ TEST_F(ProjectTest, ResourceStringsAreReloadedFromTheScriptTheProjectWasOpenedWi
   EXPECT_EQ(project.DrcFileDate, 0);
 }
 
-TEST(ProjectDemo, BinaryFormsMatchTheirTexts) {
-  std::string demo = test::DemoDir();
-  for (auto [text, binary] : {std::pair{"forms/Main.txt", "project/Main.dfm"},
-                              std::pair{"forms/About.txt", "project/About.dfm"},
-                              std::pair{"forms/Options.txt", "common/OPTIONS.DFM"}})
-    EXPECT_EQ(TextToResource(ReadFileBytes(demo + "/" + text)), ReadFileBytes(demo + "/" + binary))
-        << binary << " is out of date: rebuild it with kst form binary";
-}
-
 struct TDumped {
   std::set<std::string> forms;      // resource names of TPF0 data
   std::set<int> stringIds;
