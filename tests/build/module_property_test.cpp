@@ -1,9 +1,8 @@
 // The language module is the original plus the translations, nothing else,
-// for everything that opens: the demo project, the fixture modules built by
-// the independent tools, and a one-form project around every binary form of
-// the shared corpus that reads. Each is opened, given a language and a
-// deterministic sample of translations, saved, opened again, generated and
-// linked, and then read back by the module check, which must find nothing.
+// for the demo project, the fixture modules of the independent tools and
+// every readable binary form of the shared corpus: each is translated by a
+// fixed sample, saved, opened again, generated, linked and read back by the
+// module check, which must find nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,13 +10,11 @@
 #include "build/language_module.h"
 #include "build/module_verify.h"
 #include "build/resource_linker.h"
-#include "config/interaction.h"
 #include "config/registry_settings.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/form_reader.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
-#include "project/project_data.h"
 #include "session/translation_session.h"
 #include "support/test_support.h"
 
@@ -28,99 +25,81 @@ namespace fs = std::filesystem;
 
 constexpr int kGerman = 0x0407, kRussian = 0x0419;
 
-class TModuleRun {
-public:
-  explicit TModuleRun(const std::string& configDir)
-      : location_(TRegistryLocation::InDirectory(configDir)), registry_(location_) {}
+// A project opened with the language selected (added when new).
+struct TModuleRun {
+  TRegistryLocation location;
+  TTranslatorRegistry registry{location};
+  TRecordingInteraction ui;
+  TProjectData project{registry, ui, TSystemCodePages{1252, 850, 10000}};
+  TTranslationSession session{project, nullptr, ui};
+  int language;
 
-  // Opens the project with the language selected (added when new).
-  void Open(const std::string& file, int language) {
-    project_ = std::make_unique<TProjectData>(registry_, ui_, TSystemCodePages{1252, 850, 10000});
-    session_ = std::make_unique<TTranslationSession>(*project_, nullptr, ui_);
-    session_->OpenProject(file);
-    if (!project_->HasLanguage(language)) project_->AddLanguage(language);
-    session_->SelectLanguage(language);
-    language_ = language;
+  TModuleRun(const std::string& configDir, const std::string& file, int lang)
+      : location(TRegistryLocation::InDirectory(configDir)), language(lang) {
+    session.OpenProject(file);
+    if (!project.HasLanguage(language)) project.AddLanguage(language);
+    session.SelectLanguage(language);
   }
 
   // Every third string value and every second resource string gets a
   // translation with letters of the language's own code page; every fifth
   // decimal number grows by one.
   int TranslateSample() {
-    const std::string suffix = language_ == kRussian ? " \xC6\xE6\xDF" : " \xC4\xD6\xFC";
+    const std::string suffix = language == kRussian ? " \xC6\xE6\xDF" : " \xC4\xD6\xFC";
+    auto decimal = [](const std::string& t) {
+      return !t.empty() && t.size() < 9 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
     int n = 0, strings = 0, numbers = 0;
-    session_->ForEachEntry([&](const TSessionEntry& e) {
-      std::string key = e.key;
-      if (key[0] == '@') {
-        if (n++ % 2 == 0) session_->SetTranslation(key, *e.original + suffix);
-      } else if (key[0] != '#' && e.type == ptString) {
-        if (strings++ % 3 == 0) session_->SetTranslation(key, *e.original + suffix);
-      } else if (e.type == ptInteger && IsDecimal(*e.original) && numbers++ % 5 == 0) {
-        session_->SetTranslation(key, std::to_string(std::stoll(*e.original) + 1));
+    session.ForEachEntry([&](const TSessionEntry& e) {
+      if (e.key[0] == '@') {
+        if (n++ % 2 == 0) session.SetTranslation(e.key, *e.original + suffix);
+      } else if (e.key[0] != '#' && e.type == ptString) {
+        if (strings++ % 3 == 0) session.SetTranslation(e.key, *e.original + suffix);
+      } else if (e.type == ptInteger && decimal(*e.original) && numbers++ % 5 == 0) {
+        session.SetTranslation(e.key, std::to_string(std::stoll(*e.original) + 1));
       }
     });
     return n + strings + numbers;
   }
 
-  void Translate(const std::string& key, const std::string& text) { session_->SetTranslation(key, text); }
-  void RemoveForm(const std::string& name) { session_->RemoveForm(name); }
-  void Save() { session_->SaveProject(); }
-
   // Generates and links with our linker, in this process; returns the module.
   std::string Build() {
-    GenerateLanguageModule(*project_, language_);
+    GenerateLanguageModule(project, language);
     TLinkerOptions options;
-    options.source = ChangeFileExt(project_->TranslatedFileName(project_->FileName, language_), ".dpr");
-    options.exeOutputDir = project_->GetOutputDirectory(false, language_);
-    std::string log;
-    LinkLanguageModule(options, 1252, [&](const std::string& line) { log += line + "\n"; });
-    return LanguageModuleFileName(*project_, language_);
+    options.source = ChangeFileExt(project.TranslatedFileName(project.FileName, language), ".dpr");
+    options.exeOutputDir = project.GetOutputDirectory(false, language);
+    LinkLanguageModule(options, 1252, [](const std::string&) {});
+    return LanguageModuleFileName(project, language);
   }
 
   std::string Differences(const std::string& module) {
     std::string text;
-    for (const TModuleDifference& d : VerifyLanguageModule(*project_, language_, module))
+    for (const TModuleDifference& d : VerifyLanguageModule(project, language, module))
       text += d.where + ": " + d.what + "\n";
     return text;
   }
-
-private:
-  static bool IsDecimal(const std::string& t) {
-    return !t.empty() && t.size() < 9 && t.find_first_not_of("0123456789") == std::string::npos;
-  }
-  TRegistryLocation location_;
-  TTranslatorRegistry registry_;
-  TRecordingInteraction ui_;
-  std::unique_ptr<TProjectData> project_;
-  std::unique_ptr<TTranslationSession> session_;
-  int language_ = 0;
 };
 
-// The whole round: translate, save, open again, build, check; then (when
-// not for a corpus form) open and build once more, which must give the same bytes.
+// Translate, save, open again, build, check; then (not for a corpus form:
+// they add nothing here) build once more, which must give the same bytes.
 // Returns the module.
 std::string CheckRoundTrip(const std::string& project, int language, const std::string& config, bool corpusForm = false) {
-  std::string module;
   {
-    TModuleRun first(config);
-    first.Open(project, language);
-    int translated = first.TranslateSample();
-    if (!corpusForm) EXPECT_GT(translated, 0) << project;
-    first.Save();
+    TModuleRun first(config, project, language);
+    EXPECT_TRUE(first.TranslateSample() > 0 || corpusForm) << project << ": nothing was translated";
+    first.session.SaveProject();
   }
-  std::string bytes;
-  {
-    TModuleRun second(config);
-    second.Open(project, language);
-    module = second.Build();
-    EXPECT_EQ(second.Differences(module), "") << project;
-    bytes = ReadFileBytes(module);
+  std::string module, bytes;
+  for (int round = 0; round < (corpusForm ? 1 : 2); ++round) {
+    TModuleRun run(config, project, language);
+    module = run.Build();
+    if (round == 0) {
+      EXPECT_EQ(run.Differences(module), "") << project;
+      bytes = ReadFileBytes(module);
+    } else {
+      EXPECT_EQ(ReadFileBytes(module), bytes) << project << ": building again gives other bytes";
+    }
   }
-  // The corpus forms add nothing here that the demo and the fixtures do not.
-  if (corpusForm) return module;
-  TModuleRun third(config);
-  third.Open(project, language);
-  EXPECT_EQ(ReadFileBytes(third.Build()), bytes) << project << ": building again gives other bytes";
   return module;
 }
 
@@ -131,10 +110,8 @@ TEST(LanguageModuleProperty, DemoProjectInGermanAndRussian) {
   std::string german = CheckRoundTrip(project, kGerman, dir.File("cfg"));
   CheckRoundTrip(project, kRussian, dir.File("cfg"));
 
-  // A module whose form stream was altered by hand is reported, naming the
-  // form and the value.
-  TModuleRun run(dir.File("cfg"));
-  run.Open(project, kGerman);
+  // A form stream altered by hand is reported, naming the form and the value.
+  TModuleRun run(dir.File("cfg"), project, kGerman);
   std::string image = ReadFileBytes(german);
   const std::string caption = "Kestrin Demo \xC4\xD6\xFC";
   size_t at = image.find(caption);
@@ -155,17 +132,15 @@ TEST(LanguageModuleProperty, TheCheckComparesValuesAndNamesWhatTheProjectLacks) 
   test::CopyDemo(dir.File("demo"));
   std::string project = dir.File("demo/project/Demo.dpr");
   {
-    TModuleRun first(dir.File("cfg"));
-    first.Open(project, kGerman);
-    first.Translate("Main.dfm:lblItems.Left", "$FFFFFFFF");
-    first.Translate("Main.dfm:frmMain.Font.Style", "[fsBold, fsItalic]");
-    first.Save();
+    TModuleRun first(dir.File("cfg"), project, kGerman);
+    first.session.SetTranslation("Main.dfm:lblItems.Left", "$FFFFFFFF");
+    first.session.SetTranslation("Main.dfm:frmMain.Font.Style", "[fsBold, fsItalic]");
+    first.session.SaveProject();
   }
-  TModuleRun run(dir.File("cfg"));
-  run.Open(project, kGerman);
+  TModuleRun run(dir.File("cfg"), project, kGerman);
   std::string module = run.Build();
   EXPECT_EQ(run.Differences(module), "") << "$FFFFFFFF is -1, and blanks in a set are no difference";
-  run.RemoveForm(dir.File("demo/project/About.dfm"));
+  run.session.RemoveForm(dir.File("demo/project/About.dfm"));
   std::string differences = run.Differences(module);
   EXPECT_NE(differences.find("in the module, but the project has nothing of that name"), std::string::npos)
       << differences;
@@ -194,9 +169,7 @@ TEST(LanguageModuleProperty, EveryReadableCorpusForm) {
   if (!shared || !fs::exists(*shared + "/corpus")) GTEST_SKIP() << "the shared corpus is not there";
   int checked = 0, skipped = 0;
   for (const auto& entry : fs::recursive_directory_iterator(*shared + "/corpus")) {
-    if (!entry.is_regular_file()) continue;
-    std::string ext = entry.path().extension().string();
-    if (!SameText(ext, ".dfm")) continue;
+    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
     std::string bytes = ReadFileBytes(entry.path().string());
     if (bytes.size() < 3 || bytes.compare(0, 3, "\xFF\x0A\x00", 3) != 0) continue;
     try {

@@ -21,8 +21,7 @@ namespace {
 
 class OptionsStore : public testing::Test {
 protected:
-  // Short waits: a test that would be locked out fails fast instead of
-  // waiting out the default bound.
+  // Short waits: a test that would be locked out fails fast.
   test::TDictionaryPlace place{TBusyPolicy{200, 2}};
   TRecordingInteraction interaction;
   TdatCommon common{place.engine, interaction};
@@ -39,13 +38,14 @@ protected:
     return files;
   }
   // Everything the options dialog edits, as the dictionary holds it now.
-  std::vector<std::vector<std::string>> Tables() {
-    auto rows = test::QueryRows(common.Database(),
-                                "SELECT 'R', PropertyName, '', '' FROM HiLight UNION ALL "
-                                "SELECT 'G', GroupId, GroupName, Remarks FROM ModGrps UNION ALL "
-                                "SELECT 'E', GroupId, File, Remarks FROM ModGrps2 ORDER BY 1, 2, 3");
-    return rows;
+  std::string Tables(TdatCommon& c) {
+    return test::QueryText(c.Database(),
+                           "SELECT 'R', PropertyName, '', '' FROM HiLight UNION ALL "
+                           "SELECT 'G', GroupId, GroupName, Remarks FROM ModGrps UNION ALL "
+                           "SELECT 'E', GroupId, File, Remarks FROM ModGrps2 ORDER BY 1, 2, 3");
   }
+  std::string Tables() { return Tables(common); }
+  long long Count(const std::string& sql) { return test::QueryCount(common.Database(), sql); }
 };
 
 TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndCancelLeavesNothing) {
@@ -70,9 +70,9 @@ TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndCancelLeavesNothing) {
   EXPECT_TRUE(highlighting.IsHighlighted("TMemo.Lines")) << "a committed rule is seen at once";
 
   config.RollbackConfig();
-  auto after = Tables();
-  std::erase(after, std::vector<std::string>{"R", "TMemo.Lines", "", ""});
-  EXPECT_EQ(after, before);
+  other.DeleteRule("TMemo.Lines");
+  other.CommitConfig();
+  EXPECT_EQ(Tables(), before);
 }
 
 TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
@@ -91,10 +91,9 @@ TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
   EXPECT_EQ(Files("VCL-Basics"),
             (std::vector<std::string>{"%CommonDelphiLibDir%\\BUTTONS2.RES", "%CommonDelphiLibDir%\\controls.res",
                                       "%CommonDelphiLibDir%\\extdlgs.res", "%CommonDelphiLibDir%\\filectrl.res"}));
-  EXPECT_EQ(test::QueryRows(common.Database(), "SELECT File, Remarks FROM ModGrps2 WHERE Remarks <> '' ORDER BY 1"),
-            (std::vector<std::vector<std::string>>{{"%CommonDelphiLibDir%\\BUTTONS2.RES", "renamed"},
-                                                   {"%CommonDelphiLibDir%\\controls.res", "noted"}}));
-  EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM ModGrps2 WHERE GroupId = '" + qr + "'"), 0)
+  EXPECT_EQ(test::QueryText(common.Database(), "SELECT File, Remarks FROM ModGrps2 WHERE Remarks <> '' ORDER BY 1"),
+            "%CommonDelphiLibDir%\\BUTTONS2.RES|renamed\n%CommonDelphiLibDir%\\controls.res|noted\n");
+  EXPECT_EQ(Count("SELECT count(*) FROM ModGrps2 WHERE GroupId = '" + qr + "'"), 0)
       << "a deleted group leaves no unreachable entries behind";
   EXPECT_TRUE(Files("QuickReport").empty()) << "nor does the new group of its name inherit them";
 }
@@ -136,12 +135,8 @@ TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
        "The highlighting rule \"?.Caption\" already exists."},
   };
   for (const TCase& c : cases) {
-    try {
-      c.change();
-      ADD_FAILURE() << c.what;
-    } catch (const EDatabaseError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << c.what << ": " << e.what();
-    }
+    std::string error = test::Thrown<EDatabaseError>(c.change);
+    EXPECT_EQ(error.rfind(c.message, 0), 0u) << c.what << ": " << error;
   }
   EXPECT_FALSE(config.HasChanges()) << "no refused change was taken";
   config.ChangeEntry(vcl, buttons, "%CommonDelphiLibDir%\\Buttons.res", "");  // its own name in another case
@@ -162,19 +157,15 @@ TEST_F(OptionsStore, ALateRefusalWritesNothingAndKeepsThePendingChanges) {
   other.CommitConfig();
   auto before = Tables();
 
-  try {
-    config.CommitConfig();
-    FAIL() << "committed a second group of the same name";
-  } catch (const EInvalidEntry& e) {
-    EXPECT_STREQ(e.what(), "A module group named \"TOOLS\" already exists.");
-  }
+  EXPECT_EQ(test::Thrown<EInvalidEntry>([&] { config.CommitConfig(); }),
+            "A module group named \"TOOLS\" already exists.");
   EXPECT_EQ(Tables(), before);
   EXPECT_EQ(config.GetEntries(id).size(), 1u) << "the dialog keeps its changes";
 
   config.ModifyGroup(id, "My Tools", "");
   config.CommitConfig();
   EXPECT_EQ(Files("My Tools"), std::vector<std::string>{"tools.res"});
-  EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM HiLight WHERE PropertyName = '?.Hint'"), 0);
+  EXPECT_EQ(Count("SELECT count(*) FROM HiLight WHERE PropertyName = '?.Hint'"), 0);
 }
 
 // What this dialog does and what another workstation did meanwhile to the
@@ -183,37 +174,33 @@ TEST_F(OptionsStore, ALateRefusalWritesNothingAndKeepsThePendingChanges) {
 TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
   const std::string buttons = "%CommonDelphiLibDir%\\buttons.res";
   using TAction = std::function<void(TdatConfig&, const std::string& vcl)>;
-  struct TCase {
+  const TAction deleteEntry = [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); };
+  const TAction deleteRule = [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); };
+  const TAction addEntry = [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); };
+  const TAction deleteGroup = [](TdatConfig& c, auto& g) { c.DeleteGroup(g); };
+  auto remarks = [&](const char* text) -> TAction {
+    return [&buttons, text](TdatConfig& c, auto& g) { c.ChangeEntry(g, buttons, buttons, text); };
+  };
+  auto rename = [](const char* name) -> TAction { return [name](TdatConfig& c, auto& g) { c.ModifyGroup(g, name, ""); }; };
+  const std::string entry = "The entry \"%CommonDelphiLibDir%\\buttons.res\" of the module group \"VCL-Basics\" was ";
+  const struct {
     const char* what;
     TAction mine, theirs;
-    const char* conflict;  // nullptr when OK must succeed
+    std::string conflict;  // empty when OK must succeed
   } cases[] = {
-      {"both delete an entry", [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); }, nullptr},
-      {"both delete a rule", [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); },
-       [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); }, nullptr},
-      {"different entries", [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); }, nullptr},
-      {"remarks against a deletion", [&](TdatConfig& c, auto& g) { c.ChangeEntry(g, buttons, buttons, "mine"); },
-       [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       "The entry \"%CommonDelphiLibDir%\\buttons.res\" of the module group \"VCL-Basics\" was deleted by another "
-       "workstation."},
-      {"deletion against remarks", [&](TdatConfig& c, auto& g) { c.DeleteEntry(g, buttons); },
-       [&](TdatConfig& c, auto& g) { c.ChangeEntry(g, buttons, buttons, "theirs"); },
-       "The entry \"%CommonDelphiLibDir%\\buttons.res\" of the module group \"VCL-Basics\" was changed by another "
-       "workstation."},
-      {"entry into a deleted group", [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); },
-       [](TdatConfig& c, auto& g) { c.DeleteGroup(g); },
+      {"both delete an entry", deleteEntry, deleteEntry, ""},
+      {"both delete a rule", deleteRule, deleteRule, ""},
+      {"different entries", deleteEntry, addEntry, ""},
+      {"remarks against a deletion", remarks("mine"), deleteEntry, entry + "deleted by another workstation."},
+      {"deletion against remarks", deleteEntry, remarks("theirs"), entry + "changed by another workstation."},
+      {"entry into a deleted group", addEntry, deleteGroup,
        "The module group \"VCL-Basics\" was deleted by another workstation, so the entry \"more.res\" cannot be "
        "stored in it."},
-      {"group deleted with a new entry", [](TdatConfig& c, auto& g) { c.DeleteGroup(g); },
-       [](TdatConfig& c, auto& g) { c.AddEntry(g, "more.res", ""); },
+      {"group deleted with a new entry", deleteGroup, addEntry,
        "The module group \"VCL-Basics\" was given the entry \"more.res\" by another workstation."},
-      {"both rename", [](TdatConfig& c, auto& g) { c.ModifyGroup(g, "VCL", ""); },
-       [](TdatConfig& c, auto& g) { c.ModifyGroup(g, "Basics", ""); },
-       "The module group \"VCL-Basics\" was changed by another workstation."},
+      {"both rename", rename("VCL"), rename("Basics"), "The module group \"VCL-Basics\" was changed by another workstation."},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     test::TDictionaryPlace fresh;
     TdatCommon freshCommon(fresh.engine, interaction);
@@ -222,10 +209,8 @@ TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
     c.mine(mine, vcl);
     c.theirs(theirs, vcl);
     theirs.CommitConfig();
-    auto& db = freshCommon.Database();
-    auto before = test::QueryRows(db, "SELECT GroupName, Remarks, GroupId FROM ModGrps ORDER BY 1");
-    auto entriesBefore = test::QueryRows(db, "SELECT * FROM ModGrps2 ORDER BY 1, 2");
-    if (!c.conflict) {
+    const std::string before = Tables(freshCommon);
+    if (c.conflict.empty()) {
       EXPECT_NO_THROW(mine.CommitConfig());
       continue;
     }
@@ -236,13 +221,12 @@ TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
       EXPECT_EQ(e.Entries(), std::vector<std::string>{c.conflict});
       EXPECT_NE(std::string(e.what()).find(c.conflict), std::string::npos);
     }
-    EXPECT_EQ(test::QueryRows(db, "SELECT GroupName, Remarks, GroupId FROM ModGrps ORDER BY 1"), before);
-    EXPECT_EQ(test::QueryRows(db, "SELECT * FROM ModGrps2 ORDER BY 1, 2"), entriesBefore);
+    EXPECT_EQ(Tables(freshCommon), before);
     EXPECT_TRUE(mine.HasChanges());
     EXPECT_EQ(mine.DiscardConflictingChanges(), std::vector<std::string>{c.conflict});
     EXPECT_FALSE(mine.HasChanges());
     mine.CommitConfig();
-    EXPECT_EQ(test::QueryRows(db, "SELECT * FROM ModGrps2 ORDER BY 1, 2"), entriesBefore);
+    EXPECT_EQ(Tables(freshCommon), before);
   }
 }
 
@@ -256,9 +240,8 @@ TEST_F(OptionsStore, DiscardingConflictsKeepsTheOtherChanges) {
   EXPECT_THROW(config.CommitConfig(), EEditConflict);
   config.DiscardConflictingChanges();
   config.CommitConfig();
-  EXPECT_EQ(test::QueryRows(common.Database(), "SELECT Remarks FROM ModGrps WHERE GroupName = 'VCL-Basics'"),
-            std::vector<std::vector<std::string>>{{"theirs"}});
-  EXPECT_EQ(test::QueryCount(common.Database(), "SELECT count(*) FROM HiLight WHERE PropertyName = 'TEdit.Text'"), 1);
+  EXPECT_EQ(test::QueryText(common.Database(), "SELECT Remarks FROM ModGrps WHERE GroupName = 'VCL-Basics'"), "theirs\n");
+  EXPECT_EQ(Count("SELECT count(*) FROM HiLight WHERE PropertyName = 'TEdit.Text'"), 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,16 +66,11 @@ TEST_P(MultiProcess, WritersAndReadersShareOneDictionaryWithoutLosingOrDuplicati
       Require(interaction.warnings.empty(), "set-up: " + (interaction.warnings.empty() ? "" : interaction.warnings[0]));
       TdatTranslationHistory history(common);
       for (int i = 0; i < kItems; ++i) {
-        if (i % 3 == 2) {
-          // A save: several items in one transaction.
-          TWriteTransaction save(common.Database());
-          history.AddTranslation(Shared(i), Translation(w, i), kGermany);
-          history.AddTranslation(Own(w, i), Translation(w, i), kGermany);
-          save.Commit();
-        } else {
-          history.AddTranslation(Shared(i), Translation(w, i), kGermany);
-          history.AddTranslation(Own(w, i), Translation(w, i), kGermany);
-        }
+        std::optional<TWriteTransaction> save;  // every third item: a save of several items at once
+        if (i % 3 == 2) save.emplace(common.Database());
+        history.AddTranslation(Shared(i), Translation(w, i), kGermany);
+        history.AddTranslation(Own(w, i), Translation(w, i), kGermany);
+        if (save) save->Commit();
         if (w == 0) Require(::write(committed[1], &i, sizeof i) == sizeof i, "pipe");
       }
       ::close(committed[1]);
@@ -82,8 +78,7 @@ TEST_P(MultiProcess, WritersAndReadersShareOneDictionaryWithoutLosingOrDuplicati
   }
   ::close(committed[1]);
 
-  // The first reader checks that each of writer 0's commits is visible to its
-  // very next look-up.
+  // The first reader sees each of writer 0's commits at its very next look-up.
   children.push_back(Spawn([&] {
     TRecordingInteraction interaction;
     TdatCommon common(place.engine, interaction);
@@ -100,8 +95,7 @@ TEST_P(MultiProcess, WritersAndReadersShareOneDictionaryWithoutLosingOrDuplicati
   }));
   ::close(committed[0]);
 
-  // The second reader looks things up all the while; what it has seen once
-  // never goes away.
+  // The second reader looks up all the while; what it has seen never goes away.
   children.push_back(Spawn([&] {
     TRecordingInteraction interaction;
     TdatCommon common(place.engine, interaction);

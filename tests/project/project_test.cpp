@@ -1,19 +1,22 @@
-// The project model and opening projects: the settings file, forms found
-// through the project source, languages, per-language names, and compiled
-// modules taken apart without touching the project's own files.
-#include "project/project_data.h"
-
+// The project model: the settings file, forms found through the project
+// source, languages, per-language names, and compiled modules taken apart,
+// our own and the fixture modules built by the independent tools (the
+// project gets what pe-dump.py lists).
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "config/interaction.h"
 #include "config/registry_settings.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
-#include "support/pe_builder.h"
 #include "platform/file_utils.h"
+#include "project/project_data.h"
+#include "support/pe_builder.h"
 #include "support/test_support.h"
 
 namespace kst {
@@ -62,35 +65,25 @@ TEST_F(ProjectTest, UsesClauseFindsFormsRelativeToTheProjectWhateverTheCase) {
   EXPECT_EQ(project.FileName, Path("proj/Proj.dpr"));
 }
 
-TEST_F(ProjectTest, CommentsHideUsesClauses) {
+TEST_F(ProjectTest, CommentsHideUsesClausesAndAMissingDrcIsAWarning) {
   WriteForm("Unit1.DFM");
-  WriteFile(Path("P.dpr"),
+  WriteFile(Path("P.DPR"),
             "program P;\r\n{ uses Unit1 in 'Unit1.pas'; }\r\n(* uses Unit1 in 'Unit1.pas'; *)\r\n"
             "// uses Unit1 in 'Unit1.pas';\r\nbegin\r\nend.\r\nuses Unit1 in 'Unit1.pas';\r\n");
-  WriteFile(Path("P.DRC"), "");
-  project.Open(Path("P.dpr"));
-  EXPECT_TRUE(project.Modules.empty()) << "the scan ends at the first top-level end";
-}
-
-TEST_F(ProjectTest, GeneratedLibrarySourceAndUnknownTypesAreRefused) {
-  WriteFile(Path("Lib.dpr"), "library Lib; //TRN\r\nend.\r\n");
-  try {
-    project.Open(Path("Lib.dpr"));
-    FAIL();
-  } catch (const EProjectError& e) {
-    EXPECT_STREQ(e.what(), "This is a generated language-module and can't be translated again!");
-  }
-  EXPECT_TRUE(project.FileName.empty());
-  EXPECT_THROW(project.Open(Path("x.txt")), EProjectError);
-}
-
-TEST_F(ProjectTest, MissingDrcIsAWarningAndTheOpenGoesOn) {
-  WriteFile(Path("P.DPR"), "program P; begin end.");
   project.Open(Path("P.DPR"));
+  EXPECT_TRUE(project.Modules.empty()) << "the scan ends at the first top-level end";
   ASSERT_EQ(ui.warnings.size(), 1u);
   EXPECT_EQ(ui.warnings[0], Path("P.DRC") +
                                 " does not exist! Please recompile the project in Delphi with detailed map files enabled!");
   EXPECT_EQ(project.DrcFileDate, 0);
+}
+
+TEST_F(ProjectTest, GeneratedLibrarySourceAndUnknownTypesAreRefused) {
+  WriteFile(Path("Lib.dpr"), "library Lib; //TRN\r\nend.\r\n");
+  EXPECT_EQ(test::Thrown<EProjectError>([&] { project.Open(Path("Lib.dpr")); }),
+            "This is a generated language-module and can't be translated again!");
+  EXPECT_TRUE(project.FileName.empty());
+  EXPECT_THROW(project.Open(Path("x.txt")), EProjectError);
 }
 
 TEST_F(ProjectTest, SettingsFileRoundTrip) {
@@ -142,9 +135,8 @@ TEST_F(ProjectTest, LanguageListPiecesAndConflicts) {
   EXPECT_TRUE(project.FileName.empty());
 }
 
-// The new-language dialog asks before it closes; AddLanguage follows the
-// same answer (a language already there is no error when a settings file
-// lists it twice).
+// AddLanguage follows the dialog's refusal (a language already there is no
+// error: a settings file may list it twice).
 TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
   project.AddLanguage(0x0037);  // Georgian, neutral: KA
   project.AddLanguage(0x042C);  // Azeri (Latin): AZE
@@ -162,10 +154,7 @@ TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
   };
   for (const TCase& c : cases) {
     std::string refusal = project.LanguageRefusal(c.id);
-    if (*c.expected == 0) {
-      EXPECT_EQ(refusal, "") << std::hex << c.id;
-      continue;
-    }
+    EXPECT_EQ(refusal.empty(), *c.expected == 0) << std::hex << c.id;
     EXPECT_NE(refusal.find(c.expected), std::string::npos) << refusal;
   }
   EXPECT_THROW(project.AddLanguage(0x004B), EProjectError);
@@ -177,12 +166,8 @@ TEST_F(ProjectTest, LanguageRefusalsNameTheReason) {
 TEST_F(ProjectTest, AnEmptyOutputDirectoryIsRefusedAndNeverReachesTheCompiler) {
   project.SetOutputDirectory("D:\\Out");
   for (const char* empty : {"", "   "}) {
-    try {
-      project.SetOutputDirectory(empty);
-      ADD_FAILURE() << "accepted \"" << empty << "\"";
-    } catch (const EProjectError& e) {
-      EXPECT_NE(std::string(e.what()).find("The output directory is empty"), std::string::npos);
-    }
+    EXPECT_NE(test::Thrown<EProjectError>([&] { project.SetOutputDirectory(empty); }).find("The output directory is empty"),
+              std::string::npos);
   }
   for (bool raw : {true, false})
     EXPECT_EQ(project.GetOutputDirectory(raw, 0x0407), "D:\\Out") << "a refused choice changes nothing";
@@ -194,33 +179,24 @@ TEST_F(ProjectTest, AnEmptyOutputDirectoryIsRefusedAndNeverReachesTheCompiler) {
   EXPECT_EQ(project.GetOutputDirectory(false, 0x0407), Path("DEU"));
 }
 
-TEST_F(ProjectTest, StoredFormsAndResourcesThatAreGoneAreWarnedAbout) {
-  WriteProject("P.dpr", "  Forms");
-  WriteFile(Path("P.TRI"),
-            "[Kestrin.Translator.Modules]\r\nModule0=" + Path("Gone.pas") +
-                "\r\n[Kestrin.Translator.CustomResources]\r\nRes0=" + Path("Gone.res") + "\r\n");
-  project.Open(Path("P.dpr"));
-  ASSERT_EQ(ui.warnings.size(), 2u);
-  EXPECT_EQ(ui.warnings[0], "File\r\r" + Path("Gone.DFM") + "\r\rnot found!");
-  EXPECT_EQ(ui.warnings[1], "File\r\r" + Path("Gone.res") + "\r\rnot found!");
-}
-
-// Names in the settings file may be relative (written by hand, or by an
-// earlier version): they mean files in the project's directory, whatever the
-// current directory, and a file named two ways is still one entry.
-TEST_F(ProjectTest, StoredRelativeNamesAreTheProjectsFilesAndOneFileIsOneEntry) {
+// Relative names in the settings file (written by hand or by an earlier
+// version) are the project's files, whatever the current directory; a file
+// named two ways is one entry; files that are gone are warned about.
+TEST_F(ProjectTest, StoredNamesAreTheProjectsFilesAndOneFileIsOneEntry) {
   ForceDirectories(Path("sub/res"));
   WriteProject("sub/P.dpr", "  Forms");
   WriteForm("sub/forms/Extra.dfm", "Extra");
   WriteFile(Path("sub/res/Pics.res"), "");
   WriteFile(Path("sub/P.TRI"),
-            "[Kestrin.Translator.Modules]\r\nModule0=forms\\Extra.pas\r\n"
-            "[Kestrin.Translator.CustomResources]\r\nRes0=res/Pics.res\r\nRes1=" + Path("sub/RES/pics.RES") + "\r\n");
+            "[Kestrin.Translator.Modules]\r\nModule0=forms\\Extra.pas\r\nModule1=" + Path("Gone.pas") +
+                "\r\n[Kestrin.Translator.CustomResources]\r\nRes0=res/Pics.res\r\nRes1=" + Path("sub/RES/pics.RES") +
+                "\r\nRes2=" + Path("Gone.res") + "\r\n");
   std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path("/");
   project.Open(Path("sub/P.dpr"));
   std::filesystem::current_path(before);
-  EXPECT_EQ(ui.warnings, std::vector<std::string>{});
+  EXPECT_EQ(ui.warnings, (std::vector<std::string>{"File\r\r" + Path("Gone.DFM") + "\r\rnot found!",
+                                                   "File\r\r" + Path("Gone.res") + "\r\rnot found!"}));
   ASSERT_EQ(project.Modules.size(), 1u);
   EXPECT_EQ(project.Modules[0].Module->Root->Name, "Extra");
   ASSERT_EQ(project.CustomResources.Items.size(), 1u);
@@ -241,8 +217,7 @@ TEST_F(ProjectTest, FindAndRemoveModules) {
   EXPECT_TRUE(project.Modules.empty());
 }
 
-// Each language's files in its directory beside the file, with the long
-// or the short (8.3) extensions the compiler settings choose.
+// Long or short (8.3) extensions, as the compiler settings choose.
 TEST_F(ProjectTest, PerLanguageNames) {
   using TNamer = std::string (TProjectData::*)(std::string_view, int) const;
   const struct {
@@ -305,8 +280,7 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
   EXPECT_EQ(res.find("0123456789abcdef"), std::string::npos) << "DVCLAL is left out";
   EXPECT_EQ(project.DrcFileName(), extracted + "/App.DRC");
 
-  // Opening again reuses the folder; a folder of that name made by the user
-  // is never written into.
+  // Opening again reuses the folder; a user's folder of that name is never written into.
   TProjectData again(registry, ui, TSystemCodePages{1252, 850, 10000});
   again.Open(Path("App.exe"));
   EXPECT_EQ(again.Modules.size(), 2u);
@@ -315,8 +289,7 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
   EXPECT_THROW(again.Open(Path("Other.exe")), EProjectError);
 }
 
-// A form changed on disk is read again; what the user added to it (saved
-// or not yet) survives, and a file that no longer reads changes nothing.
+// User-defined properties (saved or not) survive a reload; a broken file changes nothing.
 TEST_F(ProjectTest, ReloadedFormsKeepUserDefinedPropertiesAndABrokenFileKeepsTheTree) {
   WriteForm("Unit1.dfm", "Form1");
   WriteProject("P.dpr", "  Unit1 in 'Unit1.pas' {Form1}");
@@ -342,8 +315,7 @@ TEST_F(ProjectTest, ReloadedFormsKeepUserDefinedPropertiesAndABrokenFileKeepsThe
   EXPECT_EQ(form.Root->FindProperty("Form1.Caption")->OriginalValue, "New caption");
 }
 
-// A compiled module's script is the one taken out of it, never the
-// project's own script beside the module.
+// A compiled module's script is the extracted one, never the project's own beside it.
 TEST_F(ProjectTest, ResourceStringsAreReloadedFromTheScriptTheProjectWasOpenedWith) {
   test::TBuiltPe pe = test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}});
   WriteFile(Path("App.exe"), pe.image);
@@ -372,14 +344,76 @@ TEST_F(ProjectTest, ResourceStringsAreReloadedFromTheScriptTheProjectWasOpenedWi
   EXPECT_EQ(project.DrcFileDate, 0);
 }
 
-TEST(ProjectDemo, BinaryFormsMatchTheirTexts) {
-  std::string demo = test::DemoDir();
-  for (auto [text, binary] : {std::pair{"forms/Main.txt", "project/Main.dfm"},
-                              std::pair{"forms/About.txt", "project/About.dfm"},
-                              std::pair{"forms/Options.txt", "common/OPTIONS.DFM"}})
-    EXPECT_EQ(TextToResource(ReadFileBytes(demo + "/" + text)), ReadFileBytes(demo + "/" + binary))
-        << binary << " is out of date: rebuild it with kst form binary";
+struct TDumped {
+  std::set<std::string> forms;      // resource names of TPF0 data
+  std::set<int> stringIds;
+  std::set<std::string> versionKeys;  // of the first string table
+  int otherResources = 0;
+};
+
+// A leaf of the listing starts with its "type=T name=N lang=L" line.
+TDumped Dump(const std::string& text) {
+  static const std::regex leaf(R"(^type=(\S+) name=(\S+) lang=)"), str(R"(^  STR (\d+) )"),
+      ver(R"(^  VER StringFileInfo/([0-9A-Fa-f]{8})/(.*) = )");
+  TDumped d;
+  std::string name, firstTable;
+  std::istringstream in(text);
+  std::smatch m;
+  for (std::string line; std::getline(in, line);) {
+    if (std::regex_search(line, m, leaf)) {
+      name = m[2];
+      // String tables, version info and Delphi's own RCDATA are not custom resources.
+      if (m[1] != "6" && m[1] != "16" && !(m[1] == "10" && (name == "\"DVCLAL\"" || name == "\"PACKAGEINFO\"")))
+        ++d.otherResources;
+    } else if (line.rfind("  FORM stream", 0) == 0) {
+      d.forms.insert(name);
+      --d.otherResources;  // counted with its leaf
+    } else if (std::regex_search(line, m, str)) {
+      d.stringIds.insert(std::stoi(m[1]));
+    } else if (std::regex_search(line, m, ver) && (firstTable.empty() || m[1] == firstTable)) {
+      firstTable = m[1];
+      d.versionKeys.insert(m[2]);
+    }
+  }
+  return d;
 }
+
+class ProjectFromFixture : public ProjectTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ProjectFromFixture, HoldsWhatPeDumpLists) {
+  std::string why;
+  auto fixtures = test::FixtureDir(why);
+  if (!fixtures) GTEST_SKIP() << why;
+  std::string module = Path(GetParam());
+  AtomicWriteFile(module, ReadFileBytes(*fixtures + "/" + GetParam()));
+  test::TProgramRun listing = test::RunPeTool("pe-dump.py", test::ShellQuote(module));
+  ASSERT_LE(listing.exitCode, 1) << listing.err;
+  TDumped expected = Dump(listing.out);
+  project.Open(module);
+
+  std::set<std::string> forms;
+  for (const TModuleEntry& m : project.Modules) {
+    std::string name = ExtractFileName(m.Name);
+    forms.insert("\"" + name.substr(1, name.size() - 5) + "\"");  // ~NAME.DFM
+  }
+  EXPECT_EQ(forms, expected.forms);
+  std::set<int> ids;
+  for (int i = 0; i < project.ResourceStrings.Count(); ++i) ids.insert(project.ResourceStrings.Item(i).ID);
+  EXPECT_EQ(ids, expected.stringIds);
+  std::set<std::string> keys;
+  for (const auto& label : project.VersionInfo.Items) keys.insert(label->Key);
+  EXPECT_EQ(keys, expected.versionKeys);
+  ASSERT_EQ(project.CustomResources.Items.size(), 1u);
+  test::TProgramRun res = test::RunPeTool("res-dump.py", test::ShellQuote(project.CustomResources.Items[0]->FileName));
+  ASSERT_EQ(res.exitCode, 0) << res.err;
+  int entries = 0;
+  for (size_t at = 0; (at = res.out.find("type=", at)) != std::string::npos; ++at) ++entries;
+  EXPECT_EQ(entries, expected.otherResources) << res.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ProjectFromFixture,
+                         testing::Values("app.exe", "strings.dll", "resonly_de.dll", "norsrc.exe"),
+                         test::TCaseName());
 
 }  // namespace
 }  // namespace kst

@@ -27,6 +27,13 @@ std::span<const uint8_t> Bytes(const std::string& s, size_t from = 0) {
 // The version block starts after the empty entry and the entry header.
 constexpr size_t kBlock = 64;
 
+// The keys and values, "Key=Value" a line.
+std::string Items(const TVersionInfo& info) {
+  std::string text;
+  for (const auto& item : info.Items) text += item->Key + "=" + item->Value + "\n";
+  return text;
+}
+
 TVersionInfo Sample() {
   TVersionInfo info;
   info.MajorVer = 1;
@@ -76,10 +83,7 @@ TEST(VersionResource, ReadsBackInTheLanguagesCodePageWithEscapesResolved) {
   EXPECT_EQ(std::tuple(back.IncludeVerInfo, back.MajorVer, back.MinorVer, back.Release, back.Build, back.PreRelease,
                        back.SpecialBuild, back.Debug),
             std::tuple(true, 1, 2, 3, 4, true, true, false));
-  ASSERT_EQ(back.Items.size(), 2u);
-  EXPECT_EQ(back.Items[0]->Value, info.Items[0]->Translation);
-  EXPECT_EQ(back.Items[1]->Key, "FileDescription");
-  EXPECT_EQ(back.Items[1]->Value, "a\nb");
+  EXPECT_EQ(Items(back), "CompanyName=" + info.Items[0]->Translation + "\nFileDescription=a\nb\n");
 }
 
 TEST(VersionResource, ChildOrderDoesNotMatter) {
@@ -91,12 +95,8 @@ TEST(VersionResource, ChildOrderDoesNotMatter) {
   TVersionInfo a, b;
   ReadVersionResource(a, Bytes(ours, kBlock), 1252);
   ReadVersionResource(b, Bytes(reordered), 1252);
-  ASSERT_EQ(a.Items.size(), 2u);
-  ASSERT_EQ(b.Items.size(), 2u);
-  for (size_t i = 0; i < a.Items.size(); ++i) {
-    EXPECT_EQ(a.Items[i]->Key, b.Items[i]->Key);
-    EXPECT_EQ(a.Items[i]->Value, b.Items[i]->Value);
-  }
+  EXPECT_EQ(a.Items.size(), 2u);
+  EXPECT_EQ(Items(b), Items(a));
 }
 
 TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
@@ -104,12 +104,8 @@ TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
   std::string wrongSize = block;
   wrongSize[2] = 51;
   TVersionInfo info;
-  try {
-    ReadVersionResource(info, Bytes(wrongSize), 1252);
-    FAIL();
-  } catch (const EVersionResourceError& e) {
-    EXPECT_STREQ(e.what(), "Invalid Version Resource Header Size!");
-  }
+  EXPECT_EQ(test::Thrown<EVersionResourceError>([&] { ReadVersionResource(info, Bytes(wrongSize), 1252); }),
+            "Invalid Version Resource Header Size!");
   for (size_t cut = 0; cut < block.size(); ++cut) {
     TVersionInfo partial;
     std::string shorter = block.substr(0, cut);
@@ -120,10 +116,7 @@ TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
       std::string bad = block;
       bad[at] = static_cast<char>(value);
       TVersionInfo any;
-      try {
-        ReadVersionResource(any, Bytes(bad), 1252);
-      } catch (const EVersionResourceError&) {
-      }
+      test::Thrown<EVersionResourceError>([&] { ReadVersionResource(any, Bytes(bad), 1252); });  // never crashes
     }
 }
 

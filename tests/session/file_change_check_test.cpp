@@ -65,34 +65,33 @@ protected:
   }
   std::string MainListName() const { return d.project.Modules[0].Name; }
   const std::string& MainCaption() { return d.Value("Main.dfm", "frmMain.Caption").OriginalValue; }
+  // The language and the form are selected again, and no command is left running.
+  void ExpectComeBack() {
+    EXPECT_EQ(s.CurrentLanguage(), kGerman);
+    EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+    EXPECT_FALSE(s.CommandRunning());
+  }
 };
 
+// AnyFileChanged, called by the window on every tick, tells without asking
+// or taking the stamp, and agrees with what the check then asks about.
 TEST_F(FileChangeCheck, NoKeepsTheOldFormUntilTheFileChangesAgain) {
+  EXPECT_FALSE(check.AnyFileChanged());
   EXPECT_FALSE(check.CheckForChangedFiles());
   EXPECT_TRUE(ui.questions.empty()) << "nothing changed";
   ChangeMainForm("First change", 1);
   ChangeMainForm("Second change", 2);  // saved twice between two checks: one question
-  ui.answers = {TAnswer::No};
-  EXPECT_FALSE(check.CheckForChangedFiles());
-  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(MainListName())});
-  EXPECT_EQ(MainCaption(), "Kestrin Demo");
-  EXPECT_FALSE(check.CheckForChangedFiles());
-  EXPECT_EQ(ui.questions.size(), 1u) << "the same change is not asked about again";
-}
-
-// The window calls it on every tick: it tells without asking or changing
-// anything, and agrees with what the check then asks about.
-TEST_F(FileChangeCheck, AnyFileChangedTellsWithoutAskingOrTakingTheStamp) {
-  EXPECT_FALSE(check.AnyFileChanged());
-  ChangeMainForm("Changed", 1);
   EXPECT_TRUE(check.AnyFileChanged());
   EXPECT_TRUE(check.AnyFileChanged()) << "the stamp is not taken";
   EXPECT_TRUE(ui.questions.empty());
   ui.answers = {TAnswer::No};
-  check.CheckForChangedFiles();
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions, std::vector<std::string>{Question(MainListName())});
+  EXPECT_EQ(MainCaption(), "Kestrin Demo");
   EXPECT_FALSE(check.AnyFileChanged()) << "No took the new stamp";
-  const std::string drc = d.dir.File("project/Demo.drc");
-  Stamp(drc, 3);
+  EXPECT_FALSE(check.CheckForChangedFiles());
+  EXPECT_EQ(ui.questions.size(), 1u) << "the same change is not asked about again";
+  Stamp(d.dir.File("project/Demo.drc"), 3);
   EXPECT_TRUE(check.AnyFileChanged()) << "the resource-string script as well";
 }
 
@@ -102,15 +101,13 @@ TEST_F(FileChangeCheck, YesStoresEverythingReadsTheFormAgainAndComesBack) {
   EXPECT_TRUE(check.CheckForChangedFiles());
   EXPECT_EQ(MainCaption(), "Changed");
   EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6" "ffnen") << "stored and loaded again";
-  EXPECT_EQ(s.CurrentLanguage(), kGerman);
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
+  ExpectComeBack();
   TComponentHelper& root = *d.Form("Main.dfm")->Root;
   EXPECT_NE(root.FindProperty("frmMain.HelpFile"), nullptr) << "the settings file's user-defined property";
   EXPECT_NE(root.FindProperty("frmMain.HelpKeyword"), nullptr) << "the one added since";
   s.SaveProject();
   EXPECT_EQ(TIniFile(d.dir.File("project/Demo.TRI")).ReadSection(kUserDefinedSection).size(), 2u)
       << "the next save keeps the form's entries";
-  EXPECT_FALSE(s.CommandRunning());
 }
 
 TEST_F(FileChangeCheck, AFormThatNoLongerReadsIsReportedAndTheOldTreeStays) {
@@ -120,11 +117,8 @@ TEST_F(FileChangeCheck, AFormThatNoLongerReadsIsReportedAndTheOldTreeStays) {
   ui.answers = {TAnswer::Yes};
   EXPECT_TRUE(check.CheckForChangedFiles());
   ASSERT_EQ(ui.warnings.size(), 1u);
-  EXPECT_EQ(ui.warnings[0].rfind("The new version of " + MainListName() +
-                                     " could not be read; the previous one stays loaded.\r\r",
-                                 0),
-            0u)
-      << ui.warnings[0];
+  const std::string warning = "The new version of " + MainListName() + " could not be read; the previous one stays loaded.";
+  EXPECT_EQ(ui.warnings[0].rfind(warning + "\r\r", 0), 0u) << ui.warnings[0];
   EXPECT_EQ(d.Form("Main.dfm")->Root.get(), before);
   EXPECT_EQ(d.Value("Main.dfm", "btnOpen.Caption").TranslatedValue, "\xD6" "ffnen");
   EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
@@ -175,9 +169,7 @@ TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) 
   };
   EXPECT_THROW(check.CheckForChangedFiles(), std::runtime_error);
   EXPECT_EQ(MainCaption(), "Changed") << "the first file was read again";
-  EXPECT_EQ(s.CurrentLanguage(), kGerman);
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
-  EXPECT_FALSE(s.CommandRunning());
+  ExpectComeBack();
 
   // A language whose files cannot be read when it is selected again.
   ui.whileAsking = nullptr;
@@ -186,26 +178,21 @@ TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) 
   ui.answers.push_back(TAnswer::Yes);
   EXPECT_THROW(check.CheckForChangedFiles(), EReadError);
   EXPECT_EQ(ui.questions.back(), Question(d.project.Modules[1].Name));
-  EXPECT_EQ(s.CurrentLanguage(), kGerman);
-  EXPECT_EQ(s.CurrentForm(), d.Form("Main.dfm"));
-  EXPECT_FALSE(s.CommandRunning());
+  ExpectComeBack();
 }
 
 // A compiled module's script lies in the folder it was taken apart into;
 // the project's own script beside the module is not the project's.
 TEST(FileChangeCheckCompiled, TheScriptTakenOutOfTheModuleIsWatched) {
-  test::TScratchDir dir;
-  TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
-  TTranslatorRegistry registry(location);
-  TRecordingInteraction ui;
-  TProjectData project(registry, ui, TSystemCodePages{1252, 850, 10000});
+  test::TScratchProject p;
+  TProjectData& project = p.project;
+  TRecordingInteraction& ui = p.ui;
   TTranslationSession session(project, nullptr, ui);
   TFileChangeCheck check(session);
-  test::TBuiltPe pe = test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}});
-  test::WriteFile(dir.File("App.exe"), pe.image);
-  test::WriteFile(dir.File("App.DRC"), "STRINGTABLE\r\nBEGIN\r\nEND\r\n");
-  session.OpenProject(dir.File("App.exe"));
-  Stamp(dir.File("App.DRC"), 1);
+  test::WriteFile(p.Path("App.exe"), test::BuildPe({{6, 1, 0x0409, test::StringBlock({{0, u"Zero"}})}}).image);
+  test::WriteFile(p.Path("App.DRC"), "STRINGTABLE\r\nBEGIN\r\nEND\r\n");
+  session.OpenProject(p.Path("App.exe"));
+  Stamp(p.Path("App.DRC"), 1);
   EXPECT_FALSE(check.CheckForChangedFiles());
   EXPECT_TRUE(ui.questions.empty());
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/interaction.h"
 #include "session/translation_session.h"
 
 namespace kst {
@@ -17,43 +16,37 @@ const std::vector<TSearchRow> kRows = {
     {"mnuFileOpen.Hint", "Opens a text file", "Opens a text file"},
 };
 
-struct FindCase {
-  const char* find;
-  uint8_t options;
-  uint8_t scope;
-  int current;
-  int expected;
-};
-
-class FindRows : public testing::TestWithParam<FindCase> {};
-
-TEST_P(FindRows, WalkOnceRoundFromAfterTheCurrentRow) {
-  const FindCase& c = GetParam();
-  TSearchSettings settings;
-  settings.Confirm(false, c.find, "", c.options, c.scope);
-  int asked = 0;
-  auto texts = [&](int row) {
-    ++asked;
-    return kRows.at(row);
+TEST(FindRows, WalkOnceRoundFromAfterTheCurrentRow) {
+  const struct {
+    const char* find;
+    uint8_t options, scope;
+    int current, expected;
+  } cases[] = {
+      {"items", 0, 7, -1, 1},
+      {"items", kSearchCaseSensitive, 7, -1, -1},
+      {"Open", 0, kScopeKey, 0, 3},                          // after the current row
+      {"Open", 0, kScopeKey, 3, 0},                          // on the last row: round to the first
+      {"Open", kSearchWholeWords, kScopeOriginal, -1, -1},  // "&Open", "Opens"
+      {"text", kSearchWholeWords, kScopeOriginal | kScopeTranslated, 2, 3},
+      {"Kestrin", 0, kScopeTranslated, 2, 2},  // only the current row: found after a round
+      {"Demo", 0, kScopeTranslated, -1, -1},
+      {"Items", 0, 0, -1, -1},  // no column to search
+      {"", 0, 7, -1, -1},       // nothing to find
+      {"Items", 0, 7, 10, 1},   // a current row past the end
   };
-  EXPECT_EQ(FindRow(settings, static_cast<int>(kRows.size()), c.current, texts), c.expected);
-  EXPECT_LE(asked, static_cast<int>(kRows.size())) << "each row at most once";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.find << " from " << c.current);
+    TSearchSettings settings;
+    settings.Confirm(false, c.find, "", c.options, c.scope);
+    int asked = 0;
+    auto texts = [&](int row) {
+      ++asked;
+      return kRows.at(row);
+    };
+    EXPECT_EQ(FindRow(settings, static_cast<int>(kRows.size()), c.current, texts), c.expected);
+    EXPECT_LE(asked, static_cast<int>(kRows.size())) << "each row at most once";
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FindRows,
-    testing::Values(FindCase{"items", 0, 7, -1, 1},
-                    FindCase{"items", kSearchCaseSensitive, 7, -1, -1},
-                    FindCase{"Open", 0, kScopeKey, 0, 3},  // after the current row
-                    FindCase{"Open", 0, kScopeKey, 3, 0},  // on the last row: round to the first
-                    FindCase{"Open", kSearchWholeWords, kScopeOriginal, -1, -1},  // "&Open", "Opens"
-                    FindCase{"text", kSearchWholeWords, kScopeOriginal | kScopeTranslated, 2, 3},
-                    FindCase{"Kestrin", 0, kScopeTranslated, 2, 2},  // only the current row: found after a round
-                    FindCase{"Demo", 0, kScopeTranslated, -1, -1},
-                    FindCase{"Items", 0, 0, -1, -1},    // no column to search
-                    FindCase{"", 0, 7, -1, -1},         // nothing to find
-                    FindCase{"Items", 0, 7, 10, 1}),    // a current row past the end
-    [](const testing::TestParamInfo<FindCase>& info) { return "Case" + std::to_string(info.index); });
 
 struct ReplaceCase {
   const char* name;

@@ -23,6 +23,15 @@ std::vector<std::vector<std::string>> QueryRows(TSqliteDatabase& db, const std::
   return rows;
 }
 
+std::string QueryText(TSqliteDatabase& db, const std::string& sql) {
+  std::string text;
+  for (const auto& row : QueryRows(db, sql)) {
+    for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
+    text += "\n";
+  }
+  return text;
+}
+
 long long QueryCount(TSqliteDatabase& db, const std::string& sql) {
   TSqliteStatement q = db.Prepare(sql);
   return q.Step() ? q.Int(0) : -1;

@@ -35,5 +35,7 @@ public:
 // The rows of a query on a fresh connection, each column as text.
 std::vector<std::vector<std::string>> QueryRows(TSqliteDatabase& db, const std::string& sql);
 long long QueryCount(TSqliteDatabase& db, const std::string& sql);
+// The same rows as text: columns joined by '|', each row ending in '\n'.
+std::string QueryText(TSqliteDatabase& db, const std::string& sql);
 
 }  // namespace kst::test

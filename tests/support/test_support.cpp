@@ -8,7 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
+
+#include "platform/file_utils.h"
 
 namespace kst::test {
 
@@ -49,13 +50,6 @@ std::string FromEnvironment(const char* name, const char* fallback) {
   return value ? value : fallback;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 }  // namespace
 
 std::string TestDataDir() { return FromEnvironment("KST_TEST_DATA", KST_DEFAULT_TEST_DATA); }
@@ -93,8 +87,8 @@ TProgramRun Run(const std::string& command, const std::string& workDir) {
   TProgramRun run;
   int status = std::system(line.c_str());
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = Slurp(streams.File("out"));
-  run.err = Slurp(streams.File("err"));
+  run.out = ReadFileBytes(streams.File("out"));
+  run.err = ReadFileBytes(streams.File("err"));
   return run;
 }
 
@@ -127,7 +121,7 @@ void ExpectGolden(const std::string& file, const std::string& actual) {
     ADD_FAILURE() << file << " is missing (KST_REGENERATE_GOLDEN=1 writes it)";
     return;
   }
-  std::string expected = Slurp(file);
+  std::string expected = ReadFileBytes(file);
   if (actual == expected) return;
   if (actual.find('\0') == std::string::npos && expected.find('\0') == std::string::npos) {
     EXPECT_EQ(actual, expected) << "differs from " << file;

@@ -1,6 +1,5 @@
-// What every test program shares: scratch directories, where the data, the
-// shared corpus and the built programs are, the one way to run a program,
-// names for tables of cases, golden files, and the independent tools.
+// What every test program shares: scratch directories, where things are,
+// running programs, names of table rows, golden files, independent tools.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,8 +14,7 @@
 
 namespace kst::test {
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
+// A fresh temporary directory, removed with everything in it when the object goes.
 class TScratchDir {
 public:
   TScratchDir();
@@ -30,8 +28,7 @@ private:
   std::string path_;
 };
 
-// Sets (or, with nullptr, removes) an environment variable for the life of
-// the object and puts the old value back afterwards.
+// Sets (or, with nullptr, removes) an environment variable for the object's life.
 class TScopedEnv {
 public:
   TScopedEnv(const char* name, const char* value);
@@ -45,8 +42,8 @@ private:
 };
 
 // tests/data; ../shared when it is there (tests that need it skip
-// otherwise); the directory of the built programs. Environment variables of
-// the same names (KST_TEST_DATA, KST_SHARED_DIR, KST_BIN_DIR) override them.
+// otherwise); the built programs. KST_TEST_DATA, KST_SHARED_DIR and
+// KST_BIN_DIR in the environment override them.
 std::string TestDataDir();
 std::optional<std::string> SharedDir();
 std::string BinDir();
@@ -54,8 +51,7 @@ std::string BinDir();
 // Writes the file, making the directories on its way.
 void WriteFile(const std::string& path, const std::string& content);
 
-// The demo project of the repository (examples/demo), and a copy of it at
-// `to` for tests that change it.
+// The repository's demo project (examples/demo), and a copy of it at `to`.
 std::string DemoDir();
 void CopyDemo(const std::string& to);
 
@@ -65,9 +61,8 @@ struct TProgramRun {
   std::string err;
 };
 
-// The one process runner: `command` through /bin/sh in `workDir` (the
-// current directory when empty) with an empty standard input; what it
-// printed on each stream and its exit code (-1 when it did not exit).
+// Runs `command` through /bin/sh in `workDir` (empty: the current
+// directory) with an empty standard input; exitCode is -1 when it did not exit.
 TProgramRun Run(const std::string& command, const std::string& workDir = {});
 // The built kst with `args` (shell words), its settings in `configDir`.
 TProgramRun RunKst(const std::string& args, const std::string& workDir, const std::string& configDir);
@@ -80,8 +75,7 @@ inline TByteReader<std::out_of_range> Le(std::string_view bytes) {
 
 // The name of a case of a table: its letters and digits, '_' for the rest.
 std::string CaseName(std::string_view text);
-// Names the cases of INSTANTIATE_TEST_SUITE_P by their `name` member, or by
-// themselves when they are text.
+// Names INSTANTIATE_TEST_SUITE_P's cases by their `name` member, or by themselves.
 struct TCaseName {
   template <class T>
   std::string operator()(const testing::TestParamInfo<T>& info) const {
@@ -92,24 +86,31 @@ struct TCaseName {
   }
 };
 
-// Golden cases: the folders under `dir`, by name. ExpectGolden compares what
-// a test produced with an expected file; with KST_REGENERATE_GOLDEN=1 in the
-// environment it writes the file instead (read the diff before committing).
+// Golden cases: the folders under `dir`. ExpectGolden compares with an
+// expected file, or writes it with KST_REGENERATE_GOLDEN=1 (read the diff).
 std::vector<std::string> GoldenCases(const std::string& dir);
 void ExpectGolden(const std::string& file, const std::string& actual);
-// `text` with `path` (a scratch directory) written {DIR}, as golden files
-// hold it.
+// `text` with the scratch directory `path` written {DIR}, as golden files hold it.
 std::string WithDirPlaceholder(std::string text, const std::string& path);
 
-// The independent tools. PeTools: ../shared/tools/pe-fixtures with a
-// python3 that has pefile ("python3 DIR" to put before a script name).
-// FixtureDir: the shared PE and .RES fixtures, built once per test program
-// (needs windres as well). Each says why when it is not there.
+// The independent tools, each saying why when it is not there. PeTools:
+// ../shared/tools/pe-fixtures with a python3 that has pefile. FixtureDir:
+// the shared PE and .RES fixtures, built once per program (needs windres).
 std::optional<std::string> PeTools(std::string& why);
 std::optional<std::string> FixtureDir(std::string& why);
-// A script of PeTools (pe-dump.py, res-dump.py) with `args` (shell words);
-// only when PeTools is there.
+// A script of PeTools (pe-dump.py, res-dump.py) with `args` (shell words).
 TProgramRun RunPeTool(const std::string& script, const std::string& args);
 bool HaveProgram(const std::string& name);
+
+// The what() of the E that `action` throws, or "(nothing thrown)".
+template <class E, class F>
+std::string Thrown(F&& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "(nothing thrown)";
+}
 
 }  // namespace kst::test

@@ -1,0 +1,2 @@
+library L; {$R a.dfm}
+{$R b.dfm} end.

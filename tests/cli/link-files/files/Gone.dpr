@@ -1,0 +1,4 @@
+library Gone;
+
+{$R 'gone.res'}
+end.

@@ -1,0 +1,5 @@
+library Demo;
+{$E DEU}
+{$R 'forms\main.dfm'}
+{$R '../DEMO/project/GREETING.RES'}
+end.
