@@ -127,9 +127,10 @@ TEST(Corpus, FreePascalReadsTheSameValuesAndWritesTheSameBytes) {
   // Built once into a directory of our own; nothing is written beside the tool's sources.
   const std::string formconv = std::filesystem::temp_directory_path().string() + "/kst-fpc-formconv-" +
                                std::to_string(getuid()) + "/formconv";
-  if (!FileExists(formconv))
+  if (!FileExists(formconv)) {
     ASSERT_EQ(test::Run("sh " + test::ShellQuote(*test::SharedDir() + "/tools/fpc-formconv/build.sh") + " " +
                         test::ShellQuote(ExtractFileDir(formconv))).exitCode, 0);
+  }
   test::TScratchDir dir;
   auto run = [&](const std::string& action, const std::string& from, const std::string& to) {
     return test::Run(test::ShellQuote(formconv) + " " + action + " " + test::ShellQuote(from) + " " + test::ShellQuote(to))

@@ -203,7 +203,9 @@ TEST(ExeFile, EveryCutAndEverySingleByteCorruptionGivesTheModuleOrAnError) {
       std::string damaged = image;
       damaged[at] = static_cast<char>(value);
       std::string message = MessageOf(damaged);
-      if (!message.empty()) EXPECT_TRUE(message == kDos || message == kNt || message == kData) << at << ": " << message;
+      if (!message.empty()) {
+        EXPECT_TRUE(message == kDos || message == kNt || message == kData) << at << ": " << message;
+      }
     }
 }
 

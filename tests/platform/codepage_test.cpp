@@ -56,8 +56,8 @@ TEST(CodePageFactTest, DecodesAndEncodesLikeWindows) {
       else
         bytes.push_back(static_cast<char>(std::stoul(hex, nullptr, 16)));
     }
-    if (way != "encode") EXPECT_EQ(CodePageToUtf16(bytes, codePage), text);
-    if (way == "encode") EXPECT_EQ(Utf16ToCodePage(text, codePage), bytes);
+    if (way != "encode") { EXPECT_EQ(CodePageToUtf16(bytes, codePage), text); }
+    if (way == "encode") { EXPECT_EQ(Utf16ToCodePage(text, codePage), bytes); }
     if (way == "both") {
       bool lossless = false;
       EXPECT_EQ(Utf8ToCodePage(Utf16ToUtf8(text), codePage, lossless), bytes);
@@ -194,7 +194,7 @@ TEST(LocaleTable, HoldsTheWholeTableSortedAndUnique) {
   const auto& rows = LocaleRows();
   EXPECT_EQ(rows.size(), 161u);
   for (size_t i = 0; i < rows.size(); ++i) {
-    if (i > 0) EXPECT_LT(rows[i - 1].lcid, rows[i].lcid) << "sorted, so no ID twice";
+    if (i > 0) { EXPECT_LT(rows[i - 1].lcid, rows[i].lcid) << "sorted, so no ID twice"; }
     EXPECT_NE(rows[i].lcid >> 10, 0) << "neutral IDs are not rows";
   }
 }

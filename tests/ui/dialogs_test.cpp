@@ -211,7 +211,7 @@ TEST_F(ConfigDialog, DefaultRulesAndTheDelphiRoot) {
     TTranslatorRegistry registry(f.location);
     const bool stored = typed != machine;
     EXPECT_EQ(registry.Directories().ValueExists("DelphiRootDir"), stored) << typed;
-    if (stored) EXPECT_EQ(registry.Directories().ReadString("DelphiRootDir"), typed);
+    if (stored) { EXPECT_EQ(registry.Directories().ReadString("DelphiRootDir"), typed); }
     EXPECT_TRUE(registry.UseShortFileNames());
   }
   std::vector<std::string> rules = Rules();
