@@ -116,7 +116,7 @@ std::vector<TTopic> ProjectTopics() {
        "       kst project remove-language FILE ID\n"
        "       kst project add-form FILE DFM\n"
        "       kst project add-resource FILE RES\n"
-       "  FILE is a .DPR, .EXE, .DLL or .DPL. Changes are saved to the project's\n"
+       "  FILE is a .DPR, .EXE, .DLL, .DPL or .BPL. Changes are saved to the project's\n"
        "  settings file (.TRI). A compiled module is taken apart into the folder\n"
        "  FILE.kst beside it. Warnings of the open go to stderr.\n",
        RunProject},

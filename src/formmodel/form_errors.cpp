@@ -15,4 +15,7 @@ static std::string ParseErrorText(const std::string& message, int line) {
 EParserError::EParserError(const std::string& message, int line)
     : EFormError(ParseErrorText(message, line)), reason_(message), line_(line) {}
 
+EParserError::EParserError(const EParserError& error, std::string_view fileName)
+    : EFormError(std::string(fileName) + ": " + error.what()), reason_(error.reason_), line_(error.line_) {}
+
 }  // namespace kst

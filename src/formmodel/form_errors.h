@@ -62,6 +62,9 @@ public:
 class EParserError : public EFormError {
 public:
   EParserError(const std::string& message, int line);
+  // The same error with the name of the file it came from in front
+  // ("Main.dfm: Invalid string constant on line 3"); reason and line stay.
+  EParserError(const EParserError& error, std::string_view fileName);
   const std::string& Reason() const { return reason_; }
   int Line() const { return line_; }
 

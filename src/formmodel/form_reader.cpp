@@ -175,9 +175,23 @@ std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnv
   std::string fileName = environment.ExpandFileName(module.FileName);
   TStatusScope hint(environment.hint, TShow::Hint, FormatText(kSReadingForm, fileName));
   module.FileDate = FileTimeStamp(fileName);
-  // Converted in memory: a temporary file beside the form would destroy
-  // a user's file of that name and fail in read-only directories.
-  return ReadFormResource(ReadFileBytes(fileName));
+  const std::string bytes = ReadFileBytes(fileName);
+  // A project has dozens of forms: an error names the one it came from, as
+  // the project names it when the form lies in or below its directory.
+  std::string shown = fileName;
+  const std::string& base = environment.baseDirectory;
+  if (!base.empty() && shown.size() > base.size() && shown.compare(0, base.size(), base) == 0 &&
+      shown[base.size()] == '/')
+    shown.erase(0, base.size() + 1);
+  try {
+    // Converted in memory: a temporary file beside the form would destroy
+    // a user's file of that name and fail in read-only directories.
+    return ReadFormResource(bytes);
+  } catch (const EParserError& e) {
+    throw EParserError(e, shown);
+  } catch (const EReadError& e) {
+    throw EReadError(shown + ": " + e.what());
+  }
 }
 
 }  // namespace kst

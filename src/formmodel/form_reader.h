@@ -20,7 +20,8 @@ std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource);
 // Reads the module's form file: expands its name, shows "Reading '%s'..."
 // as the status hint meanwhile, takes its time stamp into FileDate and
 // returns the new root. Nothing is written to disk. Raises EFileError,
-// EReadError or EParserError; the hint is restored in every case.
+// EReadError or EParserError, whose messages begin with the form's name
+// ("Main.dfm: Invalid stream format"); the hint is restored in every case.
 std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnvironment& environment);
 
 }  // namespace kst

@@ -72,7 +72,7 @@ public:
   double DrcFileDate = 0;
   TCustomResources CustomResources;
 
-  // Opens a .DPR project source or a compiled .EXE, .DLL or .DPL. Raises
+  // Opens a .DPR project source or a compiled .EXE, .DLL, .DPL or .BPL. Raises
   // EProjectError and the readers' errors; warnings go to the interaction
   // interface and the open goes on. A failed open leaves FileName empty.
   // FileName becomes the absolute name of the file, so that every name
@@ -165,6 +165,9 @@ private:
   std::string BuildFileName(std::string_view fileName, int languageId, const char* longExt,
                             const char* shortExt) const;
   bool IsCompiledModule() const;
+  // True for the names of compiled modules a project can be opened from:
+  // .EXE, .DLL and the packages .DPL and .BPL, in any letter case.
+  static bool IsCompiledModuleName(std::string_view fileName);
 
   TTranslatorRegistry& registry_;
   TUserInteraction& interaction_;

@@ -66,9 +66,11 @@ std::string TProjectData::ExtractionDirectory(std::string_view moduleFileName) {
   return std::string(moduleFileName) + ".kst";
 }
 
-bool TProjectData::IsCompiledModule() const {
-  std::string ext = ExtractFileExt(FileName);
-  return SameText(ext, ".EXE") || SameText(ext, ".DLL") || SameText(ext, ".DPL");
+bool TProjectData::IsCompiledModule() const { return IsCompiledModuleName(FileName); }
+
+bool TProjectData::IsCompiledModuleName(std::string_view fileName) {
+  std::string ext = ExtractFileExt(fileName);
+  return SameText(ext, ".EXE") || SameText(ext, ".DLL") || SameText(ext, ".DPL") || SameText(ext, ".BPL");
 }
 
 std::string TProjectData::DrcFileName() const {
@@ -96,8 +98,15 @@ void TProjectData::Open(const std::string& givenName) {
   std::string ext = ExtractFileExt(fileName);
   if (SameText(ext, ".DPR"))
     ScanProjectSource(fileName);
-  else if (SameText(ext, ".DPL") || SameText(ext, ".EXE") || SameText(ext, ".DLL"))
-    ImportCompiledModule(fileName);
+  else if (IsCompiledModuleName(fileName))
+    try {
+      ImportCompiledModule(fileName);
+    } catch (const EPEResourceError& e) {
+      // "Error opening <file>" names it already; the checks of the headers
+      // and the resource tree do not.
+      if (std::string_view(e.what()).find(fileName) != std::string_view::npos) throw;
+      throw EPEResourceError(ExtractFileName(fileName) + ": " + e.what());
+    }
   else
     throw EProjectError("Unknown Project Type!");
 
@@ -147,7 +156,11 @@ void TProjectData::LoadResourceStrings(const std::string& drcFileName) {
   drcFileName_ = drcFileName;
   std::string path = ExpandFileName(drcFileName);
   if (FileExists(path)) {
-    DrcFileDate = ResourceStrings.ReadScript(path);
+    try {
+      DrcFileDate = ResourceStrings.ReadScript(path);
+    } catch (const EConvertError& e) {
+      throw EConvertError(ExtractFileName(path) + ": " + e.what());
+    }
   } else {
     interaction_.ShowWarning(drcFileName +
                              " does not exist! Please recompile the project in Delphi with detailed map files enabled!");
@@ -263,7 +276,15 @@ void TProjectData::ImportCompiledModule(const std::string& fileName) {
     int64_t type = leaf.TypeID();
     if (numbered && type == 6) return;
     if (numbered && type == 16) {
-      ReadVersionResource(VersionInfo, leaf.Data(), system_.ansi);
+      // A module whose version resource is broken still opens: it only
+      // loses its version information, and the user is told which module.
+      try {
+        ReadVersionResource(VersionInfo, leaf.Data(), system_.ansi);
+      } catch (const EVersionResourceError& e) {
+        VersionInfo = TVersionInfo();
+        interaction_.ShowWarning(ExtractFileName(fileName) + ": " + e.what() +
+                                 " The module's version information is not taken over.");
+      }
       return;
     }
     if (StartsWithTpf0(leaf.Data())) return;

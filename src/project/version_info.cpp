@@ -50,9 +50,13 @@ public:
   }
 
   // A node header: its length must cover the header and stay inside `limit`.
+  // Linkers of later Delphi versions give an empty value one character
+  // (and its padding) that its enclosing blocks do not count; Windows reads
+  // such a node as ending with its block, and so do we. Anything further
+  // out is damage.
   size_t NodeEnd(size_t start, uint16_t length, size_t limit) {
-    if (length < 6 || start + length > limit) reader_.Fail();
-    return start + length;
+    if (length < 6 || start + length > limit + 4) reader_.Fail();
+    return std::min(start + length, limit);
   }
 
 private:

@@ -70,7 +70,7 @@ std::string TfrmLexibox::FromScreen(const QString& text) const {
 void TfrmLexibox::OpenProjectDialog() {
   QString file = QFileDialog::getOpenFileName(
       this, tr("Open Project"), QString(),
-      FileFilter({{"Delphi Project", "*.dpr"}, {"Delphi Packages", "*.dpl"}, {"Executables", "*.exe;*.dll"}, {"All Files", "*"}}));
+      FileFilter({{"Delphi Project", "*.dpr"}, {"Delphi Packages", "*.dpl;*.bpl"}, {"Executables", "*.exe;*.dll"}, {"All Files", "*"}}));
   if (!file.isEmpty()) OpenProject(file);
 }
 

@@ -11,9 +11,11 @@
 
 #include "config/interaction.h"
 #include "config/registry_settings.h"
+#include "config/text_helpers.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
+#include "peresources/pe_reader.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "support/pe_builder.h"
@@ -287,6 +289,31 @@ TEST_F(ProjectTest, CompiledModuleIsTakenApartBesideItWithoutTouchingTheProjects
   WriteFile(Path("Other.exe"), pe.image);
   ForceDirectories(TProjectData::ExtractionDirectory(Path("Other.exe")));
   EXPECT_THROW(again.Open(Path("Other.exe")), EProjectError);
+}
+
+// Packages of later Delphi versions open like the older .DPL; a broken version
+// resource costs only the version information, and errors name the module.
+TEST_F(ProjectTest, PackagesOpenAndABrokenVersionResourceOnlyWarns) {
+  std::string form = TextToBinary(FormText("Form1", "TForm1", "Hello"));
+  WriteFile(Path("Pack.BPL"), test::BuildPe({{10, "TFORM1", 0x0409, form}, {16, 1, 0x0409, "broken"}}).image);
+  project.Open(Path("Pack.BPL"));
+  EXPECT_EQ(project.Modules.size(), 1u);
+  EXPECT_FALSE(project.VersionInfo.IncludeVerInfo);
+  EXPECT_EQ(ui.warnings, std::vector<std::string>{"Pack.BPL: Invalid Version Resource! The module's version "
+                                                  "information is not taken over."});
+  WriteFile(Path("Bad.dll"), "MZ and nothing else");
+  EXPECT_EQ(test::Thrown<EPEResourceError>([&] { project.Open(Path("Bad.dll")); }), "Bad.dll: Invalid Dos Header!");
+}
+
+TEST_F(ProjectTest, ErrorsInAFormOrTheScriptNameTheFile) {
+  WriteForm("forms/Unit1.dfm", "Form1");
+  WriteProject("P.dpr", "  Unit1 in 'forms\\Unit1.pas' {Form1}");
+  WriteFile(Path("forms/Unit1.dfm"), "not a form");
+  EXPECT_EQ(test::Thrown<EReadError>([&] { project.Open(Path("P.dpr")); }), "forms/Unit1.dfm: Invalid stream format");
+  WriteFile(Path("forms/Unit1.dfm"), TextToResource(FormText("Form1", "TForm1", "Hello")));
+  WriteFile(Path("P.DRC"), "#define A_S x\r\nSTRINGTABLE\r\nBEGIN\r\n  A_S, \"a\"\r\nEND\r\n");
+  EXPECT_EQ(test::Thrown<EConvertError>([&] { project.Open(Path("P.dpr")); }),
+            "P.DRC: 'x' is not a valid integer value");
 }
 
 // User-defined properties (saved or not) survive a reload; a broken file changes nothing.

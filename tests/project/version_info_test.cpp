@@ -15,6 +15,7 @@
 #include "platform/ini_file.h"
 #include "platform/same_text.h"
 #include "project/custom_resources.h"
+#include "support/pe_builder.h"
 #include "support/test_support.h"
 
 namespace kst {
@@ -97,6 +98,26 @@ TEST(VersionResource, ChildOrderDoesNotMatter) {
   ReadVersionResource(b, Bytes(reordered), 1252);
   EXPECT_EQ(a.Items.size(), 2u);
   EXPECT_EQ(Items(b), Items(a));
+}
+
+// As later Delphi linkers write an empty last value: its one character lies
+// past the blocks around it.
+TEST(VersionResource, AnEmptyValueWhoseCharacterLiesPastItsBlockReadsAsEmpty) {
+  TVersionInfo info;
+  info.Add("CompanyName", "ACME");
+  info.Add("Comments", "x");  // an empty value would be left out
+  std::string block = BuildVersionResource(info, 0x0407).substr(kBlock);
+  const size_t strings = 92, table = strings + 36, comments = table + 24 + 44;
+  block.resize(block.size() - 68 - 4);  // no VarFileInfo, and the last value's characters gone
+  test::Put16(block, comments + 2, 1);
+  test::Put16(block, 0, static_cast<uint16_t>(block.size()));
+  for (size_t node : {strings, table}) test::Put16(block, node, test::Le(block).U16At(node) - 4);
+  TVersionInfo back;
+  ReadVersionResource(back, Bytes(block), 1252);
+  EXPECT_EQ(Items(back), "CompanyName=ACME\nComments=\n");
+  // Further out than one character is damage.
+  test::Put16(block, table, test::Le(block).U16At(table) - 4);
+  EXPECT_THROW(ReadVersionResource(back, Bytes(block), 1252), EVersionResourceError);
 }
 
 TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
