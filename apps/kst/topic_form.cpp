@@ -1,4 +1,4 @@
-// kst form: binary forms to text and back, and the property paths of a form.
+// kst form: form files to text and back, and the property paths of a form.
 #include <ostream>
 
 #include "cli.h"
@@ -17,7 +17,7 @@ int RunForm(TContext& ctx, const std::vector<std::string>& args) {
   if (action == "text") {
     if (args.size() != 2) throw EUsageError("expected one form file");
     // The text goes out byte for byte; form text is ANSI, not the terminal's.
-    std::string text = ResourceToText(ReadFileBytes(args[1]));
+    std::string text = FormFileToText(ReadFileBytes(args[1]));
     ctx.out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return 0;
   }
@@ -28,7 +28,7 @@ int RunForm(TContext& ctx, const std::vector<std::string>& args) {
   }
   if (action == "paths") {
     if (args.size() != 2) throw EUsageError("expected one form file");
-    auto root = ReadFormResource(ReadFileBytes(args[1]));
+    auto root = ReadFormFile(ReadFileBytes(args[1]));
     std::string out;
     root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
       out += path + "\t" + PropertyTypeName(value.PropertyType) + "\t" + EncodeEscapes(value.OriginalValue) + "\n";
@@ -47,9 +47,10 @@ std::vector<TTopic> FormTopics() {
        "usage: kst form text FILE\n"
        "       kst form binary TEXTFILE OUT\n"
        "       kst form paths FILE\n"
-       "  text    writes the form text of a binary form file (.DFM) to stdout.\n"
+       "  text    writes the form text of a form file (.DFM, binary or text) to\n"
+       "          stdout, as the binary form reads.\n"
        "  binary  converts form text into a binary form file OUT.\n"
-       "  paths   lists every plain value of a binary form: path, tab, type,\n"
+       "  paths   lists every plain value of a form file: path, tab, type,\n"
        "          tab, the original text with backslash escapes.\n",
        RunForm},
   };

@@ -1,4 +1,4 @@
-// Fuzzes reading a binary form into the tree and the tree operations on it:
+// Fuzzes reading a form file (binary or text) into the tree and the tree operations on it:
 // every enumerated path resolves to its value, and the written text reads.
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
   std::unique_ptr<kst::TComponentHelper> root;
   try {
-    root = kst::ReadFormResource(input);
+    root = kst::ReadFormFile(input);
   } catch (const kst::EFormError&) {
     return 0;
   }

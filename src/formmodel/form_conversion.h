@@ -74,4 +74,14 @@ std::string TextToResource(std::string_view input);
 // "Invalid stream format" for a header that is not one.
 size_t ResourceStreamOffset(std::string_view input);
 
+// True when a form file holds form text rather than a binary resource: after
+// an optional UTF-8 byte-order mark and blanks it begins with "object",
+// "inherited" or "inline" (in any letter case) and a blank.
+bool IsFormText(std::string_view bytes);
+
+// The form text of a form file of either kind. Form text is taken through
+// the component stream and back; a binary resource is converted as
+// ResourceToText does. Raises the errors of both conversions.
+std::string FormFileToText(std::string_view bytes);
+
 }  // namespace kst

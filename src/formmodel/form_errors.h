@@ -44,6 +44,10 @@ inline constexpr const char* kSWritingForm = "Writing '%s'...";
 // Our own addition: hostile input may nest objects, lists and collections
 // without end, which would otherwise exhaust the stack.
 inline constexpr const char* kSNestingTooDeep = "Form nested too deeply";
+// Our own: form text with a UTF-8 byte-order mark and characters beyond
+// ASCII, which no ANSI code page is known for.
+inline constexpr const char* kSUtf8FormText =
+    "The form is text in UTF-8 with characters beyond ASCII, which cannot be read as an ANSI form";
 
 // Base of every error the form model raises.
 class EFormError : public std::runtime_error {

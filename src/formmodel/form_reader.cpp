@@ -171,6 +171,8 @@ std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource) {
   return ReadFormText(ResourceToText(resource));
 }
 
+std::unique_ptr<TComponentHelper> ReadFormFile(std::string_view bytes) { return ReadFormText(FormFileToText(bytes)); }
+
 std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnvironment& environment) {
   std::string fileName = environment.ExpandFileName(module.FileName);
   TStatusScope hint(environment.hint, TShow::Hint, FormatText(kSReadingForm, fileName));
@@ -186,7 +188,7 @@ std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnv
   try {
     // Converted in memory: a temporary file beside the form would destroy
     // a user's file of that name and fail in read-only directories.
-    return ReadFormResource(bytes);
+    return ReadFormFile(bytes);
   } catch (const EParserError& e) {
     throw EParserError(e, shown);
   } catch (const EReadError& e) {

@@ -17,6 +17,10 @@ std::unique_ptr<TComponentHelper> ReadFormText(std::string_view text, size_t buf
 // EParserError.
 std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource);
 
+// Reads a form file's bytes, a binary resource or form text, into a new
+// root. Raises EReadError or EParserError.
+std::unique_ptr<TComponentHelper> ReadFormFile(std::string_view bytes);
+
 // Reads the module's form file: expands its name, shows "Reading '%s'..."
 // as the status hint meanwhile, takes its time stamp into FileDate and
 // returns the new root. Nothing is written to disk. Raises EFileError,

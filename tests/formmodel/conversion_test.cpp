@@ -98,6 +98,24 @@ TEST(ResourceFraming, TheHeaderNamesTheClassInUpperCaseWhateverItsLength) {
   EXPECT_EQ(ResourceToText(TextToResource(longClass)), longClass);
 }
 
+// Projects of later Delphi versions keep forms as text; they read as the
+// binary form made of them reads.
+TEST(FormFiles, TextFormsAreFoundAndReadThroughTheStream) {
+  const std::string text = "object Form1: TForm1\r\n  Caption = 'Eins'\r\n  Tag = 200\r\nend\r\n";
+  for (const std::string& file : std::vector<std::string>{text, "\xEF\xBB\xBF" + text, " \r\n\t" + text,
+                                                          "INHERITED Form1: TForm1\nend", "inline F: TFrame1 end"})
+    EXPECT_TRUE(IsFormText(file)) << file;
+  for (const std::string& file :
+       std::vector<std::string>{TextToResource(text), "objects", "object", "", "TPF0", "\xEF\xBB\xBF"})
+    EXPECT_FALSE(IsFormText(file)) << file;
+  EXPECT_EQ(FormFileToText(text), ResourceToText(TextToResource(text)));
+  EXPECT_EQ(FormFileToText("\xEF\xBB\xBF" + text), FormFileToText(text));
+  EXPECT_EQ(test::Thrown<EParserError>([] { FormFileToText("object F: TForm\r\n  Caption = 'open\r\nend"); }),
+            "Invalid string constant on line 2");
+  EXPECT_EQ(test::Thrown<EReadError>([&] { FormFileToText("\xEF\xBB\xBFobject F: TForm\r\n  Caption = '\xC3\xBC'\r\nend"); }),
+            kSUtf8FormText);
+}
+
 // The reader keeps values as their text, so a value only the converter must
 // turn into bytes stops the converter alone.
 class BadInput : public testing::TestWithParam<std::string> {};

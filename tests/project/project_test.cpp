@@ -305,6 +305,16 @@ TEST_F(ProjectTest, PackagesOpenAndABrokenVersionResourceOnlyWarns) {
   EXPECT_EQ(test::Thrown<EPEResourceError>([&] { project.Open(Path("Bad.dll")); }), "Bad.dll: Invalid Dos Header!");
 }
 
+TEST_F(ProjectTest, TextFormsOpenAndStayAsTheyAre) {
+  const std::string text = FormText("Form1", "TForm1", "Eins");
+  WriteFile(Path("Unit1.dfm"), text);
+  WriteProject("P.dpr", "  Unit1 in 'Unit1.pas' {Form1}");
+  project.Open(Path("P.dpr"));
+  ASSERT_EQ(project.Modules.size(), 1u);
+  EXPECT_EQ(project.Modules[0].Module->Root->FindProperty("Form1.Caption")->OriginalValue, "Eins");
+  EXPECT_EQ(ReadFileBytes(Path("Unit1.dfm")), text);
+}
+
 TEST_F(ProjectTest, ErrorsInAFormOrTheScriptNameTheFile) {
   WriteForm("forms/Unit1.dfm", "Form1");
   WriteProject("P.dpr", "  Unit1 in 'forms\\Unit1.pas' {Form1}");
