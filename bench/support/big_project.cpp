@@ -2,6 +2,7 @@
 #include "big_project.h"
 
 #include <filesystem>
+#include <map>
 
 #include "formmodel/form_conversion.h"
 #include "platform/file_utils.h"
@@ -25,8 +26,10 @@ std::string FormText(int form) {
 
 }  // namespace
 
-const TGenerated& BigProject(const std::string& name) {
-  static TGenerated g = [&] {
+const TGenerated& BigProject(const std::string& name, bool textForms) {
+  static std::map<std::string, TGenerated> made;
+  if (auto it = made.find(name); it != made.end()) return it->second;
+  return made[name] = [&] {
     TGenerated out;
     out.dir = fs::temp_directory_path().string() + "/" + name;
     fs::remove_all(out.dir);
@@ -35,9 +38,9 @@ const TGenerated& BigProject(const std::string& name) {
     for (int f = 0; f < kForms; ++f) {
       std::string unit = "Unit" + std::to_string(f);
       std::string dfm = out.dir + "/" + unit + ".dfm";
-      std::string binary = kst::TextToResource(FormText(f));
-      kst::AtomicWriteFile(dfm, binary);
-      out.formBytes += binary.size();
+      std::string form = textForms ? FormText(f) : kst::TextToResource(FormText(f));
+      kst::AtomicWriteFile(dfm, form);
+      out.formBytes += form.size();
       out.files.push_back(dfm);
       uses += ",\r\n  " + unit + " in '" + unit + ".pas' {Form" + std::to_string(f) + "}";
     }
@@ -54,7 +57,6 @@ const TGenerated& BigProject(const std::string& name) {
     out.files.push_back(out.dir + "/Big.DRC");
     return out;
   }();
-  return g;
 }
 
 }  // namespace kst::bench

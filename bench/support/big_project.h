@@ -20,6 +20,8 @@ struct TGenerated {
 };
 
 // Made on first use; `name` names its directory under the temporary one.
-const TGenerated& BigProject(const std::string& name = "kst-bench-project");
+// With `textForms` the forms are form text, as later Delphi versions can
+// keep them, instead of binary resources.
+const TGenerated& BigProject(const std::string& name = "kst-bench-project", bool textForms = false);
 
 }  // namespace kst::bench
