@@ -131,6 +131,7 @@ public:
       return;
     }
     if (want.IsInherited != got.IsInherited) Report(where, "inherited in one and not in the other");
+    if (want.IsInline != got.IsInline) Report(where, "inline in one and not in the other");
     if (want.Position != got.Position)
       Report(where, "child position " + std::to_string(got.Position) + " in the module, " +
                         std::to_string(want.Position) + " in the form (-1: none)");
