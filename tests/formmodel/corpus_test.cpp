@@ -143,7 +143,8 @@ TEST(Corpus, FreePascalReadsTheSameValuesAndWritesTheSameBytes) {
   }
   test::TScratchDir dir;
   auto run = [&](const std::string& action, const std::string& from, const std::string& to) {
-    return test::Run(test::ShellQuote(formconv) + " " + action + " " + test::ShellQuote(from) + " " + test::ShellQuote(to));
+    return test::Run(test::ShellQuote(formconv) + " " + action + " " + test::ShellQuote(from) + " " +
+                     test::ShellQuote(to));
   };
   int compared = 0, bytesCompared = 0, fpcRefused = 0, outsideLimits = 0, widthsThroughText = 0;
   for (const std::string& path : forms.binary) {

@@ -161,8 +161,8 @@ void ValueLines(const std::string& where, const TCHValue& v, std::vector<std::st
 // Component names compare without regard to case, as Delphi finds them.
 void TreeLines(const TComponentHelper& c, const std::string& parent, std::vector<std::string>& out) {
   std::string here = parent + "/" + UpperCaseAscii(c.Name) + ":" + c.ClassName;
-  out.push_back(here + (c.IsInherited ? " inherited" : "") + (c.IsInline ? " inline" : "") + " index " + std::to_string(c.Index) + " position " +
-                std::to_string(c.Position));
+  out.push_back(here + (c.IsInherited ? " inherited" : "") + (c.IsInline ? " inline" : "") + " index " +
+                std::to_string(c.Index) + " position " + std::to_string(c.Position));
   for (const auto& p : c.Properties) ValueLines(here + "." + p->Name, *p, out);
   for (const auto& child : c.Children) TreeLines(*child, here, out);
 }
