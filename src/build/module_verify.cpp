@@ -3,6 +3,7 @@
 // and each holds what the project says, compared as values.
 #include "build/module_verify.h"
 
+#include <charconv>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -67,19 +68,25 @@ std::optional<int64_t> IntegerValue(std::string_view t) {
     }
     return static_cast<int32_t>(v);
   }
-  size_t at = t[0] == '-' ? 1 : 0;
-  if (at == t.size() || t.size() - at > 11) return std::nullopt;
   int64_t v = 0;
-  for (char c : t.substr(at)) {
-    if (c < '0' || c > '9') return std::nullopt;
-    v = v * 10 + (c - '0');
-  }
-  return at ? -v : v;
+  auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (error != std::errc() || end != t.data() + t.size()) return std::nullopt;
+  return v;
 }
 
 std::optional<long double> NumberValue(std::string_view t) {
   if (auto i = IntegerValue(t)) return static_cast<long double>(*i);
   return ParseExtended(t);
+}
+
+// The number and the width letter in lower case (0 for none).
+std::pair<std::optional<long double>, char> FloatValue(std::string_view t) {
+  char letter = 0;
+  if (!t.empty() && std::string_view("sScCdD").find(t.back()) != std::string_view::npos) {
+    letter = static_cast<char>(t.back() | 0x20);
+    t.remove_suffix(1);
+  }
+  return {NumberValue(t), letter};
 }
 
 std::string WithoutBlanks(std::string_view t) {
@@ -101,7 +108,11 @@ bool SameValue(TPropertyType type, const std::string& expected, const TCHValue& 
       // Text keeps 15 significant digits, and an integral float reads back
       // as an integer.
       if (actual.PropertyType != ptFloat && actual.PropertyType != ptInteger) return false;
-      auto a = NumberValue(expected), b = NumberValue(actual.OriginalValue);
+      // The width letter (1.5s, 15000c, 2.5d) names the stored type and
+      // must come back as it was.
+      auto [a, letterA] = FloatValue(expected);
+      auto [b, letterB] = FloatValue(actual.OriginalValue);
+      if (letterA != letterB) return false;
       if (!a || !b) return false;
       long double scale = std::max(std::fabs(*a), std::fabs(*b));
       return std::fabs(*a - *b) <= scale * 5e-15L;
@@ -131,6 +142,7 @@ public:
       return;
     }
     if (want.IsInherited != got.IsInherited) Report(where, "inherited in one and not in the other");
+    if (want.IsInline != got.IsInline) Report(where, "inline in one and not in the other");
     if (want.Position != got.Position)
       Report(where, "child position " + std::to_string(got.Position) + " in the module, " +
                         std::to_string(want.Position) + " in the form (-1: none)");

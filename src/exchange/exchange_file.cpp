@@ -249,7 +249,8 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       std::string text = DecodeExchangeField(rawTranslated);
       // A number or identifier from the file goes into the form as it
       // stands; one that is not a single value of its type is refused.
-      if (std::string refused = ValueTextMessage(formName + ":" + key, type, text); !refused.empty()) {
+      std::string refused = ValueTextMessage(formName + ":" + key, type, text, original ? *original : std::string());
+      if (!refused.empty()) {
         cancelled = ui.Ask(refused + " The translation is not taken.", TButtons::OkCancel) == TAnswer::Cancel;
         return !cancelled;
       }

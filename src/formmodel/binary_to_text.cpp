@@ -1,5 +1,6 @@
 // Component stream to form text: the layout of the Delphi 3 converter (two
 // blanks a level, strings cut at 64 characters, binary in 32-byte chunks).
+#include <bit>
 #include <cstdio>
 
 #include "formmodel/extended_float.h"
@@ -75,7 +76,9 @@ private:
     std::string_view className = reader_.ShortString();
     std::string_view objectName = reader_.ShortString();
     WriteIndent();
-    out_ += (flags & 1) ? "inherited " : "object ";
+    // An inherited frame carries flags 1 and 4; the text has one keyword
+    // and "inherited" is the one that must stay, as in Delphi's converter.
+    out_ += (flags & 1) ? "inherited " : (flags & 4) ? "inline " : "object ";
     if (!objectName.empty()) {
       out_ += objectName;
       out_ += ": ";
@@ -181,6 +184,19 @@ private:
       case vaInt16: out_ += std::to_string(reader_.I16()); break;
       case vaInt32: out_ += std::to_string(reader_.I32()); break;
       case vaExtended: out_ += FormatExtended(DecodeExtended(reader_.Chars(10))); break;
+      case vaSingle: out_ += FormatExtended(std::bit_cast<float>(reader_.U32())) + "s"; break;
+      case vaCurrency: {
+        // The amount times 10,000, as Delphi's text has it. Past 15 digits
+        // the general format would round the amount, so all digits are
+        // written: a float token that reads back exactly.
+        int64_t scaled = reader_.I64();
+        std::string text = FormatExtended(static_cast<long double>(scaled));
+        if (ParseExtended(text) != static_cast<long double>(scaled)) text = std::to_string(scaled);
+        out_ += text + "c";
+        break;
+      }
+      case vaDate: out_ += FormatExtended(std::bit_cast<double>(reader_.U64())) + "d"; break;
+      case vaInt64: out_ += std::to_string(reader_.I64()); break;
       case vaString: ConvertString(reader_.ShortString()); break;
       case vaLString: {
         uint32_t length = reader_.U32();
@@ -231,8 +247,9 @@ private:
         Leave();
         break;
       default:
-        // Later Delphi versions add types (vaDate, vaWString, ...); naming
-        // the type tells the user why the form cannot be read.
+        // Wide and UTF-8 strings (and types of versions after Delphi 7) need
+        // a code page the 8-bit form text does not have; naming the type
+        // tells the user why the form cannot be read.
         throw EReadError(std::string(kSInvalidProperty) + ": " + ValueTypeName(type) + " (" + std::to_string(type) +
                          ") is not supported");
     }

@@ -9,10 +9,14 @@
 //   n+6     4     size of the component stream
 //   n+10    size  component stream: "TPF0", then one object
 //
-// Object: [prefix 0xF0|flags (1 inherited, 2 position follows) [position]]
+// Object: [prefix 0xF0|flags (1 inherited, 2 position follows, 4 inline:
+//   a frame, Delphi 5 on) [position]]
 //   class name (short string), object name (short string), properties
 //   (short-string name + value) up to a 0 byte, children up to a 0 byte.
-// Value: one type byte (0..14, see TValueType) and its data.
+// Value: one type byte (see TValueType) and its data. Delphi 3 writes 0..14;
+// projects of Delphi 4 to 7 add 15 (4-byte float), 16 (64-bit integer, the
+// currency amount times 10,000), 17 (8-byte float) and 19 (64-bit integer).
+// 18 and 20 (wide and UTF-8 strings) are refused by name.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +41,10 @@ enum TValueType : uint8_t {
   vaLString = 12,
   vaNil = 13,
   vaCollection = 14,
+  vaSingle = 15,
+  vaCurrency = 16,
+  vaDate = 17,
+  vaInt64 = 19,
 };
 
 // How deep objects, lists and collections may nest in either direction. The

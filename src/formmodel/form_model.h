@@ -124,6 +124,10 @@ public:
   // kept, 0 included, and written back.
   int32_t Position = -1;
   bool IsInherited = false;
+  // Written "inline": a frame placed on a form (Delphi 5 on). Delphi
+  // creates such a component from the frame's own form, so losing the word
+  // would leave the frame's controls out of the translated form.
+  bool IsInline = false;
   bool UserDefined = false;
 
   // Creates a node with this one as parent, appended to Children.

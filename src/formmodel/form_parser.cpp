@@ -1,6 +1,8 @@
 // TParser: tokenizer rules, window refill and parse errors.
 #include "formmodel/form_parser.h"
 
+#include <cmath>
+
 #include "config/text_helpers.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_errors.h"
@@ -112,6 +114,14 @@ char TParser::NextToken() {
     token_ = toInteger;
     for (char d = At(p); IsDigit(d) || d == '.' || d == 'e' || d == 'E' || d == '+' || d == '-'; d = At(++p))
       token_ = toFloat;
+    // Delphi 4 on mark the stored width of a float with a letter: s single,
+    // c currency, d date; "0c" is a float too.
+    floatType_ = 0;
+    if (char d = At(p); d == 's' || d == 'S' || d == 'c' || d == 'C' || d == 'd' || d == 'D') {
+      token_ = toFloat;
+      floatType_ = static_cast<char>(d | 0x20);
+      ++p;
+    }
   } else {
     token_ = c;
     if (c != toEOF) ++p;
@@ -149,10 +159,33 @@ int32_t TParser::TokenInt() const {
   return negative ? static_cast<int32_t>(-static_cast<int64_t>(value)) : static_cast<int32_t>(value);
 }
 
+int64_t TParser::TokenInt64() const {
+  std::string text = TokenString();
+  if (!text.empty() && text[0] == '$') return TokenInt();
+  bool negative = !text.empty() && text[0] == '-';
+  size_t i = negative ? 1 : 0;
+  if (i >= text.size()) TokenInt();  // raises the usual message
+  uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i]) || value > (0x8000000000000000ull - (text[i] - '0')) / 10) TokenInt();
+    value = value * 10 + static_cast<unsigned>(text[i] - '0');
+  }
+  if (!negative && value > 0x7FFFFFFFFFFFFFFFull) TokenInt();
+  return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
+}
+
 long double TParser::TokenFloat() const {
   std::string text = TokenString();
+  if (floatType_ != 0) text.pop_back();
   auto value = ParseExtended(text);
-  if (!value) ErrorFmt("'%s' is not a valid floating point value", text);
+  // What the width letter stores must hold the value: from halfway past the
+  // largest single or double on it would round to infinity, and currency
+  // keeps the (rounded) number in 64 bits.
+  bool fits = value && (floatType_ == 's'   ? std::fabs(*value) < 0x1p128L - 0x1p103L
+                        : floatType_ == 'd' ? std::fabs(*value) < 0x1p1024L - 0x1p970L
+                        : floatType_ == 'c' ? std::nearbyint(*value) >= -0x1p63L && std::nearbyint(*value) < 0x1p63L
+                                            : true);
+  if (!fits) ErrorFmt("'%s' is not a valid floating point value", TokenString());
   return *value;
 }
 

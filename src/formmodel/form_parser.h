@@ -30,7 +30,16 @@ public:
   // Raises "'%s' is not a valid integer value" (on its line) when the text
   // is not a 32-bit integer; "$" hex wraps as in Delphi ($FFFFFFFF = -1).
   int32_t TokenInt() const;
+  // Decimal integers up to 64 bits, with the same message beyond; "$" hex
+  // as TokenInt (32 bits, wrapping), as Delphi 3 forms have it.
+  int64_t TokenInt64() const;
+  // The value of a float token without its width letter; raises "'%s' is not
+  // a valid floating point value" when it is no number or does not fit the
+  // width its letter names.
   long double TokenFloat() const;
+  // The width letter of the current float token in lower case ('s', 'c',
+  // 'd'), 0 when it has none. TokenString keeps the letter.
+  char FloatType() const { return token_ == toFloat ? floatType_ : 0; }
   // Checks for a symbol and extends it over ".identifier" parts.
   std::string TokenComponentIdent();
   // Reads a property name whose dotted parts are separate tokens
@@ -65,6 +74,7 @@ private:
   std::string string_;     // decoded text of a string token
   int sourceLine_ = 1;
   char token_ = toEOF;
+  char floatType_ = 0;
 };
 
 }  // namespace kst

@@ -29,13 +29,15 @@ private:
   void Leave() { --depth_; }
 
   bool AtObjectEnd() const {
-    return parser_.TokenSymbolIs("END") || parser_.TokenSymbolIs("OBJECT") || parser_.TokenSymbolIs("INHERITED");
+    return parser_.TokenSymbolIs("END") || parser_.TokenSymbolIs("OBJECT") || parser_.TokenSymbolIs("INHERITED") ||
+           parser_.TokenSymbolIs("INLINE");
   }
 
   void ReadObject(TComponentHelper& node) {
     Enter();
     node.IsInherited = parser_.TokenSymbolIs("INHERITED");
-    if (!node.IsInherited) parser_.CheckTokenSymbol("OBJECT");
+    node.IsInline = parser_.TokenSymbolIs("INLINE");
+    if (!node.IsInherited && !node.IsInline) parser_.CheckTokenSymbol("OBJECT");
     parser_.NextToken();
     parser_.CheckToken(toSymbol);
     std::string first = parser_.TokenString();

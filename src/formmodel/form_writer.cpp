@@ -21,7 +21,7 @@ public:
 
   void WriteObject(const TComponentHelper& node) {
     int indent = indent_;
-    Emit(node.IsInherited ? "inherited " : "object ");
+    Emit(node.IsInherited ? "inherited " : node.IsInline ? "inline " : "object ");
     if (!node.Name.empty()) {
       Emit(node.Name);
       Emit(": ");
@@ -115,12 +115,12 @@ private:
   // did; the path is looked for only when a translation does not.
   void Check(const TCHValue& value, const std::string& text) {
     if (&text == &value.OriginalValue || !value.IsTranslated()) return;
-    if (ValueTextProblem(value.PropertyType, text).empty()) return;
+    if (ValueTextProblem(value.PropertyType, text, value.OriginalValue).empty()) return;
     std::string key = "a value";
     const_cast<TComponentHelper&>(root_).ForEachPropertyPath([&](const std::string& path, TCHValue& v) {
       if (&v == &value) key = path;
     });
-    CheckValueText(key, value.PropertyType, text);
+    CheckValueText(key, value.PropertyType, text, value.OriginalValue);
   }
 
   void WriteValue(const TCHValue& value) {

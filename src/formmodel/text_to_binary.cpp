@@ -1,6 +1,10 @@
 // Form text to component stream (and to a complete form resource): integers
-// in the smallest width, strings short or long by length, True/False/nil as
-// their own value types.
+// in the smallest width (64 bits only beyond 32), floats by their width
+// letter, strings short or long by length, True/False/nil as their own value
+// types.
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <optional>
 
 #include "config/text_helpers.h"
@@ -78,7 +82,13 @@ private:
     return result;
   }
 
-  void ConvertHeader(bool isInherited) {
+  bool AtObjectStartOrEnd() const {
+    return parser_.TokenSymbolIs("END") || parser_.TokenSymbolIs("OBJECT") || parser_.TokenSymbolIs("INHERITED") ||
+           parser_.TokenSymbolIs("INLINE");
+  }
+
+  // `kind`: the prefix flag of the keyword, 1 inherited, 4 inline, 0 object.
+  void ConvertHeader(uint8_t kind) {
     parser_.CheckToken(toSymbol);
     std::string className = parser_.TokenString();
     int classLine = parser_.SourceLine();
@@ -97,7 +107,7 @@ private:
     // A position of 0 is written too: dropping it would move an inherited
     // control behind the ancestor's controls.
     std::optional<int32_t> position = ConvertOrderModifier();
-    uint8_t flags = (isInherited ? 1 : 0) | (position ? 2 : 0);
+    uint8_t flags = kind | (position ? 2 : 0);
     if (flags != 0) {
       WriteByte(0xF0 | flags);
       if (position) WriteInteger(*position);
@@ -112,6 +122,32 @@ private:
     parser_.CheckToken('=');
     parser_.NextToken();
     ConvertValue();
+  }
+
+  // TokenFloat has checked that the value fits the width of its letter.
+  void ConvertFloat() {
+    long double v = parser_.TokenFloat();
+    switch (parser_.FloatType()) {
+      case 's':
+        WriteByte(vaSingle);
+        out_.U32(std::bit_cast<uint32_t>(static_cast<float>(v)));
+        break;
+      case 'c':
+        // The text holds the amount times 10,000; Delphi rounds it to the
+        // nearest whole number (ties to even) to store it.
+        WriteByte(vaCurrency);
+        out_.U64(static_cast<uint64_t>(static_cast<int64_t>(std::nearbyint(v))));
+        break;
+      case 'd':
+        WriteByte(vaDate);
+        out_.U64(std::bit_cast<uint64_t>(static_cast<double>(v)));
+        break;
+      default: {
+        auto bytes = EncodeExtended(v);
+        WriteByte(vaExtended);
+        out_.Bytes(std::string_view(bytes.data(), bytes.size()));
+      }
+    }
   }
 
   void ConvertValue() {
@@ -137,13 +173,17 @@ private:
         }
         break;
       }
-      case toInteger: WriteInteger(parser_.TokenInt()); break;
-      case toFloat: {
-        auto bytes = EncodeExtended(parser_.TokenFloat());
-        WriteByte(vaExtended);
-        out_.Bytes(std::string_view(bytes.data(), bytes.size()));
+      case toInteger: {
+        int64_t v = parser_.TokenInt64();
+        if (v >= INT32_MIN && v <= INT32_MAX) {
+          WriteInteger(static_cast<int32_t>(v));
+        } else {
+          WriteByte(vaInt64);
+          out_.U64(static_cast<uint64_t>(v));
+        }
         break;
       }
+      case toFloat: ConvertFloat(); break;
       case '[':
         parser_.NextToken();
         WriteByte(vaSet);
@@ -198,12 +238,11 @@ private:
 
   void ConvertObject() {
     Enter();
-    bool isInherited = parser_.TokenSymbolIs("INHERITED");
-    if (!isInherited) parser_.CheckTokenSymbol("OBJECT");
+    uint8_t kind = parser_.TokenSymbolIs("INHERITED") ? 1 : parser_.TokenSymbolIs("INLINE") ? 4 : 0;
+    if (kind == 0) parser_.CheckTokenSymbol("OBJECT");
     parser_.NextToken();
-    ConvertHeader(isInherited);
-    while (!parser_.TokenSymbolIs("END") && !parser_.TokenSymbolIs("OBJECT") && !parser_.TokenSymbolIs("INHERITED"))
-      ConvertProperty();
+    ConvertHeader(kind);
+    while (!AtObjectStartOrEnd()) ConvertProperty();
     WriteByte(0);
     while (!parser_.TokenSymbolIs("END")) ConvertObject();
     WriteByte(0);

@@ -25,19 +25,47 @@ bool HasControlOrEdgeBlank(std::string_view text, bool blanksInside) {
 
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
-bool ReadsAsInteger(TParser& p) {
+// `wide`: 64-bit integers are fine (the property is an Int64).
+bool ReadsAsInteger(TParser& p, bool wide) {
   if (p.Token() != toInteger) return false;
-  p.TokenInt();
+  if (wide) p.TokenInt64();
+  else p.TokenInt();
   return p.NextToken() == toEOF;
 }
 
-bool ReadsAsFloat(TParser& p) {
+// `width`: the width letter the original has (0 for none). Delphi's reader
+// of a single, currency or date property takes that type or an integer,
+// and of an Extended one no other float type, so the letter must stay.
+bool ReadsAsFloat(TParser& p, char width) {
   // A whole number is a valid value of a floating-point property: Delphi's
   // reader takes an integer where it expects a float.
-  if (p.Token() == toInteger) return ReadsAsInteger(p);
-  if (p.Token() != toFloat) return false;
+  if (p.Token() == toInteger) return ReadsAsInteger(p, false);
+  if (p.Token() != toFloat || p.FloatType() != width) return false;
   p.TokenFloat();
   return p.NextToken() == toEOF;
+}
+
+// What an original read from a form allows beyond Delphi 3's values: the
+// width letter of a float ('s', 'c', 'd' or 0), and whether an integer
+// needed 64 bits. Originals that are not one number give neither.
+struct TOriginalWidth {
+  char floatType = 0;
+  bool wideInteger = false;
+};
+
+TOriginalWidth OriginalWidth(TPropertyType type, std::string_view original) {
+  TOriginalWidth width;
+  if (original.empty() || (type != ptInteger && type != ptFloat)) return width;
+  try {
+    TParser p(original);
+    if (p.Token() == toFloat) width.floatType = p.FloatType();
+    if (p.Token() == toInteger && type == ptInteger) {
+      int64_t v = p.TokenInt64();
+      width.wideInteger = v < INT32_MIN || v > INT32_MAX;
+    }
+  } catch (const EFormError&) {
+  }
+  return width;
 }
 
 bool ReadsAsSymbol(TParser& p) {
@@ -103,15 +131,23 @@ bool PlainSet(std::string_view t) {
 
 }  // namespace
 
-std::string ValueTextProblem(TPropertyType type, std::string_view text) {
+std::string ValueTextProblem(TPropertyType type, std::string_view text, std::string_view original) {
   if ((type == ptInteger && PlainInteger(text)) || (type == ptSymbol && PlainIdentifier(text)) ||
       (type == ptSet && PlainSet(text)))
     return {};
-  const char* need = nullptr;
+  const TOriginalWidth width = OriginalWidth(type, original);
+  std::string need;
   switch (type) {
     case ptString: return {};
     case ptInteger: need = "a whole number such as 8, -12 or $FF"; break;
-    case ptFloat: need = "a number such as 1.5, -2 or 1.5E2"; break;
+    case ptFloat:
+      if (width.floatType == 0) {
+        need = "a number such as 1.5, -2 or 1.5E2";
+      } else {
+        const std::string letter(1, width.floatType);
+        need = "a number ending in " + letter + " such as 1.5" + letter + " or 1.5E2" + letter + ", or a whole number";
+      }
+      break;
     case ptSymbol: need = "one identifier such as clBtnFace, True or Form1.Button1"; break;
     case ptSet: need = "a set of identifiers such as [akLeft,akTop] or []"; break;
     case ptBinary: need = "hexadecimal digits, two for each byte"; break;
@@ -128,8 +164,8 @@ std::string ValueTextProblem(TPropertyType type, std::string_view text) {
     TParser p(text);
     bool ok = false;
     switch (type) {
-      case ptInteger: ok = ReadsAsInteger(p); break;
-      case ptFloat: ok = ReadsAsFloat(p); break;
+      case ptInteger: ok = ReadsAsInteger(p, width.wideInteger); break;
+      case ptFloat: ok = ReadsAsFloat(p, width.floatType); break;
       case ptSymbol: ok = ReadsAsSymbol(p); break;
       default: ok = ReadsAsSet(p); break;
     }
@@ -139,15 +175,16 @@ std::string ValueTextProblem(TPropertyType type, std::string_view text) {
   }
 }
 
-std::string ValueTextMessage(std::string_view key, TPropertyType type, std::string_view text) {
-  std::string problem = ValueTextProblem(type, text);
+std::string ValueTextMessage(std::string_view key, TPropertyType type, std::string_view text,
+                             std::string_view original) {
+  std::string problem = ValueTextProblem(type, text, original);
   if (problem.empty()) return problem;
   return "The translation of " + std::string(key) + " must be " + problem + "; \"" + EncodeEscapes(text) +
          "\" is not one.";
 }
 
-void CheckValueText(std::string_view key, TPropertyType type, std::string_view text) {
-  std::string message = ValueTextMessage(key, type, text);
+void CheckValueText(std::string_view key, TPropertyType type, std::string_view text, std::string_view original) {
+  std::string message = ValueTextMessage(key, type, text, original);
   if (!message.empty()) throw EFormModelError(message);
 }
 

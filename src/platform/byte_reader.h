@@ -57,6 +57,11 @@ public:
   int8_t I8() { return static_cast<int8_t>(U8()); }
   int16_t I16() { return static_cast<int16_t>(U16()); }
   int32_t I32() { return static_cast<int32_t>(U32()); }
+  uint64_t U64() {
+    const uint8_t* p = Take(8);
+    return Le32(p) | uint64_t{Le32(p + 4)} << 32;
+  }
+  int64_t I64() { return static_cast<int64_t>(U64()); }
 
   // Reads at an absolute offset; the position does not move.
   uint8_t U8At(int64_t offset) const { return *At(offset, 1); }

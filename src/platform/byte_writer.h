@@ -30,6 +30,10 @@ public:
     U16(static_cast<uint16_t>(v));
     U16(static_cast<uint16_t>(v >> 16));
   }
+  void U64(uint64_t v) {
+    U32(static_cast<uint32_t>(v));
+    U32(static_cast<uint32_t>(v >> 32));
+  }
   void Bytes(std::span<const uint8_t> bytes) { out_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size()); }
   void Bytes(std::string_view bytes) { out_.append(bytes); }
   // The code units of `text`, without a terminator.

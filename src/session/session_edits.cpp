@@ -126,7 +126,7 @@ void TTranslationSession::Assign(TEntryRef& entry, const std::string& text) {
   if (language_ <= 0) throw ETranslationError(kNoLanguage);
   if (entry.value) {
     try {
-      CheckValueText(entry.name, entry.value->PropertyType, text);
+      CheckValueText(entry.name, entry.value->PropertyType, text, entry.value->OriginalValue);
     } catch (const EFormModelError& e) {
       throw ETranslationError(e.what());
     }
@@ -141,7 +141,7 @@ void TTranslationSession::Assign(TEntryRef& entry, const std::string& text) {
 
 void TTranslationSession::SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) {
   try {
-    CheckValueText(key, value.PropertyType, text);
+    CheckValueText(key, value.PropertyType, text, value.OriginalValue);
   } catch (const EFormModelError& e) {
     throw ETranslationError(e.what());
   }

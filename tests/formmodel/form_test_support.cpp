@@ -3,6 +3,8 @@
 #include "form_test_support.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -48,16 +50,23 @@ std::string Number(long double v) {
   return text;
 }
 
+// Integers past 15 digits come only from 64-bit values, whose every digit
+// counts.
+std::string Whole(int64_t n) {
+  return n > -1000000000000000 && n < 1000000000000000 ? Number(static_cast<long double>(n)) : std::to_string(n);
+}
+
 // One line per object and value of a stream: "/Name:Class.Prop[1] = value".
 class TStreamListing {
 public:
-  explicit TStreamListing(std::string_view stream) : r_(stream, kSReadError) {
+  TStreamListing(std::string_view stream, bool floatWidths) : r_(stream, kSReadError), floatWidths_(floatWidths) {
     r_.Chars(4);
     Object("");
   }
   std::vector<std::string> lines;
 
 private:
+  std::string Width(char letter) const { return floatWidths_ ? std::string(1, letter) : ""; }
   long double Integer(uint8_t type) { return type == vaInt8 ? r_.I8() : type == vaInt16 ? r_.I16() : r_.I32(); }
   bool AtInteger() const { return r_.Peek() == vaInt8 || r_.Peek() == vaInt16 || r_.Peek() == vaInt32; }
   void Properties(const std::string& where) {
@@ -70,9 +79,8 @@ private:
   void Object(const std::string& parent) {
     std::string prefix;
     if ((r_.Peek() & 0xF0) == 0xF0) {
-      // Flag 4 (inline) is a later Delphi's: the text keeps no trace of it.
       int flags = r_.U8() & 0x0F;
-      if (flags & 3) prefix = " flags " + std::to_string(flags & 3);
+      if (flags & 7) prefix = " flags " + std::to_string(flags & 7);
       if (flags & 2) prefix += " position " + Number(Integer(r_.U8()));
     }
     std::string cls(r_.ShortString());
@@ -89,6 +97,10 @@ private:
     switch (type) {
       case vaInt8: case vaInt16: case vaInt32: return add(Number(Integer(type)));
       case vaExtended: return add(Number(DecodeExtended(r_.Chars(10))));
+      case vaSingle: return add(Number(std::bit_cast<float>(r_.U32())) + Width('s'));
+      case vaCurrency: return add(Number(static_cast<long double>(r_.I64())) + Width('c'));
+      case vaDate: return add(Number(std::bit_cast<double>(r_.U64())) + Width('d'));
+      case vaInt64: return add(Whole(r_.I64()));
       case vaString: return add("'" + std::string(r_.ShortString()) + "'");
       case vaLString: return add("'" + std::string(r_.Chars(r_.U32())) + "'");
       case vaIdent: return add(std::string(r_.ShortString()));
@@ -118,19 +130,29 @@ private:
     }
   }
   TByteReader<EReadError> r_;
+  bool floatWidths_;
 };
 
-long double NumberOf(const TCHValue& v) {
-  const std::string& t = v.OriginalValue;
-  if (!t.empty() && t[0] == '$') return static_cast<int32_t>(std::stoul(t.substr(1), nullptr, 16));
-  return ParseExtended(t).value_or(std::numeric_limits<long double>::quiet_NaN());
+// The number and, for a float with a width letter, the letter in lower case.
+std::string NumberOf(const TCHValue& v) {
+  std::string t = v.OriginalValue;
+  if (!t.empty() && t[0] == '$') return Number(static_cast<int32_t>(std::stoul(t.substr(1), nullptr, 16)));
+  int64_t whole = 0;
+  if (v.PropertyType == ptInteger && std::from_chars(t.data(), t.data() + t.size(), whole).ptr == t.data() + t.size())
+    return Whole(whole);
+  std::string letter;
+  if (!t.empty() && std::string_view("sScCdD").find(t.back()) != std::string_view::npos) {
+    letter = static_cast<char>(t.back() | 0x20);
+    t.pop_back();
+  }
+  return Number(ParseExtended(t).value_or(std::numeric_limits<long double>::quiet_NaN())) + letter;
 }
 
 void TreeLines(const TComponentHelper& c, const std::string& parent, std::vector<std::string>& out);
 
 void ValueLines(const std::string& where, const TCHValue& v, std::vector<std::string>& out) {
   bool number = v.PropertyType == ptInteger || v.PropertyType == ptFloat;
-  out.push_back(where + " = " + (number ? Number(NumberOf(v)) : PropertyTypeName(v.PropertyType) + (" " + v.OriginalValue)));
+  out.push_back(where + " = " + (number ? NumberOf(v) : PropertyTypeName(v.PropertyType) + (" " + v.OriginalValue)));
   for (size_t i = 0; i < v.ListValues.size(); ++i) ValueLines(where + "[" + std::to_string(i) + "]", *v.ListValues[i], out);
   for (size_t i = 0; i < v.CollectionItems.size(); ++i)
     TreeLines(*v.CollectionItems[i], where + "[" + std::to_string(i) + "]", out);
@@ -139,8 +161,8 @@ void ValueLines(const std::string& where, const TCHValue& v, std::vector<std::st
 // Component names compare without regard to case, as Delphi finds them.
 void TreeLines(const TComponentHelper& c, const std::string& parent, std::vector<std::string>& out) {
   std::string here = parent + "/" + UpperCaseAscii(c.Name) + ":" + c.ClassName;
-  out.push_back(here + (c.IsInherited ? " inherited" : "") + " index " + std::to_string(c.Index) + " position " +
-                std::to_string(c.Position));
+  out.push_back(here + (c.IsInherited ? " inherited" : "") + (c.IsInline ? " inline" : "") + " index " +
+                std::to_string(c.Index) + " position " + std::to_string(c.Position));
   for (const auto& p : c.Properties) ValueLines(here + "." + p->Name, *p, out);
   for (const auto& child : c.Children) TreeLines(*child, here, out);
 }
@@ -153,8 +175,8 @@ std::string FirstDifference(const std::vector<std::string>& a, const std::vector
 
 }  // namespace
 
-std::string CompareStreams(std::string_view a, std::string_view b) {
-  return FirstDifference(TStreamListing(a).lines, TStreamListing(b).lines);
+std::string CompareStreams(std::string_view a, std::string_view b, bool floatWidths) {
+  return FirstDifference(TStreamListing(a, floatWidths).lines, TStreamListing(b, floatWidths).lines);
 }
 
 std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b) {

@@ -39,8 +39,10 @@ std::string OneProperty(const std::string& value);
 // hold the same values; the same for two trees. Numbers compare by value
 // whatever their width, an integral float equals the integer, and floats
 // compare at the 15 significant digits that form text keeps; vaString and
-// vaLString are both strings.
-std::string CompareStreams(std::string_view a, std::string_view b);
+// vaLString are both strings. Single, currency (its number times 10,000)
+// and date values differ from an Extended of the same number unless
+// `floatWidths` is false (for a converter that keeps only Extended).
+std::string CompareStreams(std::string_view a, std::string_view b, bool floatWidths = true);
 std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b);
 
 // Binary (FF 0A 00 ...) and text forms of the shared corpus; empty when the

@@ -125,9 +125,14 @@ TEST(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
   const struct {
     TPropertyType type;
     std::vector<std::string> accepted, refused;
+    std::string original = "1";  // 64-bit integers and width letters follow it
   } cases[] = {
       {ptInteger, {"8", "-12", "$FFFFFFFF"}, {"$123456789", "8 Visible = False", " 8", "8\r\n", "1.5", "99999999999", "", "acht"}},
-      {ptFloat, {"1.5E2", "2"}, {"1.5.5", "1,5"}},
+      {ptInteger, {"-9223372036854775808", "2147483648", "8"}, {"9223372036854775808", "1.5"}, "9223372036854775807"},
+      {ptFloat, {"1.5E2", "2"}, {"1.5.5", "1,5", "1.5s", "0c"}},
+      {ptFloat, {"2.5S", "-1E3s", "2"}, {"2.5", "2.5d", "1E39s", "1.5s X"}, "0.100000001490116s"},
+      {ptFloat, {"25000C", "0c"}, {"1E19c", "1.5"}, "15000c"},
+      {ptFloat, {"36527.25d"}, {"1E309d", "1.5s"}, "36526.5d"},
       {ptSymbol, {"clBtnFace", "Form1.Button1"}, {"clRed Visible = True", "'x'"}},
       {ptSet, {"[akLeft, akTop]", "[]"}, {"[akLeft] X = 1", "[akLeft,]", "[Form1.akLeft]"}},
       {ptBinary, {"0A0bFF", ""}, {"ABC", "00} X = {"}},
@@ -138,9 +143,9 @@ TEST(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
       for (const std::string& text : accepted ? c.accepted : c.refused) {
         SCOPED_TRACE(text);
         auto root = ReadFormText("object Form1: TForm1\r\n  P = 1\r\n  Q = 2\r\nend\r\n");
-        root->Properties[0]->PropertyType = c.type;
+        root->Properties[0]->SetValue(c.original, c.type);
         root->Properties[0]->SetTranslatedValue(text);
-        EXPECT_EQ(ValueTextProblem(c.type, text).empty(), accepted);
+        EXPECT_EQ(ValueTextProblem(c.type, text, c.original).empty(), accepted);
         if (!accepted) {
           std::string message = test::ErrorOf<EFormModelError>([&] { FormToText(*root, true); });
           EXPECT_EQ(message.rfind("The translation of Form1.P must be ", 0), 0u) << message;
