@@ -1,7 +1,9 @@
 // Component stream to form text: the layout of the Delphi 3 converter (two
 // blanks a level, strings cut at 64 characters, binary in 32-byte chunks).
 #include <bit>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "formmodel/extended_float.h"
 #include "formmodel/form_conversion.h"
@@ -183,7 +185,17 @@ private:
       case vaInt8: out_ += std::to_string(reader_.I8()); break;
       case vaInt16: out_ += std::to_string(reader_.I16()); break;
       case vaInt32: out_ += std::to_string(reader_.I32()); break;
-      case vaExtended: out_ += FormatExtended(DecodeExtended(reader_.Chars(10))); break;
+      case vaExtended: {
+        std::string text = FormatExtended(DecodeExtended(reader_.Chars(10)));
+        // A whole number beyond 32 bits would read back as vaInt64, which
+        // Delphi 3 programs cannot load; ".0" keeps it a float.
+        if (text.find_first_not_of("-0123456789") == std::string::npos && text.size() >= 10) {
+          const long long whole = std::stoll(text);
+          if (whole < INT32_MIN || whole > INT32_MAX) text += ".0";
+        }
+        out_ += text;
+        break;
+      }
       case vaSingle: out_ += FormatExtended(std::bit_cast<float>(reader_.U32())) + "s"; break;
       case vaCurrency: {
         // The amount times 10,000, as Delphi's text has it. Past 15 digits
