@@ -79,11 +79,14 @@ void GenerateLanguageModule(TProjectData& project, int languageId) {
   line("//TRN <Marker, please do not modify this line!");
   line("{$E " + LanguageAbbreviation(languageId) + "}");
   line("{--- Forms ---}");
+  // Translations are texts in the language's code page.
+  TFormEnvironment environment = project.FormEnvironment();
+  environment.codePage = LanguageAnsiCodePage(languageId, project.SystemCodePages());
   for (const TModuleEntry& m : project.Modules) {
     std::string translated = project.ExpandFileName(project.TranslatedFileName(m.Name, languageId));
     if (!m.Module->Root) continue;
     ForceDirectories(ExtractFileDir(translated));
-    WriteForm(*m.Module->Root, translated, true, project.FormEnvironment());
+    WriteForm(*m.Module->Root, translated, true, environment);
     link(translated);
   }
   line("{--- Version Info ---}");

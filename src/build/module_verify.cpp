@@ -131,7 +131,8 @@ bool SameValue(TPropertyType type, const std::string& expected, const TCHValue& 
 
 class TFormComparison {
 public:
-  TFormComparison(std::string form, std::vector<TModuleDifference>& out) : form_(std::move(form)), out_(out) {}
+  TFormComparison(std::string form, std::vector<TModuleDifference>& out, int codePage)
+      : form_(std::move(form)), out_(out), codePage_(codePage) {}
 
   void Node(const TComponentHelper& want, const TComponentHelper& got, const std::string& prefix) {
     std::string base = prefix + want.Name;
@@ -211,10 +212,27 @@ private:
         return;
       }
       default:
+        if (want.WideKind != 0 && want.WideOriginal) return WideValue(want, got, path);
         if (!SameValue(want.PropertyType, want.TranslatedValue, got))
           Report(path, "the module has " + Quoted(got.OriginalValue) + ", the " +
                            (want.IsTranslated() ? "translation is " : "original is ") + Quoted(want.TranslatedValue));
     }
+  }
+
+  // A wide or UTF-8 string: its own type in the module and exactly the
+  // characters of the original, or of the translation in the language's
+  // code page. An empty one has no type to keep.
+  void WideValue(const TCHValue& want, const TCHValue& got, const std::string& path) {
+    const std::u16string expected =
+        want.IsTranslated() ? CodePageToUtf16(want.TranslatedValue, codePage_) : *want.WideOriginal;
+    const std::u16string actual = got.WideOriginal ? *got.WideOriginal : CodePageToUtf16(got.OriginalValue, codePage_);
+    if (got.WideKind != want.WideKind && !expected.empty())
+      Report(path, std::string("the module has ") + (got.WideKind == 0 ? "an 8-bit" : "another kind of") +
+                       " string where the form has a " + (want.WideKind == kWideString ? "wide" : "UTF-8") + " one");
+    else if (actual != expected)
+      Report(path, "the module has " + Quoted(Utf16ToCodePage(actual, codePage_)) + ", the " +
+                       (want.IsTranslated() ? "translation is " : "original is ") +
+                       Quoted(Utf16ToCodePage(expected, codePage_)));
   }
 
   void Report(const std::string& path, std::string what) {
@@ -225,6 +243,7 @@ private:
 
   std::string form_;
   std::vector<TModuleDifference>& out_;
+  int codePage_;
   size_t count_ = 0;
 };
 
@@ -256,6 +275,7 @@ std::vector<TModuleDifference> VerifyLanguageModule(TProjectData& project, int l
 
   // Forms: the resource named after the form's class, as the form writer
   // names it.
+  const int codePage = LanguageAnsiCodePage(languageId, project.SystemCodePages());
   for (const TModuleEntry& entry : project.Modules) {
     if (!entry.Module || !entry.Module->Root) continue;
     const TComponentHelper& root = *entry.Module->Root;
@@ -270,16 +290,15 @@ std::vector<TModuleDifference> VerifyLanguageModule(TProjectData& project, int l
     std::string_view stream(reinterpret_cast<const char*>(it->second.data()), it->second.size());
     std::unique_ptr<TComponentHelper> got;
     try {
-      got = ReadFormText(BinaryToText(stream));
+      got = ReadFormText(BinaryToText(stream), kParseBufSize, codePage);
     } catch (const EFormError& e) {
       out.push_back({form, std::string("the module's form resource cannot be read: ") + e.what()});
       continue;
     }
-    TFormComparison(form, out).Node(root, *got, "");
+    TFormComparison(form, out, codePage).Node(root, *got, "");
   }
 
   // String tables: every id, translated or not.
-  int codePage = LanguageAnsiCodePage(languageId, project.SystemCodePages());
   std::map<int, std::pair<std::u16string, std::string>> strings;  // id -> text, name
   for (int i = 0; i < project.ResourceStrings.Count(); ++i) {
     const TResourceStrListItem& item = project.ResourceStrings.Item(i);

@@ -9,6 +9,7 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "platform/byte_reader.h"
+#include "platform/codepage.h"
 
 namespace kst {
 
@@ -146,6 +147,48 @@ private:
     --level_;
   }
 
+  // A wide or UTF-8 string: printable ASCII quoted, every other character
+  // as its code, each code marked with the zeros of the string's type (see
+  // form_conversion.h); lines as for 8-bit strings.
+  void ConvertWideString(std::u16string_view s, uint8_t type) {
+    constexpr size_t kLineLength = 64;
+    if (s.empty()) {
+      out_ += "''";
+      return;
+    }
+    const char* mark = type == vaWString ? "#0" : "#00";
+    auto printable = [](char16_t c) { return c >= 32 && c <= 126 && c != '\''; };
+    // Without any code the type would not show: the first character is one.
+    bool anyCode = false;
+    for (char16_t c : s) anyCode = anyCode || !printable(c);
+    ++level_;
+    if (s.size() > kLineLength) NewLine();
+    size_t i = 0, lineStart = 0;
+    do {
+      bool lineBreak = false;
+      if (printable(s[i]) && (anyCode || i > 0)) {
+        size_t j = i;
+        do ++i;
+        while (i < s.size() && printable(s[i]) && i - lineStart < kLineLength);
+        if (i - lineStart >= kLineLength) lineBreak = true;
+        out_ += '\'';
+        for (size_t k = j; k < i; ++k) out_ += static_cast<char>(s[k]);
+        out_ += '\'';
+      } else {
+        out_ += mark;
+        out_ += std::to_string(static_cast<unsigned>(s[i]));
+        ++i;
+        if (i - lineStart >= kLineLength) lineBreak = true;
+      }
+      if (lineBreak && i < s.size()) {
+        out_ += " +";
+        NewLine();
+        lineStart = i;
+      }
+    } while (i < s.size());
+    --level_;
+  }
+
   void ConvertBinary() {
     static const char kHex[] = "0123456789ABCDEF";
     uint32_t count = reader_.U32();
@@ -213,6 +256,20 @@ private:
       case vaLString: {
         uint32_t length = reader_.U32();
         ConvertString(reader_.Chars(length));
+        break;
+      }
+      case vaWString: {
+        uint32_t length = reader_.U32();
+        ConvertWideString(reader_.Utf16(length), vaWString);
+        break;
+      }
+      case vaUTF8String: {
+        uint32_t length = reader_.U32();
+        std::string_view utf8 = reader_.Chars(length);
+        std::u16string text = Utf8ToUtf16(utf8);
+        // Bytes that are no UTF-8 would come back as other characters.
+        if (Utf16ToUtf8(text) != utf8) throw EReadError(kSInvalidProperty);
+        ConvertWideString(text, vaUTF8String);
         break;
       }
       case vaIdent: out_ += reader_.ShortString(); break;

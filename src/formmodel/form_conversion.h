@@ -44,7 +44,9 @@ enum TValueType : uint8_t {
   vaSingle = 15,
   vaCurrency = 16,
   vaDate = 17,
+  vaWString = 18,
   vaInt64 = 19,
+  vaUTF8String = 20,
 };
 
 // How deep objects, lists and collections may nest in either direction. The
@@ -70,9 +72,20 @@ std::string BinaryToText(std::string_view input);
 
 // Converts form text into a component stream, appended to `output`. Raises
 // EParserError ("%s on line %d"); anything after the root object's "end" is
-// not read.
-void TextToBinary(std::string_view input, std::string& output);
-std::string TextToBinary(std::string_view input);
+// not read. `codePage` is the one the text's quoted characters are in; it
+// matters only where they join the characters of a wide string.
+//
+// Wide and UTF-8 strings (vaWString, vaUTF8String) are written to text as
+// later Delphi versions write them, printable ASCII quoted and every other
+// character as "#" and its UTF-16 code, with one difference that keeps
+// their type through the text: each code has one zero before it in a wide
+// string ("#01060", "#0252") and two in a UTF-8 one ("#00252"); one with
+// only ASCII characters writes its first character as such a code
+// ("#072'ello'"). Delphi reads these as the same characters. A string whose
+// codes have no zeros before them is a wide string when one code is above
+// 255 (as later Delphi versions write it), else an 8-bit one.
+void TextToBinary(std::string_view input, std::string& output, int codePage = 1252);
+std::string TextToBinary(std::string_view input, int codePage = 1252);
 
 // Converts form text into a complete form resource (header + stream).
 void TextToResource(std::string_view input, std::string& output);
@@ -90,6 +103,6 @@ bool IsFormText(std::string_view bytes);
 // The form text of a form file of either kind. Form text is taken through
 // the component stream and back; a binary resource is converted as
 // ResourceToText does. Raises the errors of both conversions.
-std::string FormFileToText(std::string_view bytes);
+std::string FormFileToText(std::string_view bytes, int codePage = 1252);
 
 }  // namespace kst

@@ -1,7 +1,10 @@
 // The form model's error classes.
 #include "formmodel/form_errors.h"
 
+#include <cstdio>
+
 #include "config/text_helpers.h"
+#include "platform/codepage.h"
 
 namespace kst {
 
@@ -10,6 +13,25 @@ static std::string ParseErrorText(const std::string& message, int line) {
   size_t at = out.find("%d");
   if (at != std::string::npos) out.replace(at, 2, std::to_string(line));
   return out;
+}
+
+std::string WideCharRefusedMessage(std::string_view key, char16_t character, int codePage) {
+  char code[8];
+  std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(character));
+  return std::string(key) + ": the original holds the character U+" + code + ", which code page " +
+         std::to_string(codePage) +
+         " cannot hold; a translation would turn it into \"?\", so it is refused and the original kept.";
+}
+
+char16_t FirstCharNotIn(std::u16string_view text, int codePage) {
+  bool lossless = true;
+  Utf8ToCodePage(Utf16ToUtf8(text), codePage, lossless);
+  if (lossless) return 0;
+  for (char16_t c : text) {
+    Utf8ToCodePage(Utf16ToUtf8(std::u16string_view(&c, 1)), codePage, lossless);
+    if (!lossless) return c;
+  }
+  return text.empty() ? 0 : text[0];  // a pair of surrogates no single unit shows
 }
 
 EParserError::EParserError(const std::string& message, int line)

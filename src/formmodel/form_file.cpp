@@ -31,7 +31,7 @@ bool IsFormText(std::string_view bytes) {
   return StartsWithWord(bytes, "object") || StartsWithWord(bytes, "inherited") || StartsWithWord(bytes, "inline");
 }
 
-std::string FormFileToText(std::string_view bytes) {
+std::string FormFileToText(std::string_view bytes, int codePage) {
   if (!IsFormText(bytes)) return ResourceToText(bytes);
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     bytes.remove_prefix(kUtf8Bom.size());
@@ -42,7 +42,7 @@ std::string FormFileToText(std::string_view bytes) {
   }
   // Through the stream, so that the values read are exactly the ones the
   // language module's binary form will carry.
-  return BinaryToText(TextToBinary(bytes));
+  return BinaryToText(TextToBinary(bytes, codePage));
 }
 
 }  // namespace kst

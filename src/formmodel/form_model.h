@@ -80,8 +80,14 @@ public:
   std::string OriginalValue;
   std::string TranslatedValue;
   TCompactVector<std::unique_ptr<TComponentHelper>> CollectionItems;
+  // A wide or UTF-8 string of a later Delphi version: its characters as the
+  // form has them, written back unchanged while the value is untranslated
+  // (OriginalValue holds what the project's code page can show of them).
+  std::unique_ptr<std::u16string> WideOriginal;
   TPropertyType PropertyType = ptUnknown;
   bool UserDefined = false;
+  // kWideString or kUtf8String for such a string, 0 for every other value.
+  uint8_t WideKind = 0;
 
   void SetValue(std::string_view text, TPropertyType type);
   const std::string& GetOriginalValue() const { return OriginalValue; }
@@ -179,6 +185,9 @@ struct TFormEnvironment {
   const TTranslatorRegistry* registry = nullptr;
   TStatusHint* hint = nullptr;
   std::string baseDirectory;
+  // The ANSI code page texts are read in (the project's), or written in
+  // (the language's, for a translated form).
+  int codePage = 1252;
   std::string ExpandFileName(std::string_view fileName) const;
 };
 

@@ -6,6 +6,7 @@
 #include "config/text_helpers.h"
 #include "formmodel/extended_float.h"
 #include "formmodel/form_errors.h"
+#include "platform/codepage.h"
 #include "platform/same_text.h"
 
 namespace kst {
@@ -61,18 +62,29 @@ void TParser::SkipBlanks() {
 
 void TParser::ReadString(size_t& p) {
   string_.clear();
+  wide_.clear();
+  codes_.clear();
+  stringKind_ = 0;
   for (;;) {
     char c = At(p);
     if (c == '#') {
       ++p;
       unsigned code = 0;
+      int digits = 0, zeros = 0;
       while (IsDigit(At(p))) {
+        if (At(p) == '0' && code == 0) ++zeros;
         code = code * 10 + static_cast<unsigned>(At(p) - '0');
-        // A code above 255 stands for a wide character, which an 8-bit
-        // string cannot hold; cutting it to a byte would change the text.
-        if (code > 255) Error(kSInvalidString);
+        // A wide character is one UTF-16 unit.
+        if (code > 0xFFFF) Error(kSInvalidString);
+        ++digits;
         ++p;
       }
+      if (zeros == digits) zeros = digits - 1;  // "#0" is the code 0, "#00" that code with one zero before it
+      // Zeros before a code mark the string's own type (see form_conversion.h);
+      // a code above 255 makes a wide string, as later Delphi versions read it.
+      if (stringKind_ == 0 && zeros > 0) stringKind_ = zeros == 1 ? kWideString : kUtf8String;
+      if (stringKind_ == 0 && code > 255) stringKind_ = kWideString;
+      codes_.push_back({string_.size(), static_cast<char16_t>(code)});
       string_ += static_cast<char>(code);
     } else if (c == '\'') {
       ++p;
@@ -87,9 +99,42 @@ void TParser::ReadString(size_t& p) {
         ++p;
       }
     } else {
+      if (stringKind_ != 0) MakeWide();
       return;
     }
   }
+}
+
+// The characters of a wide string token: codes as they are, quoted runs
+// from the code page the text was written in. Its 8-bit text becomes what
+// that code page can show of them.
+void TParser::MakeWide() {
+  size_t at = 0;
+  for (const auto& [offset, code] : codes_) {
+    if (offset > at) wide_ += CodePageToUtf16(std::string_view(string_).substr(at, offset - at), codePage_);
+    wide_ += code;
+    at = offset + 1;
+  }
+  if (at < string_.size()) wide_ += CodePageToUtf16(std::string_view(string_).substr(at), codePage_);
+  string_ = Utf16ToCodePage(wide_, codePage_);
+}
+
+TParser::TStringValue TParser::ReadStringValue() {
+  CheckToken(toString);
+  TStringValue value{string_, wide_, stringKind_};
+  while (NextToken() == '+') {
+    NextToken();
+    CheckToken(toString);
+    // Parts of 8-bit text join a wide string as their code page reads them.
+    if (stringKind_ != 0 && value.kind == 0) {
+      value.wide = CodePageToUtf16(value.ansi, codePage_);
+      value.kind = stringKind_;
+    }
+    if (value.kind != 0) value.wide += stringKind_ != 0 ? wide_ : CodePageToUtf16(string_, codePage_);
+    value.ansi += string_;
+  }
+  if (value.kind != 0) value.ansi = Utf16ToCodePage(value.wide, codePage_);
+  return value;
 }
 
 char TParser::NextToken() {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kst {
 
@@ -16,6 +18,10 @@ inline constexpr char toInteger = 3;
 inline constexpr char toFloat = 4;
 
 inline constexpr size_t kParseBufSize = 4096;
+
+// The value types of wide and UTF-8 strings, as a string token's kind.
+inline constexpr uint8_t kWideString = 18;
+inline constexpr uint8_t kUtf8String = 20;
 
 class TParser {
 public:
@@ -52,6 +58,23 @@ public:
   // reads the next token.
   void HexToBinary(std::string& bytes);
 
+  // The code page of the text's quoted characters, for wide strings (1252
+  // unless set).
+  void SetCodePage(int codePage) { codePage_ = codePage; }
+  // The type of the current string token: 0 for an 8-bit string, or
+  // kWideString / kUtf8String (see form_conversion.h for how text marks them).
+  uint8_t StringKind() const { return stringKind_; }
+  // A string value: the parts joined by "+", from the current string token
+  // to the token after the last part, which becomes current. `wide` holds
+  // the characters when `kind` is not 0; `ansi` is then what the code page
+  // can show of them.
+  struct TStringValue {
+    std::string ansi;
+    std::u16string wide;
+    uint8_t kind = 0;
+  };
+  TStringValue ReadStringValue();
+
   [[noreturn]] void Error(const std::string& message) const;
   [[noreturn]] void ErrorFmt(std::string_view pattern, std::string_view arg) const;
 
@@ -64,6 +87,7 @@ private:
   void ReadBuffer();
   void SkipBlanks();
   void ReadString(size_t& p);
+  void MakeWide();
 
   std::string_view text_;
   size_t bufSize_;
@@ -72,6 +96,10 @@ private:
   size_t sourceEnd_ = 0;   // end of the complete lines in the window
   size_t tokenPtr_ = 0;    // start of the current token
   std::string string_;     // decoded text of a string token
+  std::u16string wide_;    // its characters, for a wide one
+  std::vector<std::pair<size_t, char16_t>> codes_;  // where string_ holds a "#" code, and the code
+  int codePage_ = 1252;
+  uint8_t stringKind_ = 0;
   int sourceLine_ = 1;
   char token_ = toEOF;
   char floatType_ = 0;

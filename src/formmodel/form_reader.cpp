@@ -14,7 +14,9 @@ namespace {
 
 class TFormTextReader {
 public:
-  TFormTextReader(std::string_view text, size_t bufferSize) : parser_(text, bufferSize) {}
+  TFormTextReader(std::string_view text, size_t bufferSize, int codePage) : parser_(text, bufferSize) {
+    parser_.SetCodePage(codePage);
+  }
 
   std::unique_ptr<TComponentHelper> Read() {
     auto root = std::make_unique<TComponentHelper>();
@@ -83,13 +85,10 @@ private:
   void ReadValue(TCHValue& value) {
     switch (parser_.Token()) {
       case toString: {
-        std::string text = parser_.TokenString();
-        while (parser_.NextToken() == '+') {
-          parser_.NextToken();
-          parser_.CheckToken(toString);
-          text += parser_.TokenString();
-        }
-        value.SetValue(text, ptString);
+        TParser::TStringValue text = parser_.ReadStringValue();
+        value.SetValue(text.ansi, ptString);
+        value.WideKind = text.kind;
+        value.WideOriginal = text.kind ? std::make_unique<std::u16string>(std::move(text.wide)) : nullptr;
         return;
       }
       case toSymbol: value.SetValue(parser_.TokenComponentIdent(), ptSymbol); break;
@@ -165,15 +164,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TComponentHelper> ReadFormText(std::string_view text, size_t bufferSize) {
-  return TFormTextReader(text, bufferSize).Read();
+std::unique_ptr<TComponentHelper> ReadFormText(std::string_view text, size_t bufferSize, int codePage) {
+  return TFormTextReader(text, bufferSize, codePage).Read();
 }
 
 std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource) {
   return ReadFormText(ResourceToText(resource));
 }
 
-std::unique_ptr<TComponentHelper> ReadFormFile(std::string_view bytes) { return ReadFormText(FormFileToText(bytes)); }
+std::unique_ptr<TComponentHelper> ReadFormFile(std::string_view bytes, int codePage) {
+  return ReadFormText(FormFileToText(bytes, codePage), kParseBufSize, codePage);
+}
 
 std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnvironment& environment) {
   std::string fileName = environment.ExpandFileName(module.FileName);
@@ -190,7 +191,7 @@ std::unique_ptr<TComponentHelper> ReadForm(TModuleHelper& module, const TFormEnv
   try {
     // Converted in memory: a temporary file beside the form would destroy
     // a user's file of that name and fail in read-only directories.
-    return ReadFormFile(bytes);
+    return ReadFormFile(bytes, environment.codePage);
   } catch (const EParserError& e) {
     throw EParserError(e, shown);
   } catch (const EReadError& e) {

@@ -11,7 +11,9 @@
 namespace kst {
 
 // Parses form text into a new root. Raises EParserError ("%s on line %d").
-std::unique_ptr<TComponentHelper> ReadFormText(std::string_view text, size_t bufferSize = kParseBufSize);
+// Wide strings are held in `codePage` (see TCHValue::WideOriginal).
+std::unique_ptr<TComponentHelper> ReadFormText(std::string_view text, size_t bufferSize = kParseBufSize,
+                                               int codePage = 1252);
 
 // Converts a binary form resource and parses it. Raises EReadError or
 // EParserError.
@@ -19,7 +21,7 @@ std::unique_ptr<TComponentHelper> ReadFormResource(std::string_view resource);
 
 // Reads a form file's bytes, a binary resource or form text, into a new
 // root. Raises EReadError or EParserError.
-std::unique_ptr<TComponentHelper> ReadFormFile(std::string_view bytes);
+std::unique_ptr<TComponentHelper> ReadFormFile(std::string_view bytes, int codePage = 1252);
 
 // Reads the module's form file: expands its name, shows "Reading '%s'..."
 // as the status hint meanwhile, takes its time stamp into FileDate and

@@ -7,6 +7,8 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/value_check.h"
+#include "formmodel/form_parser.h"
+#include "platform/codepage.h"
 #include "platform/file_utils.h"
 
 namespace kst {
@@ -15,7 +17,8 @@ namespace {
 
 class TFormTextWriter {
 public:
-  TFormTextWriter(const TComponentHelper& root, bool useTranslated) : root_(root), useTranslated_(useTranslated) {}
+  TFormTextWriter(const TComponentHelper& root, bool useTranslated, int codePage)
+      : root_(root), useTranslated_(useTranslated), codePage_(codePage) {}
 
   std::string Take() { return std::move(out_); }
 
@@ -95,6 +98,64 @@ private:
     indent_ = indent;
   }
 
+  // A wide or UTF-8 string, each code marked with its type's zeros and the
+  // first character a code when no other is (see form_conversion.h).
+  void WriteWideString(std::u16string_view t, uint8_t kind) {
+    if (t.empty()) {
+      Emit("''");
+      return;
+    }
+    const char* mark = kind == kWideString ? "#0" : "#00";
+    auto printable = [](char16_t c) { return c >= 32 && c <= 126 && c != '\''; };
+    bool anyCode = false;
+    for (char16_t c : t) anyCode = anyCode || !printable(c);
+    int indent = indent_;
+    if (static_cast<int>(t.size()) + column_ > 64) NewLine(indent_ + 2);
+    size_t at = 0;
+    do {
+      std::string piece;
+      bool inside = false;
+      while (at < t.size() && piece.size() < 64) {
+        bool quoted = printable(t[at]) && (anyCode || at > 0);
+        if (!inside && quoted) {
+          piece += '\'';
+          inside = true;
+        } else if (inside && !quoted) {
+          piece += '\'';
+          inside = false;
+        }
+        if (inside) piece += static_cast<char>(t[at]);
+        else piece += mark + std::to_string(static_cast<unsigned>(t[at]));
+        ++at;
+      }
+      if (inside) piece += '\'';
+      Emit(piece);
+      if (at < t.size()) {
+        Emit(" + ");
+        NewLine(indent_);
+      }
+    } while (at < t.size());
+    indent_ = indent;
+  }
+
+  // The characters a wide string is written with: its original ones while it
+  // is untranslated, else the translation read in the language's code page.
+  // An original that code page cannot hold is kept, never turned into "?".
+  std::u16string WideText(const TCHValue& value) {
+    if (!useTranslated_ || !value.IsTranslated()) return *value.WideOriginal;
+    if (char16_t lost = FirstCharNotIn(*value.WideOriginal, codePage_))
+      throw EFormModelError(WideCharRefusedMessage(PathOf(value), lost, codePage_));
+    return CodePageToUtf16(value.TranslatedValue, codePage_);
+  }
+
+  std::string PathOf(const TCHValue& value) const {
+    std::string key = "a value";
+    const_cast<TComponentHelper&>(root_).ForEachPropertyPath([&](const std::string& path, TCHValue& v) {
+      if (&v == &value) key = path;
+    });
+    return key;
+  }
+
   void WriteBinary(std::string_view t) {
     int indent = indent_;
     if (static_cast<int>(t.size()) + column_ > 64) NewLine(indent_ + 2);
@@ -116,11 +177,7 @@ private:
   void Check(const TCHValue& value, const std::string& text) {
     if (&text == &value.OriginalValue || !value.IsTranslated()) return;
     if (ValueTextProblem(value.PropertyType, text, value.OriginalValue).empty()) return;
-    std::string key = "a value";
-    const_cast<TComponentHelper&>(root_).ForEachPropertyPath([&](const std::string& path, TCHValue& v) {
-      if (&v == &value) key = path;
-    });
-    CheckValueText(key, value.PropertyType, text, value.OriginalValue);
+    CheckValueText(PathOf(value), value.PropertyType, text, value.OriginalValue);
   }
 
   void WriteValue(const TCHValue& value) {
@@ -134,7 +191,10 @@ private:
         Check(value, t);
         Emit(t);
         break;
-      case ptString: WriteString(t); break;
+      case ptString:
+        if (value.WideKind != 0 && value.WideOriginal) WriteWideString(WideText(value), value.WideKind);
+        else WriteString(t);
+        break;
       case ptBinary:
         Check(value, t);
         WriteBinary(t);
@@ -175,6 +235,7 @@ private:
 
   const TComponentHelper& root_;
   bool useTranslated_;
+  int codePage_;
   std::string out_;
   int indent_ = 0;
   int column_ = 0;
@@ -182,8 +243,8 @@ private:
 
 }  // namespace
 
-std::string FormToText(const TComponentHelper& root, bool useTranslated) {
-  TFormTextWriter writer(root, useTranslated);
+std::string FormToText(const TComponentHelper& root, bool useTranslated, int codePage) {
+  TFormTextWriter writer(root, useTranslated, codePage);
   writer.WriteObject(root);
   return writer.Take();
 }
@@ -194,7 +255,7 @@ void WriteForm(const TComponentHelper& root, std::string_view fileName, bool use
   std::string target = environment.ExpandFileName(fileName);
   // Text and resource are made in memory and the target replaced in one
   // step: no temporary file beside the form, no half-written form on error.
-  std::string resource = TextToResource(FormToText(root, useTranslated));
+  std::string resource = TextToResource(FormToText(root, useTranslated, environment.codePage));
   AtomicWriteFile(target, resource);
 }
 

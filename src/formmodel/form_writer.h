@@ -14,8 +14,10 @@ namespace kst {
 // line ends. Raises EFormModelError "Unknown property type" for a
 // ptUnknown or ptClass value, and one naming the property path for a
 // number, identifier, set or binary value whose text is not one value of
-// its type (see value_check.h).
-std::string FormToText(const TComponentHelper& root, bool useTranslated);
+// its type (see value_check.h). A translated wide string is read in
+// `codePage`; one whose original that code page cannot hold raises
+// EFormModelError naming the property and the character.
+std::string FormToText(const TComponentHelper& root, bool useTranslated, int codePage = 1252);
 
 // Writes the tree as a binary form resource into `fileName` (path macros
 // expanded), showing "Writing '%s'..." meanwhile. The file is replaced

@@ -14,6 +14,7 @@
 #include "formmodel/form_parser.h"
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "platform/codepage.h"
 #include "platform/same_text.h"
 
 namespace kst {
@@ -22,7 +23,9 @@ namespace {
 
 class TTextToBinary {
 public:
-  TTextToBinary(std::string_view input, std::string& out) : parser_(input), out_(out) {}
+  TTextToBinary(std::string_view input, std::string& out, int codePage) : parser_(input), out_(out) {
+    parser_.SetCodePage(codePage);
+  }
 
   void Convert() {
     out_.Bytes("TPF0");
@@ -55,7 +58,23 @@ private:
       out_.U32(static_cast<uint32_t>(v));
     }
   }
-  void WriteString(const std::string& s) {
+  void WriteString(const TParser::TStringValue& value) {
+    if (value.kind == kWideString) {
+      if (value.wide.size() > 0x7FFFFFFF) parser_.Error(kSInvalidString);
+      WriteByte(vaWString);
+      out_.U32(static_cast<uint32_t>(value.wide.size()));
+      out_.Utf16(value.wide);
+      return;
+    }
+    if (value.kind == kUtf8String) {
+      std::string utf8 = Utf16ToUtf8(value.wide);
+      if (utf8.size() > 0x7FFFFFFF) parser_.Error(kSInvalidString);
+      WriteByte(vaUTF8String);
+      out_.U32(static_cast<uint32_t>(utf8.size()));
+      out_.Bytes(utf8);
+      return;
+    }
+    const std::string& s = value.ansi;
     if (s.size() <= 255) {
       WriteByte(vaString);
       WriteByte(static_cast<uint8_t>(s.size()));
@@ -152,16 +171,9 @@ private:
 
   void ConvertValue() {
     switch (parser_.Token()) {
-      case toString: {
-        std::string s = parser_.TokenString();
-        while (parser_.NextToken() == '+') {
-          parser_.NextToken();
-          parser_.CheckToken(toString);
-          s += parser_.TokenString();
-        }
-        WriteString(s);
+      case toString:
+        WriteString(parser_.ReadStringValue());
         return;  // the token after the last part is already current
-      }
       case toSymbol: {
         std::string ident = parser_.TokenComponentIdent();
         if (SameText(ident, "False")) WriteByte(vaFalse);
@@ -271,11 +283,13 @@ std::string_view StreamClassName(std::string_view stream) {
 
 }  // namespace
 
-void TextToBinary(std::string_view input, std::string& output) { TTextToBinary(input, output).Convert(); }
+void TextToBinary(std::string_view input, std::string& output, int codePage) {
+  TTextToBinary(input, output, codePage).Convert();
+}
 
-std::string TextToBinary(std::string_view input) {
+std::string TextToBinary(std::string_view input, int codePage) {
   std::string out;
-  TextToBinary(input, out);
+  TextToBinary(input, out, codePage);
   return out;
 }
 

@@ -33,7 +33,7 @@ TProjectData::TProjectData(TTranslatorRegistry& registry, TUserInteraction& inte
 TProjectData::~TProjectData() = default;
 
 TFormEnvironment TProjectData::FormEnvironment() const {
-  return TFormEnvironment{&registry_, &interaction_, directory_};
+  return TFormEnvironment{&registry_, &interaction_, directory_, system_.ansi};
 }
 
 std::string TProjectData::ExpandFileName(std::string_view fileName) const {

@@ -122,6 +122,19 @@ TTranslationSession::TEntryRef TTranslationSession::Resolve(const std::string& k
   return entry;
 }
 
+namespace {
+
+// A wide string whose original the language's code page cannot hold keeps
+// its original: a translation typed from what the grid shows would carry
+// "?" where the original has a character.
+void CheckWideOriginal(const std::string& key, const TCHValue& value, const std::string& text, int codePage) {
+  if (value.WideKind == 0 || !value.WideOriginal || text == value.OriginalValue) return;
+  if (char16_t lost = FirstCharNotIn(*value.WideOriginal, codePage))
+    throw ETranslationError(WideCharRefusedMessage(key, lost, codePage));
+}
+
+}  // namespace
+
 void TTranslationSession::Assign(TEntryRef& entry, const std::string& text) {
   if (language_ <= 0) throw ETranslationError(kNoLanguage);
   if (entry.value) {
@@ -130,6 +143,7 @@ void TTranslationSession::Assign(TEntryRef& entry, const std::string& text) {
     } catch (const EFormModelError& e) {
       throw ETranslationError(e.what());
     }
+    CheckWideOriginal(entry.name, *entry.value, text, LanguageAnsiCodePage(language_, project_.SystemCodePages()));
     // As editing it would; selecting the form that is current already
     // would store it on every change.
     if (entry.form != form_) SelectForm(entry.form);
@@ -139,12 +153,13 @@ void TTranslationSession::Assign(TEntryRef& entry, const std::string& text) {
   Record(entry.recordKey, before, text);
 }
 
-void TTranslationSession::SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) {
+void TTranslationSession::SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) const {
   try {
     CheckValueText(key, value.PropertyType, text, value.OriginalValue);
   } catch (const EFormModelError& e) {
     throw ETranslationError(e.what());
   }
+  CheckWideOriginal(key, value, text, LanguageAnsiCodePage(language_, project_.SystemCodePages()));
   value.TranslatedValue = text;
 }
 

@@ -164,9 +164,10 @@ public:
   // The entry's original becomes its translation again (a resource string
   // also stops counting as taken from the dictionary).
   void ResetTranslation(const std::string& key);
-  // The type check alone, for a value the caller holds; `key` names it in
-  // the message. Records nothing.
-  static void SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text);
+  // The checks alone (the value's type; a wide original the language's code
+  // page cannot hold), for a value the caller holds; `key` names it in the
+  // message. Records nothing.
+  void SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) const;
 
   // Undo and redo of the current language's translation changes. Each
   // language keeps a history of its own: another language's texts are not

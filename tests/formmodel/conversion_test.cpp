@@ -133,6 +133,35 @@ TEST(FormFiles, TextFormsAreFoundAndReadThroughTheStream) {
             kSUtf8FormText);
 }
 
+// Wide strings are held in the code page worked in; written back, an
+// untranslated one keeps its characters and its type, a translated one is
+// read in the language's code page, and an original that page cannot hold
+// is never written as "?".
+TEST(WideStrings, KeepTheirCharactersAndTypeThroughTheModel) {
+  const std::string text = "object Form1: TForm1\r\n  Caption = #01055#01088#01080#01074#01077#01090\r\n"
+                           "  Hint = #08594' Next'\r\n  Title = #001041'ber'\r\nEND\r\n";
+  auto root = ReadFormText(text, kParseBufSize, 1251);
+  TCHValue& caption = *root->FindProperty("Form1.Caption");
+  EXPECT_EQ(caption.OriginalValue, "\xCF\xF0\xE8\xE2\xE5\xF2");
+  EXPECT_EQ(root->FindProperty("Form1.Hint")->OriginalValue, "? Next") << "what 1251 can show of the arrow";
+  EXPECT_EQ(caption.WideKind, kWideString);
+  EXPECT_EQ(root->FindProperty("Form1.Title")->WideKind, kUtf8String);
+  EXPECT_EQ(FormToText(*root, true, 1251), text) << "untranslated: as they came";
+
+  caption.TranslatedValue = "\xC7\xE4\xF0\xE0\xE2\xF1\xF2\xE2\xF3\xE9";  // Здравствуй in 1251
+  root->FindProperty("Form1.Title")->TranslatedValue = "\xFC";
+  const std::string stream = TextToBinary(FormToText(*root, true, 1251));
+  EXPECT_NE(stream.find(std::string("\x12\x0A\0\0\0", 5) + "\x17\x04\x34\x04\x40\x04"), std::string::npos)
+      << "a vaWString of ten characters, Cyrillic";
+  EXPECT_NE(stream.find(std::string("\x14\x02\0\0\0", 5) + "\xD1\x8C"), std::string::npos) << "UTF-8 of 1251's \\xFC";
+
+  root->ResetAllTranslations();
+  root->FindProperty("Form1.Hint")->TranslatedValue = "? Weiter";
+  EXPECT_EQ(test::Thrown<EFormModelError>([&] { FormToText(*root, true, 1252); }),
+            "Form1.Hint: the original holds the character U+2192, which code page 1252 cannot hold; a translation "
+            "would turn it into \"?\", so it is refused and the original kept.");
+}
+
 // The reader keeps values as their text, so a value only the converter must
 // turn into bytes stops the converter alone.
 class BadInput : public testing::TestWithParam<std::string> {};

@@ -14,6 +14,7 @@
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "platform/byte_reader.h"
+#include "platform/codepage.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
 #include "support/test_support.h"
@@ -67,6 +68,13 @@ public:
 
 private:
   std::string Width(char letter) const { return floatWidths_ ? std::string(1, letter) : ""; }
+  // A string with its type: none for 8-bit, W wide, U UTF-8. By value (no
+  // widths), every string is its characters, 8-bit ones read in 1252. An
+  // empty string has no type to keep.
+  std::string Text(const char* type, std::string_view bytes) const {
+    if (!floatWidths_) return "'" + (*type ? std::string(bytes) : CodePageToUtf8(bytes, 1252)) + "'";
+    return (bytes.empty() ? "" : type) + ("'" + std::string(bytes) + "'");
+  }
   long double Integer(uint8_t type) { return type == vaInt8 ? r_.I8() : type == vaInt16 ? r_.I16() : r_.I32(); }
   bool AtInteger() const { return r_.Peek() == vaInt8 || r_.Peek() == vaInt16 || r_.Peek() == vaInt32; }
   void Properties(const std::string& where) {
@@ -101,8 +109,10 @@ private:
       case vaCurrency: return add(Number(static_cast<long double>(r_.I64())) + Width('c'));
       case vaDate: return add(Number(std::bit_cast<double>(r_.U64())) + Width('d'));
       case vaInt64: return add(Whole(r_.I64()));
-      case vaString: return add("'" + std::string(r_.ShortString()) + "'");
-      case vaLString: return add("'" + std::string(r_.Chars(r_.U32())) + "'");
+      case vaString: return add(Text("", r_.ShortString()));
+      case vaLString: return add(Text("", r_.Chars(r_.U32())));
+      case vaWString: return add(Text("W", Utf16ToUtf8(r_.Utf16(r_.U32()))));
+      case vaUTF8String: return add(Text("U", r_.Chars(r_.U32())));
       case vaIdent: return add(std::string(r_.ShortString()));
       case vaFalse: return add("False");
       case vaTrue: return add("True");

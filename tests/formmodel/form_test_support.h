@@ -40,8 +40,9 @@ std::string OneProperty(const std::string& value);
 // whatever their width, an integral float equals the integer, and floats
 // compare at the 15 significant digits that form text keeps; vaString and
 // vaLString are both strings. Single, currency (its number times 10,000)
-// and date values differ from an Extended of the same number unless
-// `floatWidths` is false (for a converter that keeps only Extended).
+// and date values differ from an Extended of the same number, and wide and
+// UTF-8 strings from 8-bit ones, unless `floatWidths` is false (for a
+// converter that keeps neither: then strings compare by their characters).
 std::string CompareStreams(std::string_view a, std::string_view b, bool floatWidths = true);
 std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b);
 

@@ -271,6 +271,28 @@ TEST_F(SessionUndo, RefusedTextsAndInternationalizeModeRecordNothing) {
 
 // Undoing goes through the edit path: the form becomes current and is
 // stored with its undone state.
+// A wide string (a later Delphi's text form) whose original the language's
+// code page cannot hold keeps it: the translation is refused, naming the
+// property and the character; where the page holds it, it is translated.
+TEST(SessionWideStrings, AnOriginalTheCodePageCannotHoldRefusesItsTranslation) {
+  test::TDemoSession d;
+  test::WriteFile(d.dir.File("project/Main.dfm"),
+            "object frmMain: TfrmMain\r\n  Caption = #08594' Next'\r\n  Hint = #01055#01088#01080\r\nend\r\n");
+  TTranslationSession& s = *d.session;
+  s.OpenProject(d.Dpr());
+  d.project.AddLanguage(kGerman);
+  d.project.AddLanguage(0x0419);
+  s.SelectLanguage(kGerman);
+  EXPECT_EQ(test::Thrown<ETranslationError>([&] { s.SetTranslation("Main.dfm:frmMain.Caption", "? Weiter"); }),
+            "Main.dfm:frmMain.Caption: the original holds the character U+2192, which code page 1252 cannot hold; a "
+            "translation would turn it into \"?\", so it is refused and the original kept.");
+  EXPECT_FALSE(d.Value("Main.dfm", "frmMain.Caption").IsTranslated());
+  EXPECT_THROW(s.SetTranslation("Main.dfm:frmMain.Hint", "Bei"), ETranslationError);
+  s.SelectLanguage(0x0419);
+  s.SetTranslation("Main.dfm:frmMain.Hint", "\xCF\xEE");
+  EXPECT_EQ(d.Value("Main.dfm", "frmMain.Hint").TranslatedValue, "\xCF\xEE");
+}
+
 TEST_F(SessionUndo, EachLanguageKeepsItsOwnHistoryAndUndoneFormsAreStored) {
   s.SelectForm(&Main());
   s.SetTranslation("About.dfm:frmAbout.Caption", "\xDC" "ber");
