@@ -6,7 +6,7 @@
 // settings in cfg/. What they print is `stdout` and `stderr`, their exit
 // codes, one a line, `exit`. The scratch directory is written {DIR}, the
 // program directory {BIN}, the shared directory {SHARED} and the time of a
-// compile {TIME} in all of them.
+// compile {TIME} in all of them; {EXAMPLES} in `args` is the examples folder.
 // A `needs` file names the independent tools the case runs (shared, pefile,
 // windres); the case is skipped when one is missing.
 // KST_REGENERATE_GOLDEN=1 rewrites the expected files.
@@ -63,6 +63,7 @@ TEST_P(CommandLine, PrintsWritesAndExitsAsExpected) {
   for (std::string line; std::getline(lines, line);) {
     if (line.empty() || line[0] == '#') continue;
     line = ReplaceAll(ReplaceAll(ReplaceAll(line, "{DIR}", scratch.Path()), "{BIN}", bin), "{SHARED}", shared);
+    line = ReplaceAll(line, "{EXAMPLES}", ExtractFileDir(test::DemoDir()));
     test::TProgramRun run = test::Run(environment + line, scratch.Path());
     out += run.out;
     err += run.err;
