@@ -2,6 +2,8 @@
 // pages, and the marks drawn in a cell's text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "config/registry_settings.h"
 #include "dictionary/translation_history.h"
 #include "formmodel/form_conversion.h"
@@ -400,6 +402,34 @@ TEST(CodePages, CyrillicTypedInARussianLanguageIsStoredAs1251AndComesBack) {
 }
 
 // German: 1252. A byte the page does not define is left alone.
+// A project of Delphi 7 (text forms, a frame used inline, a wide caption)
+// opens like any other; the wide caption's Russian translation is typed in
+// Cyrillic and kept in the language's code page.
+TEST(CodePages, ADelphi7ProjectsWideCaptionTakesARussianTranslation) {
+  constexpr int kRussian = 0x0419;
+  TWindowFixture f;
+  std::filesystem::copy(ExtractFileDir(test::DemoDir()) + "/delphi7", f.dir.File("d7"),
+                        std::filesystem::copy_options::recursive);
+  const std::string dpr = f.dir.File("d7/Shop.dpr");
+  TWindowFixture::AddLanguages(f.location, dpr, {kRussian});
+  f.window->resize(1200, 800);
+  f.window->show();
+  test::Focus(f.window.get());
+  f.window->OpenProject(QString::fromStdString(dpr));
+  f.window->SelectLanguage(kRussian);
+  test::Pump();
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  const int row = f.Row(grid, "lblWelcome.Caption");
+  EXPECT_EQ(f.Cell(grid, row, 2), QStringLiteral("Welcome \u2013 Shop"));
+  f.Type(grid, row, QStringLiteral("\u041C\u0430\u0433\u0430\u0437\u0438\u043D \u2013 Shop"));  // "Магазин – Shop"
+  EXPECT_TRUE(f.Asked(0, ""));
+  EXPECT_EQ(f.Translation("Main.dfm", "lblWelcome.Caption"), "\xCC\xE0\xE3\xE0\xE7\xE8\xED \x96 Shop");
+  TWindowFixture::Screenshot(*f.window, "delphi7-project-russian");
+  f.window->SaveProject();
+  EXPECT_EQ(ReadFileBytes(f.dir.File("d7/Main.dfm")), ReadFileBytes(ExtractFileDir(test::DemoDir()) + "/delphi7/Main.dfm"))
+      << "the user's text form is never rewritten";
+}
+
 TEST(CodePages, TypedTextIsCheckedAgainstTheLanguagesPage) {
   TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
