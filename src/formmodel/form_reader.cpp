@@ -83,12 +83,15 @@ private:
   }
 
   void ReadValue(TCHValue& value) {
+    // A repeated property reads into the same item, perhaps with another type.
+    value.WideKind = 0;
+    value.WideOriginal.reset();
     switch (parser_.Token()) {
       case toString: {
         TParser::TStringValue text = parser_.ReadStringValue();
         value.SetValue(text.ansi, ptString);
         value.WideKind = text.kind;
-        value.WideOriginal = text.kind ? std::make_unique<std::u16string>(std::move(text.wide)) : nullptr;
+        if (text.kind) value.WideOriginal = std::make_unique<std::u16string>(std::move(text.wide));
         return;
       }
       case toSymbol: value.SetValue(parser_.TokenComponentIdent(), ptSymbol); break;

@@ -155,6 +155,9 @@ TEST(WideStrings, KeepTheirCharactersAndTypeThroughTheModel) {
       << "a vaWString of ten characters, Cyrillic";
   EXPECT_NE(stream.find(std::string("\x14\x02\0\0\0", 5) + "\xD1\x8C"), std::string::npos) << "UTF-8 of 1251's \\xFC";
 
+  auto repeated = ReadFormText("object F: TForm\r\n  P = #01060\r\n  P = 5\r\nend\r\n");
+  EXPECT_EQ(repeated->FindProperty("F.P")->WideKind, 0) << "a repeated property is what it says last";
+
   root->ResetAllTranslations();
   root->FindProperty("Form1.Hint")->TranslatedValue = "? Weiter";
   EXPECT_EQ(test::Thrown<EFormModelError>([&] { FormToText(*root, true, 1252); }),
