@@ -163,11 +163,11 @@ void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool 
   AtomicWriteFile(name, BuildExchangeFile(project, includeOriginal, typeFilter));
 }
 
-int ReadExchangeFile(TProjectData& project, const std::string& fileName) {
-  return ApplyExchangeFile(project, ReadFileBytes(project.ExpandFileName(fileName)));
+int ReadExchangeFile(TProjectData& project, const std::string& fileName, int codePage) {
+  return ApplyExchangeFile(project, ReadFileBytes(project.ExpandFileName(fileName)), codePage);
 }
 
-int ApplyExchangeFile(TProjectData& project, std::string_view text) {
+int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage) {
   bool header = false, valid = false;
   ForEachLine(text, [&](std::string_view raw) {
     std::string_view line = TrimControls(raw);
@@ -207,6 +207,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
     const std::string* original = nullptr;
     std::string* translated = nullptr;
     TPropertyType type = ptString;
+    const std::u16string* wideOriginal = nullptr;
     std::string formName;
     if (SameText(section, kResourceStrings)) {
       auto it = strings.find(UpperCaseAscii(key));
@@ -226,6 +227,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
         original = &value->OriginalValue;
         translated = &value->TranslatedValue;
         type = value->PropertyType;
+        if (value->WideKind != 0) wideOriginal = value->WideOriginal.get();
       }
     }
     if (!translated) {
@@ -250,6 +252,8 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text) {
       // A number or identifier from the file goes into the form as it
       // stands; one that is not a single value of its type is refused.
       std::string refused = ValueTextMessage(formName + ":" + key, type, text, original ? *original : std::string());
+      if (char16_t lost = wideOriginal && codePage && text != *original ? FirstCharNotIn(*wideOriginal, codePage) : 0)
+        refused = WideCharRefusedMessage(formName + ":" + key, lost, codePage);
       if (!refused.empty()) {
         cancelled = ui.Ask(refused + " The translation is not taken.", TButtons::OkCancel) == TAnswer::Cancel;
         return !cancelled;

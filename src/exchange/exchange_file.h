@@ -41,9 +41,11 @@ void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool 
 // (Yes, No, Cancel, All) and warnings (OK, Cancel) go to the project's
 // interaction interface. Raises EExchangeError when the header or the
 // version marker is missing (nothing imported). Returns the number of
-// translations the file changed.
-int ReadExchangeFile(TProjectData& project, const std::string& fileName);
-int ApplyExchangeFile(TProjectData& project, std::string_view text);
+// translations the file changed. `codePage` is the language's: a
+// translation of a wide string whose original it cannot hold is refused
+// with a warning (0: no such check).
+int ReadExchangeFile(TProjectData& project, const std::string& fileName, int codePage = 0);
+int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage = 0);
 
 class EExchangeError : public std::runtime_error {
 public:

@@ -326,7 +326,7 @@ int TTranslationSession::ReadExchangeFile(const std::string& fileName) {
   };
   int changed = 0;
   try {
-    changed = kst::ReadExchangeFile(project_, fileName);
+    changed = kst::ReadExchangeFile(project_, fileName, LanguageAnsiCodePage(language_, project_.SystemCodePages()));
   } catch (...) {
     record();  // what was applied before the error stays applied
     throw;

@@ -288,6 +288,13 @@ TEST(SessionWideStrings, AnOriginalTheCodePageCannotHoldRefusesItsTranslation) {
             "translation would turn it into \"?\", so it is refused and the original kept.");
   EXPECT_FALSE(d.Value("Main.dfm", "frmMain.Caption").IsTranslated());
   EXPECT_THROW(s.SetTranslation("Main.dfm:frmMain.Hint", "Bei"), ETranslationError);
+  const std::string trx = d.dir.File("de.trx");
+  test::WriteFile(trx, "[EXCHANGE-FILE-HEADER]\r\nVersion=3.10BETA\r\n\r\n[Main.dfm]\r\n"
+                       "frmMain.Caption\t\"? Next\"\t\"? Weiter\"\r\n\r\n");
+  d.ui.answers = {TAnswer::Ok};
+  EXPECT_EQ(s.ReadExchangeFile(trx), 0) << "an exchange file is refused it too";
+  ASSERT_EQ(d.ui.questions.size(), 1u);
+  EXPECT_NE(d.ui.questions[0].find("U+2192"), std::string::npos) << d.ui.questions[0];
   s.SelectLanguage(0x0419);
   s.SetTranslation("Main.dfm:frmMain.Hint", "\xCF\xEE");
   EXPECT_EQ(d.Value("Main.dfm", "frmMain.Hint").TranslatedValue, "\xCF\xEE");
