@@ -252,7 +252,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage
       // A number or identifier from the file goes into the form as it
       // stands; one that is not a single value of its type is refused.
       std::string refused = ValueTextMessage(formName + ":" + key, type, text, original ? *original : std::string());
-      if (char16_t lost = wideOriginal && codePage && text != *original ? FirstCharNotIn(*wideOriginal, codePage) : 0)
+      if (char16_t lost = wideOriginal && codePage && text != *original ? WideTranslationLoss(*wideOriginal, text, codePage) : 0)
         refused = WideCharRefusedMessage(formName + ":" + key, lost, codePage);
       if (!refused.empty()) {
         cancelled = ui.Ask(refused + " The translation is not taken.", TButtons::OkCancel) == TAnswer::Cancel;

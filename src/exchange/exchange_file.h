@@ -42,8 +42,8 @@ void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool 
 // interaction interface. Raises EExchangeError when the header or the
 // version marker is missing (nothing imported). Returns the number of
 // translations the file changed. `codePage` is the language's: a
-// translation of a wide string whose original it cannot hold is refused
-// with a warning (0: no such check).
+// translation with "?" of a wide string whose original holds a character
+// that page lacks is refused with a warning (0: no such check).
 int ReadExchangeFile(TProjectData& project, const std::string& fileName, int codePage = 0);
 int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage = 0);
 

@@ -20,10 +20,12 @@ std::string WideCharRefusedMessage(std::string_view key, char16_t character, int
   std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(character));
   return std::string(key) + ": the original holds the character U+" + code + ", which code page " +
          std::to_string(codePage) +
-         " cannot hold; a translation would turn it into \"?\", so it is refused and the original kept.";
+         " cannot hold and shows as \"?\"; a translation with \"?\" would put a question mark in its place, so it is "
+         "refused and the original kept.";
 }
 
-char16_t FirstCharNotIn(std::u16string_view text, int codePage) {
+char16_t WideTranslationLoss(std::u16string_view text, std::string_view translation, int codePage) {
+  if (translation.find('?') == std::string_view::npos) return 0;
   bool lossless = true;
   Utf8ToCodePage(Utf16ToUtf8(text), codePage, lossless);
   if (lossless) return 0;

@@ -44,11 +44,13 @@ inline constexpr const char* kSWritingForm = "Writing '%s'...";
 // Our own addition: hostile input may nest objects, lists and collections
 // without end, which would otherwise exhaust the stack.
 inline constexpr const char* kSNestingTooDeep = "Form nested too deeply";
-// Our own: a translation of a wide string whose original holds a character
-// the language's code page cannot hold would turn it into "?".
+// Our own: a wide string's original may hold a character the language's
+// code page cannot hold, which that page shows as "?". A translation with
+// "?" would put a question mark in the character's place in the module, so
+// it is refused: WideTranslationLoss gives that character (0 when the
+// translation may stand), WideCharRefusedMessage the message.
+char16_t WideTranslationLoss(std::u16string_view original, std::string_view translation, int codePage);
 std::string WideCharRefusedMessage(std::string_view key, char16_t character, int codePage);
-// The first character of `text` that `codePage` cannot hold, or 0.
-char16_t FirstCharNotIn(std::u16string_view text, int codePage);
 
 // Our own: form text with a UTF-8 byte-order mark and characters beyond
 // ASCII, which no ANSI code page is known for.

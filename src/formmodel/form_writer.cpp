@@ -139,11 +139,11 @@ private:
   }
 
   // The characters a wide string is written with: its original ones while it
-  // is untranslated, else the translation read in the language's code page.
-  // An original that code page cannot hold is kept, never turned into "?".
+  // is untranslated, else the translation read in the language's code page
+  // (never with "?" where the original has a character that page lacks).
   std::u16string WideText(const TCHValue& value) {
     if (!useTranslated_ || !value.IsTranslated()) return *value.WideOriginal;
-    if (char16_t lost = FirstCharNotIn(*value.WideOriginal, codePage_))
+    if (char16_t lost = WideTranslationLoss(*value.WideOriginal, value.TranslatedValue, codePage_))
       throw EFormModelError(WideCharRefusedMessage(PathOf(value), lost, codePage_));
     return CodePageToUtf16(value.TranslatedValue, codePage_);
   }

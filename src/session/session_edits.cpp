@@ -124,12 +124,11 @@ TTranslationSession::TEntryRef TTranslationSession::Resolve(const std::string& k
 
 namespace {
 
-// A wide string whose original the language's code page cannot hold keeps
-// its original: a translation typed from what the grid shows would carry
-// "?" where the original has a character.
+// A wide string whose original holds a character the language's code page
+// shows as "?" keeps its original rather than take a translation with "?".
 void CheckWideOriginal(const std::string& key, const TCHValue& value, const std::string& text, int codePage) {
   if (value.WideKind == 0 || !value.WideOriginal || text == value.OriginalValue) return;
-  if (char16_t lost = FirstCharNotIn(*value.WideOriginal, codePage))
+  if (char16_t lost = WideTranslationLoss(*value.WideOriginal, text, codePage))
     throw ETranslationError(WideCharRefusedMessage(key, lost, codePage));
 }
 

@@ -164,9 +164,9 @@ public:
   // The entry's original becomes its translation again (a resource string
   // also stops counting as taken from the dictionary).
   void ResetTranslation(const std::string& key);
-  // The checks alone (the value's type; a wide original the language's code
-  // page cannot hold), for a value the caller holds; `key` names it in the
-  // message. Records nothing.
+  // The checks alone (the value's type; a "?" for a wide original's
+  // character the language's code page lacks), for a value the caller
+  // holds; `key` names it in the message. Records nothing.
   void SetValueTranslation(const std::string& key, TCHValue& value, const std::string& text) const;
 
   // Undo and redo of the current language's translation changes. Each

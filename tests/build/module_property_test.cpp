@@ -43,8 +43,8 @@ struct TModuleRun {
 
   // Every third string value and every second resource string gets a
   // translation with letters of the language's own code page; every fifth
-  // decimal number grows by one. A wide string whose original the code page
-  // cannot hold refuses its translation and keeps the original.
+  // decimal number grows by one. A wide string whose original holds a
+  // character the code page shows as "?" refuses a translation with "?".
   int TranslateSample() {
     const std::string suffix = language == kRussian ? " \xC6\xE6\xDF" : " \xC4\xD6\xFC";
     auto decimal = [](const std::string& t) {

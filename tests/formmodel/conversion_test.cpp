@@ -135,8 +135,8 @@ TEST(FormFiles, TextFormsAreFoundAndReadThroughTheStream) {
 
 // Wide strings are held in the code page worked in; written back, an
 // untranslated one keeps its characters and its type, a translated one is
-// read in the language's code page, and an original that page cannot hold
-// is never written as "?".
+// read in the language's code page, and a character of the original that
+// page cannot hold is never written as "?".
 TEST(WideStrings, KeepTheirCharactersAndTypeThroughTheModel) {
   const std::string text = "object Form1: TForm1\r\n  Caption = #01055#01088#01080#01074#01077#01090\r\n"
                            "  Hint = #08594' Next'\r\n  Title = #001041'ber'\r\nEND\r\n";
@@ -161,8 +161,11 @@ TEST(WideStrings, KeepTheirCharactersAndTypeThroughTheModel) {
   root->ResetAllTranslations();
   root->FindProperty("Form1.Hint")->TranslatedValue = "? Weiter";
   EXPECT_EQ(test::Thrown<EFormModelError>([&] { FormToText(*root, true, 1252); }),
-            "Form1.Hint: the original holds the character U+2192, which code page 1252 cannot hold; a translation "
-            "would turn it into \"?\", so it is refused and the original kept.");
+            "Form1.Hint: the original holds the character U+2192, which code page 1252 cannot hold and shows as "
+            "\"?\"; a translation with \"?\" would put a question mark in its place, so it is refused and the "
+            "original kept.");
+  root->FindProperty("Form1.Hint")->TranslatedValue = "Weiter";
+  EXPECT_NE(FormToText(*root, true, 1252).find("Hint = #087'eiter'"), std::string::npos) << "a translation without \"?\"";
 }
 
 // The reader keeps values as their text, so a value only the converter must

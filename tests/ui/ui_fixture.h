@@ -65,7 +65,7 @@ public:
   static void Screenshot(QWidget& widget, const std::string& name);
 
   ui::TTranslationViews& Views() { return window->Views(); }
-  // The tab's grid, the tab shown.
+  // The tab's grid, the tab shown (any tab but the overview, which has none).
   ui::TTranslationGrid& ShowGrid(ui::TTab tab);
   // Shows the form (as its name in the selector) on the "Forms" tab.
   ui::TTranslationGrid& ShowForm(const QString& name);
