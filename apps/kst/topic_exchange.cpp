@@ -98,7 +98,7 @@ int RunRead(TContext& ctx, const std::vector<std::string>& args) {
   TOpenedSession s(ctx, ui, words[0], words[1], false);
   int applied = ReadExchangeFile(s.project, AbsoluteArgument(words[2]));
   s.Save(ctx);
-  ctx.out << applied << " translations changed\n";
+  ctx.out << applied << (applied == 1 ? " translation changed\n" : " translations changed\n");
   return 0;
 }
 
