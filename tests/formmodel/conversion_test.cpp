@@ -177,11 +177,11 @@ TEST_P(BadInput, StopsWithItsMessage) {
   std::string messages;
   if (FileExists(dir + "/input.res")) {
     const std::string input = ReadFileBytes(dir + "/input.res");
-    messages = "converter: " + test::ErrorOf<EReadError>([&] { ResourceToText(input); }) + "\n";
+    messages = "converter: " + test::Thrown<EReadError>([&] { ResourceToText(input); }) + "\n";
   } else {
     const std::string text = ReadFileBytes(dir + "/text.txt");
-    messages = "converter: " + test::ErrorOf<EParserError>([&] { TextToBinary(text); }) + "\nreader: " +
-               test::ErrorOf<EParserError>([&] { ReadFormText(text); }) + "\n";
+    messages = "converter: " + test::Thrown<EParserError>([&] { TextToBinary(text); }) + "\nreader: " +
+               test::Thrown<EParserError>([&] { ReadFormText(text); }) + "\n";
   }
   test::ExpectGolden(dir + "/messages.txt", messages);
 }
@@ -246,7 +246,7 @@ TEST(Nesting, HostileDepthEndsWithAnErrorAndTheLimitItselfReads) {
     objects.Obj("T", "A").End();
     collections.Byte(vaCollection).Byte(vaList).Prop("Q");
   }
-  EXPECT_EQ(test::ErrorOf<EReadError>([&] { BinaryToText(lists.Bytes()); }), kSNestingTooDeep);
+  EXPECT_EQ(test::Thrown<EReadError>([&] { BinaryToText(lists.Bytes()); }), kSNestingTooDeep);
   EXPECT_THROW(BinaryToText(objects.Bytes()), EReadError);
   EXPECT_THROW(BinaryToText(collections.Bytes()), EReadError);
   EXPECT_THROW(ReadFormText("object F: TF\r\n  X = " + std::string(100000, '(') + "\r\nend\r\n"), EParserError);
@@ -385,7 +385,7 @@ TEST(Parser, ManyShortLinesReadAcrossRefills) {
 
 TEST(Parser, StringCutByLineEndStops) {
   for (const char* text : {"'abc\r\n'", "'abc\ndef'", "'abc"})
-    EXPECT_EQ(test::ErrorOf<EParserError>([&] { TParser parser(text); }), "Invalid string constant on line 1") << text;
+    EXPECT_EQ(test::Thrown<EParserError>([&] { TParser parser(text); }), "Invalid string constant on line 1") << text;
 }
 
 TEST(Parser, TokenIntReadsDelphiIntegers) {

@@ -57,15 +57,4 @@ TCorpusForms FindCorpusForms();
 
 std::string ToHex(std::string_view bytes);
 
-// The message of the error E that `f` raises, or "(no error)".
-template <class E, class F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
-
 }  // namespace kst::test

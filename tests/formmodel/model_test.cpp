@@ -65,7 +65,7 @@ TEST_F(PropertyPaths, DisplayPathsCaseAndWhatIsNotThere) {
                            "#x", "DBGrid1.Columns[0]Title"})
     EXPECT_EQ(root->FindProperty(path), nullptr) << path;
   for (const char* path : {"ListBox1.Items.Strings5", "ListBox1.Items.Strings[0]x", "ListBox1.Items.Strings[]"})
-    EXPECT_EQ(test::ErrorOf<EFormModelError>([&] { root->FindProperty(path); }), "Invalid ID") << path;
+    EXPECT_EQ(test::Thrown<EFormModelError>([&] { root->FindProperty(path); }), "Invalid ID") << path;
 }
 
 TEST_F(PropertyPaths, ComponentPathsParentsAndClassNames) {
@@ -108,7 +108,7 @@ TEST_F(PropertyPaths, TranslationStateAddingResettingAndAnUnfilledValue) {
   TCHPropertyItem* hint = root->FindOrAddProperty("Hint", ptUnknown, false);
   EXPECT_EQ(root->Properties.back().get(), hint);
   std::vector<std::string> paths;
-  EXPECT_EQ(test::ErrorOf<EFormModelError>([&] { root->EnumeratePropertyPaths(paths); }), "Internal Error");
+  EXPECT_EQ(test::Thrown<EFormModelError>([&] { root->EnumeratePropertyPaths(paths); }), "Internal Error");
 }
 
 TEST(ReadFormText, ARepeatedPropertyReplacesTheEarlierValue) {
@@ -147,7 +147,7 @@ TEST(TranslatedValueTexts, AreWrittenOnlyWhenTheyReadBackAsOneValue) {
         root->Properties[0]->SetTranslatedValue(text);
         EXPECT_EQ(ValueTextProblem(c.type, text, c.original).empty(), accepted);
         if (!accepted) {
-          std::string message = test::ErrorOf<EFormModelError>([&] { FormToText(*root, true); });
+          std::string message = test::Thrown<EFormModelError>([&] { FormToText(*root, true); });
           EXPECT_EQ(message.rfind("The translation of Form1.P must be ", 0), 0u) << message;
           continue;
         }
@@ -175,7 +175,7 @@ TEST(FormToText, TranslatedOrOriginalTextsAndWhatIsLeftOut) {
   EXPECT_EQ(again->Properties[1]->OriginalValue, std::string(200, 'E'));
   for (TPropertyType type : {ptUnknown, ptClass}) {
     root->Properties[2]->PropertyType = type;
-    EXPECT_EQ(test::ErrorOf<EFormModelError>([&] { FormToText(*root, true); }), "Unknown property type");
+    EXPECT_EQ(test::Thrown<EFormModelError>([&] { FormToText(*root, true); }), "Unknown property type");
   }
 }
 
@@ -221,7 +221,7 @@ TEST(FormFiles, ReadAndWrittenAtomicallyWithTheHintRestoredAndNothingLeftBeside)
 
 const char* const kRefused = "This Property Type is not supported for user defined properties!";
 
-std::string Error(const std::function<void()>& f) { return test::ErrorOf<EFormModelError>(f); }
+std::string Error(const std::function<void()>& f) { return test::Thrown<EFormModelError>(f); }
 
 class UserDefined : public testing::Test {
 protected:

@@ -25,15 +25,6 @@ std::string Bytes(std::initializer_list<int> bytes) {
 // A short tagged string: tag 6, the length and the text.
 std::string S(const std::string& text) { return Bytes({6, static_cast<int>(text.size())}) + text; }
 
-std::string ReadErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EReadError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
-
 struct TCodecCase {
   size_t length;
   std::string header;  // tag and length bytes
@@ -69,7 +60,7 @@ class TaggedReaderErrors : public testing::TestWithParam<TBadCase> {};
 
 TEST_P(TaggedReaderErrors, RaiseTheSystemsMessage) {
   TResourceStringsHelper strings;
-  EXPECT_EQ(ReadErrorOf([&] { ApplyResourceStringFile(strings, GetParam().bytes); }), GetParam().message);
+  EXPECT_EQ(test::Thrown<EReadError>([&] { ApplyResourceStringFile(strings, GetParam().bytes); }), GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -205,7 +196,7 @@ TEST_F(StorageTest, LoadingResetsFirstAndSkipsStalePathsAndUnknownNames) {
 
 TEST_F(StorageTest, WhatAFileAppliedBeforeAnErrorStaysApplied) {
   std::string trd = S("TRD301") + "\x01" + S("Button1.Caption") + S("Ja") + S(".Caption") + Bytes({12, 0, 0, 0, 1});
-  EXPECT_EQ(ReadErrorOf([&] { ApplyFormTranslationFile(p.MainRoot(), trd); }), "Stream read error");
+  EXPECT_EQ(test::Thrown<EReadError>([&] { ApplyFormTranslationFile(p.MainRoot(), trd); }), "Stream read error");
   EXPECT_EQ(p.Value("Button1.Caption").TranslatedValue, "Ja");
 }
 
@@ -222,12 +213,12 @@ TEST_F(StorageTest, EveryCutIsAStreamReadErrorAndEveryCorruptByteLoadsOrFailsCle
                    : ApplyFormTranslationFile(p.MainRoot(), bytes);
     };
     for (size_t n = 0; n < file->size(); ++n)
-      EXPECT_EQ(ReadErrorOf([&] { apply(file->substr(0, n)); }), "Stream read error") << "cut at " << n;
+      EXPECT_EQ(test::Thrown<EReadError>([&] { apply(file->substr(0, n)); }), "Stream read error") << "cut at " << n;
     for (size_t i = 0; i < file->size(); ++i)
       for (int value : {0x00, 0x01, 0x06, 0x0C, 0x7F, 0xFF}) {
         std::string bad = *file;
         bad[i] = static_cast<char>(value);
-        ReadErrorOf([&] { apply(bad); });
+        test::Thrown<EReadError>([&] { apply(bad); });
       }
   }
 }
