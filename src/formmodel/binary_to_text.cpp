@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 
 #include "formmodel/extended_float.h"
 #include "formmodel/form_conversion.h"
@@ -112,7 +113,11 @@ private:
     out_ += "\r\n";
   }
 
-  void ConvertString(std::string_view s) {
+  // A string as quoted runs of the characters `quoted(i)` allows and "#"
+  // codes (with `mark` before the number) for the others; a line holds 64
+  // characters, and a longer string starts on a line of its own.
+  template <typename Char, typename Quoted>
+  void ConvertRuns(std::basic_string_view<Char> s, Quoted quoted, const char* mark) {
     constexpr size_t kLineLength = 64;
     if (s.empty()) {
       out_ += "''";
@@ -121,20 +126,24 @@ private:
     ++level_;
     if (s.size() > kLineLength) NewLine();
     size_t i = 0, lineStart = 0;
-    auto printable = [](char c) { return static_cast<uint8_t>(c) >= 32 && c != '\''; };
     do {
       bool lineBreak = false;
-      if (printable(s[i])) {
+      if (quoted(i)) {
         size_t j = i;
         do ++i;
-        while (i < s.size() && printable(s[i]) && i - lineStart < kLineLength);
+        while (i < s.size() && quoted(i) && i - lineStart < kLineLength);
         if (i - lineStart >= kLineLength) lineBreak = true;
         out_ += '\'';
-        out_ += s.substr(j, i - j);
+        if constexpr (sizeof(Char) == 1) {
+          out_.append(s.data() + j, i - j);
+        } else {
+          for (size_t k = j; k < i; ++k) out_ += static_cast<char>(s[k]);  // ASCII
+        }
         out_ += '\'';
       } else {
         out_ += '#';
-        out_ += std::to_string(static_cast<uint8_t>(s[i]));
+        out_ += mark;
+        out_ += std::to_string(static_cast<unsigned>(static_cast<std::make_unsigned_t<Char>>(s[i])));
         ++i;
         if (i - lineStart >= kLineLength) lineBreak = true;
       }
@@ -147,46 +156,19 @@ private:
     --level_;
   }
 
+  void ConvertString(std::string_view s) {
+    ConvertRuns(s, [s](size_t i) { return static_cast<uint8_t>(s[i]) >= 32 && s[i] != '\''; }, "");
+  }
+
   // A wide or UTF-8 string: printable ASCII quoted, every other character
   // as its code, each code marked with the zeros of the string's type (see
-  // form_conversion.h); lines as for 8-bit strings.
+  // form_conversion.h). Without any code the type would not show, so then
+  // the first character is one.
   void ConvertWideString(std::u16string_view s, uint8_t type) {
-    constexpr size_t kLineLength = 64;
-    if (s.empty()) {
-      out_ += "''";
-      return;
-    }
-    const char* mark = type == vaWString ? "#0" : "#00";
     auto printable = [](char16_t c) { return c >= 32 && c <= 126 && c != '\''; };
-    // Without any code the type would not show: the first character is one.
     bool anyCode = false;
     for (char16_t c : s) anyCode = anyCode || !printable(c);
-    ++level_;
-    if (s.size() > kLineLength) NewLine();
-    size_t i = 0, lineStart = 0;
-    do {
-      bool lineBreak = false;
-      if (printable(s[i]) && (anyCode || i > 0)) {
-        size_t j = i;
-        do ++i;
-        while (i < s.size() && printable(s[i]) && i - lineStart < kLineLength);
-        if (i - lineStart >= kLineLength) lineBreak = true;
-        out_ += '\'';
-        for (size_t k = j; k < i; ++k) out_ += static_cast<char>(s[k]);
-        out_ += '\'';
-      } else {
-        out_ += mark;
-        out_ += std::to_string(static_cast<unsigned>(s[i]));
-        ++i;
-        if (i - lineStart >= kLineLength) lineBreak = true;
-      }
-      if (lineBreak && i < s.size()) {
-        out_ += " +";
-        NewLine();
-        lineStart = i;
-      }
-    } while (i < s.size());
-    --level_;
+    ConvertRuns(s, [&](size_t i) { return printable(s[i]) && (anyCode || i > 0); }, type == vaWString ? "0" : "00");
   }
 
   void ConvertBinary() {

@@ -2,6 +2,8 @@
 // text, NewLine ends it and sets the indentation of the next.
 #include "formmodel/form_writer.h"
 
+#include <type_traits>
+
 #include "config/interaction.h"
 #include "config/text_helpers.h"
 #include "formmodel/form_conversion.h"
@@ -66,7 +68,11 @@ private:
     NewLine(indent_);
   }
 
-  void WriteString(std::string_view t) {
+  // A string as pieces of at most 64 characters of text, each on a line of
+  // its own joined by " + ": quoted runs of the characters `quoted(i)`
+  // allows, "#" codes (with `mark` before the number) for the others.
+  template <typename Char, typename Quoted>
+  void WriteRuns(std::basic_string_view<Char> t, Quoted quoted, const char* mark) {
     int indent = indent_;
     if (static_cast<int>(t.size()) + column_ > 64) NewLine(indent_ + 2);
     size_t at = 0;
@@ -74,17 +80,13 @@ private:
       std::string piece;
       bool inside = false;
       while (at < t.size() && piece.size() < 64) {
-        unsigned char c = static_cast<unsigned char>(t[at]);
-        bool printable = c >= 32 && c != '\'';
-        if (!inside && printable) {
+        bool q = quoted(at);
+        if (inside != q) {
           piece += '\'';
-          inside = true;
-        } else if (inside && !printable) {
-          piece += '\'';
-          inside = false;
+          inside = q;
         }
-        if (inside) piece += static_cast<char>(c);
-        else piece += "#" + std::to_string(c);
+        if (inside) piece += static_cast<char>(t[at]);
+        else piece += "#" + (mark + std::to_string(static_cast<unsigned>(static_cast<std::make_unsigned_t<Char>>(t[at]))));
         ++at;
       }
       if (inside) piece += '\'';
@@ -98,44 +100,17 @@ private:
     indent_ = indent;
   }
 
+  void WriteString(std::string_view t) {
+    WriteRuns(t, [t](size_t i) { return static_cast<unsigned char>(t[i]) >= 32 && t[i] != '\''; }, "");
+  }
+
   // A wide or UTF-8 string, each code marked with its type's zeros and the
   // first character a code when no other is (see form_conversion.h).
   void WriteWideString(std::u16string_view t, uint8_t kind) {
-    if (t.empty()) {
-      Emit("''");
-      return;
-    }
-    const char* mark = kind == kWideString ? "#0" : "#00";
     auto printable = [](char16_t c) { return c >= 32 && c <= 126 && c != '\''; };
     bool anyCode = false;
     for (char16_t c : t) anyCode = anyCode || !printable(c);
-    int indent = indent_;
-    if (static_cast<int>(t.size()) + column_ > 64) NewLine(indent_ + 2);
-    size_t at = 0;
-    do {
-      std::string piece;
-      bool inside = false;
-      while (at < t.size() && piece.size() < 64) {
-        bool quoted = printable(t[at]) && (anyCode || at > 0);
-        if (!inside && quoted) {
-          piece += '\'';
-          inside = true;
-        } else if (inside && !quoted) {
-          piece += '\'';
-          inside = false;
-        }
-        if (inside) piece += static_cast<char>(t[at]);
-        else piece += mark + std::to_string(static_cast<unsigned>(t[at]));
-        ++at;
-      }
-      if (inside) piece += '\'';
-      Emit(piece);
-      if (at < t.size()) {
-        Emit(" + ");
-        NewLine(indent_);
-      }
-    } while (at < t.size());
-    indent_ = indent;
+    WriteRuns(t, [&](size_t i) { return printable(t[i]) && (anyCode || i > 0); }, kind == kWideString ? "0" : "00");
   }
 
   // The characters a wide string is written with: its original ones while it
