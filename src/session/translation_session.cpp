@@ -11,6 +11,7 @@
 #include "formmodel/user_defined.h"
 #include "platform/same_text.h"
 #include "platform/sqlite_db.h"
+#include "session/pseudo_text.h"
 #include "storage/translation_files.h"
 
 namespace kst {
@@ -22,11 +23,15 @@ constexpr const char* kNoProject = "No project is open";
 constexpr size_t kReportedSources = 20;
 
 // Feeds the dictionary; a text the dictionary cannot hold is counted and
-// left out so that the save goes on.
+// left out so that the save goes on. Pseudo-translations are left out
+// silently: the team's dictionary would offer the fake text to automatic
+// translation in every project.
 class THistoryFeed : public TDictionaryFeed {
 public:
-  THistoryFeed(TdatTranslationHistory& history, TDictionaryFeedReport& report) : history_(history), report_(report) {}
+  THistoryFeed(TdatTranslationHistory& history, TDictionaryFeedReport& report, const TSystemCodePages& system)
+      : history_(history), report_(report), system_(system) {}
   void AddTranslation(const std::string& source, const std::string& translation, int languageId) override {
+    if (IsPseudo(source, translation, languageId)) return;
     try {
       history_.AddTranslation(source, translation, languageId);
       ++report_.added;
@@ -49,12 +54,20 @@ public:
   }
 
 private:
+  bool IsPseudo(const std::string& source, const std::string& translation, int languageId) {
+    if (translation.find('[') == std::string::npos) return false;  // most texts, without making a translator
+    int page = LanguageAnsiCodePage(languageId, system_);
+    if (!pseudo_ || pseudo_->TranslationCodePage() != page) pseudo_.emplace(system_.ansi, page);
+    return pseudo_->IsPseudoTranslation(source, translation);
+  }
   void TooLong(const std::string& source) {
     ++report_.tooLong;
     if (report_.tooLongSources.size() < kReportedSources) report_.tooLongSources.push_back(source);
   }
   TdatTranslationHistory& history_;
   TDictionaryFeedReport& report_;
+  TSystemCodePages system_;
+  std::optional<TPseudoTranslator> pseudo_;
 };
 
 }  // namespace
@@ -86,7 +99,7 @@ TTranslationSession::~TTranslationSession() = default;
 
 TDictionaryFeed* TTranslationSession::Feed() {
   if (!dictionary_) return nullptr;
-  if (!historyFeed_) historyFeed_ = std::make_unique<THistoryFeed>(*dictionary_, feed_);
+  if (!historyFeed_) historyFeed_ = std::make_unique<THistoryFeed>(*dictionary_, feed_, project_.SystemCodePages());
   return historyFeed_.get();
 }
 

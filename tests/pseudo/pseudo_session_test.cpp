@@ -1,0 +1,114 @@
+// Pseudo-translating the demo project's Polish and taking it out again:
+// which entries change, that translations survive, one undo step, and that
+// nothing of it reaches the dictionary.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "dictionary/common.h"
+#include "dictionary/highlighting.h"
+#include "session/pseudo_translation.h"
+#include "support/demo_session.h"
+
+namespace kst {
+namespace {
+
+constexpr int kPolish = 0x0415;
+
+class PseudoDemo : public testing::Test {
+protected:
+  void SetUp() override {
+    s.OpenProject(d.Dpr());
+    d.project.AddLanguage(kPolish);
+    s.SelectLanguage(kPolish);
+  }
+  std::map<std::string, std::string> Translations() {
+    std::map<std::string, std::string> texts;
+    s.ForEachEntry([&](const TSessionEntry& entry) { texts[entry.key] = *entry.translation; });
+    return texts;
+  }
+  // The rules a new dictionary starts with, and one a person might add that
+  // marks every font's name as well.
+  static bool Highlighted(const std::string& path) {
+    std::string normalised = TdatHighLighting::NormalisePath(path);
+    if (TdatHighLighting::RuleMatches("?.Name", normalised)) return true;
+    for (const std::string& rule : DefaultHighlightRules())
+      if (TdatHighLighting::RuleMatches(rule, normalised)) return true;
+    return false;
+  }
+  test::TDemoSession d{true};
+  TTranslationSession& s = *d.session;
+};
+
+TEST_F(PseudoDemo, FillsOnlyUntranslatedMarkedTextsAndClearsExactlyThose) {
+  s.SetTranslation("Main.dfm:frmMain.Caption", "Pokaz");
+  s.SetTranslation("@Texts_SReady", "Gotowe");
+  // Brackets of the person's own: kept by both walks.
+  s.SetTranslation("@Texts_SSaveChanges", "[Zapisa\xE6 zmiany w %s]?");
+  std::map<std::string, std::string> before = Translations();
+
+  TPseudoReport report = PseudoTranslateLanguage(s, Highlighted, 30);
+  std::map<std::string, std::string> after = Translations();
+  std::vector<std::string> changed;
+  for (const auto& [key, text] : after)
+    if (text != before[key]) changed.push_back(key);
+  const std::vector<std::string> expected = {
+      "@Consts_SMsgDlgCancel",         "@Consts_SMsgDlgOK",              "@Texts_SFileNotFound",
+      "@Texts_SItemsSelected",         "@Texts_SQuoted",                 "@Texts_STwoLines",
+      "About.dfm:btnOK.Caption",       "About.dfm:frmAbout.Caption",     "About.dfm:lblCopyright.Caption",
+      "About.dfm:lblProduct.Caption",  "Main.dfm:btnOpen.Caption",       "Main.dfm:btnOpen.Hint",
+      "Main.dfm:dlgOpen.Filter",       "Main.dfm:lblItems.Caption",      "Main.dfm:lstItems.Hint",
+      "Main.dfm:lvFiles.Columns[0].Caption", "Main.dfm:lvFiles.Columns[1].Caption", "Main.dfm:mnuFile.Caption",
+      "Main.dfm:mnuFileExit.Caption",  "Main.dfm:mnuFileOpen.Caption",   "Main.dfm:mnuFileOpen.Hint",
+      "Main.dfm:mnuHelp.Caption",      "Main.dfm:mnuHelpAbout.Caption",  "OPTIONS.DFM:btnCancel.Caption",
+      "OPTIONS.DFM:btnOK.Caption",     "OPTIONS.DFM:chkAutoSave.Caption", "OPTIONS.DFM:frmOptions.Caption",
+      "OPTIONS.DFM:rgpStart.Caption",  "OPTIONS.DFM:tabGeneral.Caption",
+  };
+  EXPECT_EQ(changed, expected) << "no version key, list item, font name or translation";
+  EXPECT_EQ(report.changed, static_cast<int>(expected.size()));
+  EXPECT_TRUE(report.refused.empty());
+  EXPECT_EQ(after["Main.dfm:dlgOpen.Filter"], "[\x8D\xE9x\x9D f\xED\xB3\xE9\x9A (*.\x9Dx\x9D)\xB7\xB7\xB7]|*.txt|"
+                                              "[\xC1\xB3\xB3 f\xED\xB3\xE9\x9A (*.*)\xB7\xB7\xB7]|*.*");
+  EXPECT_EQ(after["Main.dfm:mnuFileExit.Caption"], "[\xC9&x\xED\x9D]");
+
+  // One undo step takes all of it back, and redo brings it again.
+  ASSERT_TRUE(s.Undo());
+  EXPECT_EQ(Translations(), before);
+  ASSERT_TRUE(s.Redo());
+  EXPECT_EQ(Translations(), after);
+
+  // Stored and loaded like any translation; the dictionary learns only the
+  // person's three.
+  s.SaveProject();
+  EXPECT_EQ(Translations(), after);
+  TSqliteDatabase& db = d.common->Database();
+  EXPECT_EQ(test::QueryCount(db, "SELECT count(*) FROM TrnsHist"), 3);
+
+  // A second run changes nothing; a person's edit of a pseudo-translation
+  // makes it a translation that --clear keeps.
+  EXPECT_EQ(PseudoTranslateLanguage(s, Highlighted, 50).changed, 0);
+  s.SetTranslation("OPTIONS.DFM:btnOK.Caption", "[OK!]");
+  EXPECT_EQ(ClearPseudoTranslations(s), static_cast<int>(expected.size()) - 1);
+  std::map<std::string, std::string> cleared = Translations();
+  before["OPTIONS.DFM:btnOK.Caption"] = "[OK!]";
+  EXPECT_EQ(cleared, before);
+  ASSERT_TRUE(s.Undo());
+  EXPECT_EQ(Translations()["Main.dfm:btnOpen.Hint"], after["Main.dfm:btnOpen.Hint"]) << "clearing is one step too";
+}
+
+TEST_F(PseudoDemo, PseudoTranslationsPaddedDifferentlyAreRecognisedOnTheirWayToTheDictionary) {
+  EXPECT_EQ(PseudoTranslateLanguage(s, Highlighted, 300).changed, 32);
+  s.SelectLanguage(-1);
+  EXPECT_EQ(test::QueryCount(d.common->Database(), "SELECT count(*) FROM TrnsHist"), 0);
+  s.SelectLanguage(kPolish);
+  EXPECT_EQ(ClearPseudoTranslations(s), 32);
+}
+
+TEST_F(PseudoDemo, WithoutALanguageThereIsNothingToFill) {
+  s.SelectLanguage(-1);
+  EXPECT_THROW(PseudoTranslateLanguage(s, Highlighted, 30), ETranslationError);
+  EXPECT_THROW(ClearPseudoTranslations(s), ETranslationError);
+}
+
+}  // namespace
+}  // namespace kst
