@@ -7,7 +7,6 @@
 
 #include "dictionary/highlighting.h"
 #include "platform/codepage.h"
-#include "platform/same_text.h"
 
 namespace kst {
 
@@ -105,7 +104,10 @@ size_t EscapeLength(std::u16string_view text, size_t at) {
 
 char16_t EscapedCharacter(std::u16string_view escape) {
   auto digit = [](char16_t c, int base) {
-    int v = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10 : c >= u'A' && c <= u'F' ? c - u'A' + 10 : 99;
+    int v = 99;
+    if (c >= u'0' && c <= u'9') v = c - u'0';
+    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
     return v < base ? v : -1;
   };
   if (escape.size() == 4 && escape[1] == u'x' && digit(escape[2], 16) >= 0 && digit(escape[3], 16) >= 0)
@@ -207,8 +209,8 @@ std::u16string TPseudoTranslator::TranslateWide(const std::u16string& original, 
   size_t fieldStart = 0;
   for (size_t index = 0;; ++index) {
     size_t bar = original.find(u'|', fieldStart);
-    std::u16string_view field =
-        std::u16string_view(original).substr(fieldStart, bar == std::u16string::npos ? std::u16string::npos : bar - fieldStart);
+    size_t fieldLength = bar == std::u16string::npos ? std::u16string::npos : bar - fieldStart;
+    std::u16string_view field = std::u16string_view(original).substr(fieldStart, fieldLength);
     TPart part;
     bool pattern = kind == TPseudoKind::Filter && index % 2 == 1;
     std::vector<TUnit> units = Units(field, kind == TPseudoKind::ResourceString);

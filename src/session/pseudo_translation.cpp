@@ -2,6 +2,7 @@
 #include "session/pseudo_translation.h"
 
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "dictionary/common.h"

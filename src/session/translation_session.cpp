@@ -28,8 +28,8 @@ constexpr size_t kReportedSources = 20;
 // translation in every project.
 class THistoryFeed : public TDictionaryFeed {
 public:
-  THistoryFeed(TdatTranslationHistory& history, TDictionaryFeedReport& report, const TSystemCodePages& system)
-      : history_(history), report_(report), system_(system) {}
+  THistoryFeed(TdatTranslationHistory& history, TDictionaryFeedReport& report, TProjectData& project)
+      : history_(history), report_(report), project_(project) {}
   void AddTranslation(const std::string& source, const std::string& translation, int languageId) override {
     if (IsPseudo(source, translation, languageId)) return;
     try {
@@ -40,6 +40,12 @@ public:
     }
   }
   void SetResourceStringTranslation(const std::string& name, int languageId, const std::string& translation) override {
+    // A string marked as taken from the dictionary may have been given a
+    // pseudo-translation since (the look-up only for a text that may be one).
+    if (translation.find('[') != std::string::npos) {
+      const TResourceStrListItem* item = project_.ResourceStrings.Find(0, name);
+      if (item && IsPseudo(item->OriginalValue, translation, languageId)) return;
+    }
     try {
       history_.SetResourceStringTranslation(name, languageId, translation);
     } catch (const ETextTooLong&) {
@@ -56,8 +62,9 @@ public:
 private:
   bool IsPseudo(const std::string& source, const std::string& translation, int languageId) {
     if (translation.find('[') == std::string::npos) return false;  // most texts, without making a translator
-    int page = LanguageAnsiCodePage(languageId, system_);
-    if (!pseudo_ || pseudo_->TranslationCodePage() != page) pseudo_.emplace(system_.ansi, page);
+    const TSystemCodePages& system = project_.SystemCodePages();
+    int page = LanguageAnsiCodePage(languageId, system);
+    if (!pseudo_ || pseudo_->TranslationCodePage() != page) pseudo_.emplace(system.ansi, page);
     return pseudo_->IsPseudoTranslation(source, translation);
   }
   void TooLong(const std::string& source) {
@@ -66,7 +73,7 @@ private:
   }
   TdatTranslationHistory& history_;
   TDictionaryFeedReport& report_;
-  TSystemCodePages system_;
+  TProjectData& project_;
   std::optional<TPseudoTranslator> pseudo_;
 };
 
@@ -99,7 +106,7 @@ TTranslationSession::~TTranslationSession() = default;
 
 TDictionaryFeed* TTranslationSession::Feed() {
   if (!dictionary_) return nullptr;
-  if (!historyFeed_) historyFeed_ = std::make_unique<THistoryFeed>(*dictionary_, feed_, project_.SystemCodePages());
+  if (!historyFeed_) historyFeed_ = std::make_unique<THistoryFeed>(*dictionary_, feed_, project_);
   return historyFeed_.get();
 }
 

@@ -97,9 +97,17 @@ TEST_F(PseudoDemo, FillsOnlyUntranslatedMarkedTextsAndClearsExactlyThose) {
 }
 
 TEST_F(PseudoDemo, PseudoTranslationsPaddedDifferentlyAreRecognisedOnTheirWayToTheDictionary) {
+  // A resource string the dictionary remembers untranslated is marked as
+  // taken from it; its pseudo-translation must not become the remembered one.
+  d.history->SetResourceStringTranslation("Texts_SReady", kPolish, "Ready");
+  const std::string rows = "SELECT count(*) FROM TrnsHist";
+  long long remembered = test::QueryCount(d.common->Database(), rows);
+  s.SelectLanguage(kPolish);
+  ASSERT_TRUE(d.String("Texts_SReady").FromDictionary);
   EXPECT_EQ(PseudoTranslateLanguage(s, Highlighted, 300).changed, 32);
   s.SelectLanguage(-1);
-  EXPECT_EQ(test::QueryCount(d.common->Database(), "SELECT count(*) FROM TrnsHist"), 0);
+  EXPECT_EQ(test::QueryCount(d.common->Database(), rows), remembered);
+  EXPECT_EQ(d.history->GetResourceStringTranslation("Texts_SReady", kPolish), "Ready");
   s.SelectLanguage(kPolish);
   EXPECT_EQ(ClearPseudoTranslations(s), 32);
 }
