@@ -112,6 +112,30 @@ TEST_F(PseudoDemo, PseudoTranslationsPaddedDifferentlyAreRecognisedOnTheirWayToT
   EXPECT_EQ(ClearPseudoTranslations(s), 32);
 }
 
+TEST_F(PseudoDemo, DataBaseNamesAndSqlStayWhateverTheRulesSay) {
+  // A form as later Delphi versions keep it, in text.
+  test::WriteFile(d.dir.File("project/Data.dfm"),
+                  "object frmData: TForm\r\n"
+                  "  Caption = 'Customers'\r\n"
+                  "  object edtName: TDBEdit\r\n"
+                  "    DataField = 'CustName'\r\n"
+                  "  end\r\n"
+                  "  object qryCustomers: TQuery\r\n"
+                  "    DatabaseName = 'Sales'\r\n"
+                  "    SQL.Strings = (\r\n"
+                  "      'SELECT Name FROM Customer')\r\n"
+                  "  end\r\n"
+                  "end\r\n");
+  TModuleHelper* form = s.AddForm(d.dir.File("project/Data.dfm"));
+  ASSERT_NE(form, nullptr);
+  TPseudoReport report = PseudoTranslateLanguage(s, [](const std::string&) { return true; }, 30);
+  EXPECT_TRUE(form->Root->FindProperty("frmData.Caption")->IsTranslated());
+  for (const char* path : {"edtName.DataField", "qryCustomers.DatabaseName", "qryCustomers.SQL.Strings[0]"})
+    EXPECT_FALSE(form->Root->FindProperty(path)->IsTranslated()) << path;
+  EXPECT_FALSE(d.Value("Main.dfm", "frmMain.Font.Name").IsTranslated());
+  EXPECT_GT(report.changed, 32) << "list items and the dialog's title are marked by this rule";
+}
+
 TEST_F(PseudoDemo, WithoutALanguageThereIsNothingToFill) {
   s.SelectLanguage(-1);
   EXPECT_THROW(PseudoTranslateLanguage(s, Highlighted, 30), ETranslationError);
