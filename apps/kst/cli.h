@@ -97,5 +97,6 @@ std::vector<TTopic> ProjectTopics();
 std::vector<TTopic> BuildTopics();
 std::vector<TTopic> TranslateTopics();
 std::vector<TTopic> ExchangeTopics();
+std::vector<TTopic> CheckTopics();
 
 }  // namespace kst::cli
