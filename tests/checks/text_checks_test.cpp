@@ -110,7 +110,6 @@ const TTextCase kAccelerators[] = {
     {"ampersand before a blank", "Tom && Jerry", "Tom & Jerry", ""},
     {"ampersand at the end", "Save&", "Speichern", ""},
     {"moved to the end", "&Open", "Öffnen&", "accelerator"},
-    {"non-ASCII letter", "&Open", "&Öffnen", ""},
     {"hint draws none", "&Open|Opens", "Öffnen|Öffnet", "", "Hint"},
 };
 INSTANTIATE_TEST_SUITE_P(Accelerators, TextChecks, testing::ValuesIn(kAccelerators), test::TCaseName());
