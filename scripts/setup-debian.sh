@@ -12,6 +12,7 @@ packages=(
   fp-compiler fp-units-rtl
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core xvfb xauth
   libhunspell-dev hunspell-de-de
+  nlohmann-json3-dev translate-toolkit
 )
 
 missing=()

@@ -98,5 +98,6 @@ std::vector<TTopic> BuildTopics();
 std::vector<TTopic> TranslateTopics();
 std::vector<TTopic> ExchangeTopics();
 std::vector<TTopic> PseudoTopics();
+std::vector<TTopic> CheckTopics();
 
 }  // namespace kst::cli

@@ -21,7 +21,8 @@ namespace {
 
 std::vector<TTopic> AllTopics() {
   std::vector<TTopic> topics;
-  for (auto* group : {LanguageTopics, FormTopics, PeTopics, StringsTopics, ProjectTopics, BuildTopics, TranslateTopics, ExchangeTopics, PseudoTopics, DictTopics})
+  for (auto* group : {LanguageTopics, FormTopics, PeTopics, StringsTopics, ProjectTopics, BuildTopics, TranslateTopics,
+                      ExchangeTopics, CheckTopics, PseudoTopics, DictTopics})
     for (auto&& t : group()) topics.push_back(std::move(t));
   return topics;
 }
