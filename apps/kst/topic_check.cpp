@@ -2,6 +2,8 @@
 // a person or as JSON for a CI job. Exit 0 when nothing at or above the
 // chosen severity was found, 1 otherwise (and for errors, as everywhere).
 #include <nlohmann/json.hpp>
+
+#include <filesystem>
 #include <ostream>
 
 #include "checks/translation_check.h"
@@ -23,7 +25,8 @@ const char* kUsage =
     "  exits with 1 when there are any, 0 otherwise. Nothing is changed.\n"
     "  Text: one line per finding, KEY: SEVERITY: REASON [ID], then a count.\n"
     "  JSON (UTF-8): {project, language, code_page, min_severity, counts,\n"
-    "  findings: [{id, severity, key, form, path, related_key, reason}]}.\n";
+    "  findings: [{id, severity, key, form, path, related_key, reason}]}; form is\n"
+    "  the form file relative to the project's folder.\n";
 
 struct TOptions {
   std::string project, language;
@@ -68,6 +71,12 @@ std::string Counts(const TCheckReport& report) {
          part(TSeverity::Info, "info", "infos");
 }
 
+std::string RelativeTo(const std::filesystem::path& dir, const std::string& file) {
+  if (file.empty()) return file;
+  std::filesystem::path relative = std::filesystem::path(file).lexically_relative(dir);
+  return relative.empty() ? file : relative.generic_string();
+}
+
 int RunCheck(TContext& ctx, const std::vector<std::string>& args) {
   TOptions options = ParseOptions(args);
   TProgressInteraction ui(ctx);
@@ -76,6 +85,9 @@ int RunCheck(TContext& ctx, const std::vector<std::string>& args) {
   const int page = report.translationCodePage;
   int shown = 0;
   if (options.json) {
+    // Forms relative to the project, so that the output does not depend on
+    // where the project was checked out.
+    const std::filesystem::path projectDir = std::filesystem::path(s.session->Project().FileName).parent_path();
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
     for (const TFinding& f : report.findings) {
       if (f.severity < options.minimum) continue;
@@ -83,7 +95,7 @@ int RunCheck(TContext& ctx, const std::vector<std::string>& args) {
       findings.push_back({{"id", f.id},
                           {"severity", SeverityName(f.severity)},
                           {"key", ctx.ToTerminal(f.key)},
-                          {"form", ctx.ToTerminal(f.form)},
+                          {"form", ctx.ToTerminal(RelativeTo(projectDir, f.form))},
                           {"path", ctx.ToTerminal(f.path)},
                           {"related_key", ctx.ToTerminal(f.relatedKey)},
                           {"reason", ctx.ToTerminal(f.reason, page)}});
