@@ -1,7 +1,11 @@
-// The log pane below the tabs: the compiler's output and the build's report.
+// The log pane below the tabs: the compiler's output, the build's report and
+// the findings of the translation checks.
 #pragma once
 
 #include <QPlainTextEdit>
+
+#include <functional>
+#include <map>
 
 namespace kst::ui {
 
@@ -16,7 +20,19 @@ public:
   void AppendLog(const QString& text);
   // A whole line: the text and a line break.
   void AppendLine(const QString& line) { AppendLog(line + QLatin1Char('\n')); }
-  void ClearLog() { clear(); }
+  // A whole line that runs `action` when it is double-clicked (a finding
+  // leads to its row). It starts a line of its own.
+  void AppendAction(const QString& line, std::function<void()> action);
+  // Empties the pane and forgets its lines' actions.
+  void ClearLog();
+  // Runs the action of the line at that block, if it has one.
+  bool RunAction(int block);
+
+protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+  std::map<int, std::function<void()>> actions_;  // by block number
 };
 
 }  // namespace kst::ui

@@ -117,6 +117,9 @@ void TfrmLexibox::CreateCommands() {
       {TCommand::Generate, "cmdGenerate", "Genera&te", "", "Write the sources of the language module", false,
        on(&TfrmLexibox::Generate)},
       {TCommand::Compile, "cmdCompile", "&Compile", "Ctrl+F9", "Build the language module", false, on(&TfrmLexibox::Compile)},
+      {TCommand::CheckTranslations, "cmdCheckTranslations", "C&heck Translations", "",
+       "Look for faults in the translations that the program would show at run time", false,
+       on(&TfrmLexibox::CheckTranslations)},
       {TCommand::WriteExchangeFile, "cmdWriteExchangeFile", "Write Exchange File...", "",
        "Write the texts for an outside translator", false, nullptr},
       {TCommand::ReadExchangeFile, "cmdReadExchangeFile", "Read Exchange File...", "",
@@ -208,6 +211,7 @@ void TfrmLexibox::CreateMenus() {
   projectMenu_->addSeparator();
   projectMenu_->addAction(Action(TCommand::Generate));
   projectMenu_->addAction(Action(TCommand::Compile));
+  projectMenu_->addAction(Action(TCommand::CheckTranslations));
   projectMenu_->addSeparator();
   projectMenu_->addAction(Action(TCommand::WriteExchangeFile));
   projectMenu_->addAction(Action(TCommand::ReadExchangeFile));

@@ -26,6 +26,7 @@ class QTabWidget;
 class QToolBar;
 
 namespace kst {
+struct TFinding;
 class TTranslatorEnvironment;
 class TTranslationSession;
 class TProjectData;
@@ -46,7 +47,7 @@ enum class TCommand {
   OpenProject, SaveProject, Exit, Reopen0, Reopen1, Reopen2, Reopen3, Reopen4,
   Find, Replace, SearchAgain, Undo, Redo,
   Internationalize, AddLanguage, AddModule, AddCustomResource, UserDefinedProperties, Remove,
-  Generate, Compile, WriteExchangeFile, ReadExchangeFile, ProjectOptions,
+  Generate, Compile, CheckTranslations, WriteExchangeFile, ReadExchangeFile, ProjectOptions,
   AutoTranslate, EditDictionary, Config,
   ShowStringProperties, ShowNumericProperties, ShowSymbolProperties, ResetTranslation, Delete,
   Help, HelpContents, SearchOnHelp, Info,
@@ -74,6 +75,8 @@ public:
   void SelectForm(const QString& name);
   void Generate();
   void Compile();
+  // The quality checks of the current language into the log pane.
+  void CheckTranslations();
   void UpdateCommands();
 
   QAction* Action(TCommand command) const { return actions_.at(command); }
@@ -155,6 +158,8 @@ private:
   void ResetTranslation();
   void RemoveSelected();
   void ShowInfo();
+  // Shows a finding's row, when `language` is still current.
+  void ShowFinding(const TFinding& finding, int language);
   void CompileFinishedRun(const QString& error, bool stopped);
   bool ConfirmStopCompile();
   void SetTranslationTabsVisible(bool visible);

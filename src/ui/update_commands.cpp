@@ -44,14 +44,15 @@ void TfrmLexibox::UpdateCommands() {
   // Commands of the project menu, and those that need an open project.
   for (TCommand c : {TCommand::Internationalize, TCommand::AddLanguage, TCommand::AddModule, TCommand::AddCustomResource,
                      TCommand::UserDefinedProperties, TCommand::Remove, TCommand::Generate, TCommand::Compile,
-                     TCommand::WriteExchangeFile, TCommand::ReadExchangeFile, TCommand::ProjectOptions, TCommand::SaveProject,
+                     TCommand::CheckTranslations, TCommand::WriteExchangeFile, TCommand::ReadExchangeFile,
+                     TCommand::ProjectOptions, TCommand::SaveProject,
                      TCommand::Find, TCommand::Replace, TCommand::SearchAgain, TCommand::ShowStringProperties,
                      TCommand::ShowNumericProperties, TCommand::ShowSymbolProperties, TCommand::ResetTranslation,
                      TCommand::AutoTranslate, TCommand::Undo, TCommand::Redo})
     on[c] = open;
   if (open) {
     on[TCommand::AddModule] = on[TCommand::AddLanguage] = !language;
-    on[TCommand::Generate] = on[TCommand::Compile] = language;
+    on[TCommand::Generate] = on[TCommand::Compile] = on[TCommand::CheckTranslations] = language;
     bool formsTab = language && tab == TTab::Forms;
     on[TCommand::ShowStringProperties] = on[TCommand::ShowNumericProperties] = on[TCommand::ShowSymbolProperties] = formsTab;
     TTabPage* page = pages_[static_cast<size_t>(tab)];

@@ -178,6 +178,41 @@ TEST(MainWindow, CompileStreamsTheCompilersOutputAndClosingStopsIt) {
   EXPECT_FALSE(f.window->CompileRunner().Running());
 }
 
+// A finding's line in the log pane leads to its row, on another form or tab
+// too; the findings themselves are the checker's tests'.
+TEST(MainWindow, CheckTranslationsListsFindingsThatLeadToTheirRows) {
+  TWindowFixture f({test::kGerman});
+  f.window->SelectForm(QString::fromStdString(f.dir.File("demo/project/About.dfm")));
+  f.window->Session().SetTranslation("@Texts_SFileNotFound", "Datei wurde nicht gefunden.");
+  f.window->Session().SetTranslation("Main.dfm:btnOpen.Hint", "\xD6" "ffnet eine Textdatei");
+  f.window->Action(TCommand::CheckTranslations)->trigger();
+  ui::TLogPane& log = f.window->Log();
+  const QStringList lines = log.toPlainText().split(QLatin1Char('\n'));
+  auto doubleClick = [&](const QString& start) {
+    int block = static_cast<int>(lines.indexOf(QRegularExpression("^" + QRegularExpression::escape(start) + ".*")));
+    ASSERT_GE(block, 0) << log.toPlainText().toStdString();
+    QTextCursor at(log.document()->findBlockByNumber(block));
+    test::DoubleClick(log.viewport(), log.cursorRect(at).center() + QPoint(4, 0));
+  };
+  doubleClick(QStringLiteral("Main.dfm:btnOpen.Hint: error: "));
+  EXPECT_EQ(f.window->ActiveTab(), ui::TTab::Forms);
+  EXPECT_TRUE(f.window->CurrentFormName().endsWith("/Main.dfm")) << f.window->CurrentFormName().toStdString();
+  EXPECT_EQ(f.Properties().CurrentRow(), f.Row(f.Properties(), "btnOpen.Hint"));
+  test::TWindowFixture::Screenshot(*f.window, "check-translations");
+
+  doubleClick(QStringLiteral("@Texts_SFileNotFound: error: "));
+  ui::TTranslationGrid& strings = f.Grid(ui::TTab::ResourceStrings);
+  EXPECT_EQ(f.window->ActiveTab(), ui::TTab::ResourceStrings);
+  EXPECT_EQ(strings.CurrentRow(), f.Row(strings, "Texts_SFileNotFound"));
+
+  // Findings of a language no longer current lead nowhere.
+  f.window->SelectLanguage(-1);
+  const ui::TTab tab = f.window->ActiveTab();
+  doubleClick(QStringLiteral("Main.dfm:btnOpen.Hint: error: "));
+  EXPECT_EQ(f.window->ActiveTab(), tab);
+  EXPECT_EQ(f.interaction->Hint(), "The findings are of another language: check again");
+}
+
 TEST(StartUp, CancelledSetUpStartsWithoutADictionaryAndSaysSo) {
   test::TScratchDir dir;
   ui::TProgram program(TRegistryLocation::InDirectory(dir.File("cfg")), TSystemCodePages{1252, 850, 10000});
