@@ -49,27 +49,15 @@ TEST_F(PseudoDemo, FillsOnlyUntranslatedMarkedTextsAndClearsExactlyThose) {
 
   TPseudoReport report = PseudoTranslateLanguage(s, Highlighted, 30);
   std::map<std::string, std::string> after = Translations();
-  std::vector<std::string> changed;
-  for (const auto& [key, text] : after)
-    if (text != before[key]) changed.push_back(key);
-  const std::vector<std::string> expected = {
-      "@Consts_SMsgDlgCancel",         "@Consts_SMsgDlgOK",              "@Texts_SFileNotFound",
-      "@Texts_SItemsSelected",         "@Texts_SQuoted",                 "@Texts_STwoLines",
-      "About.dfm:btnOK.Caption",       "About.dfm:frmAbout.Caption",     "About.dfm:lblCopyright.Caption",
-      "About.dfm:lblProduct.Caption",  "Main.dfm:btnOpen.Caption",       "Main.dfm:btnOpen.Hint",
-      "Main.dfm:dlgOpen.Filter",       "Main.dfm:lblItems.Caption",      "Main.dfm:lstItems.Hint",
-      "Main.dfm:lvFiles.Columns[0].Caption", "Main.dfm:lvFiles.Columns[1].Caption", "Main.dfm:mnuFile.Caption",
-      "Main.dfm:mnuFileExit.Caption",  "Main.dfm:mnuFileOpen.Caption",   "Main.dfm:mnuFileOpen.Hint",
-      "Main.dfm:mnuHelp.Caption",      "Main.dfm:mnuHelpAbout.Caption",  "OPTIONS.DFM:btnCancel.Caption",
-      "OPTIONS.DFM:btnOK.Caption",     "OPTIONS.DFM:chkAutoSave.Caption", "OPTIONS.DFM:frmOptions.Caption",
-      "OPTIONS.DFM:rgpStart.Caption",  "OPTIONS.DFM:tabGeneral.Caption",
-  };
-  EXPECT_EQ(changed, expected) << "no version key, list item, font name or translation";
-  EXPECT_EQ(report.changed, static_cast<int>(expected.size()));
+  // Which keys change is the pseudo-demo case of tests/cli; here, that the
+  // person's three stay.
+  int changed = 0;
+  for (const auto& [key, text] : after) changed += text != before[key];
+  EXPECT_EQ(report.changed, changed);
+  EXPECT_EQ(changed, 29);
   EXPECT_TRUE(report.refused.empty());
-  EXPECT_EQ(after["Main.dfm:dlgOpen.Filter"], "[\x8D\xE9x\x9D f\xED\xB3\xE9\x9A (*.\x9Dx\x9D)\xB7\xB7\xB7]|*.txt|"
-                                              "[\xC1\xB3\xB3 f\xED\xB3\xE9\x9A (*.*)\xB7\xB7\xB7]|*.*");
-  EXPECT_EQ(after["Main.dfm:mnuFileExit.Caption"], "[\xC9&x\xED\x9D]");
+  for (const char* key : {"Main.dfm:frmMain.Caption", "@Texts_SReady", "@Texts_SSaveChanges"})
+    EXPECT_EQ(after[key], before[key]) << key;
 
   // One undo step takes all of it back, and redo brings it again.
   ASSERT_TRUE(s.Undo());
@@ -88,7 +76,7 @@ TEST_F(PseudoDemo, FillsOnlyUntranslatedMarkedTextsAndClearsExactlyThose) {
   // makes it a translation that --clear keeps.
   EXPECT_EQ(PseudoTranslateLanguage(s, Highlighted, 50).changed, 0);
   s.SetTranslation("OPTIONS.DFM:btnOK.Caption", "[OK!]");
-  EXPECT_EQ(ClearPseudoTranslations(s), static_cast<int>(expected.size()) - 1);
+  EXPECT_EQ(ClearPseudoTranslations(s), changed - 1);
   std::map<std::string, std::string> cleared = Translations();
   before["OPTIONS.DFM:btnOK.Caption"] = "[OK!]";
   EXPECT_EQ(cleared, before);
@@ -134,12 +122,6 @@ TEST_F(PseudoDemo, DataBaseNamesAndSqlStayWhateverTheRulesSay) {
     EXPECT_FALSE(form->Root->FindProperty(path)->IsTranslated()) << path;
   EXPECT_FALSE(d.Value("Main.dfm", "frmMain.Font.Name").IsTranslated());
   EXPECT_GT(report.changed, 32) << "list items and the dialog's title are marked by this rule";
-}
-
-TEST_F(PseudoDemo, WithoutALanguageThereIsNothingToFill) {
-  s.SelectLanguage(-1);
-  EXPECT_THROW(PseudoTranslateLanguage(s, Highlighted, 30), ETranslationError);
-  EXPECT_THROW(ClearPseudoTranslations(s), ETranslationError);
 }
 
 }  // namespace
