@@ -123,43 +123,36 @@ TEST_F(FileChangeCheck, AFormThatNoLongerReadsIsReportedAndTheOldTreeStays) {
   EXPECT_EQ(ui.questions.size(), 1u) << "not asked again for the same broken file";
 }
 
-// A question open in the window lets its event loop run the timer again.
-TEST_F(FileChangeCheck, AChecksOrCommandsRunningMakeACheckReturnAtOnce) {
+// A question open in the window lets its event loop run the timer: a check
+// then returns at once, as it does under a command or without a project.
+TEST_F(FileChangeCheck, ARunningCheckOrCommandMakesACheckReturnAndAnErrorLeavesNoGuard) {
   ChangeMainForm("Changed", 1);
+  Stamp(d.dir.File("project/About.dfm"), 1);
   std::vector<bool> nested;
-  ui.whileAsking = [&] { nested.push_back(check.CheckForChangedFiles()); };
-  ui.answers = {TAnswer::No};
+  ui.answers = {TAnswer::Yes};
+  ui.whileAsking = [&] {
+    nested.push_back(check.CheckForChangedFiles());
+    if (ui.questions.size() == 1) throw std::runtime_error("the question could not be shown");
+  };
   {
     TBusyGuard command(s);
     EXPECT_FALSE(check.CheckForChangedFiles());
-    EXPECT_TRUE(ui.questions.empty());
   }
-  EXPECT_FALSE(check.CheckForChangedFiles());
-  EXPECT_EQ(nested, std::vector<bool>{false});
-  EXPECT_EQ(ui.questions.size(), 1u);
-  s.CloseProject();
-  EXPECT_FALSE(check.CheckForChangedFiles()) << "no project";
-}
-
-TEST_F(FileChangeCheck, AnErrorLeavesNoGuardAndTheLanguageAndFormSelectedAgain) {
-  ChangeMainForm("Changed", 1);
-  Stamp(d.dir.File("project/About.dfm"), 1);
-  ui.answers = {TAnswer::Yes};
-  ui.whileAsking = [&] {
-    if (ui.questions.size() == 1) throw std::runtime_error("the question could not be shown");
-  };
+  EXPECT_TRUE(ui.questions.empty());
   EXPECT_THROW(check.CheckForChangedFiles(), std::runtime_error);
+  EXPECT_EQ(nested, (std::vector<bool>{false, false}));
   EXPECT_EQ(MainCaption(), "Changed") << "the first file was read again";
   ExpectComeBack();
 
   // A language whose files cannot be read when it is selected again.
   ui.whileAsking = nullptr;
-  ForceDirectories(d.dir.File("common/DEU"));
   test::WriteFile(d.dir.File("common/DEU/OPTIONS.TRD"), "\x06\x06TRD301\x01\x06\x40");
   ui.answers.push_back(TAnswer::Yes);
   EXPECT_THROW(check.CheckForChangedFiles(), EReadError);
   EXPECT_EQ(ui.questions.back(), Question(d.project.Modules[1].Name));
   ExpectComeBack();
+  s.CloseProject();
+  EXPECT_FALSE(check.CheckForChangedFiles()) << "no project";
 }
 
 // A compiled module's script lies in the folder it was taken apart into,

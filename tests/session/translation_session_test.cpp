@@ -13,12 +13,10 @@
 #include <thread>
 
 #include "dictionary/auto_translate.h"
-#include "dictionary/config_data.h"
 #include "formmodel/form_conversion.h"
 #include "formmodel/form_errors.h"
 #include "formmodel/user_defined.h"
 #include "platform/same_text.h"
-#include "session/translator_environment.h"
 #include "storage/translation_files.h"
 #include "support/demo_session.h"
 
@@ -418,6 +416,8 @@ TEST_F(SessionDemo, TranslationsReadFromAnExchangeFileSurviveChoosingForms) {
   EXPECT_EQ(Texts({"About.dfm:frmAbout.Caption", "@Texts_SReady"}), (TTexts{"Alt", "Ready"}));
 }
 
+// The groups of the dictionary's configuration reach the session through the
+// window's menu (tests/ui).
 class ModuleGroups : public SessionDemo {
 protected:
   void SetUp() override {}
@@ -460,28 +460,10 @@ TEST_F(ModuleGroups, NestedGroupsPatternsAndCyclesAddEveryFileOnce) {
                     "The module group \"Missing\" named in the module group \"vcl\" does not exist.",
                     "No file matches these entries of the module group \"vcl\":\r\r%DelphiRootDir%\\nothing\\*.dfm"}));
   EXPECT_EQ(s.AddModuleGroup("VCL", Entries()), 0) << "adding it again changes nothing";
+  EXPECT_EQ(s.AddModuleGroup("Nope", Entries()), 0);
+  EXPECT_EQ(d.ui.warnings.back(), "The module group \"Nope\" does not exist.");
   EXPECT_EQ(s.AddModuleGroup("G0", Entries()), 0);
   EXPECT_EQ(d.ui.warnings.back(), "The module group \"G64\" is nested too deeply; its files are not added.");
-}
-
-TEST(EnvironmentModuleGroups, AGroupOfTheDictionaryIsAddedToTheOpenProject) {
-  test::TScratchDir dir;
-  test::CopyDemo(dir.File("demo"));
-  TRecordingInteraction ui;
-  TTranslatorEnvironment environment(TRegistryLocation::InDirectory(dir.File("cfg")), ui);
-  environment.SetUpDictionary(dir.File("dict"));
-  {
-    TdatConfig config(environment.Common());
-    config.BeginConfig();
-    config.AddEntry(config.NewGroup("Greetings", ""), dir.File("demo/project/*.res"), "");
-    config.CommitConfig();
-  }
-  environment.Session().OpenProject(dir.File("demo/project/Demo.dpr"));
-  EXPECT_EQ(environment.AddModuleGroup("greetings"), 1);
-  ASSERT_EQ(environment.Project().CustomResources.Items.size(), 1u);
-  EXPECT_EQ(ExtractFileName(environment.Project().CustomResources.Items[0]->FileName), "Greeting.res");
-  EXPECT_EQ(environment.AddModuleGroup("Unknown"), 0);
-  EXPECT_EQ(ui.warnings.back(), "The module group \"Unknown\" does not exist.");
 }
 
 TEST_F(SessionDemo, KillDuringSaveLeavesTheOldOrTheNewFiles) {
