@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <tuple>
 
-#include "platform/file_utils.h"
 #include "platform/ini_file.h"
 #include "platform/same_text.h"
 #include "project/custom_resources.h"
@@ -26,7 +25,6 @@ std::span<const uint8_t> Bytes(const std::string& s, size_t from = 0) {
 // The version block starts after the empty entry and the entry header.
 constexpr size_t kBlock = 64;
 
-// The keys and values, "Key=Value" a line.
 std::string Items(const TVersionInfo& info) {
   std::string text;
   for (const auto& item : info.Items) text += item->Key + "=" + item->Value + "\n";
@@ -69,8 +67,7 @@ TEST(LinkedResources, TheFilesMatchTheirGoldenFilesAndTheDumpersReading) {
   EXPECT_THROW(BuildVersionResource(tooLong, 0x0407), EVersionResourceError);
 }
 
-// In the language's code page, and in any child order: some linkers write
-// VarFileInfo before StringFileInfo.
+// In the language's code page and in any child order (some linkers write VarFileInfo first).
 TEST(VersionResource, ReadsBackInTheLanguagesCodePageWithEscapesResolved) {
   TVersionInfo info = Sample();
   info.Find("companyname")->Translation = "\xCE\xCE\xCE \xAB\xCF\xF0\xE8\xEC\xE5\xF0\xBB";  // cp1251
