@@ -1,9 +1,7 @@
 // The .RES files a language module links from the project: version
-// resources and the custom resources taken out of a module. Their layout is
-// pinned by golden files in tests/data/project, which the independent
-// dumper (res-dump.py) reads; version resources are written and read back
-// (in the language's code page, in any child order), and damaged ones cut
-// and corrupted; every corpus project's version options feed one.
+// resources and the custom resources taken out of a module, pinned by golden
+// files that the independent dumper (res-dump.py) reads; version resources
+// read back, damaged, and fed by every corpus project's version options.
 #include "project/version_info.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +9,6 @@
 #include <filesystem>
 #include <tuple>
 
-#include "platform/file_utils.h"
 #include "platform/ini_file.h"
 #include "platform/same_text.h"
 #include "project/custom_resources.h"
@@ -28,7 +25,6 @@ std::span<const uint8_t> Bytes(const std::string& s, size_t from = 0) {
 // The version block starts after the empty entry and the entry header.
 constexpr size_t kBlock = 64;
 
-// The keys and values, "Key=Value" a line.
 std::string Items(const TVersionInfo& info) {
   std::string text;
   for (const auto& item : info.Items) text += item->Key + "=" + item->Value + "\n";
@@ -37,12 +33,8 @@ std::string Items(const TVersionInfo& info) {
 
 TVersionInfo Sample() {
   TVersionInfo info;
-  info.MajorVer = 1;
-  info.MinorVer = 2;
-  info.Release = 3;
-  info.Build = 4;
-  info.PreRelease = true;
-  info.SpecialBuild = true;
+  std::tie(info.MajorVer, info.MinorVer, info.Release, info.Build) = std::tuple(1, 2, 3, 4);
+  info.PreRelease = info.SpecialBuild = true;
   info.Add("CompanyName", "ACME");
   info.Add("FileDescription", "Test");
   return info;
@@ -75,29 +67,23 @@ TEST(LinkedResources, TheFilesMatchTheirGoldenFilesAndTheDumpersReading) {
   EXPECT_THROW(BuildVersionResource(tooLong, 0x0407), EVersionResourceError);
 }
 
+// In the language's code page and in any child order (some linkers write VarFileInfo first).
 TEST(VersionResource, ReadsBackInTheLanguagesCodePageWithEscapesResolved) {
   TVersionInfo info = Sample();
   info.Find("companyname")->Translation = "\xCE\xCE\xCE \xAB\xCF\xF0\xE8\xEC\xE5\xF0\xBB";  // cp1251
   info.Find("FileDescription")->Translation = "a\\nb";
-  TVersionInfo back;
-  ReadVersionResource(back, Bytes(BuildVersionResource(info, 0x0419), kBlock), 1251);
-  EXPECT_EQ(std::tuple(back.IncludeVerInfo, back.MajorVer, back.MinorVer, back.Release, back.Build, back.PreRelease,
-                       back.SpecialBuild, back.Debug),
-            std::tuple(true, 1, 2, 3, 4, true, true, false));
-  EXPECT_EQ(Items(back), "CompanyName=" + info.Items[0]->Translation + "\nFileDescription=a\nb\n");
-}
-
-TEST(VersionResource, ChildOrderDoesNotMatter) {
-  // A module's resource with VarFileInfo before StringFileInfo, as some
-  // linkers write it.
-  std::string ours = BuildVersionResource(Sample(), 0x0407);
-  size_t strings = kBlock + 92, stringsLength = test::Le(ours).U16At(strings);
-  std::string reordered = ours.substr(kBlock, 92) + ours.substr(strings + stringsLength, 68) + ours.substr(strings, stringsLength);
-  TVersionInfo a, b;
-  ReadVersionResource(a, Bytes(ours, kBlock), 1252);
-  ReadVersionResource(b, Bytes(reordered), 1252);
-  EXPECT_EQ(a.Items.size(), 2u);
-  EXPECT_EQ(Items(b), Items(a));
+  const std::string ours = BuildVersionResource(info, 0x0419);
+  const size_t strings = kBlock + 92, stringsLength = test::Le(ours).U16At(strings);
+  const std::string reordered =
+      ours.substr(kBlock, 92) + ours.substr(strings + stringsLength, 68) + ours.substr(strings, stringsLength);
+  for (const std::string& block : {ours.substr(kBlock), reordered}) {
+    TVersionInfo back;
+    ReadVersionResource(back, Bytes(block), 1251);
+    EXPECT_EQ(std::tuple(back.IncludeVerInfo, back.MajorVer, back.MinorVer, back.Release, back.Build, back.PreRelease,
+                         back.SpecialBuild, back.Debug),
+              std::tuple(true, 1, 2, 3, 4, true, true, false));
+    EXPECT_EQ(Items(back), "CompanyName=" + info.Items[0]->Translation + "\nFileDescription=a\nb\n");
+  }
 }
 
 // As later Delphi linkers write an empty last value: its one character lies
@@ -121,54 +107,38 @@ TEST(VersionResource, AnEmptyValueWhoseCharacterLiesPastItsBlockReadsAsEmpty) {
 }
 
 TEST(VersionResource, DamagedResourcesRaiseNeverCrash) {
-  std::string block = BuildVersionResource(Sample(), 0x0407).substr(kBlock);
+  const std::string block = BuildVersionResource(Sample(), 0x0407).substr(kBlock);
   std::string wrongSize = block;
   wrongSize[2] = 51;
   TVersionInfo info;
   EXPECT_EQ(test::Thrown<EVersionResourceError>([&] { ReadVersionResource(info, Bytes(wrongSize), 1252); }),
             "Invalid Version Resource Header Size!");
-  for (size_t cut = 0; cut < block.size(); ++cut) {
-    TVersionInfo partial;
-    std::string shorter = block.substr(0, cut);
-    EXPECT_THROW(ReadVersionResource(partial, Bytes(shorter), 1252), EVersionResourceError) << "cut at " << cut;
-  }
+  for (size_t cut = 0; cut < block.size(); ++cut)
+    EXPECT_THROW(ReadVersionResource(info, Bytes(block.substr(0, cut)), 1252), EVersionResourceError) << cut;
   for (size_t at = 0; at < block.size(); ++at)
     for (uint8_t value : {0x00, 0x01, 0x7F, 0xFF}) {
       std::string bad = block;
       bad[at] = static_cast<char>(value);
-      TVersionInfo any;
-      test::Thrown<EVersionResourceError>([&] { ReadVersionResource(any, Bytes(bad), 1252); });  // never crashes
+      test::Thrown<EVersionResourceError>([&] { ReadVersionResource(info, Bytes(bad), 1252); });  // never crashes
     }
 }
 
+// Letter case alone is no other key, file or translation.
 TEST(ProjectLists, VersionKeysAndCustomResourcesCompareWithoutCase) {
   TVersionInfo info;
   info.Add("CompanyName", "First");
-  info.Add("COMPANYNAME", "Second");
-  ASSERT_EQ(info.Items.size(), 1u);
-  EXPECT_EQ(info.Find("companyname")->Value, "First");
-  TVersionInfoLabel& label = *info.Items[0];
+  TVersionInfoLabel& label = info.Add("COMPANYNAME", "Second");
+  EXPECT_EQ(info.Items.size(), 1u);
   label.Translation = "FIRST";
-  EXPECT_FALSE(label.IsTranslated()) << "letter case alone is no translation";
-  label.Translation = "Erste";
-  EXPECT_TRUE(label.IsTranslated());
+  EXPECT_FALSE(label.IsTranslated());
   label.ResetTranslation();
   EXPECT_EQ(label.Translation, "First");
-
   TCustomResources list;
-  list.Add("C:\\R\\Pics.res");
-  list.Add("c:\\r\\PICS.RES");
-  ASSERT_EQ(list.Items.size(), 1u);
-  TCustomResource& r = *list.Items[0];
+  TCustomResource& r = list.Add("C:\\R\\Pics.res");
+  EXPECT_EQ(&list.Add("c:\\r\\PICS.RES"), &r);
   EXPECT_EQ(r.TranslatedFile, "C:\\R\\Pics.res");
   r.TranslatedFile = "C:\\r\\pics.RES";
   EXPECT_FALSE(r.IsTranslated());
-  r.TranslatedFile = "C:\\R\\DEU\\Pics.res";
-  EXPECT_TRUE(r.IsTranslated());
-  EXPECT_EQ(list.Find("C:\\R\\PICS.res"), &r);
-  list.Remove("c:\\R\\pics.res");
-  EXPECT_TRUE(list.Items.empty());
-  list.Remove("nothing");
 }
 
 TEST(VersionOptions, EveryCorpusOptionsFileFeedsTheVersionInfo) {

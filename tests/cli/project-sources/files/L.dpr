@@ -1,0 +1,7 @@
+program L;
+
+uses
+  Forms;
+
+begin
+end.

@@ -1,0 +1,2 @@
+library Lib; //TRN
+end.

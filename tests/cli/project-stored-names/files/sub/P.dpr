@@ -1,0 +1,7 @@
+program P;
+
+uses
+  Forms;
+
+begin
+end.

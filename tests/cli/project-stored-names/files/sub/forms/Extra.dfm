@@ -1,0 +1,3 @@
+object Extra: TExtra
+  Caption = 'Extra caption'
+end
