@@ -127,27 +127,32 @@ TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
   EXPECT_TRUE(config.HasChanges());
 }
 
-// Everything is checked before anything is written: a group name another
-// workstation took meanwhile stops the whole OK, rule changes included.
-TEST_F(OptionsStore, ALateRefusalWritesNothingAndKeepsThePendingChanges) {
+// Everything is checked before anything is written: a row another
+// workstation changed meanwhile, then a group name it took, each stop the
+// whole OK; discarding the conflict keeps the other pending changes.
+TEST_F(OptionsStore, LateRefusalsWriteNothingAndKeepThePendingChanges) {
+  const std::string vcl = GroupId(config, "VCL-Basics");
   config.DeleteRule("?.Hint");
-  config.ModifyGroup(GroupId(config, "VCL-Basics"), "VCL-Basics", "mine");
-  std::string id = config.NewGroup("Tools", "");
+  config.ModifyGroup(vcl, "VCL-Basics", "mine");
+  const std::string id = config.NewGroup("Tools", "");
   config.AddEntry(id, "tools.res", "");
-
   TdatConfig other(*common);
-  other.NewGroup("TOOLS", "theirs");
+  other.ModifyGroup(vcl, "VCL-Basics", "theirs");
+  other.CommitConfig();
+  EXPECT_THROW(config.CommitConfig(), EEditConflict);
+  config.DiscardConflictingChanges();
+  other.NewGroup("TOOLS", "");
   other.CommitConfig();
   const std::string before = Tables(*this);
 
   EXPECT_EQ(Thrown<EInvalidEntry>([&] { config.CommitConfig(); }), "A module group named \"TOOLS\" already exists.");
   EXPECT_EQ(Tables(*this), before);
   EXPECT_EQ(config.GetEntries(id).size(), 1u) << "the dialog keeps its changes";
-
   config.ModifyGroup(id, "My Tools", "");
   config.CommitConfig();
   EXPECT_EQ(Files("My Tools"), std::vector<std::string>{"tools.res"});
   EXPECT_EQ(Count("HiLight WHERE PropertyName = '?.Hint'"), 0);
+  EXPECT_EQ(Text("SELECT Remarks FROM ModGrps WHERE GroupName = 'VCL-Basics'"), "theirs\n");
 }
 
 // What this dialog does and what another workstation did meanwhile to the
@@ -194,20 +199,6 @@ TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
     if (c.conflict.empty()) continue;
     EXPECT_EQ(Tables(fresh), before) << "the discarded change was the only one";
   }
-}
-
-TEST_F(OptionsStore, DiscardingConflictsKeepsTheOtherChanges) {
-  std::string vcl = GroupId(config, "VCL-Basics");
-  config.ModifyGroup(vcl, "VCL-Basics", "mine");
-  config.AddRule("TEdit.Text");
-  TdatConfig other(*common);
-  other.ModifyGroup(vcl, "VCL-Basics", "theirs");
-  other.CommitConfig();
-  EXPECT_THROW(config.CommitConfig(), EEditConflict);
-  config.DiscardConflictingChanges();
-  config.CommitConfig();
-  EXPECT_EQ(Text("SELECT Remarks FROM ModGrps WHERE GroupName = 'VCL-Basics'"), "theirs\n");
-  EXPECT_EQ(Count("HiLight WHERE PropertyName = 'TEdit.Text'"), 1);
 }
 
 }  // namespace

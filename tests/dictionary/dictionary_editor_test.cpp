@@ -46,18 +46,25 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(JournalModes, DictionaryEditor, testing::Values("WAL", "DELETE"));
 
+// One session of the editor: its import goes into the session (the reading
+// of the file is the dict-import CLI case's), Cancel leaves the file as it
+// was, and OK writes over what others committed meanwhile.
 TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkWritesOverWhatOthersCommittedMeanwhile) {
   history->AddTranslation("Save", "Speichern", kGermany);
   history->AddTranslation("Open", "\326ffnen", kGermany);
+  history->AddTranslation("File", "Fichier", kFrance);
+  history->SetResourceStringTranslation("SOpen", kGermany, "Aufmachen");
   Checkpoint();
   const std::string before = ReadFileBytes(place.DatabaseFile());
   TScratchDir dir;
-  WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\326ffnen\r\n");
+  WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\326ffnen\r\nSQuote=Don't\r\n");
+  WriteFile(dir.File("bad.DEU"), "[Strings]\r\nSOpen=Auf\r\nSLong=" + std::string(100, '\x01') + "\r\n");
   auto edit = [&](TDictionaryEditSession& session) {
+    EXPECT_EQ(session.ImportDictionaryFile(dir.File("strdict.DEU")), kGermany);
+    EXPECT_EQ(session.CurrentLanguage(), kGermany) << "the imported language's tab";
     session.ChangeSource(Id("Save"), "Save as");
     session.DeleteSource(Id("Open"));
     session.AddTranslation(session.AddSource("Don't"), "Nicht");
-    session.ImportDictionaryFile(dir.File("strdict.DEU"));
   };
   {
     TDictionaryEditSession session(*common);
@@ -74,7 +81,11 @@ TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkWritesOverWhatOthersComm
 
   TDictionaryEditSession session(*common);
   edit(session);
-  ASSERT_EQ(Listed(session).size(), 3u);
+  EXPECT_EQ(Thrown<ETextTooLong>([&] { session.ImportDictionaryFile(dir.File("bad.DEU")); })
+                .rfind("The entry \"SLong\" of \"" + dir.File("bad.DEU") + "\" cannot be imported", 0),
+            0u);
+  EXPECT_EQ(Texts(session, Id(".ResourceString.SOpen")), "\326ffnen/DEU") << "replaced; the refused file changed nothing";
+  ASSERT_EQ(Listed(session).size(), 5u);
   // Another workstation is not kept out by the pending changes, and the
   // session shows what it committed under them.
   auto start = std::chrono::steady_clock::now();
@@ -82,15 +93,24 @@ TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkWritesOverWhatOthersComm
   TdatTranslationHistory other(otherWorkstation);
   other.AddTranslation("Print", "Drucken", kGermany);
   other.AddTranslation("Save", "Sichern", kGermany);
+  other.AddTranslation("DON'T", "Nein", kGermany);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   session.Refresh();
-  EXPECT_EQ(Listed(session), (std::vector<std::string>{".ResourceString.SOpen", "Don't", "Print", "Save as"}));
+  EXPECT_EQ(Listed(session), (std::vector<std::string>{".ResourceString.SOpen", ".ResourceString.SQuote", "DON'T",
+                                                       "Don't", "File", "Print", "Save as"}))
+      << "of equal keys the stored row first";
+  // Both added the source: dropping that conflict joins the session's
+  // translation to their row and keeps every other change.
+  EXPECT_THROW(session.Commit(), EEditConflict);
+  EXPECT_EQ(session.DiscardConflictingChanges(),
+            std::vector<std::string>{"The source string \"Don't\" was added by another workstation."});
   session.Commit();
   EXPECT_FALSE(session.HasChanges());
   // The deleted source took its translation.
   EXPECT_EQ(Text("SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s "
                  "LEFT JOIN TrnsHist t ON t.SourceStrID = s.StrID ORDER BY 1, 3"),
-            "'.ResourceString.SOpen'|1031|$D6'ffnen'\n'Don'$27't'|1031|'Nicht'\n'Print'|1031|'Drucken'\n"
+            "'.ResourceString.SOpen'|1031|$D6'ffnen'\n'.ResourceString.SQuote'|1031|'Don'$27't'\n"
+            "'DON'$27'T'|1031|'Nein'\n'DON'$27'T'|1031|'Nicht'\n'File'|1036|'Fichier'\n'Print'|1031|'Drucken'\n"
             "'Save as'|1031|'Sichern'\n'Save as'|1031|'Speichern'\n");
 }
 
@@ -139,22 +159,6 @@ TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten
                         "ORDER BY 1, 2");
     });
   }
-}
-
-TEST_P(DictionaryEditor, DiscardingAConflictKeepsTheRestAndJoinsTwinSources) {
-  history->AddTranslation("Save", "Speichern", kGermany);
-  TDictionaryEditSession mine(*common), theirs(*common);
-  mine.ChangeSource(Id("Save"), "Save as");
-  mine.AddTranslation(mine.AddSource("Open"), "\326ffnen");
-  theirs.ChangeSource(Id("Save"), "Save!");
-  theirs.AddTranslation(theirs.AddSource("OPEN"), "Aufmachen");
-  theirs.Commit();
-  EXPECT_THROW(mine.Commit(), EEditConflict);
-  EXPECT_EQ(mine.DiscardConflictingChanges().size(), 2u);
-  mine.Commit();
-  EXPECT_EQ(Known("open", kGermany), (std::vector<std::string>{"\326ffnen", "Aufmachen"}));
-  EXPECT_EQ(Count("StrIdx"), 2);
-  EXPECT_FALSE(Id("Save!").empty());
 }
 
 // A writer that waits too long gets one clear message while reading goes
@@ -233,11 +237,9 @@ TEST_P(DictionaryEditor, TabsNameTheLanguagesAndFilterTheirRows) {
                                       "German  (Austria)  -  [$0C07] .DEA", "German  (Germany)  -  [$0407] .DEU"}));
   EXPECT_EQ(session.CurrentLanguage(), kFrance) << "the first tab is current at opening";
   const std::string file = Id("File");
-  const std::pair<int, const char*> shown[] = {
-      {kGerman, "Ablage/DE Akte/DEU Datei/DEA"},  // neutral: the whole primary language
-      {kAustria, "Datei/DEA"},
-      {kGermany, "Akte/DEU"},
-  };
+  const std::pair<int, const char*> shown[] = {// neutral: the whole primary language
+                                               {kGerman, "Ablage/DE Akte/DEU Datei/DEA"},
+                                               {kAustria, "Datei/DEA"}, {kGermany, "Akte/DEU"}};
   for (const auto& [tab, texts] : shown) {
     session.SelectLanguage(tab);
     EXPECT_EQ(Texts(session, file), texts) << std::hex << tab;
@@ -255,31 +257,6 @@ TEST_P(DictionaryEditor, TabsNameTheLanguagesAndFilterTheirRows) {
   session.AddTranslation(file, "Archivio");
   EXPECT_EQ(Texts(session, file), "Archivio/ITA");
   EXPECT_THROW(session.AddLanguageTab(0x00FF), EInvalidEntry);
-}
-
-// Reading the file is shared with the import outside the editor (the
-// dict-import CLI case); here the entries wait in the session.
-TEST_P(DictionaryEditor, ImportGoesIntoTheSessionAndReplacesTheLanguagesTranslation) {
-  history->AddTranslation("File", "Fichier", kFrance);
-  history->SetResourceStringTranslation("SOpen", kGermany, "Aufmachen");
-  TScratchDir dir;
-  WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\326ffnen\r\nSQuote=Don't\r\n");
-  WriteFile(dir.File("bad.DEU"), "[Strings]\r\nSOpen=Auf\r\nSLong=" + std::string(100, '\x01') + "\r\n");
-  TDictionaryEditSession session(*common);
-  EXPECT_EQ(session.ImportDictionaryFile(dir.File("strdict.DEU")), kGermany);
-  EXPECT_EQ(session.CurrentLanguage(), kGermany);
-  EXPECT_EQ(history->GetResourceStringTranslation("SOpen", kGermany), "Aufmachen") << "nothing written yet";
-  EXPECT_EQ(Texts(session, Id(".ResourceString.SOpen")), "\326ffnen/DEU");
-  session.SetFilter(".resourcestring.sq");
-  EXPECT_EQ(Listed(session), std::vector<std::string>{".ResourceString.SQuote"});
-  EXPECT_EQ(Thrown<ETextTooLong>([&] { session.ImportDictionaryFile(dir.File("bad.DEU")); })
-                .rfind("The entry \"SLong\" of \"" + dir.File("bad.DEU") + "\" cannot be imported", 0),
-            0u);
-  EXPECT_EQ(Texts(session, Id(".ResourceString.SOpen")), "\326ffnen/DEU") << "a refused file changes nothing";
-  session.Commit();
-  EXPECT_EQ(history->GetResourceStringTranslation("SOpen", kGermany), "\326ffnen");
-  EXPECT_EQ(history->GetResourceStringTranslation("SQuote", kGermany), "Don't");
-  EXPECT_EQ(Count("TrnsHist"), 3) << "replaced, not added";
 }
 
 // Pages carry no keys; a key is looked up by the row's place in the table,

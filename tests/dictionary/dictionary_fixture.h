@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/edit_errors.h"
@@ -47,9 +44,8 @@ public:
   std::unique_ptr<TdatTranslationHistory> history;
 };
 
-// "OK" of `mine` after another workstation committed changes to the same
-// rows: refused with exactly `conflict` (empty: accepted), writing nothing
-// that `snapshot` would show and keeping the changes until they are discarded.
+// "OK" after another workstation changed the same rows: refused with exactly
+// `conflict` (empty: accepted), writing nothing and keeping the changes until discarded.
 template <class TDialog>
 void ExpectOk(TDialog& mine, const std::function<void()>& ok, const std::string& conflict,
               const std::function<std::string()>& snapshot) {

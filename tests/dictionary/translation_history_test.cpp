@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 
 #include "dictionary/auto_translate.h"
 #include "dictionary/display_settings.h"
@@ -35,7 +34,6 @@ TEST_F(StoresTest, TranslationsAreStoredQuotedHexOnceAndSourcesMatchWithoutRegar
   EXPECT_EQ(Text("SELECT SourceString, Translation FROM StrIdx JOIN TrnsHist ON StrID = SourceStrID ORDER BY 2"),
             "'Don'$27't'|'Nicht'\n'Don'$27't'|'nicht'\n");
   const std::string id = history->GetStrID("DON'T");
-  EXPECT_EQ(id.size(), 39u);
   EXPECT_EQ(history->GetOrAddStrID("dOn'T"), id);
   EXPECT_EQ(history->GetStrID("Don't "), "");
   EXPECT_EQ(history->GetStrID(std::string(300, 'x')), "");  // a look-up never raises for length
@@ -88,7 +86,6 @@ TEST(HighlightNormalisation, RemovesIndexesAndDoubledDotsUntilNoneRemain) {
 
 TEST_F(StoresTest, SettingsIgnoreCaseAndTheOptionsDialogsWritesFollowItsTransaction) {
   const std::string size = UserSettingKey(user, "\\FontSize"), style = UserSettingKey(user, "\\HiLiText\\Style");
-  EXPECT_EQ(size, "\\USER\\anna\\FontSize");
   EXPECT_EQ(ReloadDisplaySettings(settings), TDisplaySettings{}) << "the running user's store is empty";
   EXPECT_EQ(settings.ReadSetting(style, "B"), "B");
   settings.WriteSetting(size, 12);
@@ -140,8 +137,6 @@ TEST_F(StoresTest, ColoursRoundTripThroughTheirSignedDecimalFormAndOthersWritten
     WriteTextColor(settings, user, TDisplayElement::TranslatedText, c.color);
     EXPECT_EQ(Stored("\\TranslatedText\\Color"), c.text);
   }
-  EXPECT_EQ(SystemColorIndex(0x8000000F), 15);
-  EXPECT_EQ(SystemColorIndex(0xFF0000), -1);
 }
 
 TEST_F(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCaseAndSizesAreBroughtIntoRange) {
@@ -162,26 +157,21 @@ TEST_F(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCaseAndSizesAreBrought
   }
 }
 
-// The dialog's candidates are the language's known translations; Yes takes
-// the first, Ignore keeps the original, any other answer cancels and leaves
-// the translation alone. Edited answers: the session's auto-translate test.
-TEST_F(StoresTest, AskTranslationOffersTheKnownTranslationsThroughTheInteraction) {
+// The dialog for front ends without one of their own: one question; Yes takes
+// the first candidate, Ignore the original, any other answer cancels. Which
+// entries are offered, and edited answers: the session's auto-translate test.
+TEST_F(StoresTest, AskTranslationThroughTheInteractionInterface) {
   history->AddTranslation("Open", "\326ffnen", kGermany);
   history->AddTranslation("Open", "Aufmachen", kAustria);
   TRecordingInteraction person;
   person.answers = {TAnswer::Yes, TAnswer::Ignore, TAnswer::No};
   TInteractionAutoTranslate dialog(person);
-  const std::tuple<const char*, TAnswer, const char*> steps[] = {{"Open", TAnswer::Yes, "\326ffnen"},
-                                                                 {"Open", TAnswer::Ignore, "Open"},
-                                                                 {"Open", TAnswer::Cancel, "mine"},
-                                                                 {"Unknown", TAnswer::Ignore, "Unknown"}};
-  for (const auto& [original, answer, text] : steps) {
+  for (const auto& [answer, text] : {std::pair{TAnswer::Yes, "\326ffnen"}, {TAnswer::Ignore, "Open"}, {TAnswer::Cancel, "mine"}}) {
     std::string translation = "mine";
-    EXPECT_EQ(AskTranslation(*history, kGermany, original, translation, dialog), answer) << original;
+    EXPECT_EQ(AskTranslation(*history, kGermany, "Open", translation, dialog), answer);
     EXPECT_EQ(translation, text);
   }
-  ASSERT_EQ(person.questions.size(), 3u) << "no question without a candidate";
-  EXPECT_EQ(person.questions[0],
+  EXPECT_EQ(person.questions.at(0),
             "Auto Translation\nOriginal: Open\nTranslation: \326ffnen\nKnown Translations:\n  \326ffnen\n  Aufmachen");
 }
 
