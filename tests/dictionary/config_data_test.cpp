@@ -8,7 +8,6 @@
 
 #include "dictionary/highlighting.h"
 #include "dictionary/module_groups.h"
-#include "dictionary/settings.h"
 #include "dictionary_fixture.h"
 
 namespace kst {
@@ -42,31 +41,6 @@ protected:
     return files;
   }
 };
-
-TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndCancelLeavesNothing) {
-  const std::string before = Tables(*this);
-  TdatHighLighting highlighting(*common);
-  config.BeginConfig();
-  std::string id = config.NewGroup("Dialogs", "");
-  config.AddEntry(id, "dialogs.res", "");
-  config.DeleteGroup(GroupId(config, "QuickReport"));
-  config.AddRule("TEdit.Text");
-  EXPECT_EQ(config.GetEntries(id).size(), 1u) << "the dialog sees its own changes";
-  EXPECT_FALSE(highlighting.IsHighlighted("TEdit.Text")) << "nobody else sees them before OK";
-
-  // Another workstation writes at once, to the same tables too.
-  history->AddTranslation("Save", "Speichern", kGermany);
-  TdatSettings(*common).WriteSetting("\\USER\\bob\\FontSize", 10);
-  TdatConfig other(*common);
-  other.AddRule("TMemo.Lines");
-  other.CommitConfig();
-  EXPECT_TRUE(highlighting.IsHighlighted("TMemo.Lines")) << "a committed rule is seen at once";
-
-  config.RollbackConfig();
-  other.DeleteRule("TMemo.Lines");
-  other.CommitConfig();
-  EXPECT_EQ(Tables(*this), before);
-}
 
 TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
   std::string vcl = GroupId(config, "VCL-Basics");
@@ -127,10 +101,14 @@ TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
   EXPECT_TRUE(config.HasChanges());
 }
 
-// Everything is checked before anything is written: a row another
+// Pending changes keep no other workstation out, and nobody sees them before
+// OK. Everything is checked before anything is written: a row another
 // workstation changed meanwhile, then a group name it took, each stop the
 // whole OK; discarding the conflict keeps the other pending changes.
-TEST_F(OptionsStore, LateRefusalsWriteNothingAndKeepThePendingChanges) {
+TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndLateRefusalsWriteNothing) {
+  TdatHighLighting highlighting(*common);
+  config.AddRule("TEdit.Text");
+  config.RollbackConfig();  // Cancel
   const std::string vcl = GroupId(config, "VCL-Basics");
   config.DeleteRule("?.Hint");
   config.ModifyGroup(vcl, "VCL-Basics", "mine");
@@ -138,7 +116,10 @@ TEST_F(OptionsStore, LateRefusalsWriteNothingAndKeepThePendingChanges) {
   config.AddEntry(id, "tools.res", "");
   TdatConfig other(*common);
   other.ModifyGroup(vcl, "VCL-Basics", "theirs");
+  other.AddRule("TMemo.Lines");
   other.CommitConfig();
+  EXPECT_TRUE(highlighting.IsHighlighted("TButton.Hint")) << "the deletion is not seen before OK";
+  EXPECT_TRUE(highlighting.IsHighlighted("TMemo.Lines")) << "a committed rule is seen at once";
   EXPECT_THROW(config.CommitConfig(), EEditConflict);
   config.DiscardConflictingChanges();
   other.NewGroup("TOOLS", "");
@@ -151,7 +132,8 @@ TEST_F(OptionsStore, LateRefusalsWriteNothingAndKeepThePendingChanges) {
   config.ModifyGroup(id, "My Tools", "");
   config.CommitConfig();
   EXPECT_EQ(Files("My Tools"), std::vector<std::string>{"tools.res"});
-  EXPECT_EQ(Count("HiLight WHERE PropertyName = '?.Hint'"), 0);
+  EXPECT_FALSE(highlighting.IsHighlighted("TButton.Hint"));
+  EXPECT_FALSE(highlighting.IsHighlighted("TEdit.Text")) << "the cancelled rule";
   EXPECT_EQ(Text("SELECT Remarks FROM ModGrps WHERE GroupName = 'VCL-Basics'"), "theirs\n");
 }
 

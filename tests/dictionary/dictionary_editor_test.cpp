@@ -178,7 +178,6 @@ TEST_P(DictionaryEditor, ABusyDictionaryRefusesWritersClearlyAndKeepsTheEditorsC
   session.Commit();
   busy.history->AddTranslation("SAVE", "Speichern", kGermany);
   EXPECT_EQ(busy.Known("save", kGermany), std::vector<std::string>{"Speichern"});
-  EXPECT_EQ(busy.Count("StrIdx"), 1);
 }
 
 TEST_P(DictionaryEditor, DuplicatesEmptyAndTooLongTextsAreRefusedWithAReason) {
@@ -283,11 +282,9 @@ TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
                                     "It's",  "it",      "\xC4nderung", "\xE4nderung", "Tab\there", "Tab",  "'quoted'",
                                     "$cost", "100%",    "~tilde",      "\177del",     "Zebra",     "zoo"};
   for (int i = 0; i < 150; ++i) texts.push_back("Item " + std::to_string(i));
-  {
-    TWriteTransaction fill(common->Database());
-    for (const std::string& t : texts) history->GetOrAddStrID(t);
-    fill.Commit();
-  }
+  TWriteTransaction fill(common->Database());
+  for (const std::string& t : texts) history->GetOrAddStrID(t);
+  fill.Commit();
   // Older tools stored some texts without encoding; they read back unchanged.
   common->Database().Exec("INSERT INTO StrIdx (SourceString, StrID) VALUES ('Sample raw', 'raw-1'), ('item raw', 'raw-2')");
   texts.insert(texts.end(), {"Sample raw", "item raw"});
@@ -322,8 +319,7 @@ TEST_P(DictionaryEditor, TheListIsEveryMatchingSourceInOrderAcrossPages) {
   const std::string added = session.AddSource("Item 10b");
   session.AddSource("sa'ys more");
   std::vector<std::string> now = texts;
-  std::erase(now, "Saver");
-  std::erase(now, "Item 10");
+  std::erase_if(now, [](const std::string& t) { return t == "Saver" || t == "Item 10"; });
   now.insert(now.end(), {"Zaver", "Item 10b", "sa'ys more"});
   checkAll(session, now, false);
   session.SetFilter("item 10");
