@@ -36,6 +36,7 @@ std::vector<std::string> Fields(const std::string& line) {
   return fields;
 }
 
+int Hex(const std::string& text) { return std::stoi(text, nullptr, 16); }
 std::string Hex4(int id) {
   char text[8];
   std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(id));
@@ -48,7 +49,7 @@ const std::map<std::string, THelper> kHelpers = {
     {"encode-escapes", [](auto& f) { return EncodeEscapes(f[1]); }},
     {"decode-escapes", [](auto& f) { return DecodeEscapes(f[1]); }},
     {"decode-full-escapes", [](auto& f) { return DecodeFullEscapes(f[1]); }},
-    {"quoted-hex", [](auto& f) { return DecodeQuotedHex(f[2]) == f[1] ? EncodeQuotedHex(f[1]) : "(not decoded back)"; }},
+    {"quoted-hex", [](auto& f) { return DecodeQuotedHex(f[2]) == f[1] ? EncodeQuotedHex(f[1]) : "(one way)"; }},
     {"decode-quoted-hex", [](auto& f) { return DecodeQuotedHex(f[1]); }},
     {"find-text",
      [](auto& f) { return std::to_string(FindText(f[1], f[2], std::stoll(f[3]), f[4] == "whole", f[5] == "case")); }},
@@ -59,10 +60,9 @@ const std::map<std::string, THelper> kHelpers = {
     {"strip-through-greater-than", [](auto& f) { return StripThroughGreaterThan(f[1]); }},
     {"number-after-hash", [](auto& f) { return std::to_string(NumberAfterHash(f[1])); }},
     {"is-all-digits", [](auto& f) { return std::string(IsAllDigits(f[1]) ? "yes" : "no"); }},
-    {"language-info",
-     [](auto& f) { return LanguageInfoText(std::stoi(f[1], nullptr, 16), std::stoi(f[2], nullptr, 16), std::stoi(f[3])); }},
-    {"language-display", [](auto& f) { return LanguageDisplayName(std::stoi(f[1], nullptr, 16), std::stoi(f[2])); }},
-    {"language-abbreviation", [](auto& f) { return LanguageAbbreviation(std::stoi(f[1], nullptr, 16)); }},
+    {"language-info", [](auto& f) { return LanguageInfoText(Hex(f[1]), Hex(f[2]), std::stoi(f[3])); }},
+    {"language-display", [](auto& f) { return LanguageDisplayName(Hex(f[1]), std::stoi(f[2])); }},
+    {"language-abbreviation", [](auto& f) { return LanguageAbbreviation(Hex(f[1])); }},
     {"parse-language",
      [](auto& f) {
        try {

@@ -1,6 +1,5 @@
 // What the dictionary tests share: a scratch dictionary with the program's
-// data modules started on it, and the check of an "OK" that another
-// workstation's changes may refuse.
+// data modules on it, and the check of an OK that others' changes may refuse.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,13 +1,14 @@
 // The dictionary's stores: translations and resource strings, the per-user
-// and display settings, the automatic-translation step. Known translations'
-// order, the default rules, text lengths and import are dict-* CLI cases.
+// and display settings, the automatic-translation step. What is recorded,
+// known translations' order, highlighting, text lengths and import are
+// dict-* CLI cases.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "dictionary/auto_translate.h"
 #include "dictionary/display_settings.h"
-#include "dictionary/highlighting.h"
 #include "dictionary/settings.h"
 #include "dictionary_fixture.h"
 
@@ -70,18 +71,9 @@ TEST_F(StoresTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
   EXPECT_EQ(Known("Close", kGermany), (std::vector<std::string>{"Schlie\337en"}));
 }
 
-TEST(HighlightNormalisation, RemovesIndexesAndDoubledDotsUntilNoneRemain) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"TDBGrid.Columns[2].Title.Caption", "TDBGrid.Columns.Title.Caption"}, {"A.B[1][2].C", "A.B.C"},
-      {"A.[x]..B", "A.B"},  // removing the index leaves ".." behind, which then goes
-      {"A...B", "A.B"}, {"A[.]].B", "A].B"}, {"A[1.B", "A[1.B"}, {"A[1..B", "A[1B"}, {"", ""}};
-  for (auto [in, out] : cases) EXPECT_EQ(TdatHighLighting::NormalisePath(in), out) << in;
-}
-
 TEST_F(StoresTest, SettingsIgnoreCaseAndTheOptionsDialogsWritesFollowItsTransaction) {
   const std::string size = UserSettingKey(user, "\\FontSize"), style = UserSettingKey(user, "\\HiLiText\\Style");
   EXPECT_EQ(ReloadDisplaySettings(settings), TDisplaySettings{}) << "the running user's store is empty";
-  EXPECT_EQ(settings.ReadSetting(style, "B"), "B");
   settings.WriteSetting(size, 12);
   EXPECT_EQ(settings.ReadSetting("\\user\\ANNA\\fontsize", 8), 12);
   settings.WriteSetting("\\USER\\ANNA\\FONTSIZE", "abc");
@@ -114,22 +106,19 @@ TEST_F(StoresTest, SettingsIgnoreCaseAndTheOptionsDialogsWritesFollowItsTransact
 }
 
 TEST_F(StoresTest, ColoursRoundTripThroughTheirSignedDecimalFormAndOthersWrittenByHandAreRead) {
-  const struct {
-    const char* text;
-    TColorValue color;
-    bool written = false;  // the form the program writes for the colour
-  } cases[] = {
+  // The stored text, the colour read, and whether the program writes that text for it.
+  const std::tuple<const char*, TColorValue, bool> cases[] = {
       {"-2147483640", 0x80000008, true}, {"-2147483633", 0x8000000F, true}, {"16711680", 0xFF0000, true},
-      {"255", 0xFF, true}, {"0", 0, true}, {"16777215", 0xFFFFFF, true},
-      {"$FF", 0xFF}, {"$80000008", 0x80000008}, {"2147483656", 0x80000008}, {" 255 ", 0xFF},
+      {"255", 0xFF, true}, {"0", 0, true}, {"16777215", 0xFFFFFF, true}, {"$FF", 0xFF, false},
+      {"$80000008", 0x80000008, false}, {"2147483656", 0x80000008, false}, {" 255 ", 0xFF, false},
       // Not a 32-bit number: the default.
-      {"abc", kPureBlue}, {"", kPureBlue}, {"99999999999", kPureBlue}, {"12 3", kPureBlue}};
-  for (const auto& c : cases) {
-    settings.WriteSetting(UserSettingKey(user, "\\TranslatedText\\Color"), c.text);
-    EXPECT_EQ(ReloadDisplaySettings(settings, user).translated.color, c.color) << "'" << c.text << "'";
-    if (!c.written) continue;
-    WriteTextColor(settings, user, TDisplayElement::TranslatedText, c.color);
-    EXPECT_EQ(Stored("\\TranslatedText\\Color"), c.text);
+      {"abc", kPureBlue, false}, {"", kPureBlue, false}, {"99999999999", kPureBlue, false}, {"12 3", kPureBlue, false}};
+  for (const auto& [text, color, written] : cases) {
+    settings.WriteSetting(UserSettingKey(user, "\\TranslatedText\\Color"), text);
+    EXPECT_EQ(ReloadDisplaySettings(settings, user).translated.color, color) << "'" << text << "'";
+    if (!written) continue;
+    WriteTextColor(settings, user, TDisplayElement::TranslatedText, color);
+    EXPECT_EQ(Stored("\\TranslatedText\\Color"), text);
   }
 }
 
@@ -160,7 +149,8 @@ TEST_F(StoresTest, AskTranslationThroughTheInteractionInterface) {
   TRecordingInteraction person;
   person.answers = {TAnswer::Yes, TAnswer::Ignore, TAnswer::No};
   TInteractionAutoTranslate dialog(person);
-  for (const auto& [answer, text] : {std::pair{TAnswer::Yes, "\326ffnen"}, {TAnswer::Ignore, "Open"}, {TAnswer::Cancel, "mine"}}) {
+  for (const auto& [answer, text] :
+       {std::pair{TAnswer::Yes, "\326ffnen"}, {TAnswer::Ignore, "Open"}, {TAnswer::Cancel, "mine"}}) {
     std::string translation = "mine";
     EXPECT_EQ(AskTranslation(*history, kGermany, "Open", translation, dialog), answer);
     EXPECT_EQ(translation, text);
