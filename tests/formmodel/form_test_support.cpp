@@ -1,5 +1,4 @@
-// Stream building, the value listings that streams and trees are compared
-// by, and the corpus forms.
+// The value listings that streams and trees are compared by, and the corpus forms.
 #include "form_test_support.h"
 
 #include <algorithm>
@@ -21,20 +20,6 @@
 
 namespace kst::test {
 
-TStreamBuilder& TStreamBuilder::Int32Raw(uint32_t v) {
-  for (int i = 0; i < 4; ++i) Byte(static_cast<uint8_t>(v >> (8 * i)));
-  return *this;
-}
-std::string TStreamBuilder::Resource(std::string_view className) const {
-  TStreamBuilder header;
-  header.Raw(std::string_view("\xFF\x0A\x00", 3)).Raw(UpperCaseAscii(className)).Byte(0).Byte(0x30).Byte(0x10);
-  return header.Int32Raw(static_cast<uint32_t>(bytes_.size())).Raw(bytes_).Bytes();
-}
-
-std::string OneProperty(const std::string& value) {
-  return TStreamBuilder().Sig().Obj("TForm1", "Form1").Prop("P").Raw(value).End().End().Bytes();
-}
-
 std::string ToHex(std::string_view bytes) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -51,8 +36,7 @@ std::string Number(long double v) {
   return text;
 }
 
-// Integers past 15 digits come only from 64-bit values, whose every digit
-// counts.
+// Integers past 15 digits come only from 64-bit values, whose every digit counts.
 std::string Whole(int64_t n) {
   return n > -1000000000000000 && n < 1000000000000000 ? Number(static_cast<long double>(n)) : std::to_string(n);
 }
@@ -78,10 +62,7 @@ private:
   long double Integer(uint8_t type) { return type == vaInt8 ? r_.I8() : type == vaInt16 ? r_.I16() : r_.I32(); }
   bool AtInteger() const { return r_.Peek() == vaInt8 || r_.Peek() == vaInt16 || r_.Peek() == vaInt32; }
   void Properties(const std::string& where) {
-    while (r_.Peek()) {
-      std::string name(r_.ShortString());
-      Value(where + "." + name);
-    }
+    while (r_.Peek()) Value(where + "." + std::string(r_.ShortString()));
     r_.U8();
   }
   void Object(const std::string& parent) {

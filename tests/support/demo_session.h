@@ -15,11 +15,9 @@
 
 namespace kst::test {
 
-// A short string as the translation files hold it: a type byte, the length
-// and the bytes.
+// A short string as the translation files hold it: a type byte, the length and the bytes.
 inline std::string ShortStr(const std::string& s) { return std::string{'\x06', static_cast<char>(s.size())} + s; }
-// A form's translation file (.TRD) holding `pairs` of value path and
-// translation.
+// A form's translation file (.TRD) holding `pairs` of value path and translation.
 inline std::string Trd(const std::vector<std::pair<std::string, std::string>>& pairs) {
   std::string file = ShortStr("TRD301") + '\x01';
   for (const auto& [path, text] : pairs) file += ShortStr(path) + ShortStr(text);

@@ -1,7 +1,9 @@
 // The in-memory PE32 builder of the reader's tests.
 #include "support/pe_builder.h"
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 namespace kst::test {
 
@@ -29,100 +31,77 @@ std::string StringBlock(const std::vector<std::pair<int, std::u16string>>& slots
 
 namespace {
 
-bool SameKey(const TKey& a, const TKey& b) { return a.named == b.named && (a.named ? a.name == b.name : a.id == b.id); }
+// A level of the tree: its keys in the order they first come, each with what lies below it.
+template <class T>
+using TLevel = std::vector<std::pair<TKey, T>>;
 
-struct TName {
-  TKey key;
-  std::vector<const TLeafInput*> leaves;
-};
-struct TType {
-  TKey key;
-  std::vector<TName> names;
-};
+template <class T>
+T& Below(TLevel<T>& level, const TKey& key) {
+  for (auto& [k, below] : level)
+    if (k.named == key.named && (k.named ? k.name == key.name : k.id == key.id)) return below;
+  return level.emplace_back(key, T{}).second;
+}
+
+template <class T>
+uint16_t NamedCount(const TLevel<T>& level) {
+  uint16_t named = 0;
+  for (auto& entry : level) named += entry.first.named;
+  return named;
+}
 
 }  // namespace
 
 TBuiltPe BuildPe(const std::vector<TLeafInput>& leaves, const std::string& sectionName, int sectionsBefore) {
-  std::vector<TType> types;
-  for (const TLeafInput& leaf : leaves) {
-    TType* type = nullptr;
-    for (auto& t : types)
-      if (SameKey(t.key, leaf.type)) type = &t;
-    if (!type) type = &types.emplace_back(TType{leaf.type, {}});
-    TName* name = nullptr;
-    for (auto& n : type->names)
-      if (SameKey(n.key, leaf.name)) name = &n;
-    if (!name) name = &type->names.emplace_back(TName{leaf.name, {}});
-    name->leaves.push_back(&leaf);
-  }
+  TLevel<TLevel<std::vector<const TLeafInput*>>> types;
+  for (const TLeafInput& leaf : leaves) Below(Below(types, leaf.type), leaf.name).push_back(&leaf);
 
+  // Offsets inside the section: directories, data entries, name strings, data.
   TBuiltPe pe;
-  // Offsets inside the section: directories, spare directory, data entries,
-  // name strings, data.
+  std::vector<uint32_t> typeDirs, nameDirs;
   uint32_t at = 16 + 8 * static_cast<uint32_t>(types.size());
-  for (auto& t : types) {
-    pe.typeDirectories.push_back(at);
-    at += 16 + 8 * static_cast<uint32_t>(t.names.size());
-  }
-  for (auto& t : types)
-    for (auto& n : t.names) {
-      pe.nameDirectories.push_back(at);
-      at += 16 + 8 * static_cast<uint32_t>(n.leaves.size());
-    }
-  pe.spareDirectory = at;
-  at += 16;
-  for (size_t i = 0; i < leaves.size(); ++i) {
-    pe.dataEntries.push_back(at);
-    at += 16;
-  }
+  for (auto& [type, names] : types) typeDirs.push_back(std::exchange(at, at + 16 + 8 * names.size()));
+  for (auto& [type, names] : types)
+    for (auto& [name, list] : names) nameDirs.push_back(std::exchange(at, at + 16 + 8 * list.size()));
+  for (size_t i = 0; i < leaves.size(); ++i, at += 16) pe.dataEntries.push_back(at);
   std::map<std::string, uint32_t> nameOffsets;
-  auto nameOffset = [&](const TKey& key) {
-    auto [it, fresh] = nameOffsets.emplace(key.name, at);
-    if (fresh) at += 2 + 2 * static_cast<uint32_t>(key.name.size());
-    return it->second;
+  auto placeName = [&](const TKey& key) {
+    if (key.named && nameOffsets.emplace(key.name, at).second) at += 2 + 2 * static_cast<uint32_t>(key.name.size());
   };
-  for (auto& t : types) {
-    if (t.key.named) nameOffset(t.key);
-    for (auto& n : t.names)
-      if (n.key.named) nameOffset(n.key);
+  for (auto& [type, names] : types) {
+    placeName(type);
+    for (auto& [name, list] : names) placeName(name);
   }
   at = (at + 3) & ~3u;
 
   const uint32_t sectionRva = 0x1000 * (1 + sectionsBefore);
   std::string rsrc;
-  auto keyField = [&](const TKey& key) { return key.named ? 0x80000000u | nameOffsets.at(key.name) : key.id; };
-  auto directory = [&](uint32_t offset, const auto& keys) {
-    uint16_t named = 0, ids = 0;
-    for (const TKey* k : keys) (k->named ? named : ids)++;
-    Put16(rsrc, offset + 12, named);
-    Put16(rsrc, offset + 14, ids);
+  auto header = [&](uint32_t directory, uint16_t named, size_t entries) {
+    Put16(rsrc, directory + 12, named);
+    Put16(rsrc, directory + 14, static_cast<uint16_t>(entries - named));
   };
-  std::vector<const TKey*> keys;
-  for (auto& t : types) keys.push_back(&t.key);
-  directory(0, keys);
+  auto entry = [&](uint32_t directory, size_t i, const TKey& key, uint32_t target) {
+    Put32(rsrc, directory + 16 + 8 * i, key.named ? 0x80000000u | nameOffsets.at(key.name) : key.id);
+    Put32(rsrc, directory + 20 + 8 * i, target);
+  };
+  header(0, NamedCount(types), types.size());
   size_t nameIndex = 0, leafIndex = 0;
   for (size_t ti = 0; ti < types.size(); ++ti) {
-    Put32(rsrc, 16 + 8 * ti, keyField(types[ti].key));
-    Put32(rsrc, 16 + 8 * ti + 4, 0x80000000u | pe.typeDirectories[ti]);
-    keys.clear();
-    for (auto& n : types[ti].names) keys.push_back(&n.key);
-    directory(pe.typeDirectories[ti], keys);
-    for (size_t ni = 0; ni < types[ti].names.size(); ++ni, ++nameIndex) {
-      const TName& n = types[ti].names[ni];
-      uint32_t nameDir = pe.nameDirectories[nameIndex];
-      Put32(rsrc, pe.typeDirectories[ti] + 16 + 8 * ni, keyField(n.key));
-      Put32(rsrc, pe.typeDirectories[ti] + 16 + 8 * ni + 4, 0x80000000u | nameDir);
-      Put16(rsrc, nameDir + 14, static_cast<uint16_t>(n.leaves.size()));
-      for (size_t li = 0; li < n.leaves.size(); ++li, ++leafIndex) {
-        const TLeafInput& leaf = *n.leaves[li];
-        uint32_t entry = pe.dataEntries[leafIndex];
-        Put32(rsrc, nameDir + 16 + 8 * li, leaf.language);
-        Put32(rsrc, nameDir + 16 + 8 * li + 4, entry);
-        Put32(rsrc, entry, sectionRva + at);
-        Put32(rsrc, entry + 4, static_cast<uint32_t>(leaf.data.size()));
-        Put32(rsrc, entry + 8, 1252);
+    auto& [type, names] = types[ti];
+    entry(0, ti, type, 0x80000000u | typeDirs[ti]);
+    header(typeDirs[ti], NamedCount(names), names.size());
+    for (size_t ni = 0; ni < names.size(); ++ni, ++nameIndex) {
+      const uint32_t nameDir = nameDirs[nameIndex];
+      auto& [name, list] = names[ni];
+      entry(typeDirs[ti], ni, name, 0x80000000u | nameDir);
+      header(nameDir, 0, list.size());
+      for (size_t li = 0; li < list.size(); ++li, ++leafIndex) {
+        const uint32_t dataEntry = pe.dataEntries[leafIndex];
+        entry(nameDir, li, list[li]->language, dataEntry);
+        Put32(rsrc, dataEntry, sectionRva + at);
+        Put32(rsrc, dataEntry + 4, static_cast<uint32_t>(list[li]->data.size()));
+        Put32(rsrc, dataEntry + 8, 1252);
         rsrc.resize(at);
-        rsrc += leaf.data;
+        rsrc += list[li]->data;
         at = (static_cast<uint32_t>(rsrc.size()) + 3) & ~3u;
       }
     }
@@ -133,26 +112,25 @@ TBuiltPe BuildPe(const std::vector<TLeafInput>& leaves, const std::string& secti
   }
   rsrc.resize((rsrc.size() + 511) & ~size_t{511});
 
-  const uint32_t ntAt = 0x80;
+  // The DOS header, the NT headers (i386, PE32) at 0x80, the section table;
+  // the sections from 0x200, the resources last.
+  const uint32_t nt = 0x80;
   const int sections = sectionsBefore + 1;
-  const uint32_t headersEnd = 0x200;
-  std::string image(headersEnd, '\0');
-  image[0] = 'M';
-  image[1] = 'Z';
-  Put32(image, 60, ntAt);
-  Put32(image, ntAt, 0x00004550);
-  Put16(image, ntAt + 4, 0x014C);
-  Put16(image, ntAt + 6, static_cast<uint16_t>(sections));
-  Put16(image, ntAt + 20, 224);
-  Put16(image, ntAt + 24, 0x010B);
-  uint32_t table = ntAt + 248;
-  uint32_t fileAt = headersEnd;
+  std::string image(0x200, '\0');
+  image.replace(0, 2, "MZ");
+  Put32(image, 60, nt);
+  Put32(image, nt, 0x00004550);
+  Put16(image, nt + 4, 0x014C);
+  Put16(image, nt + 6, static_cast<uint16_t>(sections));
+  Put16(image, nt + 20, 224);
+  Put16(image, nt + 24, 0x010B);
+  uint32_t fileAt = 0x200;
   for (int i = 0; i < sections; ++i) {
-    uint32_t h = table + 40 * i;
-    bool resources = i == sectionsBefore;
-    std::string name = resources ? sectionName : ".data" + std::to_string(i);
-    for (size_t c = 0; c < name.size() && c < 8; ++c) image[h + c] = name[c];
-    uint32_t size = resources ? static_cast<uint32_t>(rsrc.size()) : 512;
+    const uint32_t h = nt + 248 + 40 * i;
+    const bool resources = i == sectionsBefore;
+    const std::string name = resources ? sectionName : ".data" + std::to_string(i);
+    image.replace(h, std::min<size_t>(name.size(), 8), name, 0, 8);
+    const uint32_t size = resources ? static_cast<uint32_t>(rsrc.size()) : 512;
     Put32(image, h + 8, size);
     Put32(image, h + 12, 0x1000 * (1 + i));
     Put32(image, h + 16, size);
@@ -160,10 +138,7 @@ TBuiltPe BuildPe(const std::vector<TLeafInput>& leaves, const std::string& secti
     if (resources) pe.sectionFileOffset = fileAt;
     fileAt += size;
   }
-  for (int i = 0; i < sectionsBefore; ++i) image += std::string(512, '\x11');
-  image += rsrc;
-  pe.image = image;
-  pe.sectionRva = sectionRva;
+  pe.image = image + std::string(512 * sectionsBefore, '\x11') + rsrc;
   return pe;
 }
 

@@ -1,6 +1,5 @@
-// Builds small PE32 images in memory for the reader's tests: DOS header, NT
-// headers, a section table and one resource section laid out as a linker
-// would (directories, then data entries, then name strings, then data).
+// Small PE32 images built in memory for the reader's tests: headers, a
+// section table and one resource section laid out as a linker would.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +18,7 @@ struct TKey {
 };
 
 struct TLeafInput {
-  TKey type;
-  TKey name;
+  TKey type, name;
   uint16_t language;
   std::string data;
 };
@@ -28,22 +26,14 @@ struct TLeafInput {
 struct TBuiltPe {
   std::string image;
   uint32_t sectionFileOffset = 0;  // PointerToRawData of the resource section
-  uint32_t sectionRva = 0;
-  // Offsets inside the section.
-  uint32_t rootDirectory = 0;
-  std::vector<uint32_t> typeDirectories;
-  std::vector<uint32_t> nameDirectories;
-  std::vector<uint32_t> dataEntries;
-  uint32_t spareDirectory = 0;  // an empty directory no entry points to
+  std::vector<uint32_t> dataEntries;  // offsets inside the section, in directory order
 };
 
-// The section is named `sectionName`; `sectionsBefore` other sections come
-// first in the table.
+// The section is named `sectionName`; `sectionsBefore` other sections come first.
 TBuiltPe BuildPe(const std::vector<TLeafInput>& leaves, const std::string& sectionName = ".rsrc",
                  int sectionsBefore = 0);
 
-// A string block's data: 16 slots, the given ones filled (UTF-16 from ASCII
-// or from u16 text).
+// A string block's data: 16 slots, the given ones filled.
 std::string StringBlock(const std::vector<std::pair<int, std::u16string>>& slots);
 
 // Little-endian writes, growing the string as needed.

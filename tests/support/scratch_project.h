@@ -55,9 +55,7 @@ public:
   TProjectData project{registry, ui, TSystemCodePages{1252, 850, 10000}};
 
   std::string Path(const std::string& name) const { return dir.File(name); }
-  void WriteForm(const std::string& name, const std::string& text) {
-    WriteFile(Path(name), TextToResource(text));
-  }
+  void WriteForm(const std::string& name, const std::string& text) { WriteFile(Path(name), TextToResource(text)); }
   // P.dpr with the forms Main.dfm (and the extra ones), and three resource strings.
   void Create(const std::vector<std::string>& extraForms = {}) {
     WriteForm("Main.dfm", kMainForm);

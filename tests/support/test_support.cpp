@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "platform/file_utils.h"
 
@@ -15,42 +14,26 @@ namespace kst::test {
 
 namespace fs = std::filesystem;
 
-TScratchDir::TScratchDir() {
-  std::string base = fs::temp_directory_path().string() + "/kst-test-XXXXXX";
-  std::vector<char> name(base.begin(), base.end());
-  name.push_back('\0');
-  if (!::mkdtemp(name.data())) throw std::runtime_error("cannot create a scratch directory");
-  path_ = name.data();
+TScratchDir::TScratchDir() : path_(fs::temp_directory_path().string() + "/kst-test-XXXXXX") {
+  if (!::mkdtemp(path_.data())) throw std::runtime_error("cannot create a scratch directory");
 }
 
 TScratchDir::~TScratchDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
 }
 
 TScopedEnv::TScopedEnv(const char* name, const char* value) : name_(name) {
   if (const char* old = std::getenv(name)) old_ = old;
-  if (value)
-    ::setenv(name, value, 1);
-  else
-    ::unsetenv(name);
+  value ? ::setenv(name, value, 1) : ::unsetenv(name);
 }
 
-TScopedEnv::~TScopedEnv() {
-  if (old_)
-    ::setenv(name_.c_str(), old_->c_str(), 1);
-  else
-    ::unsetenv(name_.c_str());
-}
+TScopedEnv::~TScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
 
-namespace {
-
-std::string FromEnvironment(const char* name, const char* fallback) {
+static std::string FromEnvironment(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
   return value ? value : fallback;
 }
-
-}  // namespace
 
 std::string TestDataDir() { return FromEnvironment("KST_TEST_DATA", KST_DEFAULT_TEST_DATA); }
 
@@ -84,12 +67,9 @@ TProgramRun Run(const std::string& command, const std::string& workDir) {
   TScratchDir streams;
   std::string line = (workDir.empty() ? "" : "cd " + ShellQuote(workDir) + " && ") + "( " + command + " ) >" +
                      ShellQuote(streams.File("out")) + " 2>" + ShellQuote(streams.File("err")) + " </dev/null";
-  TProgramRun run;
   int status = std::system(line.c_str());
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = ReadFileBytes(streams.File("out"));
-  run.err = ReadFileBytes(streams.File("err"));
-  return run;
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(streams.File("out")),
+          ReadFileBytes(streams.File("err"))};
 }
 
 TProgramRun RunKst(const std::string& args, const std::string& workDir, const std::string& configDir) {
@@ -113,20 +93,17 @@ std::vector<std::string> GoldenCases(const std::string& dir) {
 }
 
 void ExpectGolden(const std::string& file, const std::string& actual) {
-  if (std::getenv("KST_REGENERATE_GOLDEN")) {
-    WriteFile(file, actual);
-    return;
-  }
+  if (std::getenv("KST_REGENERATE_GOLDEN")) return WriteFile(file, actual);
   if (!fs::exists(file)) {
     ADD_FAILURE() << file << " is missing (KST_REGENERATE_GOLDEN=1 writes it)";
     return;
   }
   std::string expected = ReadFileBytes(file);
-  if (actual == expected) return;
   if (actual.find('\0') == std::string::npos && expected.find('\0') == std::string::npos) {
     EXPECT_EQ(actual, expected) << "differs from " << file;
     return;
   }
+  if (actual == expected) return;
   auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
   ADD_FAILURE() << "differs from " << file << " at byte " << (a - actual.begin()) << " (sizes " << actual.size()
                 << " and " << expected.size() << ")";
@@ -143,11 +120,10 @@ bool HaveProgram(const std::string& name) { return Run("command -v " + ShellQuot
 std::optional<std::string> PeTools(std::string& why) {
   static const std::optional<std::string> shared = SharedDir();
   static const bool pefile = Run("/usr/bin/python3 -c 'import pefile'").exitCode == 0;
-  why.clear();
-  if (!shared || !fs::exists(*shared + "/tools/pe-fixtures/pe-dump.py"))
-    why = "the shared pe-fixtures tools are not there (set KST_SHARED_DIR)";
-  else if (!pefile)
-    why = "/usr/bin/python3 with python3-pefile is not installed";
+  why = !shared || !fs::exists(*shared + "/tools/pe-fixtures/pe-dump.py")
+            ? "the shared pe-fixtures tools are not there (set KST_SHARED_DIR)"
+        : !pefile ? "/usr/bin/python3 with python3-pefile is not installed"
+                  : "";
   if (!why.empty()) return std::nullopt;
   return *shared + "/tools/pe-fixtures";
 }
@@ -160,27 +136,19 @@ TProgramRun RunPeTool(const std::string& script, const std::string& args) {
 }
 
 std::optional<std::string> FixtureDir(std::string& why) {
-  static std::unique_ptr<TScratchDir> dir;
-  static std::string failure;
-  if (!dir && failure.empty()) {
-    std::string toolsWhy;
-    auto tools = PeTools(toolsWhy);
-    if (!tools) {
-      failure = toolsWhy;
-    } else if (!HaveProgram("i686-w64-mingw32-windres")) {
-      failure = "binutils-mingw-w64-i686 is not installed";
-    } else {
-      auto made = std::make_unique<TScratchDir>();
-      TProgramRun run = Run(ShellQuote(*tools + "/make-fixtures.sh") + " " + ShellQuote(made->File("fixtures")));
-      if (run.exitCode != 0)
-        failure = "make-fixtures.sh failed: " + run.err;
-      else
-        dir = std::move(made);
-    }
-  }
+  // Made on the first call; every later call gets the same directory or reason.
+  static TScratchDir dir;
+  static const std::string failure = [] {
+    std::string why;
+    auto tools = PeTools(why);
+    if (!tools) return why;
+    if (!HaveProgram("i686-w64-mingw32-windres")) return std::string("binutils-mingw-w64-i686 is not installed");
+    TProgramRun run = Run(ShellQuote(*tools + "/make-fixtures.sh") + " " + ShellQuote(dir.File("fixtures")));
+    return run.exitCode == 0 ? std::string() : "make-fixtures.sh failed: " + run.err;
+  }();
   why = failure;
-  if (!dir) return std::nullopt;
-  return dir->File("fixtures");
+  if (!failure.empty()) return std::nullopt;
+  return dir.File("fixtures");
 }
 
 }  // namespace kst::test

@@ -50,19 +50,16 @@ std::string BinDir();
 
 // Writes the file, making the directories on its way.
 void WriteFile(const std::string& path, const std::string& content);
-
 // The repository's demo project (examples/demo), and a copy of it at `to`.
 std::string DemoDir();
 void CopyDemo(const std::string& to);
 
 struct TProgramRun {
-  int exitCode = -1;
+  int exitCode = -1;  // -1 when it did not exit
   std::string out;
   std::string err;
 };
-
-// Runs `command` through /bin/sh in `workDir` (empty: the current
-// directory) with an empty standard input; exitCode is -1 when it did not exit.
+// Runs `command` through /bin/sh in `workDir` (empty: here) with an empty standard input.
 TProgramRun Run(const std::string& command, const std::string& workDir = {});
 // The built kst with `args` (shell words), its settings in `configDir`.
 TProgramRun RunKst(const std::string& args, const std::string& workDir, const std::string& configDir);
