@@ -82,6 +82,7 @@ TEST_F(CompilerRunTest, AStartFailureNamesTheWholeCommandLineAndTheReason) {
 // failed compile returns normally.
 TEST_F(CompilerRunTest, ArgumentsArriveSplitAndTheOutputIsCollected) {
   const std::pair<std::string, std::string> cases[] = {
+      {Call("quiet", "exit 0"), ""},
       {Call("echoargs", "shift; for a in \"$@\"; do echo \"[$a]\"; done; echo oops >&2; exit 3") + " -e\"a b\" x\\\"y",
        "[-ea b]\n[x\"y]\noops\n"},
       {Call("stdin", "if [ -p /dev/stdin ]; then echo pipe; else echo other; fi"), "pipe\n"},

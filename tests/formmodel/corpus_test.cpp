@@ -18,9 +18,7 @@
 namespace kst {
 namespace {
 
-std::string Relative(const test::TCorpusForms& forms, const std::string& path) {
-  return path.substr(forms.root.size() + 1);
-}
+std::string Relative(const test::TCorpusForms& f, const std::string& path) { return path.substr(f.root.size() + 1); }
 
 TEST(Corpus, BinaryFormsReadAndRoundTrip) {
   test::TCorpusForms forms = test::FindCorpusForms();

@@ -52,9 +52,8 @@ public:
 
 private:
   std::string Width(char letter) const { return floatWidths_ ? std::string(1, letter) : ""; }
-  // A string with its type: none for 8-bit, W wide, U UTF-8. By value (no
-  // widths), every string is its characters, 8-bit ones read in 1252. An
-  // empty string has no type to keep.
+  // A string with its type: none for 8-bit, W wide, U UTF-8 (an empty one has no type to keep). By
+  // value (no widths), every string is its characters, 8-bit ones read in 1252.
   std::string Text(const char* type, std::string_view bytes) const {
     if (!floatWidths_) return "'" + (*type ? std::string(bytes) : CodePageToUtf8(bytes, 1252)) + "'";
     return (bytes.empty() ? "" : type) + ("'" + std::string(bytes) + "'");

@@ -64,7 +64,6 @@ TEST_F(PropertyPaths, DisplayAndComponentPathsCaseParentsAndWhatIsNotThere) {
   for (const char* path : {"ListBox1.Items.Strings5", "ListBox1.Items.Strings[0]x", "ListBox1.Items.Strings[]"})
     EXPECT_EQ(test::Thrown<EFormModelError>([&] { root->FindProperty(path); }), "Invalid ID") << path;
 
-  // Components, their parents and class names.
   TComponentHelper* button = root->FindComponent("Button1");
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->Parent, root->FindComponent("Panel1"));
