@@ -288,38 +288,35 @@ TEST(Grids, Screenshots) {
   TWindowFixture::Screenshot(*f.window, "grid-overview");
 }
 
-TEST(KeyboardFlow, CtrlEnterWalksExactlyTheUntranslatedRows) {
+TEST(KeyboardFlow, CtrlEnterWalksTheUntranslatedRowsTheEditorStaysOpenAndCtrlBCopiesTheOriginal) {
   TWindowFixture f({test::kGerman});
-  ui::TTranslationGrid& grid = f.ShowGrid(TTab::ResourceStrings);
+  ui::TTranslationGrid& strings = f.ShowGrid(TTab::ResourceStrings);
   f.window->Session().SetTranslation("@Texts_SReady", "Bereit");
   f.window->Session().SetTranslation("@Consts_SMsgDlgCancel", "Abbrechen");
-  grid.Model()->RefreshRows();
+  strings.Model()->RefreshRows();
   std::vector<int> expected;
-  for (int row = 0; row < grid.Model()->rowCount(); ++row)
-    if (!grid.Model()->IsTranslated(row)) expected.push_back(row);
+  for (int row = 0; row < strings.Model()->rowCount(); ++row)
+    if (!strings.Model()->IsTranslated(row)) expected.push_back(row);
   ASSERT_EQ(expected.size(), 6u);
   expected.insert(expected.end(), {expected[0], expected[1]});  // and round again
-  grid.SelectRow(0);  // translated ("Abbrechen")
+  strings.SelectRow(0);  // translated ("Abbrechen")
   std::vector<int> visited;
   for (size_t i = 0; i < expected.size(); ++i) {
-    test::Key(Target(grid), Qt::Key_Return, Qt::ControlModifier);
-    visited.push_back(grid.CurrentRow());
-    EXPECT_TRUE(grid.Editing()) << "the editor opens on the row reached";
+    test::Key(Target(strings), Qt::Key_Return, Qt::ControlModifier);
+    visited.push_back(strings.CurrentRow());
+    EXPECT_TRUE(strings.Editing()) << "the editor opens on the row reached";
   }
   EXPECT_EQ(visited, expected);
 
-  int row = grid.CurrentRow();
-  QLineEdit* editor = f.Editor(grid, row);
+  const int last = strings.CurrentRow();
+  QLineEdit* editor = f.Editor(strings, last);
   test::Keys(editor, QStringLiteral("OK!"));
   test::Key(editor, Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_TRUE(grid.Model()->IsTranslated(row));
-  EXPECT_NE(grid.CurrentRow(), row);
-}
+  EXPECT_TRUE(strings.Model()->IsTranslated(last));
+  EXPECT_NE(strings.CurrentRow(), last);
 
-TEST(KeyboardFlow, TheEditorStaysOpenAcrossRowsAndFormsAndCtrlBCopiesTheOriginal) {
-  TWindowFixture f({test::kGerman});
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  QLineEdit* editor = f.Editor(grid, 2);
+  editor = f.Editor(grid, 2);
   test::Keys(editor, QStringLiteral("Zeile drei"));
   test::Key(editor, Qt::Key_Down, Qt::ControlModifier);
   EXPECT_EQ(grid.CurrentRow(), 3);
@@ -426,8 +423,7 @@ TEST(CodePages, TypedTextIsCheckedAgainstTheLanguagesPage) {
 
 struct TMarkCase {
   const char* text;
-  QStringList placeholders;
-  QStringList words;
+  QStringList placeholders, words;
 };
 
 class TextMarks : public testing::TestWithParam<TMarkCase> {};

@@ -71,9 +71,7 @@ ui::TTranslationGrid& TWindowFixture::ShowForm(const QString& name) {
   window->ShowTab(ui::TTab::Forms);
   QComboBox* selector = Views().Properties()->Selector();
   // The selector lists the forms as the project names them (full paths).
-  int index = -1;
-  for (int i = 0; i < selector->count() && index < 0; ++i)
-    if (selector->itemText(i).endsWith(QLatin1Char('/') + name, Qt::CaseInsensitive)) index = i;
+  const int index = selector->findText(QLatin1Char('/') + name, Qt::MatchEndsWith);
   if (index < 0) ADD_FAILURE() << "no form " << name.toStdString();
   selector->setCurrentIndex(index);
   emit selector->activated(index);

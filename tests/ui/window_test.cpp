@@ -22,7 +22,6 @@ namespace kst {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Column;
 using test::TWindowFixture;
 using ui::TCommand;
 
@@ -389,7 +388,7 @@ TEST(FileChangeWatcher, ARewrittenFormIsAskedAboutOnAQuietTickAndShownAgainAfter
     if (++questions == 2) {
       // What a real message box's event loop does meanwhile.
       grid.View()->viewport()->repaint();
-      Column(grid, 2);
+      test::Column(grid, 2);
     }
     return TAnswer::Yes;
   });
