@@ -40,6 +40,38 @@ constexpr int kGerman = 0x0407, kFrench = 0x040C;
 // Lets queued signals and timers run for about `ms` milliseconds.
 void Pump(int ms = 0);
 
+// Runs `act` on the next modal dialog T once it shows (the command's exec()
+// blocks, so from a timer). A dialog that never shows, or that `act` leaves
+// open, fails the test (and is closed, so that the test ends).
+template <class T>
+void WhenShown(std::function<void(T&)> act, int ms = 10000) {
+  auto* timer = new QTimer;
+  auto waited = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, waited, act, ms] {
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    const bool shown = dialog && dialog->isVisible();
+    if (!shown && (*waited += 10) <= ms) return;
+    timer->stop();
+    timer->deleteLater();
+    if (!shown) {
+      ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed";
+      return;
+    }
+    QPointer<T> open(dialog);
+    // Focus moves (and what hangs on them) only in the active window.
+    dialog->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog, 2000)) ADD_FAILURE() << "the dialog did not become active";
+    act(*dialog);
+    QTimer::singleShot(ms, [open] {
+      if (open && open->isVisible()) {
+        ADD_FAILURE() << "the dialog was left open";
+        open->reject();
+      }
+    });
+  });
+  timer->start(10);
+}
+
 class TWindowFixture {
 public:
   // With languages the demo is open in the shown window, `languages` added,
@@ -109,7 +141,10 @@ public:
   std::string DictionaryBytes();
   // Triggers the command and runs `act` on the modal dialog T it opens.
   template <class T>
-  void OpenDialog(ui::TCommand command, std::function<void(T&)> act);
+  void OpenDialog(ui::TCommand command, std::function<void(T&)> act) {
+    WhenShown<T>(std::move(act));
+    window->Action(command)->trigger();
+  }
 };
 
 // Keystrokes of a text, non-ASCII letters as a keyboard layout for them sends them.
@@ -130,43 +165,5 @@ QLineEdit* EditCell(QAbstractItemView& view, const QModelIndex& index, const QSt
 // Press, release, double click, release, as the window system delivers a
 // double click (QTest's own sends the double click alone).
 void DoubleClick(QWidget* widget, QPoint at);
-
-// Runs `act` on the next modal dialog T once it shows (the command's exec()
-// blocks, so from a timer). A dialog that never shows, or that `act` leaves
-// open, fails the test (and is closed, so that the test ends).
-template <class T>
-void WhenShown(std::function<void(T&)> act, int ms = 10000) {
-  auto* timer = new QTimer;
-  auto waited = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, waited, act, ms] {
-    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-    const bool shown = dialog && dialog->isVisible();
-    if (!shown && (*waited += 10) <= ms) return;
-    timer->stop();
-    timer->deleteLater();
-    if (!shown) {
-      ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed";
-      return;
-    }
-    QPointer<T> open(dialog);
-    // Focus moves (and what hangs on them) only in the active window.
-    dialog->activateWindow();
-    if (!QTest::qWaitForWindowActive(dialog, 2000)) ADD_FAILURE() << "the dialog did not become active";
-    act(*dialog);
-    QTimer::singleShot(ms, [open] {
-      if (open && open->isVisible()) {
-        ADD_FAILURE() << "the dialog was left open";
-        open->reject();
-      }
-    });
-  });
-  timer->start(10);
-}
-
-template <class T>
-void TWindowFixture::OpenDialog(ui::TCommand command, std::function<void(T&)> act) {
-  WhenShown<T>(std::move(act));
-  window->Action(command)->trigger();
-}
 
 }  // namespace kst::test

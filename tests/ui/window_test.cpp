@@ -287,12 +287,16 @@ TEST(Overview, TheTreeAndTheLanguageList) {
   emit tree->itemActivated(Overview(f).ResourcesRoot()->child(0), 0);
   EXPECT_EQ(f.window->ActiveTab(), ui::TTab::CustomResources);
 
-  f.window->ShowTab(ui::TTab::Overview);
-  tree->setCurrentItem(Overview(f).FormsRoot());
-  test::Focus(tree);
+  // Chooses the item (the commands follow the focus) and answers the question.
+  auto choose = [&](QTreeWidget* view, QTreeWidgetItem* item, TAnswer answer) {
+    f.window->ShowTab(ui::TTab::Overview);
+    view->setCurrentItem(item);
+    test::Focus(view);
+    f.answers = {answer};
+  };
+  choose(tree, Overview(f).FormsRoot(), TAnswer::Yes);
   EXPECT_FALSE(f.window->Action(TCommand::Delete)->isEnabled()) << "the roots stay";
   tree->setCurrentItem(Overview(f).ResourcesRoot()->child(0));
-  f.answers = {TAnswer::Yes};
   f.window->Action(TCommand::Delete)->trigger();
   EXPECT_TRUE(f.Asked(1, "Are you sure that you want to remove the custom resource \""));
   EXPECT_TRUE(f.window->Project().CustomResources.Items.empty());
@@ -301,11 +305,8 @@ TEST(Overview, TheTreeAndTheLanguageList) {
   // The current form: a warning, then a question. (That what goes is stored
   // first is the session's tests'.)
   ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
-  f.window->ShowTab(ui::TTab::Overview);
-  tree->setCurrentItem(FormItem(f, "Main.dfm"));
-  test::Focus(tree);
+  choose(tree, FormItem(f, "Main.dfm"), TAnswer::Yes);
   ASSERT_TRUE(f.window->Action(TCommand::Remove)->isEnabled());
-  f.answers = {TAnswer::Yes};
   f.window->Action(TCommand::Delete)->trigger();
   ASSERT_TRUE(f.Asked(3, "Are you sure that you want to remove the form \""));
   EXPECT_EQ(f.asked[1], "This is not a manually added form!");
@@ -314,7 +315,6 @@ TEST(Overview, TheTreeAndTheLanguageList) {
   EXPECT_EQ(FormItem(f, "Main.dfm"), nullptr);
 
   // The language list: abbreviations, a double click (or Enter) chooses, removing asks.
-  f.window->ShowTab(ui::TTab::Overview);
   QTreeWidget* list = Overview(f).Languages();
   ASSERT_EQ(list->topLevelItemCount(), 2);
   EXPECT_EQ(list->topLevelItem(0)->text(1), "DEU");
@@ -325,15 +325,10 @@ TEST(Overview, TheTreeAndTheLanguageList) {
   EXPECT_EQ(f.window->Session().CurrentLanguage(), 0x0007);
   f.window->SelectLanguage(test::kGerman);
 
-  list->setCurrentItem(list->topLevelItem(1));
-  test::Focus(list);
-  f.answers = {TAnswer::No};
+  choose(list, list->topLevelItem(1), TAnswer::No);
   f.window->Action(TCommand::Delete)->trigger();
   EXPECT_TRUE(f.window->Project().HasLanguage(0x0007));
-
-  list->setCurrentItem(list->topLevelItem(0));
-  test::Focus(list);
-  f.answers = {TAnswer::Yes};
+  choose(list, list->topLevelItem(0), TAnswer::Yes);
   f.window->Action(TCommand::Delete)->trigger();
   EXPECT_TRUE(f.Asked(5, "Are you sure that you want to remove the language \"German (Germany)\"?"));
   EXPECT_FALSE(f.window->Project().HasLanguage(test::kGerman));
