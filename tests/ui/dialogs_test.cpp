@@ -310,19 +310,13 @@ protected:
 // Another process writing while the editor holds changes is the dictionary editor's tests'.
 TEST_F(DictionaryDialog, CancelForgetsEveryChangeAndOkKeepsThemAll) {
   const std::string before = f.DictionaryBytes();
-  // Cancel, and closing the window any other way, forget them.
-  for (bool cancel : {true, false}) {
-    Open([&](TfrmEditDictionary& d) {
-      Edit(d);
-      if (cancel) {
-        TWindowFixture::Screenshot(d, "dictionary-editor");
-        d.CancelButton()->click();
-      } else {
-        d.close();
-      }
-    });
-    EXPECT_EQ(f.DictionaryBytes(), before) << "Cancel leaves every byte";
-  }
+  // The close box reaches the same reject() (QDialog::closeEvent).
+  Open([&](TfrmEditDictionary& d) {
+    Edit(d);
+    TWindowFixture::Screenshot(d, "dictionary-editor");
+    d.CancelButton()->click();
+  });
+  EXPECT_EQ(f.DictionaryBytes(), before) << "Cancel leaves every byte";
 
   Open([&](TfrmEditDictionary& d) {
     Edit(d);

@@ -127,8 +127,6 @@ TEST(PropertyGrid, FiltersAndNumbers) {
   f.Type(grid, row, QStringLiteral("left"));
   EXPECT_TRUE(f.Asked(1, "frmMain.Left"));
   EXPECT_EQ(f.Translation("Main.dfm", "frmMain.Left"), "192");
-  f.Type(grid, row, QStringLiteral("200"));
-  EXPECT_EQ(f.Cell(grid, row, 3), "Yes");
 }
 
 // Header clicks sort stably, by character codes (not numbers, not the
@@ -467,7 +465,6 @@ TEST(SpellChecker, DictionariesOfWindowsLanguages) {
   ui::TSpellChecker swiss;
   EXPECT_TRUE(swiss.SetLanguage(0x0807)) << "Swiss German falls back to another German dictionary";
   EXPECT_TRUE(swiss.DictionaryName().startsWith("de_"));
-  EXPECT_TRUE(system.Suggestions("gefundn").contains("gefunden"));
 }
 
 TEST(Palette, ColoursStayReadableOnADarkTheme) {

@@ -125,14 +125,10 @@ void Pump(int ms) {
 
 void Keys(QWidget* widget, const QString& text) {
   for (QChar c : text) {
-    if (c.unicode() >= 32 && c.unicode() < 127) {
-      QTest::keyClick(widget, c.toLatin1());
-      continue;
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent key(type, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(widget, &key);
     }
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &press);
-    QApplication::sendEvent(widget, &release);
   }
 }
 

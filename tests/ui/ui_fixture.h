@@ -147,7 +147,7 @@ public:
   }
 };
 
-// Keystrokes of a text, non-ASCII letters as a keyboard layout for them sends them.
+// Keystrokes of a text, each carrying its letter as a keyboard layout for it sends it.
 void Keys(QWidget* widget, const QString& text);
 // The texts of a grid's column, top to bottom.
 QStringList Column(ui::TTranslationGrid& grid, int column);

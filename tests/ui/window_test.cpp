@@ -141,7 +141,6 @@ TEST(MainWindow, CompileStreamsTheCompilersOutputAndClosingStopsIt) {
   auto log = [&] { return f.window->Log().toPlainText(); };
   EXPECT_TRUE(QTest::qWaitFor([&] { return log().contains("Compiling part one"); }, 2000)) << log().toStdString();
   EXPECT_TRUE(f.window->CompileRunner().Running()) << "the first line arrived before the compiler ended";
-  EXPECT_FALSE(log().contains("part two"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !f.window->CompileRunner().Running(); }, 6000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return log().contains("No language module was written"); }, 1000))
       << log().toStdString();
