@@ -233,10 +233,7 @@ TEST(EndToEnd, StartSetUpTheDictionaryChooseGermanCompileAndQuitThroughTheSavePr
   window.RefillProjectMenu();
   ASSERT_NE(LanguageItem(window, test::kGerman), nullptr);
   LanguageItem(window, test::kGerman)->trigger();
-  ASSERT_EQ(window.Session().CurrentLanguage(), test::kGerman);
-
-  QApplication::setActiveWindow(&window);
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+  test::Focus(&window);
   QSignalSpy compiled(&window, &ui::TfrmLexibox::CompileFinished);
   QTest::keyClick(&window, Qt::Key_F9, Qt::ControlModifier);
   ASSERT_TRUE(compiled.count() > 0 || compiled.wait(20000)) << "Ctrl+F9 compiles";
