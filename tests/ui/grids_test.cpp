@@ -448,7 +448,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SpellChecker, DictionariesOfWindowsLanguages) {
   EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0807), "de_CH") << "the sub-language's country";
   EXPECT_EQ(ui::TSpellChecker::LocaleName(0x0007), "de_DE") << "a neutral language stands for its default";
-  EXPECT_EQ(ui::TSpellChecker::LocaleName(0), "");
   test::TScratchDir dir;
   ui::TSpellChecker none({QString::fromStdString(dir.Path())});
   EXPECT_FALSE(none.SetLanguage(0x0407));
