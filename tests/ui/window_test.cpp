@@ -454,6 +454,9 @@ TEST(Search, TheDialogsSearchAgainAndReplace) {
   f.window->Action(TCommand::Undo)->trigger();
   EXPECT_EQ(f.Translation("Texts_SReady"), "Ready");
   EXPECT_FALSE(f.window->Action(TCommand::Undo)->isEnabled()) << "each walk was one step";
+  f.window->Action(TCommand::Redo)->trigger();
+  f.window->Action(TCommand::Redo)->trigger();
+  EXPECT_EQ(Rows(grid, "<%s>"), 2) << "and one step to redo";
 
   ui::TTranslationGrid& properties = f.ShowForm("Main.dfm");
   settings.Confirm(false, "mnuHelpAbout", "", 0, kScopeKey);
