@@ -1,6 +1,5 @@
-// The dialogs, each opened from its command on a copy of the demo. The
-// options and the dictionary editor change the shared dictionary in one
-// transaction that OK commits.
+// The dialogs, each opened from its command on a copy of the demo. The options and the
+// dictionary editor change the shared dictionary in one transaction that OK commits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,7 +64,6 @@ protected:
 TEST_F(ConfigDialog, CancelAndARefusedOkWriteNothing) {
   const std::string dictionary = f.DictionaryBytes(), registry = ReadFileBytes(f.location.userFile);
   auto unchanged = [&] { return f.DictionaryBytes() == dictionary && ReadFileBytes(f.location.userFile) == registry; };
-  ASSERT_TRUE(f.window->Action(TCommand::Config)->isEnabled());
   Open([&](TfrmConfig& d) {
     TWindowFixture::Screenshot(d, "options-directories");
     d.DelphiBinDir()->setText("/elsewhere/bin");
@@ -120,15 +118,12 @@ TEST_F(ConfigDialog, CancelAndARefusedOkWriteNothing) {
 TEST_F(ConfigDialog, ColoursAreStoredAsSignedDecimalsStylesAsLettersAndTheFontSize) {
   using TChoice = std::function<void(ui::TFontsColorsPage&)>;
   struct TCase {
-    const char* element;
-    const char* color;  // stored before the dialog opens; nullptr: nothing
-    const char* style;
-    bool system;        // shown: "System", else the colour's cell (-1: none)
+    const char *element, *color, *style;  // color, style: stored before the dialog opens (nullptr: nothing)
+    bool system;                          // shown: "System", else the colour's cell (-1: none)
     int cell;
     const char* styles;  // shown: the checked style boxes as letters
     TChoice choose;
-    const char* storedColor;  // after OK; "(none)": not written
-    const char* storedStyle;
+    const char *storedColor, *storedStyle;  // after OK; "(none)": not written
   };
   const TChoice standard = [](ui::TFontsColorsPage& p) {
     // Underline, then bold: "BU"; a colour, then System.
@@ -190,12 +185,11 @@ TEST_F(ConfigDialog, ColoursAreStoredAsSignedDecimalsStylesAsLettersAndTheFontSi
   EXPECT_EQ(f.window->Display().fontSize, 12);
 }
 
+// Which rules "Defaults" adds is the dictionary's tests'.
 TEST_F(ConfigDialog, DefaultRulesAndTheDelphiRoot) {
   {
     TdatConfig config(f.environment->Common());
     config.DeleteRule("?.Hint");
-    config.ChangeRule("?.Caption", "?.CAPTION");
-    config.AddRule("TMemo.Lines");
     config.CommitConfig();
   }
   const std::string machine = MachineDelphiRootDir(f.location);
@@ -205,7 +199,7 @@ TEST_F(ConfigDialog, DefaultRulesAndTheDelphiRoot) {
       d.DelphiRootDir()->setText(QString::fromStdString(typed));
       d.ShortFileNames()->setChecked(true);
       d.Highlighting()->DefaultsButton()->click();
-      EXPECT_EQ(d.Highlighting()->Model()->Rules().size(), 6u);
+      EXPECT_EQ(d.Highlighting()->Model()->Rules().size(), 5u);
       d.OkButton()->click();
     });
     TTranslatorRegistry registry(f.location);
@@ -214,10 +208,7 @@ TEST_F(ConfigDialog, DefaultRulesAndTheDelphiRoot) {
     if (stored) { EXPECT_EQ(registry.Directories().ReadString("DelphiRootDir"), typed); }
     EXPECT_TRUE(registry.UseShortFileNames());
   }
-  std::vector<std::string> rules = Rules();
-  std::sort(rules.begin(), rules.end());
-  EXPECT_EQ(rules, (std::vector<std::string>{"?.CAPTION", "?.DisplayLabel", "?.Hint", "TMemo.Lines", "TOpenDialog.Filter",
-                                             "TSaveDialog.Filter"}));
+  EXPECT_EQ(Rules().size(), 5u) << "OK stored the rule Defaults added";
 }
 
 TEST_F(ConfigDialog, ModuleGroupsAndAChangeAnotherWorkstationMadeMeanwhile) {
@@ -247,22 +238,16 @@ TEST_F(ConfigDialog, ModuleGroupsAndAChangeAnotherWorkstationMadeMeanwhile) {
   Open([&](TfrmConfig& d) {
     d.Pages()->setCurrentIndex(2);
     ui::TModuleGroupsPage* page = d.ModuleGroups();
-    EXPECT_EQ(page->GroupsModel()->rowCount(), 2);
     page->NewButton()->click();
     page->NameEdit()->setText("Own dialogs");
     page->RemarksEdit()->setText("Our dialogs");
     page->EntriesGrid()->setFocus();  // stores the group
-    ASSERT_FALSE(page->CurrentGroup().empty());
     ui::TEntriesModel* entries = page->EntriesModel();
-    const std::tuple<int, int, const char*> typed[] = {{0, 0, "%CommonDelphiLibDir%\\one.dfm"},
-                                                       {1, 0, "%CommonDelphiLibDir%\\two.res"},
-                                                       {2, 0, "<VCL-Basics>"},
-                                                       {1, 0, "%CommonDelphiLibDir%\\three.dfm"},
-                                                       {0, 1, "the shared list"}};
+    const std::tuple<int, int, const char*> typed[] = {
+        {0, 0, "%CommonDelphiLibDir%\\one.dfm"}, {1, 0, "%CommonDelphiLibDir%\\two.res"}, {2, 0, "<VCL-Basics>"},
+        {1, 0, "%CommonDelphiLibDir%\\three.dfm"}, {0, 1, "the shared list"}};
     for (auto [row, column, text] : typed)
       EXPECT_TRUE(test::TypeIntoCell(*page->EntriesGrid(), entries->index(row, column), text)) << text;
-    ASSERT_EQ(entries->Entries().size(), 3u);
-    ASSERT_EQ(entries->Entries()[2].file, "<VCL-Basics>");
     page->EntriesGrid()->setCurrentIndex(entries->index(2, 0));
     page->EntriesGrid()->DeleteCurrentRow();
     // The QuickReport group goes (no question).
@@ -280,11 +265,9 @@ TEST_F(ConfigDialog, ModuleGroupsAndAChangeAnotherWorkstationMadeMeanwhile) {
   f.environment->ModuleGroups().GetGroupEntries("own dialogs", entries);
   EXPECT_EQ(entries, (std::vector<std::string>{"%CommonDelphiLibDir%\\one.dfm", "%CommonDelphiLibDir%\\three.dfm"}));
   TdatConfig config(f.environment->Common());
-  for (const TModuleGroupRow& group : config.GetGroups())
-    if (group.name == "Own dialogs") {
-      EXPECT_EQ(group.remarks, "Our dialogs");
-      EXPECT_EQ(config.GetEntries(group.id)[0].remarks, "the shared list");
-    }
+  const TModuleGroupRow own = config.GetGroups()[0];
+  EXPECT_EQ(own.remarks, "Our dialogs");
+  EXPECT_EQ(config.GetEntries(own.id)[0].remarks, "the shared list");
 }
 
 constexpr int kAustria = 0x0C07;
@@ -313,39 +296,27 @@ protected:
   }
   void Edit(TfrmEditDictionary& d) {
     ui::TSourceModel* sources = d.SourceModel();
-    ASSERT_EQ(sources->rowCount(), 3);
     EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), sources->index(Row(d, "Save"), 0), "Save as"));
     d.SourceGrid()->setCurrentIndex(sources->index(Row(d, "Open"), 0));
     f.answers.push_back(TAnswer::Yes);
     d.SourceGrid()->DeleteCurrentRow();
     d.SourceGrid()->setCurrentIndex(sources->index(Row(d, "Print"), 0));
-    ASSERT_EQ(d.TranslationsModel()->Rows().size(), 1u);
     EXPECT_TRUE(test::TypeIntoCell(*d.TranslationGrid(), d.TranslationsModel()->index(0, 0), "Ausdrucken"));
     d.Import(QString::fromStdString(f.dir.File("strdict.DEU")));
-    EXPECT_EQ(Row(d, "Open"), -1);
-    EXPECT_NE(Row(d, ".ResourceString.SCloseQuery"), -1);
   }
   TWindowFixture f;
 };
 
-// Another process writing while the editor holds changes is the dictionary
-// editor's tests'.
+// Another process writing while the editor holds changes is the dictionary editor's tests'.
 TEST_F(DictionaryDialog, CancelForgetsEveryChangeAndOkKeepsThemAll) {
   const std::string before = f.DictionaryBytes();
-  ASSERT_TRUE(f.window->Action(TCommand::EditDictionary)->isEnabled());
-  // Cancel, and closing the window any other way, forget them.
-  for (bool cancel : {true, false}) {
-    Open([&](TfrmEditDictionary& d) {
-      Edit(d);
-      if (cancel) {
-        TWindowFixture::Screenshot(d, "dictionary-editor");
-        d.CancelButton()->click();
-      } else {
-        d.close();
-      }
-    });
-    EXPECT_EQ(f.DictionaryBytes(), before) << "Cancel leaves every byte";
-  }
+  // The close box reaches the same reject() (QDialog::closeEvent).
+  Open([&](TfrmEditDictionary& d) {
+    Edit(d);
+    TWindowFixture::Screenshot(d, "dictionary-editor");
+    d.CancelButton()->click();
+  });
+  EXPECT_EQ(f.DictionaryBytes(), before) << "Cancel leaves every byte";
 
   Open([&](TfrmEditDictionary& d) {
     Edit(d);
@@ -367,10 +338,7 @@ TEST_F(DictionaryDialog, TabsNameTheLanguagesAndNewRowsTakeTheCurrentTabsLanguag
     EXPECT_EQ(tabs->currentIndex(), 0) << "the first tab is current at opening";
     d.SourceGrid()->setCurrentIndex(d.SourceModel()->index(Row(d, "Save"), 0));
     ui::TTranslationsModel* translations = d.TranslationsModel();
-    ASSERT_EQ(translations->Rows().size(), 1u);
-    EXPECT_EQ(translations->Rows()[0].text, "Sichern");
     EXPECT_TRUE(test::TypeIntoCell(*d.TranslationGrid(), translations->index(1, 0), "Ablegen"));
-    ASSERT_EQ(translations->Rows().size(), 2u);
     tabs->setCurrentIndex(1);
     ASSERT_EQ(translations->Rows().size(), 1u);
     EXPECT_EQ(translations->Rows()[0].text, "Speichern");
@@ -399,8 +367,7 @@ TEST_F(DictionaryDialog, TabsNameTheLanguagesAndNewRowsTakeTheCurrentTabsLanguag
   EXPECT_EQ(Lookup("Quit"), "Beenden\n") << "a new translation in the current tab's language";
 }
 
-// A change another workstation made meanwhile, then a text too long for the
-// field: each refuses OK, and the dialog stays with every change.
+// A change another workstation made meanwhile, then a text too long for the field.
 TEST_F(DictionaryDialog, RefusalsAtOkKeepTheDialogWithEveryChange) {
   f.answers = {TAnswer::Yes};  // take the other workstation's version
   // 90 umlauts take 270 characters stored ("$E4" each): cutting them would
@@ -418,8 +385,6 @@ TEST_F(DictionaryDialog, RefusalsAtOkKeepTheDialogWithEveryChange) {
     }
     d.OkButton()->click();
     EXPECT_TRUE(f.Refused(d, 1, "Another workstation")) << "nothing was overwritten";
-    EXPECT_NE(Row(d, "Save now"), -1) << "their version";
-    EXPECT_NE(Row(d, "Print all"), -1) << "the rest of the changes kept";
 
     ui::TTranslationsModel* translations = d.TranslationsModel();
     d.SourceGrid()->setCurrentIndex(d.SourceModel()->index(Row(d, "Save now"), 0));
@@ -452,28 +417,18 @@ TEST_F(DictionaryDialog, ADictionaryBusyAtOkKeepsTheDialogWithEveryChange) {
   d.OkButton()->click();
   EXPECT_TRUE(d.isVisible());
   EXPECT_EQ(f.asked.size(), 1u);
-  EXPECT_TRUE(d.Session().HasChanges());
   holder->Rollback();
   d.OkButton()->click();
   EXPECT_FALSE(d.isVisible());
   EXPECT_EQ(Lookup("Save as"), "Speichern\n");
 }
 
-std::vector<int> Languages(TProjectData& project) {
-  std::vector<int> ids;
-  for (const TLanguageEntry& l : project.Languages) ids.push_back(l.Item->LanguageId);
-  return ids;
-}
-
-// Kannada's and Georgian's neutral abbreviation are both KA: they would
-// write into one directory.
+// Which languages a project refuses is the project's tests'.
 TEST(NewLanguageDialog, RefusalsAndADoubleClickThatAddsAustrianGerman) {
   TWindowFixture f;
   f.AddLanguages({0x0037});  // Georgian, neutral: KA
   f.window->show();
   f.window->OpenProject(QString::fromStdString(f.Demo()));
-  ASSERT_TRUE(f.window->Action(TCommand::AddLanguage)->isEnabled());
-  int chosen = 0;
   f.OpenDialog<ui::TfrmNewLanguage>(TCommand::AddLanguage, [&](ui::TfrmNewLanguage& d) {
     EXPECT_FALSE(d.OkButton()->isEnabled()) << "nothing chosen yet";
     QListWidget* list = d.List();
@@ -486,17 +441,11 @@ TEST(NewLanguageDialog, RefusalsAndADoubleClickThatAddsAustrianGerman) {
     }
     EXPECT_EQ(ui::ParseLanguageItem("German (Germany)\t[0407]"), std::nullopt);
     EXPECT_EQ(ui::ParseLanguageItem("German\t[$XY]"), std::nullopt);
-    EXPECT_LT(list->row(d.Item(0x0007)), list->row(d.Item(0x0C07)));
     for (int i = 1; i < list->count(); ++i)
       ASSERT_LE(list->item(i - 1)->text().compare(list->item(i)->text(), Qt::CaseInsensitive), 0);
-    const std::pair<int, const char*> refused[] = {{0x004B, "Georgian [0037] has the same abbreviation KA"},
-                                                   {0x0037, "The project already has the language Georgian [0037]."}};
-    size_t asked = 0;
-    for (auto [id, message] : refused) {
-      list->setCurrentItem(d.Item(id));
-      d.OkButton()->click();
-      EXPECT_TRUE(f.Refused(d, ++asked, message)) << "the person can choose another one";
-    }
+    list->setCurrentItem(d.Item(0x004B));  // Kannada, KA as well
+    d.OkButton()->click();
+    EXPECT_TRUE(f.Refused(d, 1, "Georgian [0037] has the same abbreviation KA")) << "the person can choose another";
     QListWidgetItem* item = d.Item(0x0C07);
     list->setCurrentItem(item);
     list->scrollToItem(item);
@@ -504,34 +453,29 @@ TEST(NewLanguageDialog, RefusalsAndADoubleClickThatAddsAustrianGerman) {
     ASSERT_TRUE(list->viewport()->rect().contains(list->visualItemRect(item).center()));
     TWindowFixture::Screenshot(d, "new-language");
     test::DoubleClick(list->viewport(), list->visualItemRect(item).center());
-    chosen = d.GetSelectedLanguageId();
   });
-  EXPECT_EQ(chosen, 0x0C07);
-  EXPECT_EQ(Languages(f.window->Project()), (std::vector<int>{0x0037, 0x0C07}));
-  EXPECT_EQ(f.asked.size(), 2u) << "the double click asked nothing";
+  EXPECT_TRUE(f.window->Project().HasLanguage(0x0C07));
+  EXPECT_EQ(f.asked.size(), 1u) << "the double click asked nothing";
 }
 
 // An empty directory would reach the compiler as -e"".
 TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
   TWindowFixture f;
   f.window->OpenProject(QString::fromStdString(f.Demo()));
-  auto open = [&](std::function<void(ui::TfrmProjectOptions&, QLineEdit*)> act) {
-    f.OpenDialog<ui::TfrmProjectOptions>(TCommand::ProjectOptions, [&](ui::TfrmProjectOptions& d) {
-      act(d, d.findChild<QLineEdit*>("ctlOutputDir"));
-    });
-  };
+  using ui::TfrmProjectOptions;
   const std::tuple<const char*, const char*, const char*> cases[] = {{"<translationdirectory>", "ctlTransDir", ""},
                                                                      {"<ProjectOutputDirectory>", "ctlProjDir", ""},
                                                                      {"D:\\Out", "ctlSpecified", "D:\\Out"}};
   for (auto [stored, checked, shown] : cases) {
     f.window->Project().SetOutputDirectory(stored);
-    open([&](ui::TfrmProjectOptions& d, QLineEdit* directory) {
+    f.OpenDialog<TfrmProjectOptions>(TCommand::ProjectOptions, [&](TfrmProjectOptions& d) {
       EXPECT_TRUE(d.findChild<QRadioButton*>(QString::fromLatin1(checked))->isChecked()) << stored;
-      EXPECT_EQ(directory->text(), QString::fromLatin1(shown));
+      EXPECT_EQ(d.findChild<QLineEdit*>("ctlOutputDir")->text(), QString::fromLatin1(shown));
       d.CancelButton()->click();
     });
   }
-  open([&](ui::TfrmProjectOptions& d, QLineEdit* directory) {
+  f.OpenDialog<TfrmProjectOptions>(TCommand::ProjectOptions, [&](TfrmProjectOptions& d) {
+    QLineEdit* directory = d.findChild<QLineEdit*>("ctlOutputDir");
     directory->clear();
     d.OkButton()->click();
     EXPECT_TRUE(f.Refused(d, 1, ""));
@@ -540,24 +484,21 @@ TEST(ProjectOptionsDialog, ShowsTheStoredChoiceAndRefusesAnEmptyDirectory) {
     d.OkButton()->click();
   });
   EXPECT_EQ(f.window->Project().GetOutputDirectory(true, -1), "/tmp/modules");
-  open([&](ui::TfrmProjectOptions& d, QLineEdit*) {
+  f.OpenDialog<TfrmProjectOptions>(TCommand::ProjectOptions, [&](TfrmProjectOptions& d) {
     d.findChild<QRadioButton*>("ctlTransDir")->click();
     d.OkButton()->click();
   });
   EXPECT_EQ(f.window->Project().GetOutputDirectory(true, -1), kTranslationDirectoryPlaceholder);
 }
 
+// The presets (the file, strings with their originals) show in what the second OK writes.
 TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
   TWindowFixture f({test::kGerman});
   const std::string file = f.dir.File("demo/project/DEU/Demo.trx");
   f.OpenDialog<ui::TfrmWriteExchangeFile>(TCommand::WriteExchangeFile, [&](ui::TfrmWriteExchangeFile& d) {
-    EXPECT_EQ(d.FileName().toStdString(), file);
-    EXPECT_EQ(d.TypeFilter(), kFilterStrings);
-    EXPECT_TRUE(d.IncludeOriginal());
     TWindowFixture::Screenshot(d, "write-exchange-file");
     for (const char* box : {"chkStringProperties", "chkNumericProperties", "chkSymbolProperties"})
       d.findChild<QCheckBox*>(box)->setChecked(false);
-    EXPECT_EQ(d.TypeFilter(), 0);
     d.findChild<QCheckBox*>("chkNumericProperties")->setChecked(true);
     d.findChild<QCheckBox*>("chkIncludeOriginalValue")->setChecked(false);
     d.OkButton()->click();
@@ -577,31 +518,20 @@ TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
   EXPECT_EQ(ReadFileBytes(file), BuildExchangeFile(f.window->Project(), true, kFilterStrings));
 }
 
-class AutoTranslateDialog : public testing::Test {
-protected:
-  void SetUp() override {
-    TdatTranslationHistory& history = f.environment->History();
-    history.AddTranslation("&Open...", "\xD6" "&ffnen...", test::kGerman);
-    history.AddTranslation("&Open...", "&Datei \xF6" "ffnen...", test::kGerman);
-    history.AddTranslation("&Items:", "&Eintr\xE4" "ge:", test::kGerman);
-    f.ShowForm("Main.dfm");
-    ASSERT_TRUE(f.window->Action(TCommand::AutoTranslate)->isEnabled());
-  }
-  std::string Translation(const std::string& path) {
-    return f.window->Session().CurrentForm()->Root->FindProperty(path)->TranslatedValue;
-  }
-  TWindowFixture f{{test::kGerman}, true};
-};
-
-TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk) {
-  int offered = 0;
-  // In the form's order: the label's caption, the button's, the menu item's.
+// What a walk offers, in which order, is the session's tests'. Each offer
+// must show (see WhenShown); a walk the close box did not stop would hang.
+TEST(AutoTranslateDialog, AnEditedCandidateIsStoredARefusedOneIsNotAWalkIsOneStepToUndo) {
+  TWindowFixture f({test::kGerman});
+  for (auto [original, translation] : {std::pair{"&Open...", "\xD6&ffnen..."}, {"&Open...", "&Datei \xF6" "ffnen..."},
+                                       {"&Items:", "&Eintr\xE4" "ge:"}, {"Ready", "Bereit"}, {"Cancel", "Abbrechen"}})
+    f.environment->History().AddTranslation(original, translation, test::kGerman);
+  f.ShowForm("Main.dfm");
+  auto translation = [&](const std::string& path) { return f.Translation("Main.dfm", path); };
+  // The label's caption, the button's, the menu item's.
   f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
-    ++offered;
     EXPECT_EQ(d.findChild<QLineEdit*>("ctlOriginal")->text(), "&Items:");
     d.SkipButton()->click();
     test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
-      ++offered;
       EXPECT_EQ(d.findChild<QLineEdit*>("ctlOriginal")->text(), "&Open...");
       ASSERT_EQ(d.Candidates()->count(), 2);
       EXPECT_EQ(d.Candidates()->item(0)->text(), QString::fromUtf8("\xC3\x96&ffnen...")) << "in the language's code page";
@@ -614,24 +544,23 @@ TEST_F(AutoTranslateDialog, AnEditedCandidateIsWhatIsStoredAndCloseStopsTheWalk)
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
       EXPECT_EQ(d.TranslationEdit()->text(), list->item(1)->text());
       d.TranslationEdit()->setText(QString::fromUtf8("Datei \xC3\xB6" "ffnen..."));
-      test::WhenShown<ui::TfrmAutoTranslate>([&](ui::TfrmAutoTranslate& d) {
-        ++offered;
-        d.CloseButton()->click();
-      });
+      test::WhenShown<ui::TfrmAutoTranslate>([](ui::TfrmAutoTranslate& d) { d.CloseButton()->click(); });
       QTest::keyClick(d.TranslationEdit(), Qt::Key_Return);  // "Translate" is the default
     });
   });
-  EXPECT_EQ(offered, 3);
-  EXPECT_EQ(Translation("lblItems.Caption"), "&Items:") << "skipped";
-  EXPECT_EQ(Translation("btnOpen.Caption"), "Datei \xF6" "ffnen...") << "the edited text";
-  EXPECT_EQ(Translation("mnuFileOpen.Caption"), "&Open...") << "Close stopped the walk";
-}
+  EXPECT_EQ(translation("lblItems.Caption"), "&Items:") << "skipped";
+  EXPECT_EQ(translation("btnOpen.Caption"), "Datei \xF6" "ffnen...") << "the edited text";
+  EXPECT_EQ(translation("mnuFileOpen.Caption"), "&Open...") << "Close stopped the walk";
 
-// Only what the dictionary knows is offered; a whole walk is one step to undo.
-TEST_F(AutoTranslateDialog, AWalkIsOneStepAndARefusedTextOrTheCloseBoxStopsIt) {
+  f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
+    d.TranslationEdit()->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
+    d.TranslateButton()->click();
+    EXPECT_TRUE(f.Refused(d, 1, "U+0416"));
+    d.close();
+  });
+  EXPECT_EQ(translation("lblItems.Caption"), "&Items:");
+
   constexpr int kTranslated = 5;
-  f.environment->History().AddTranslation("Ready", "Bereit", test::kGerman);
-  f.environment->History().AddTranslation("Cancel", "Abbrechen", test::kGerman);
   ui::TTranslationGrid& grid = f.ShowGrid(ui::TTab::ResourceStrings);
   int offered = 0;
   std::function<void(ui::TfrmAutoTranslate&)> translate = [&](ui::TfrmAutoTranslate& d) {
@@ -646,27 +575,15 @@ TEST_F(AutoTranslateDialog, AWalkIsOneStepAndARefusedTextOrTheCloseBoxStopsIt) {
   f.window->Action(TCommand::Undo)->trigger();
   EXPECT_EQ(f.Cell(grid, ready, kTranslated), "Ready");
   EXPECT_EQ(f.Cell(grid, cancel, kTranslated), "Cancel");
-
-  f.ShowForm("Main.dfm");
-  f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
-    d.TranslationEdit()->setText(QString::fromUtf8("\xD0\x96"));  // Cyrillic Zhe
-    d.TranslateButton()->click();
-    EXPECT_TRUE(f.Refused(d, 1, "U+0416"));
-    d.close();
-  });
-  EXPECT_EQ(Translation("lblItems.Caption"), "&Items:");
-  EXPECT_EQ(Translation("btnOpen.Caption"), "&Open...") << "the close box is Cancel";
 }
 
 // The tab stops from the focus a dialog opens with, once round.
 std::vector<QWidget*> TabStops(QDialog& d) {
   std::vector<QWidget*> stops;
-  QWidget* w = d.focusWidget();
-  if (!w) return stops;
-  do {
+  for (QWidget* w = d.focusWidget(); w && stops.size() < 100; w = w->nextInFocusChain()) {
     if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) stops.push_back(w);
-    w = w->nextInFocusChain();
-  } while (w != d.focusWidget() && stops.size() < 100);
+    if (w->nextInFocusChain() == d.focusWidget()) break;
+  }
   return stops;
 }
 
@@ -713,7 +630,7 @@ TEST(Dialogs, TabReachesTheButtonsLastAndHelpOpensAPageOfItsOwn) {
   for (TCommand command : {TCommand::Config, TCommand::AddLanguage, TCommand::ProjectOptions, TCommand::EditDictionary})
     open(command);
   f.AddLanguages({test::kGerman});
-  f.OpenDemo(test::kGerman);
+  f.Open(test::kGerman);
   f.ShowForm("Main.dfm");
   for (TCommand command : {TCommand::WriteExchangeFile, TCommand::AutoTranslate, TCommand::UserDefinedProperties})
     open(command);
@@ -724,9 +641,7 @@ TEST(Dialogs, TabReachesTheButtonsLastAndHelpOpensAPageOfItsOwn) {
 
 // The form's child 2 is an unnamed panel.
 const char* const kForm =
-    "object frmPanels: TfrmPanels\r\n"
-    "  Caption = 'Panels'\r\n"
-    "  object Panel1: TPanel\r\n    Caption = 'One'\r\n  end\r\n"
+    "object frmPanels: TfrmPanels\r\n  Caption = 'Panels'\r\n  object Panel1: TPanel\r\n    Caption = 'One'\r\n  end\r\n"
     "  object ListBox1: TListBox\r\n    Items.Strings = (\r\n      'a'\r\n      'b')\r\n  end\r\n"
     "  object TPanel\r\n    Caption = 'Two'\r\n  end\r\n"
     "  object lvCols: TListView\r\n    Columns = <\r\n      item\r\n        Caption = 'Name'\r\n      end>\r\n  end\r\n"
@@ -739,7 +654,6 @@ protected:
     f.window->Session().AddForm(f.dir.File("demo/project/Panels.dfm"));
     f.window->AfterStructureChange();
     f.ShowForm("Panels.dfm");
-    ASSERT_TRUE(f.window->Action(TCommand::UserDefinedProperties)->isEnabled());
   }
   TComponentHelper& Root() { return *f.window->Session().CurrentForm()->Root; }
   static QStringList Lines(TfrmUserDefinedProperties& d) {
@@ -747,14 +661,11 @@ protected:
     for (int i = 0; i < d.List()->count(); ++i) lines << d.List()->item(i)->text();
     return lines;
   }
-  // Adds for the owner line containing `owner` the name (when it may be
-  // typed) and the type at position `type`.
+  // Adds for the owner line holding `owner` the name (when it may be typed) and the type at `type`.
   static void Add(TfrmUserDefinedProperties& d, const QString& owner, const QString& name, int type,
                   std::function<void(TfrmAddProperty&)> check = nullptr) {
     test::WhenShown<TfrmAddProperty>([=](TfrmAddProperty& a) {
-      int at = -1;
-      for (int i = 0; i < a.Owners()->count(); ++i)
-        if (a.Owners()->itemText(i).contains(owner)) at = i;
+      const int at = a.Owners()->findText(owner, Qt::MatchContains | Qt::MatchCaseSensitive);
       ASSERT_GE(at, 0) << owner.toStdString();
       a.Owners()->setCurrentIndex(at);
       if (a.NameEdit()->isEnabled()) a.NameEdit()->setText(name);
@@ -767,11 +678,9 @@ protected:
   TWindowFixture f{{test::kGerman}, true};
 };
 
-// Which names, owners and removals the form model takes is its own tests';
-// here the dialogs refuse what it refuses and stay open.
+// Which names, owners and removals the form model takes is its tests'; the dialogs refuse them and stay.
 TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenAndOnlyTheLastElementGoes) {
   f.OpenDialog<TfrmUserDefinedProperties>(TCommand::UserDefinedProperties, [&](TfrmUserDefinedProperties& d) {
-    EXPECT_EQ(d.List()->count(), 0);
     EXPECT_FALSE(d.RemoveButton()->isEnabled());
     for (const char* bad : {"", "1st"}) {
       Add(d, "Panel1 (Component)", bad, 0, [&](TfrmAddProperty& a) {
@@ -780,8 +689,6 @@ TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenAndOnlyTheLastElementGoes)
         a.CancelButton()->click();
       });
     }
-    EXPECT_EQ(f.asked.size(), 2u);
-    EXPECT_EQ(d.List()->count(), 0);
     // The unnamed panel is shown with its position.
     Add(d, "frmPanels{00002} (Component)", "Hint", 0, [](TfrmAddProperty& a) {
       EXPECT_TRUE(a.NameEdit()->isEnabled());
@@ -822,7 +729,6 @@ TEST_F(UserDefinedDialogs, EntriesLandOnTheOwnerChosenAndOnlyTheLastElementGoes)
     // Removing element 2 would renumber element 3, whose translations other
     // languages keep under its number.
     d.List()->setCurrentRow(1);
-    EXPECT_TRUE(d.RemoveButton()->isEnabled());
     d.RemoveButton()->click();
     EXPECT_TRUE(f.Asked(4, "ListBox1.Items.Strings[2]"));
     for (int left = 5; left > 0 && d.List()->count() == left; --left) {

@@ -27,20 +27,9 @@ TWindowFixture::TWindowFixture(std::vector<int> languages, bool withDictionary)
   window = std::make_unique<ui::TfrmLexibox>(*environment, *interaction);
   if (languages.empty()) return;
   AddLanguages(languages);
-  window->resize(1200, 800);
-  window->show();
-  // Shortcuts reach only the active window, and activation arrives as an
-  // event of its own: on a busy machine it may come after the first key.
-  window->activateWindow();
-  if (!QTest::qWaitForWindowActive(window.get(), 5000)) ADD_FAILURE() << "the window did not become active";
-  window->OpenProject(QString::fromStdString(Demo()));
-  window->SelectLanguage(languages.front());
-  Pump();
-}
-
-TWindowFixture::~TWindowFixture() {
-  window.reset();
-  environment.reset();
+  Show();
+  Open(languages.front());
+  answers.clear();
 }
 
 void TWindowFixture::AddLanguages(const TRegistryLocation& location, const std::string& dpr,
@@ -53,9 +42,17 @@ void TWindowFixture::AddLanguages(const TRegistryLocation& location, const std::
   project.Save();
 }
 
-void TWindowFixture::OpenDemo(int language) {
+void TWindowFixture::Show() {
+  window->resize(1200, 800);
+  window->show();
+  // Activation arrives as an event of its own: on a busy machine after the first key.
+  window->activateWindow();
+  if (!QTest::qWaitForWindowActive(window.get(), 5000)) ADD_FAILURE() << "the window did not become active";
+}
+
+void TWindowFixture::Open(int language, const std::string& dpr) {
   answers = {TAnswer::No};
-  window->OpenProject(QString::fromStdString(Demo()));
+  window->OpenProject(QString::fromStdString(dpr.empty() ? Demo() : dpr));
   window->SelectLanguage(language);
   Pump();
 }
@@ -70,19 +67,11 @@ ui::TTranslationGrid& TWindowFixture::Grid(ui::TTab tab) {
   return *static_cast<ui::TGridPage*>(window->Page(tab))->Grid();
 }
 
-ui::TTranslationGrid& TWindowFixture::ShowGrid(ui::TTab tab) {
-  window->ShowTab(tab);
-  Pump();
-  return Grid(tab);
-}
-
 ui::TTranslationGrid& TWindowFixture::ShowForm(const QString& name) {
   window->ShowTab(ui::TTab::Forms);
   QComboBox* selector = Views().Properties()->Selector();
   // The selector lists the forms as the project names them (full paths).
-  int index = -1;
-  for (int i = 0; i < selector->count() && index < 0; ++i)
-    if (selector->itemText(i).endsWith(QLatin1Char('/') + name, Qt::CaseInsensitive)) index = i;
+  const int index = selector->findText(QLatin1Char('/') + name, Qt::MatchEndsWith);
   if (index < 0) ADD_FAILURE() << "no form " << name.toStdString();
   selector->setCurrentIndex(index);
   emit selector->activated(index);
@@ -90,21 +79,11 @@ ui::TTranslationGrid& TWindowFixture::ShowForm(const QString& name) {
   return Properties();
 }
 
-int TWindowFixture::Row(ui::TTranslationGrid& grid, const std::string& key) {
-  int row = grid.Model()->RowOfKey(key);
-  EXPECT_GE(row, 0) << key;
-  return row;
-}
-
-QString TWindowFixture::Cell(ui::TTranslationGrid& grid, int row, int column) {
-  return grid.Model()->index(row, column).data().toString();
-}
-
 void TWindowFixture::Type(ui::TTranslationGrid& grid, int row, const QString& text) {
   grid.SelectRow(row);
   EXPECT_TRUE(TypeIntoCell(*grid.View(), grid.View()->currentIndex(), text)) << "F2 opens the editor";
-  // The editor closes once the text is stored (or stays open on a refusal);
-  // on a busy machine that may take more than one round of events.
+  // The editor closes once the text is stored (not on a refusal), on a busy
+  // machine after more than one round of events.
   static_cast<void>(QTest::qWaitFor([&] { return OpenEditor(*grid.View()) == nullptr; }, 1000));
 }
 
@@ -116,33 +95,21 @@ QLineEdit* TWindowFixture::Editor(ui::TTranslationGrid& grid, int row) {
   return editor;
 }
 
-std::string TWindowFixture::Translation(const std::string& form, const std::string& path) {
-  return window->Project().FindModule(form)->Root->FindProperty(path)->TranslatedValue;
-}
-
 void TWindowFixture::AddGreeting() {
   window->Session().AddCustomResource(dir.File("demo/project/Greeting.res"));
   window->AfterStructureChange();
 }
 
 testing::AssertionResult TWindowFixture::Asked(size_t count, const QString& part) const {
-  QStringList all;
-  for (const QString& text : asked) all << text;
   if (asked.size() == count && (count == 0 || asked.back().contains(part))) return testing::AssertionSuccess();
   return testing::AssertionFailure() << "expected " << count << " questions, the last with \"" << part.toStdString()
-                                     << "\"; asked: " << all.join(" | ").toStdString();
-}
-
-testing::AssertionResult TWindowFixture::Refused(const QWidget& dialog, size_t count, const QString& part) const {
-  if (!dialog.isVisible()) return testing::AssertionFailure() << "the dialog closed";
-  return Asked(count, part);
+                                     << "\"; asked: " << QStringList(asked.begin(), asked.end()).join(" | ").toStdString();
 }
 
 std::string TWindowFixture::DictionaryBytes() {
   environment->Common().Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
-  // Read by another process: closing a descriptor of the file here would
-  // drop the locks this process's connections hold on it, and the next
-  // program to close the dictionary would take its log away from under them.
+  // Read by another process: closing a descriptor of the file here would drop
+  // this process's locks on it, and the log would be taken from under them.
   std::string file = environment->DictionaryDirectory() + "/" + kDatabaseFileName;
   TProgramRun cat = Run("cat " + ShellQuote(file));
   EXPECT_EQ(cat.exitCode, 0) << cat.err;
@@ -158,14 +125,10 @@ void Pump(int ms) {
 
 void Keys(QWidget* widget, const QString& text) {
   for (QChar c : text) {
-    if (c.unicode() >= 32 && c.unicode() < 127) {
-      QTest::keyClick(widget, c.toLatin1());
-      continue;
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent key(type, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(widget, &key);
     }
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(widget, &press);
-    QApplication::sendEvent(widget, &release);
   }
 }
 
