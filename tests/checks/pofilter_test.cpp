@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iostream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -98,11 +97,6 @@ TEST(Pofilter, FindsNothingTheCheckMisses) {
     }
   }
   for (const auto& [key, why] : kPofilterOnly) EXPECT_TRUE(theirs.count(key)) << key << " (" << why << ")";
-
-  std::cout << "Found by the check and not by pofilter:\n";
-  for (const auto& [key, ids] : ours)
-    if (!theirs.count(key))
-      for (const std::string& id : ids) std::cout << "  " << key << " [" << id << "]\n";
 }
 
 }  // namespace

@@ -78,12 +78,6 @@ TEST(TranslationCheck, FindsClashesOfSiblingsAndLongCaptionsOfFixedControls) {
             "length Main.dfm:pnlTop.Caption\n");
 }
 
-TEST(TranslationCheck, NeedsALanguage) {
-  test::TDemoSession d;
-  d.session->OpenProject(d.Dpr());
-  EXPECT_THROW(CheckTranslations(*d.session), ETranslationError);
-}
-
 TEST(TranslationCheck, FindsExactlyTheSeededFaultsOfTheDemo) {
   test::TDemoSession d;
   TTranslationSession& s = *d.session;

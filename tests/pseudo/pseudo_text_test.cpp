@@ -55,20 +55,13 @@ const TPseudoCase kCases[] = {
     {"octalTab", 1252, "\\011Indented", "\\011[Ìñdéñtéd]", TPseudoKind::ResourceString},
 
     {"polishQuestion", 1250, "Save changes to %s?", "[Šávé çháńgéš ťö %s···]?"},
-    {"polishAccelerator", 1250, "&File", "[&Fíłé]"},
     {"polishHint", 1250, "Open|Opens a file", "[Öpéń]|[Öpéńš á fíłé··]"},
-    {"polishLineBreak", 1250, "Line one\r\nLine two", "[Łíńé öńé\r\nŁíńé ťwö···]"},
-    {"polishEllipsis", 1250, "Loading...", "[Łöáďíńg]..."},
     {"polishFilter", 1250, "Text files (*.txt)|*.txt", "[Ťéxť fíłéš (*.ťxť)···]|*.txt",
      TPseudoKind::Filter},
     {"polishFromWestern", 1250, "Größe", "[Gŕößé]"},
 
     {"russianQuestion", 1251, "Save changes to %s?", "[Ѕаvе сhапgеѕ то %s···]?"},
-    {"russianAccelerator", 1251, "&File", "[&Fіlе]"},
     {"russianHint", 1251, "Open|Opens a file", "[Ореп]|[Орепѕ а fіlе··]"},
-    {"russianLineBreak", 1251, "Line one\r\nLine two", "[Lіпе опе\r\nLіпе тшо···]"},
-    {"russianEllipsis", 1251, "Loading...", "[Lоаdіпg]..."},
-    {"russianBlanks", 1251, " Size: ", " [Ѕіzе]: "},
     // An accented letter 1251 lacks becomes the look-alike of its plain
     // letter; a character without one, the code page's "?".
     {"russianFromWestern", 1251, "Größe", "[Gго?е]"},
