@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <map>
 
-#include "checks/format_specifiers.h"
+#include "checks/format_arguments.h"
 #include "config/language_info.h"
 #include "platform/codepage.h"
 #include "platform/same_text.h"

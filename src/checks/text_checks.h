@@ -36,7 +36,7 @@ struct TTextCheckInput {
 // for an untranslated text: the caller decides what to check.
 //
 // - format (error): only for an original that is a format string
-//   (format_specifiers.h): the translation must take the same multiset of
+//   (format_arguments.h): the translation must take the same multiset of
 //   (argument, type), may reorder them through indexes, must take no
 //   argument the original does not pass, and must have no stray "%" the
 //   original does not have.

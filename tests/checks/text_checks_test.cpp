@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/format_specifiers.h"
+#include "checks/format_arguments.h"
 #include "platform/codepage.h"
 #include "support/test_support.h"
 

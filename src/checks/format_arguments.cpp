@@ -1,5 +1,5 @@
 // Scanning a text for Delphi's Format specifiers.
-#include "checks/format_specifiers.h"
+#include "checks/format_arguments.h"
 
 #include <algorithm>
 
