@@ -11,6 +11,7 @@
 
 #include "checks/translation_check.h"
 #include "config/interaction.h"
+#include "support/silent_interaction.h"
 #include "config/registry_settings.h"
 #include "formmodel/form_conversion.h"
 #include "platform/file_utils.h"
@@ -23,19 +24,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kGerman = 0x0407;
 constexpr int kStrings = 50000, kForms = 5, kPanels = 100, kButtons = 50;
-
-class TSilentInteraction : public TUserInteraction {
- public:
-  std::string Hint() const override { return hint_; }
-  void SetHint(const std::string& text) override { hint_ = text; }
-  bool BusyCursor() const override { return false; }
-  void SetBusyCursor(bool) override {}
-  void ShowWarning(const std::string& w) override { throw std::runtime_error("unexpected warning: " + w); }
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::No; }
-
- private:
-  std::string hint_;
-};
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -89,7 +77,7 @@ void BM_CheckLanguage100k(benchmark::State& state) {
   std::filesystem::remove_all(dir);
   ForceDirectories(dir);
   WriteProject(dir);
-  TSilentInteraction ui;
+  bench::TSilentInteraction ui(TAnswer::No, true);
   TRegistryLocation location = TRegistryLocation::InDirectory(dir + "/cfg");
   TTranslatorRegistry registry(location);
   {

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "config/interaction.h"
+#include "support/silent_interaction.h"
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
 #include "dictionary/translation_history.h"
@@ -20,19 +21,6 @@ namespace kst {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class TSilentInteraction : public TUserInteraction {
-public:
-  std::string Hint() const override { return hint_; }
-  void SetHint(const std::string& text) override { hint_ = text; }
-  bool BusyCursor() const override { return false; }
-  void SetBusyCursor(bool) override {}
-  void ShowWarning(const std::string&) override {}
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
-
-private:
-  std::string hint_;
-};
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -67,7 +55,7 @@ void FillTemplate(const TPlace& place, long long rows) {
   ForceDirectories(path);
   TDatabaseEngine engine(place.location);
   engine.SetAliasPath(kDictionaryAlias, path);
-  TSilentInteraction interaction;
+  bench::TSilentInteraction interaction;
   {
     TdatCommon common(engine, interaction);
     TSqliteDatabase& db = common.Database();
@@ -94,7 +82,7 @@ void BM_SaveIntoFilledDictionary(benchmark::State& state) {
   ForceDirectories(dir);
   TPlace place(dir);
   FillTemplate(place, existing);
-  TSilentInteraction interaction;
+  bench::TSilentInteraction interaction;
 
   double raw = 0, add = 0, readd = 0;
   std::vector<double> lookupMicros;

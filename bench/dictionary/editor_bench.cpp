@@ -12,6 +12,7 @@
 #include <random>
 
 #include "config/interaction.h"
+#include "support/silent_interaction.h"
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
 #include "dictionary/dictionary_editor.h"
@@ -25,19 +26,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 long long gRows = 1000000;
-
-class TSilentInteraction : public TUserInteraction {
-public:
-  std::string Hint() const override { return hint_; }
-  void SetHint(const std::string& text) override { hint_ = text; }
-  bool BusyCursor() const override { return false; }
-  void SetBusyCursor(bool) override {}
-  void ShowWarning(const std::string&) override {}
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
-
-private:
-  std::string hint_;
-};
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -56,7 +44,7 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
   TRegistryLocation location = TRegistryLocation::InDirectory(dir + "/cfg");
   TDatabaseEngine engine(location);
   engine.SetAliasPath(kDictionaryAlias, dir + "/db");
-  TSilentInteraction interaction;
+  bench::TSilentInteraction interaction;
   TdatCommon common(engine, interaction);
 
   auto buildStart = Clock::now();

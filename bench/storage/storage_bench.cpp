@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "config/interaction.h"
+#include "support/silent_interaction.h"
 #include "config/registry_settings.h"
 #include "dictionary/common.h"
 #include "dictionary/dictionary_schema.h"
@@ -29,19 +30,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kGerman = 0x0407;
 constexpr int kStrings = 50000, kForms = 5, kEntries = 10000;
-
-class TSilentInteraction : public TUserInteraction {
-public:
-  std::string Hint() const override { return hint_; }
-  void SetHint(const std::string& text) override { hint_ = text; }
-  bool BusyCursor() const override { return false; }
-  void SetBusyCursor(bool) override {}
-  void ShowWarning(const std::string& w) override { throw std::runtime_error("unexpected warning: " + w); }
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::No; }
-
-private:
-  std::string hint_;
-};
 
 // Processor time of this process: the machine is shared, so wall time alone
 // says more about the neighbours than about the save.
@@ -95,7 +83,7 @@ void BM_SaveLanguage100k(benchmark::State& state) {
   std::filesystem::remove_all(dir);
   ForceDirectories(dir + "/dict");
   WriteProject(dir);
-  TSilentInteraction ui;
+  bench::TSilentInteraction ui(TAnswer::No, true);
   TRegistryLocation location = TRegistryLocation::InDirectory(dir + "/cfg");
   TTranslatorRegistry registry(location);
   TDatabaseEngine engine(location);
