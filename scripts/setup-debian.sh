@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core xvfb xauth
   libhunspell-dev hunspell-de-de
   nlohmann-json3-dev translate-toolkit
+  libxml2-dev libxml2-utils gettext
 )
 
 missing=()
