@@ -6,7 +6,9 @@
 #include "cli.h"
 #include "config/language_info.h"
 #include "dictionary/highlighting.h"
+#include "dictionary/tmx_file.h"
 #include "dictionary/translation_history.h"
+#include "platform/file_utils.h"
 #include "session/translator_environment.h"
 
 namespace kst::cli {
@@ -46,6 +48,33 @@ int RunStats(TContext& ctx, TTranslatorEnvironment& environment) {
   return 0;
 }
 
+// Reports quote the file's texts and are UTF-8 already.
+void PrintTmxReports(TContext& ctx, const std::string& file, const std::vector<TTmxReport>& reports) {
+  for (const TTmxReport& r : reports)
+    ctx.err << "warning: " << file << (r.line ? ", line " + std::to_string(r.line) : std::string()) << ": "
+            << r.message << "\n";
+}
+
+int RunExportTmx(TContext& ctx, TTranslatorEnvironment& environment, const std::vector<std::string>& args) {
+  TTmxExport tmx = ExportTmx(environment.Common(), ParseLanguageArgument(args[1]), ctx.system);
+  AtomicWriteFile(AbsoluteArgument(args[2]), tmx.document);
+  PrintTmxReports(ctx, args[2], tmx.skipped);
+  ctx.out << tmx.units << " units written, " << tmx.skipped.size() << " left out, " << tmx.resourceStrings
+          << " resource-string entries not exported\n";
+  return 0;
+}
+
+int RunImportTmx(TContext& ctx, TTranslatorEnvironment& environment, const std::vector<std::string>& args) {
+  std::string file = AbsoluteArgument(args[1]);
+  TTmxImport tmx = ImportTmx(environment.Common(), environment.History(), ReadFileBytes(file), file, ctx.system);
+  PrintTmxReports(ctx, args[1], tmx.reports);
+  ctx.out << "added " << tmx.added << ", already known " << tmx.known << ", skipped " << tmx.Skipped()
+          << " (unknown language " << tmx.unknownLanguage << ", unmappable character " << tmx.unmappable
+          << ", too long " << tmx.tooLong << ", resource string " << tmx.resourceStrings << ", incomplete "
+          << tmx.incomplete << ")\n";
+  return 0;
+}
+
 int RunDict(TContext& ctx, const std::vector<std::string>& args) {
   if (args.empty()) throw EUsageError("expected an action: init, path, add, lookup, import, highlighted or stats");
   const std::string& action = args[0];
@@ -55,6 +84,8 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
   if (action == "add") Expect(args, 3, "expected a source text, a translation and a language");
   else if (action == "lookup") Expect(args, 2, "expected a source text and a language");
   else if (action == "import") Expect(args, 1, "expected one dictionary file");
+  else if (action == "export-tmx") Expect(args, 2, "expected a language and a TMX file");
+  else if (action == "import-tmx") Expect(args, 1, "expected one TMX file");
   else if (action == "highlighted") Expect(args, 1, "expected one property path");
   else if (action == "stats") Expect(args, 0, "takes no arguments");
   else throw EUsageError("unknown action \"" + action + "\"");
@@ -80,6 +111,8 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
     ctx.out << Hex4(history.ImportDictionaryFile(AbsoluteArgument(args[1]))) << "\n";
     return 0;
   }
+  if (action == "export-tmx") return RunExportTmx(ctx, environment, args);
+  if (action == "import-tmx") return RunImportTmx(ctx, environment, args);
   if (action == "highlighted") {
     ctx.out << (environment.HighLighting().IsHighlighted(ctx.FromTerminal(args[1])) ? "yes" : "no") << "\n";
     return 0;
@@ -105,6 +138,13 @@ std::vector<TTopic> DictTopics() {
        "usage: kst dict import FILE\n"
        "  Imports a dictionary file (its extension names the language) and\n"
        "  prints the language ID.\n"
+       "usage: kst dict export-tmx LANG FILE\n"
+       "  Writes the translations of LANG and its sibling sub-languages as a TMX\n"
+       "  1.4b translation memory (UTF-8; sources tagged with the system locale).\n"
+       "usage: kst dict import-tmx FILE\n"
+       "  Adds the translations of a TMX file; units in languages the dictionary\n"
+       "  lacks, with characters the code page cannot hold, or too long are\n"
+       "  reported and skipped.\n"
        "usage: kst dict highlighted PATH\n"
        "  yes or no: whether a rule highlights the property path (Class.Property).\n"
        "usage: kst dict stats\n"

@@ -424,6 +424,7 @@ TSystemCodePages TSystemCodePages::FromEnvironment() {
   const TLocaleRow* row = FindLocaleRow(*lcid);
   // Unicode-only locales have no ANSI code page; Windows then keeps 1252/437.
   if (!row || row->ansiCodePage == 0) return system;
+  system.locale = *lcid;
   system.ansi = row->ansiCodePage;
   system.oem = row->oemCodePage;
   return system;

@@ -35,6 +35,7 @@ struct TSystemCodePages {
   int ansi = 1252;
   int oem = 437;
   int mac = 10000;
+  int locale = 0x0409;  // the system locale's language ID
   static TSystemCodePages FromEnvironment();
 };
 
