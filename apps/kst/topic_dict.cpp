@@ -59,8 +59,8 @@ int RunExportTmx(TContext& ctx, TTranslatorEnvironment& environment, const std::
   TTmxExport tmx = ExportTmx(environment.Common(), ParseLanguageArgument(args[1]), ctx.system);
   AtomicWriteFile(AbsoluteArgument(args[2]), tmx.document);
   PrintTmxReports(ctx, args[2], tmx.skipped);
-  ctx.out << tmx.units << " units written, " << tmx.skipped.size() << " left out, " << tmx.resourceStrings
-          << " resource-string entries not exported\n";
+  ctx.out << "written " << tmx.units << ", left out " << tmx.skipped.size() << ", resource-string entries not exported "
+          << tmx.resourceStrings << "\n";
   return 0;
 }
 
