@@ -35,13 +35,19 @@ bool IsResourceStringName(std::string_view source) {
   return source.size() >= prefix.size() && SameText(source.substr(0, prefix.size()), prefix);
 }
 
-// The first characters of a UTF-8 text, cut between characters, for messages.
+// The first characters of a UTF-8 text, cut between characters, for
+// messages; control characters as "#7", so that a terminal shows them.
 std::string Shown(std::string_view utf8) {
   constexpr size_t kMax = 40;
-  if (utf8.size() <= kMax) return "\"" + std::string(utf8) + "\"";
-  size_t cut = kMax;
-  while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
-  return "\"" + std::string(utf8.substr(0, cut)) + "...\"";
+  size_t cut = utf8.size();
+  if (cut > kMax) {
+    cut = kMax;
+    while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
+  }
+  std::string shown = "\"";
+  for (char c : utf8.substr(0, cut))
+    shown += static_cast<unsigned char>(c) < 0x20 ? "#" + std::to_string(static_cast<unsigned char>(c)) : std::string(1, c);
+  return shown + (cut < utf8.size() ? "...\"" : "\"");
 }
 
 // The first character of the text that the code page cannot hold, as
