@@ -70,6 +70,12 @@ std::string FirstUnmappable(std::string_view utf8, int codePage) {
   return "a character";
 }
 
+std::string Hex(int languageId) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(languageId) & 0xFFFFu);
+  return hex;
+}
+
 std::string CodePageName(int languageId, int codePage) {
   return "code page " + std::to_string(codePage) + " of " + LanguageTag(languageId);
 }
@@ -79,7 +85,7 @@ std::string CodePageName(int languageId, int codePage) {
 TTmxExport ExportTmx(TdatCommon& common, int languageId, const TSystemCodePages& system) {
   const std::string sourceTag = LanguageTag(system.locale);
   if (sourceTag.empty())
-    throw EDictionaryError("The system locale " + std::to_string(system.locale) + " has no language tag.");
+    throw EDictionaryError("The system locale " + Hex(system.locale) + " has no language tag.");
   TTmxExport result;
   TXmlWriter xml;
   xml.DocType("tmx", nullptr, "tmx14.dtd");
@@ -116,7 +122,7 @@ TTmxExport ExportTmx(TdatCommon& common, int languageId, const TSystemCodePages&
     const std::string tag = LanguageTag(lang);
     if (tag.empty()) {
       result.skipped.push_back({0, "The translation " + Shown(translation) + " of " + Shown(sourceText) +
-                                       " is in language " + std::to_string(lang) +
+                                       " is in language " + Hex(lang) +
                                        ", which has no language tag; left out."});
       continue;
     }
