@@ -8,6 +8,8 @@
 #include "cli_session.h"
 #include "config/language_info.h"
 #include "exchange/exchange_file.h"
+#include "exchange/exchange_format.h"
+#include "session/pseudo_translation.h"
 #include "session/translation_session.h"
 
 namespace kst::cli {
@@ -47,14 +49,22 @@ private:
   TOnDifference mode_;
 };
 
+TExchangeFormat ParseFormat(const std::string& name) {
+  std::optional<TExchangeFormat> format = ExchangeFormatFromName(name);
+  if (!format) throw EUsageError("--format takes trx, xliff or po");
+  return *format;
+}
+
 int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
   std::vector<std::string> words;
-  int types = kFilterStrings;
-  bool original = true;
+  TExchangeWriteOptions options;
+  int& types = options.typeFilter;
   std::string output;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--no-original") {
-      original = false;
+      options.includeOriginal = false;
+    } else if (args[i] == "--format" && i + 1 < args.size()) {
+      options.format = ParseFormat(args[++i]);
     } else if ((args[i] == "--types" || args[i] == "-o") && i + 1 < args.size()) {
       if (args[i] == "-o") {
         output = args[++i];
@@ -70,11 +80,13 @@ int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
       words.push_back(args[i]);
     }
   }
-  if (words.size() != 2) throw EUsageError("expected: write PROJECT LANG [--types N] [--no-original] [-o FILE]");
+  if (words.size() != 2)
+    throw EUsageError("expected: write PROJECT LANG [--format trx|xliff|po] [--types N] [--no-original] [-o FILE]");
   TExchangeInteraction ui(ctx, TOnDifference::Ask);
   TOpenedSession s(ctx, ui, words[0], words[1], false);
-  std::string file = output.empty() ? s.session->DefaultExchangeFileName() : AbsoluteArgument(output);
-  WriteExchangeFile(s.project, file, original, types);
+  std::string file = output.empty() ? s.session->DefaultExchangeFileName(options.format) : AbsoluteArgument(output);
+  options.highlighted = PseudoHighlightTest(s.environment);
+  WriteExchange(s.project, file, s.session->CurrentLanguage(), options);
   ctx.out << ctx.ToTerminal(s.project.ExpandFileName(file)) << "\n";
   return 0;
 }
@@ -82,8 +94,11 @@ int RunWrite(TContext& ctx, const std::vector<std::string>& args) {
 int RunRead(TContext& ctx, const std::vector<std::string>& args) {
   std::vector<std::string> words;
   TOnDifference mode = TOnDifference::Ask;
+  std::optional<TExchangeFormat> format;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--on-difference" && i + 1 < args.size()) {
+    if (args[i] == "--format" && i + 1 < args.size()) {
+      format = ParseFormat(args[++i]);
+    } else if (args[i] == "--on-difference" && i + 1 < args.size()) {
       const std::string& m = args[++i];
       if (m == "ask") mode = TOnDifference::Ask;
       else if (m == "accept") mode = TOnDifference::Accept;
@@ -93,10 +108,12 @@ int RunRead(TContext& ctx, const std::vector<std::string>& args) {
       words.push_back(args[i]);
     }
   }
-  if (words.size() != 3) throw EUsageError("expected: read PROJECT LANG FILE [--on-difference ask|accept|reject]");
+  if (words.size() != 3)
+    throw EUsageError("expected: read PROJECT LANG FILE [--format trx|xliff|po] [--on-difference ask|accept|reject]");
   TExchangeInteraction ui(ctx, mode);
   TOpenedSession s(ctx, ui, words[0], words[1], false);
-  int applied = ReadExchangeFile(s.project, AbsoluteArgument(words[2]));
+  int applied =
+      s.session->ReadExchangeFile(AbsoluteArgument(words[2]), format ? *format : ExchangeFormatOfFile(words[2]));
   s.Save(ctx);
   ctx.out << applied << (applied == 1 ? " translation changed\n" : " translations changed\n");
   return 0;
@@ -115,15 +132,22 @@ int RunExchange(TContext& ctx, const std::vector<std::string>& args) {
 std::vector<TTopic> ExchangeTopics() {
   return {
       {"exchange", "write and read exchange files for outside translators",
-       "usage: kst exchange write PROJECT LANG [--types N] [--no-original] [-o FILE]\n"
-       "       kst exchange read PROJECT LANG FILE [--on-difference ask|accept|reject]\n"
+       "usage: kst exchange write PROJECT LANG [--format trx|xliff|po] [--types N]\n"
+       "                          [--no-original] [-o FILE]\n"
+       "       kst exchange read PROJECT LANG FILE [--format trx|xliff|po]\n"
+       "                         [--on-difference ask|accept|reject]\n"
+       "  --format: our tab-separated exchange file (trx, the default), XLIFF 1.2\n"
+       "  or gettext PO (both UTF-8, with the version keys too); read takes the\n"
+       "  format from the extension (.xlf, .xliff, .po) when it is not given.\n"
        "  write: the texts of the language; --types is a sum of 1 (string\n"
        "  properties, the default), 2 (numeric) and 4 (others); resource strings\n"
-       "  are always written. The default FILE is LANGDIR/PROJECT.trx.\n"
+       "  are always written; --no-original is for trx only. The default FILE is\n"
+       "  LANGDIR/PROJECT.trx (.xlf, .po).\n"
        "  read: applies the translations, then stores the language's files and\n"
        "  the project settings. A different original asks (on the terminal), or\n"
        "  is accepted or rejected as --on-difference says; items the project does\n"
-       "  not have are reported and skipped.\n",
+       "  not have are reported and skipped, and so is a translation with a\n"
+       "  character the language's code page lacks.\n",
        RunExchange},
   };
 }

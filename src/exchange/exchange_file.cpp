@@ -1,13 +1,7 @@
 // Writing and reading exchange files (two passes: validation, then import).
 #include "exchange/exchange_file.h"
 
-#include <map>
-#include <unordered_map>
-
 #include "config/interaction.h"
-#include "config/text_helpers.h"
-#include "formmodel/form_errors.h"
-#include "formmodel/value_check.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
 #include "project/project_data.h"
@@ -45,38 +39,7 @@ void ForEachLine(std::string_view text, F&& visit) {
   }
 }
 
-std::string ModuleSectionName(const TModuleEntry& entry) {
-  return ExtractFileName(ToInternalPath(entry.Module ? entry.Module->FileName : entry.Name));
-}
-
-class TFormPaths {
-public:
-  TCHValue* Resolve(TComponentHelper& root, const std::string& path) {
-    auto& index = indexes_[&root];
-    if (index.empty()) root.ForEachPropertyPath([&](const std::string& p, TCHValue& v) { index.emplace(UpperCaseAscii(p), &v); });
-    auto it = index.find(UpperCaseAscii(path));
-    if (it != index.end()) return it->second;
-    try {
-      return root.FindProperty(path);
-    } catch (const EFormError&) {
-      return nullptr;  // a path the model refuses is one it does not have
-    }
-  }
-
-private:
-  std::map<TComponentHelper*, std::unordered_map<std::string, TCHValue*>> indexes_;
-};
-
 }  // namespace
-
-int TypeFilterBit(TPropertyType type) {
-  switch (type) {
-    case ptString: return kFilterStrings;
-    case ptInteger: case ptFloat: return kFilterNumbers;
-    case ptSymbol: case ptSet: case ptBinary: case ptClass: return kFilterOthers;
-    default: return 0;
-  }
-}
 
 std::string EncodeExchangeField(std::string_view text) {
   if (!NeedsEscapes(text)) return "\"" + std::string(text) + "\"";
@@ -120,35 +83,21 @@ std::string DecodeExchangeField(std::string_view field) {
 }
 
 std::string BuildExchangeFile(TProjectData& project, bool includeOriginal, int typeFilter) {
-  std::string out;
-  auto entry = [&](std::string_view key, const std::string& original, const std::string& translated) {
-    out.append(key);
-    out += '\t';
-    out += includeOriginal ? EncodeExchangeField(original) : std::string(kNotAvailable);
-    out += '\t';
-    out += EncodeExchangeField(translated);
-    out += "\r\n";
-  };
-  out += kHeader;
+  std::string out = kHeader;
   out += "\r\nVersion=3.10BETA\r\n";
-  out += kResourceStrings;
-  out += "\r\n";
-  for (int i = 0; i < project.ResourceStrings.Count(); ++i) {
-    const TResourceStrListItem& item = project.ResourceStrings.Item(i);
-    entry(item.Name, item.OriginalValue, item.TranslatedValue);
-  }
-  out += "\r\n";
-  for (TModuleEntry& module : project.Modules) {
-    out += "[" + ModuleSectionName(module) + "]\r\n";
-    if (module.Module && module.Module->Root) {
-      TFormPaths paths;
-      std::vector<std::string> list;
-      module.Module->Root->EnumeratePropertyPaths(list);
-      for (const std::string& path : list) {
-        TCHValue* value = paths.Resolve(*module.Module->Root, path);
-        if (!value || !(TypeFilterBit(value->PropertyType) & typeFilter)) continue;
-        entry(path, value->OriginalValue, value->TranslatedValue);
-      }
+  for (const TExchangeGroup& group : CollectExchangeGroups(project, typeFilter)) {
+    // Version keys travel in the other formats only: this layout has no
+    // section for them.
+    if (group.section == TExchangeSection::VersionInfo) continue;
+    out += group.section == TExchangeSection::ResourceStrings ? std::string(kResourceStrings) : "[" + group.name + "]";
+    out += "\r\n";
+    for (const TExchangeItem& item : group.items) {
+      out += item.key;
+      out += '\t';
+      out += includeOriginal ? EncodeExchangeField(*item.original) : std::string(kNotAvailable);
+      out += '\t';
+      out += EncodeExchangeField(*item.translation);
+      out += "\r\n";
     }
     out += "\r\n";
   }
@@ -168,6 +117,10 @@ int ReadExchangeFile(TProjectData& project, const std::string& fileName, int cod
 }
 
 int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage) {
+  return ApplyExchangeEntries(project, ParseExchangeFile(text), codePage);
+}
+
+std::vector<TExchangeEntry> ParseExchangeFile(std::string_view text) {
   bool header = false, valid = false;
   ForEachLine(text, [&](std::string_view raw) {
     std::string_view line = TrimControls(raw);
@@ -181,13 +134,7 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage
   });
   if (!valid) throw EExchangeError(kInvalidFile);
 
-  TUserInteraction& ui = project.Interaction();
-  std::unordered_map<std::string, TResourceStrListItem*> strings;
-  for (int i = project.ResourceStrings.Count() - 1; i >= 0; --i)
-    strings[UpperCaseAscii(project.ResourceStrings.Item(i).Name)] = &project.ResourceStrings.Item(i);
-  TFormPaths paths;
-  bool askOnDifference = true, cancelled = false;
-  int applied = 0;
+  std::vector<TExchangeEntry> entries;
   std::string section;
   ForEachLine(text, [&](std::string_view raw) {
     std::string_view line = TrimControls(raw);
@@ -199,71 +146,22 @@ int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage
     if (SameText(section, kHeader)) return true;
     size_t tab1 = line.find('\t');
     size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
-    std::string key(line.substr(0, tab1));
     std::string_view rawOriginal, rawTranslated;
     if (tab1 != std::string_view::npos) rawOriginal = line.substr(tab1 + 1, tab2 == std::string_view::npos ? tab2 : tab2 - tab1 - 1);
     if (tab2 != std::string_view::npos) rawTranslated = line.substr(tab2 + 1);
-
-    const std::string* original = nullptr;
-    std::string* translated = nullptr;
-    TPropertyType type = ptString;
-    const std::u16string* wideOriginal = nullptr;
-    std::string formName;
+    TExchangeEntry& entry = entries.emplace_back();
     if (SameText(section, kResourceStrings)) {
-      auto it = strings.find(UpperCaseAscii(key));
-      if (it != strings.end()) {
-        original = &it->second->OriginalValue;
-        translated = &it->second->TranslatedValue;
-      }
+      entry.section = TExchangeSection::ResourceStrings;
     } else {
-      formName = section.size() >= 2 ? section.substr(1, section.size() - 2) : std::string();
-      TModuleHelper* module = project.FindModule(formName);
-      if (!module || !module->Root) {
-        std::string warning = FormatText("Module \"%s\" not found in current project!", formName);
-        cancelled = ui.Ask(warning, TButtons::OkCancel) == TAnswer::Cancel;
-        return !cancelled;
-      }
-      if (TCHValue* value = paths.Resolve(*module->Root, key)) {
-        original = &value->OriginalValue;
-        translated = &value->TranslatedValue;
-        type = value->PropertyType;
-        if (value->WideKind != 0) wideOriginal = value->WideOriginal.get();
-      }
+      entry.section = TExchangeSection::Form;
+      entry.form = section.size() >= 2 ? section.substr(1, section.size() - 2) : std::string();
     }
-    if (!translated) {
-      cancelled =
-          ui.Ask(FormatText("Item \"%s\" not found in current project", key), TButtons::OkCancel) == TAnswer::Cancel;
-      return !cancelled;
-    }
-    std::string fileOriginal = DecodeExchangeField(rawOriginal);
-    bool accept = true;
-    if (askOnDifference && rawOriginal != kNotAvailable && !SameText(*original, fileOriginal)) {
-      std::string question = "Different original Value\r\rProject: " + *original + "\r\rExchange File: " + fileOriginal +
-                             "\r\rAccept Translation?";
-      switch (ui.Ask(question, TButtons::YesNoCancelAll)) {
-        case TAnswer::Yes: break;
-        case TAnswer::All: askOnDifference = false; break;
-        case TAnswer::Cancel: accept = false; cancelled = true; break;
-        default: accept = false;
-      }
-    }
-    if (accept) {
-      std::string text = DecodeExchangeField(rawTranslated);
-      // A number or identifier from the file goes into the form as it
-      // stands; one that is not a single value of its type is refused.
-      std::string refused = ValueTextMessage(formName + ":" + key, type, text, original ? *original : std::string());
-      if (char16_t lost = wideOriginal && codePage && text != *original ? WideTranslationLoss(*wideOriginal, text, codePage) : 0)
-        refused = WideCharRefusedMessage(formName + ":" + key, lost, codePage);
-      if (!refused.empty()) {
-        cancelled = ui.Ask(refused + " The translation is not taken.", TButtons::OkCancel) == TAnswer::Cancel;
-        return !cancelled;
-      }
-      if (*translated != text) ++applied;
-      *translated = std::move(text);
-    }
-    return !cancelled;
+    entry.key = std::string(line.substr(0, tab1));
+    if (rawOriginal != kNotAvailable) entry.original = DecodeExchangeField(rawOriginal);
+    entry.translation = DecodeExchangeField(rawTranslated);
+    return true;
   });
-  return applied;
+  return entries;
 }
 
 }  // namespace kst

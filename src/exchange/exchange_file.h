@@ -10,20 +10,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "formmodel/form_model.h"
+#include "exchange/exchange_entries.h"
 
 namespace kst {
-
-class TProjectData;
-
-// Bits of the property-type filter.
-inline constexpr int kFilterStrings = 1;  // ptString
-inline constexpr int kFilterNumbers = 2;  // ptInteger, ptFloat
-inline constexpr int kFilterOthers = 4;   // ptSymbol, ptSet, ptBinary, ptClass
-
-// The filter bit of a type (0 for collections, lists and unknown values).
-int TypeFilterBit(TPropertyType type);
 
 // The field as written: the text between quotes, or the escaped form above.
 std::string EncodeExchangeField(std::string_view text);
@@ -46,10 +37,9 @@ void WriteExchangeFile(TProjectData& project, const std::string& fileName, bool 
 // that page lacks is refused with a warning (0: no such check).
 int ReadExchangeFile(TProjectData& project, const std::string& fileName, int codePage = 0);
 int ApplyExchangeFile(TProjectData& project, std::string_view text, int codePage = 0);
-
-class EExchangeError : public std::runtime_error {
-public:
-  using std::runtime_error::runtime_error;
-};
+// The entries of the file's text (ApplyExchangeEntries applies them); raises
+// EExchangeError as above. The file has no version keys; a line before any
+// section belongs to a form without a name.
+std::vector<TExchangeEntry> ParseExchangeFile(std::string_view text);
 
 }  // namespace kst

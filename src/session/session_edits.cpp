@@ -299,7 +299,7 @@ bool TTranslationSession::Replay(bool undo) {
   return true;
 }
 
-int TTranslationSession::ReadExchangeFile(const std::string& fileName) {
+int TTranslationSession::ReadExchangeFile(const std::string& fileName, TExchangeFormat format) {
   if (language_ <= 0) throw ETranslationError(kNoLanguage);
   TBusyGuard busy(*this);
   // The file changes the model directly; the step is what differs after it.
@@ -313,6 +313,8 @@ int TTranslationSession::ReadExchangeFile(const std::string& fileName) {
     TResourceStrListItem& item = project_.ResourceStrings.Item(i);
     slots.push_back(TSlot{"@" + item.Name, &item.TranslatedValue, item.TranslatedValue});
   }
+  for (const auto& label : project_.VersionInfo.Items)
+    slots.push_back(TSlot{"#" + label->Key, &label->Translation, label->Translation});
   for (TModuleEntry& module : project_.Modules) {
     if (!module.Module || !module.Module->Root) continue;
     module.Module->Root->ForEachPropertyPath([&](const std::string& path, TCHValue& value) {
@@ -325,7 +327,7 @@ int TTranslationSession::ReadExchangeFile(const std::string& fileName) {
   };
   int changed = 0;
   try {
-    changed = kst::ReadExchangeFile(project_, fileName, LanguageAnsiCodePage(language_, project_.SystemCodePages()));
+    changed = ReadExchange(project_, fileName, language_, format);
   } catch (...) {
     record();  // what was applied before the error stays applied
     throw;

@@ -294,8 +294,8 @@ std::string TTranslationSession::FormTranslationFileName(const TModuleHelper& fo
   return ChangeFileExt(project_.TranslatedFileName(form.FileName, language_), ".TRD");
 }
 
-std::string TTranslationSession::DefaultExchangeFileName() const {
-  return ChangeFileExt(project_.TranslatedFileName(project_.FileName, language_), ".trx");
+std::string TTranslationSession::DefaultExchangeFileName(TExchangeFormat format) const {
+  return ChangeFileExt(project_.TranslatedFileName(project_.FileName, language_), ExchangeExtension(format));
 }
 
 }  // namespace kst

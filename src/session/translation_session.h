@@ -14,6 +14,7 @@
 
 #include "config/interaction.h"
 #include "exchange/exchange_file.h"
+#include "exchange/exchange_format.h"
 #include "project/project_data.h"
 
 namespace kst {
@@ -186,11 +187,11 @@ public:
   bool Undo();
   bool Redo();
 
-  // ReadExchangeFile (exchange_file.h) on the loaded language, recorded as
+  // ReadExchange (exchange_format.h) on the loaded language, recorded as
   // one undo step. Returns the number of translations it changed. Raises
   // ETranslationError without a language: the texts read would be lost on
   // the next switch.
-  int ReadExchangeFile(const std::string& fileName);
+  int ReadExchangeFile(const std::string& fileName, TExchangeFormat format = TExchangeFormat::Tab);
 
   // The code page of the current language's translations, and of the
   // originals (the project's, the system's ANSI code page).
@@ -210,8 +211,8 @@ public:
   // The per-language file names of the current language.
   std::string ResourceStringFileName() const;                  // D/A/Project.TRS
   std::string FormTranslationFileName(const TModuleHelper& form) const;  // D/A/Form.TRD
-  // The exchange file name the dialog proposes: D/A/Project.trx.
-  std::string DefaultExchangeFileName() const;
+  // The exchange file name the dialog proposes: D/A/Project.trx (.xlf, .po).
+  std::string DefaultExchangeFileName(TExchangeFormat format = TExchangeFormat::Tab) const;
 
   // The outcome of the last storing of translation files.
   const TDictionaryFeedReport& LastFeedReport() const { return feed_; }

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "exchange/exchange_file.h"
+#include "exchange/exchange_format.h"
 #include "project/project_data.h"
+#include "session/pseudo_translation.h"
 #include "session/translation_session.h"
 #include "session/translator_environment.h"
 #include "ui/auto_translate_dialog.h"
@@ -60,8 +62,12 @@ void WriteExchange(TfrmLexibox& w) {
   if (dialog.exec() != QDialog::Accepted) return;
   w.Interaction().SetBusyCursor(true);
   w.Run("exchange", [&] {
-    WriteExchangeFile(project, project.ExpandFileName(w.FromScreen(dialog.FileName())), dialog.IncludeOriginal(),
-                      dialog.TypeFilter());
+    TExchangeWriteOptions options;
+    options.format = dialog.Format();
+    options.typeFilter = dialog.TypeFilter();
+    options.includeOriginal = dialog.IncludeOriginal();
+    options.highlighted = PseudoHighlightTest(w.Environment());
+    WriteExchange(project, project.ExpandFileName(w.FromScreen(dialog.FileName())), session.CurrentLanguage(), options);
   });
   w.Interaction().SetBusyCursor(false);
 }

@@ -17,6 +17,7 @@
 #include "config/registry_settings.h"
 #include "dictionary/display_settings.h"
 #include "exchange/exchange_file.h"
+#include "exchange/exchange_format.h"
 #include "platform/file_utils.h"
 #include "project/project_data.h"
 #include "session/translation_session.h"
@@ -302,12 +303,24 @@ void TfrmLexibox::ReadExchangeFile() {
   int language = Session().CurrentLanguage();
   if (!Session().IsProjectOpen() || language <= 0) return;
   QString preset = QString::fromUtf8(Project().ExpandFileName(Session().DefaultExchangeFileName()).c_str());
+  QString chosen;
   QString file = QFileDialog::getOpenFileName(this, tr("Read Exchange File"), preset,
-                                              FileFilter({{"Translator Exchange File", "*.trx;*.TRX"}, {"All Files", "*"}}));
+                                              FileFilter({{"Translator Exchange File", "*.trx;*.TRX"},
+                                                          {"XLIFF File", "*.xlf;*.xliff;*.XLF;*.XLIFF"},
+                                                          {"gettext PO File", "*.po;*.PO"},
+                                                          {"All Files", "*"}}),
+                                              &chosen);
   if (file.isEmpty()) return;
+  // The filter chosen names the format; with all files shown the name's
+  // extension does.
+  std::string name = AbsolutePath(FromScreen(file));
+  TExchangeFormat format = chosen.startsWith(QStringLiteral("XLIFF"))     ? TExchangeFormat::Xliff
+                           : chosen.startsWith(QStringLiteral("gettext"))   ? TExchangeFormat::Po
+                           : chosen.startsWith(QStringLiteral("Translator")) ? TExchangeFormat::Tab
+                                                                             : ExchangeFormatOfFile(name);
   CommitEdits();
   interaction_.SetBusyCursor(true);
-  Run("exchange", [&] { Session().ReadExchangeFile(AbsolutePath(FromScreen(file))); });
+  Run("exchange", [&] { Session().ReadExchangeFile(name, format); });
   interaction_.SetBusyCursor(false);
   emit LanguageChanged();
   UpdateCommands();

@@ -2,6 +2,7 @@
 #include "ui/write_exchange_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +19,22 @@
 
 namespace kst::ui {
 
+namespace {
+
+struct TFormatRow {
+  TExchangeFormat format;
+  const char* name;
+  const char* filter;
+};
+
+const TFormatRow kFormats[] = {
+    {TExchangeFormat::Tab, "Exchange File (*.trx)", "Translator Exchange File (*.trx *.TRX)"},
+    {TExchangeFormat::Xliff, "XLIFF 1.2 (*.xlf)", "XLIFF File (*.xlf *.xliff *.XLF *.XLIFF)"},
+    {TExchangeFormat::Po, "gettext PO (*.po)", "gettext PO File (*.po *.PO)"},
+};
+
+}  // namespace
+
 TfrmWriteExchangeFile::TfrmWriteExchangeFile(QWidget* parent, THelpViewer* help, TQtInteraction& interaction)
     : TfrmAbstractDialog(parent, help, kHelpWriteExchangeFile, tr("Write Exchange File"), QSize(506, 210)),
       interaction_(interaction) {
@@ -30,6 +47,12 @@ TfrmWriteExchangeFile::TfrmWriteExchangeFile(QWidget* parent, THelpViewer* help,
   browse->setText(QStringLiteral("..."));
   browse->setToolTip(tr("Choose the file"));
   connect(browse, &QToolButton::clicked, this, &TfrmWriteExchangeFile::Browse);
+
+  auto* formatLabel = new QLabel(tr("&Format:"), Body());
+  format_ = new QComboBox(Body());
+  format_->setObjectName(QStringLiteral("cbxFormat"));
+  for (const TFormatRow& row : kFormats) format_->addItem(tr(row.name), static_cast<int>(row.format));
+  formatLabel->setBuddy(format_);
 
   auto* types = new QGroupBox(tr("Property Types"), Body());
   strings_ = new QCheckBox(tr("String Properties"), types);
@@ -50,18 +73,44 @@ TfrmWriteExchangeFile::TfrmWriteExchangeFile(QWidget* parent, THelpViewer* help,
   grid->addWidget(label, 0, 0);
   grid->addWidget(fileName_, 0, 1);
   grid->addWidget(browse, 0, 2);
-  grid->addWidget(types, 1, 0, 2, 2, Qt::AlignTop);
-  grid->addWidget(includeOriginal_, 1, 2, Qt::AlignTop);
+  grid->addWidget(formatLabel, 1, 0);
+  grid->addWidget(format_, 1, 1, Qt::AlignLeft);
+  grid->addWidget(types, 2, 0, 2, 2, Qt::AlignTop);
+  grid->addWidget(includeOriginal_, 2, 2, Qt::AlignTop);
   grid->setColumnStretch(1, 1);
-  grid->setRowStretch(2, 1);
+  grid->setRowStretch(3, 1);
   setTabOrder(fileName_, browse);
-  setTabOrder(browse, strings_);
+  setTabOrder(browse, format_);
+  setTabOrder(format_, strings_);
   setTabOrder(strings_, numbers_);
   setTabOrder(numbers_, symbols_);
   setTabOrder(symbols_, includeOriginal_);
+  connect(format_, &QComboBox::currentIndexChanged, this, &TfrmWriteExchangeFile::FormatChosen);
 }
 
 void TfrmWriteExchangeFile::SetFileName(const QString& name) { fileName_->setText(name); }
+
+void TfrmWriteExchangeFile::SetFormat(TExchangeFormat format) {
+  format_->setCurrentIndex(format_->findData(static_cast<int>(format)));
+  FormatChosen();
+}
+
+TExchangeFormat TfrmWriteExchangeFile::Format() const {
+  return static_cast<TExchangeFormat>(format_->currentData().toInt());
+}
+
+void TfrmWriteExchangeFile::FormatChosen() {
+  TExchangeFormat format = Format();
+  includeOriginal_->setEnabled(format == TExchangeFormat::Tab);
+  // A name the person gave another extension keeps it.
+  QString name = fileName_->text();
+  QFileInfo info(name);
+  QString suffix = info.suffix().toLower();
+  if (suffix == "trx" || suffix == "xlf" || suffix == "xliff" || suffix == "po") {
+    name.chop(suffix.size() + 1);
+    fileName_->setText(name + QString::fromLatin1(ExchangeExtension(format)));
+  }
+}
 
 void TfrmWriteExchangeFile::SetTypeFilter(int filter) {
   strings_->setChecked(filter & kFilterStrings);
@@ -78,12 +127,16 @@ int TfrmWriteExchangeFile::TypeFilter() const {
          (symbols_->isChecked() ? kFilterOthers : 0);
 }
 
-bool TfrmWriteExchangeFile::IncludeOriginal() const { return includeOriginal_->isChecked(); }
+bool TfrmWriteExchangeFile::IncludeOriginal() const {
+  return includeOriginal_->isChecked() || Format() != TExchangeFormat::Tab;
+}
 
 void TfrmWriteExchangeFile::Browse() {
-  QString file = QFileDialog::getSaveFileName(this, tr("Write Exchange File"), FileName(),
-                                              tr("Translator Exchange File (*.trx *.TRX);;All Files (*)"), nullptr,
-                                              QFileDialog::DontConfirmOverwrite);
+  QString filter;
+  for (const TFormatRow& row : kFormats)
+    if (row.format == Format()) filter = tr(row.filter);
+  QString file = QFileDialog::getSaveFileName(this, tr("Write Exchange File"), FileName(), filter + tr(";;All Files (*)"),
+                                              nullptr, QFileDialog::DontConfirmOverwrite);
   if (!file.isEmpty()) fileName_->setText(file);
 }
 
