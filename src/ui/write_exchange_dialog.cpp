@@ -36,7 +36,7 @@ const TFormatRow kFormats[] = {
 }  // namespace
 
 TfrmWriteExchangeFile::TfrmWriteExchangeFile(QWidget* parent, THelpViewer* help, TQtInteraction& interaction)
-    : TfrmAbstractDialog(parent, help, kHelpWriteExchangeFile, tr("Write Exchange File"), QSize(506, 210)),
+    : TfrmAbstractDialog(parent, help, kHelpWriteExchangeFile, tr("Write Exchange File"), QSize(506, 236)),
       interaction_(interaction) {
   auto* label = new QLabel(tr("File Name:"), Body());
   fileName_ = new QLineEdit(Body());

@@ -516,6 +516,22 @@ TEST(WriteExchangeFileDialog, PresetFromTheWindowAndAsksBeforeReplacingAFile) {
   });
   EXPECT_TRUE(f.Asked(2, "already exists"));
   EXPECT_EQ(ReadFileBytes(file), BuildExchangeFile(f.window->Project(), true, kFilterStrings));
+
+  // The format choice: the proposed name follows it, and the originals,
+  // which XLIFF and PO always carry, are no choice there.
+  f.OpenDialog<ui::TfrmWriteExchangeFile>(TCommand::WriteExchangeFile, [&](ui::TfrmWriteExchangeFile& d) {
+    auto* format = d.findChild<QComboBox*>("cbxFormat");
+    auto* name = d.findChild<QLineEdit*>("edtFileName");
+    format->setCurrentIndex(1);
+    EXPECT_TRUE(name->text().endsWith("/DEU/Demo.xlf")) << name->text().toStdString();
+    EXPECT_FALSE(d.findChild<QCheckBox*>("chkIncludeOriginalValue")->isEnabled());
+    TWindowFixture::Screenshot(d, "write-exchange-file-xliff");
+    format->setCurrentIndex(2);
+    EXPECT_TRUE(name->text().endsWith("/DEU/Demo.po"));
+    d.OkButton()->click();
+  });
+  const std::string po = ReadFileBytes(f.dir.File("demo/project/DEU/Demo.po"));
+  EXPECT_NE(po.find("\nmsgctxt \"Main.dfm:frmMain.Caption\"\nmsgid \"Kestrin Demo\"\n"), std::string::npos);
 }
 
 // What a walk offers, in which order, is the session's tests'. Each offer
