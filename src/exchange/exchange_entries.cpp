@@ -245,7 +245,8 @@ std::string LanguageLocaleName(int languageId) {
 
 void CheckFileLanguage(const std::string& fileName, const std::string& fileLanguage, int languageId) {
   std::string ours = LanguageTag(languageId);
-  if (fileLanguage.empty() || ours.empty() || PrimarySubtag(fileLanguage) == PrimarySubtag(ours)) return;
+  std::string theirs = PrimarySubtag(fileLanguage);
+  if (theirs.empty() || theirs == "und" || ours.empty() || theirs == PrimarySubtag(ours)) return;
   throw EExchangeError(FileNameOnly(fileName) + " holds translations into \"" + fileLanguage +
                        "\", but the language read into is \"" + ours + "\"; nothing was read.");
 }

@@ -128,7 +128,7 @@ TExchangeLanguages ExchangeLanguages(const TProjectData& project, int languageId
 // (platform/language_tag.h) written as a locale name ("de_DE", "sr_Latn_CS").
 std::string LanguageLocaleName(int languageId);
 // Raises EExchangeError when a file written for another language
-// (`fileLanguage`, a tag or locale name; empty: not said) is read into
+// (`fileLanguage`, a tag or locale name; empty or "und": not said) is read into
 // `languageId`: a different primary language would put one language's
 // texts into another's files. A different region only is accepted.
 void CheckFileLanguage(const std::string& fileName, const std::string& fileLanguage, int languageId);

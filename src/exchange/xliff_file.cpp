@@ -46,6 +46,21 @@ void ForEachUnit(const xmlNode* node, const std::string& fileName, int depth, Vi
   }
 }
 
+// Where a tool dropped the category: what the file the texts came from says.
+TExchangeSection SectionOfFileName(const std::string& original) {
+  std::string ext = ExtractFileExt(original);
+  if (SameText(ext, ".drc")) return TExchangeSection::ResourceStrings;
+  for (const char* project : {".dpr", ".exe", ".dll", ".dpl", ".bpl"})
+    if (SameText(ext, project)) return TExchangeSection::VersionInfo;
+  return TExchangeSection::Form;
+}
+
+// A language ICU has no tag for is written as BCP-47's "undetermined".
+std::string TagOrUndetermined(int languageId) {
+  std::string tag = LanguageTag(languageId);
+  return tag.empty() ? "und" : tag;
+}
+
 bool SaysTranslated(const std::string& state) {
   return state == "translated" || state == "signed-off" || state == "final";
 }
@@ -62,8 +77,8 @@ std::string BuildXliffFile(TProjectData& project, const TExchangeLanguages& lang
   for (const TExchangeGroup& group : CollectExchangeGroups(project, typeFilter, highlighted)) {
     w.Start("file");
     w.Attribute("original", CodePageToUtf8(group.file, from));
-    w.Attribute("source-language", LanguageTag(languages.source));
-    w.Attribute("target-language", LanguageTag(languages.target));
+    w.Attribute("source-language", TagOrUndetermined(languages.source));
+    w.Attribute("target-language", TagOrUndetermined(languages.target));
     w.Attribute("datatype", "plaintext");
     w.Attribute("category", Category(group.section));
     w.Attribute("tool-id", kToolId);
@@ -123,7 +138,7 @@ TExchangeContent ParseXliffFile(std::string_view bytes, const std::string& fileN
     TExchangeSection section = TExchangeSection::Form;
     if (category == "resource-strings") section = TExchangeSection::ResourceStrings;
     else if (category == "version-info") section = TExchangeSection::VersionInfo;
-    else if (category.empty() && SameText(ExtractFileExt(original), ".drc")) section = TExchangeSection::ResourceStrings;
+    else if (category.empty()) section = SectionOfFileName(original);
     ForEachUnit(XmlChild(file, "body"), shown, 0, [&](const xmlNode* unit) {
       const xmlNode* target = XmlChild(unit, "target");
       if (!target) return;

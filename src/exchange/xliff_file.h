@@ -27,7 +27,8 @@ std::string BuildXliffFile(TProjectData& project, const TExchangeLanguages& lang
 // does not say it is translated, is left out: it carries no translation.
 // A unit is keyed by its resname (its id when it has none) and placed by
 // its <file>'s category (by the extension of `original` when a tool
-// dropped it: .drc resource strings, anything else a form). Raises
+// dropped it: .drc resource strings, a project or module version keys,
+// anything else a form). Raises
 // EExchangeError for a document that is not XLIFF 1.x or not well-formed.
 TExchangeContent ParseXliffFile(std::string_view bytes, const std::string& fileName,
                                 const TExchangeLanguages& languages);
