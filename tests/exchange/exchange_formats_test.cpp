@@ -90,6 +90,34 @@ TEST_P(ForeignImport, AppliesAsksAndReports) {
 
 INSTANTIATE_TEST_SUITE_P(Golden, ForeignImport, testing::ValuesIn(test::GoldenCases(ForeignDir())), test::TCaseName());
 
+// A file cut anywhere, or with any byte made a quote or a line break, is
+// read or refused with EExchangeError; nothing else escapes the readers.
+TEST(ForeignFiles, CutOrCorruptedGiveEntriesOrAnError) {
+  test::TScratchProject p;
+  p.Create();
+  p.Open();
+  p.Value("Form1.Hint").TranslatedValue = "Zeile eins\r\nZeile \"zwei\"";
+  const TExchangeLanguages german{0x0409, 0x0407, 1252, 1252};
+  for (TExchangeFormat format : {TExchangeFormat::Xliff, TExchangeFormat::Po}) {
+    auto parse = [&](const std::string& text) {
+      try {
+        if (format == TExchangeFormat::Po) ParsePoFile(text, "t.po", german);
+        else ParseXliffFile(text, "t.xlf", german);
+      } catch (const EExchangeError&) {
+      }
+    };
+    const std::string whole = format == TExchangeFormat::Po ? BuildPoFile(p.project, german, 7, "2026-01-01 00:00+0000")
+                                                            : BuildXliffFile(p.project, german, 7);
+    for (size_t n = 0; n < whole.size(); ++n) parse(whole.substr(0, n));
+    for (size_t at = 0; at < whole.size(); at += 3)
+      for (char c : {'"', '\n', '<', '\\'}) {
+        std::string corrupt = whole;
+        corrupt[at] = c;
+        parse(corrupt);
+      }
+  }
+}
+
 // The Python with translate-toolkit (Debian's python3-translate), or "".
 std::string TranslateToolkitPython() {
   for (const char* python : {"python3", "/usr/bin/python3"})
