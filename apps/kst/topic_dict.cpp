@@ -5,6 +5,7 @@
 
 #include "cli.h"
 #include "config/language_info.h"
+#include "config/text_helpers.h"
 #include "dictionary/highlighting.h"
 #include "dictionary/tmx_file.h"
 #include "dictionary/translation_history.h"
@@ -75,8 +76,51 @@ int RunImportTmx(TContext& ctx, TTranslatorEnvironment& environment, const std::
   return 0;
 }
 
+// fuzzy TEXT LANG [--min N] [--max N]: the words and the two bounds.
+struct TFuzzyArguments {
+  std::vector<std::string> words;
+  int minScore = 70, maxResults = 5;
+};
+
+TFuzzyArguments ParseFuzzyArguments(const std::vector<std::string>& args) {
+  TFuzzyArguments parsed;
+  auto number = [&](size_t& i, int low, int high) {
+    const std::string& option = args[i];
+    if (++i >= args.size()) throw EUsageError(option + " needs a number");
+    try {
+      size_t used = 0;
+      int value = std::stoi(args[i], &used);
+      if (used == args[i].size() && value >= low && value <= high) return value;
+    } catch (const std::exception&) {
+    }
+    throw EUsageError(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                      ", not \"" + args[i] + "\"");
+  };
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--min")
+      parsed.minScore = number(i, 0, 100);
+    else if (args[i] == "--max")
+      parsed.maxResults = number(i, 1, 1000);
+    else
+      parsed.words.push_back(args[i]);
+  }
+  if (parsed.words.size() != 2) throw EUsageError("expected a source text and a language");
+  return parsed;
+}
+
+// One line per match: score, similar source and translation, tab-separated,
+// texts escaped so that a tab or line break in them cannot split the line.
+int RunFuzzy(TContext& ctx, TdatTranslationHistory& history, const TFuzzyArguments& a) {
+  int language = ParseLanguageArgument(a.words[1]);
+  for (const TFuzzyTranslation& m :
+       history.GetFuzzyTranslations(ctx.FromTerminal(a.words[0]), language, a.minScore, a.maxResults))
+    ctx.out << m.score << "\t" << ctx.ToTerminal(EncodeEscapes(m.sourceText)) << "\t"
+            << ctx.ToTerminal(EncodeEscapes(m.translation), TranslationPage(ctx, language)) << "\n";
+  return 0;
+}
+
 int RunDict(TContext& ctx, const std::vector<std::string>& args) {
-  if (args.empty()) throw EUsageError("expected an action: init, path, add, lookup, import, highlighted or stats");
+  if (args.empty()) throw EUsageError("expected an action: init, path, add, lookup, fuzzy, import, highlighted or stats");
   const std::string& action = args[0];
   if (action == "init") return RunInit(ctx, args);
   if (action == "path") return RunPath(ctx, args);
@@ -88,6 +132,7 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
   else if (action == "import-tmx") Expect(args, 1, "expected one TMX file");
   else if (action == "highlighted") Expect(args, 1, "expected one property path");
   else if (action == "stats") Expect(args, 0, "takes no arguments");
+  else if (action == "fuzzy") ParseFuzzyArguments(args);
   else throw EUsageError("unknown action \"" + action + "\"");
   TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
   if (!environment.OpenDictionary()) throw NotSetUp();
@@ -107,6 +152,7 @@ int RunDict(TContext& ctx, const std::vector<std::string>& args) {
     for (const std::string& c : candidates) ctx.out << ctx.ToTerminal(c, TranslationPage(ctx, language)) << "\n";
     return 0;
   }
+  if (action == "fuzzy") return RunFuzzy(ctx, history, ParseFuzzyArguments(args));
   if (action == "import") {
     ctx.out << Hex4(history.ImportDictionaryFile(AbsoluteArgument(args[1]))) << "\n";
     return 0;
@@ -135,6 +181,11 @@ std::vector<TTopic> DictTopics() {
        "usage: kst dict lookup SOURCE LANG\n"
        "  The known translations, one a line: the language's own first, then\n"
        "  those of its sibling sub-languages.\n"
+       "usage: kst dict fuzzy TEXT LANG [--min 70] [--max 5]\n"
+       "  Translations of similar source texts, best first, one a line: the\n"
+       "  similarity (0-100, 100 for the same text), the source text and the\n"
+       "  translation, tab-separated, texts escaped; at most --max lines, none\n"
+       "  below --min.\n"
        "usage: kst dict import FILE\n"
        "  Imports a dictionary file (its extension names the language) and\n"
        "  prints the language ID.\n"

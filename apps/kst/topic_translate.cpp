@@ -61,29 +61,40 @@ int RunSet(TContext& ctx, const std::vector<std::string>& args) {
 
 // The automatic-translation dialog on the terminal: Enter takes the first
 // candidate, a number takes that candidate, "=" and a text takes the text,
-// "s" skips, "q" (or the end of input) stops.
+// "s" skips, "q" (or the end of input) stops. Fuzzy candidates (translations
+// of similar texts) are listed with their score and the similar text, and
+// Enter skips then: one is taken only by its number. --yes takes the first
+// exact candidate and never a fuzzy one.
 class TTerminalAutoTranslate : public TAutoTranslateDialog {
 public:
   TTerminalAutoTranslate(TContext& ctx, bool yes, TTranslationSession& session)
       : ctx_(ctx), yes_(yes), originalPage_(session.OriginalCodePage()), translationPage_(session.TranslationCodePage()),
         pageName_(LanguagePageName(session.CurrentLanguage(), translationPage_)) {}
   bool stopped = false;
-  TAnswer Execute(const std::string& original, const std::vector<std::string>& candidates,
+  TAnswer Execute(const std::string& original, const std::vector<TAutoTranslateCandidate>& candidates,
                   std::string& translation) override {
+    const bool fuzzy = candidates.front().fuzzy;
     if (yes_) {
-      translation = candidates.front();
+      if (fuzzy) return TAnswer::Ignore;
+      translation = candidates.front().text;
       return TAnswer::Yes;
     }
     ctx_.err << "original: " << Term(ctx_, original, originalPage_) << "\n";
-    for (size_t i = 0; i < candidates.size(); ++i)
-      ctx_.err << "  " << i + 1 << ": " << Term(ctx_, candidates[i], translationPage_) << "\n";
-    ctx_.err << "[Enter] first, number, =TEXT, s skip, q stop: " << std::flush;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+      ctx_.err << "  " << i + 1 << ": ";
+      if (fuzzy) ctx_.err << candidates[i].score << "% ";
+      ctx_.err << Term(ctx_, candidates[i].text, translationPage_);
+      if (fuzzy) ctx_.err << "  (for: " << Term(ctx_, candidates[i].sourceText, originalPage_) << ")";
+      ctx_.err << "\n";
+    }
+    ctx_.err << (fuzzy ? "number, =TEXT, [Enter] or s skip, q stop: " : "[Enter] first, number, =TEXT, s skip, q stop: ")
+             << std::flush;
     std::string line;
     if (!std::getline(std::cin, line) || line == "q") {
       stopped = true;
       return TAnswer::Cancel;
     }
-    if (line == "s") return TAnswer::Ignore;
+    if (line == "s" || (fuzzy && line.empty())) return TAnswer::Ignore;
     if (!line.empty() && line[0] == '=') {
       try {
         translation = ctx_.FromTerminal(line.substr(1), translationPage_, pageName_);
@@ -102,7 +113,7 @@ public:
       }
     }
     if (pick < 1 || pick > candidates.size()) return TAnswer::Ignore;
-    translation = candidates[pick - 1];
+    translation = candidates[pick - 1].text;
     return TAnswer::Yes;
   }
 
@@ -152,8 +163,10 @@ std::vector<TTopic> TranslateTopics() {
        "  translation, tab-separated, texts escaped. set and auto store the\n"
        "  language's translation files and the project settings, and add the\n"
        "  translations to the dictionary when it is set up. auto offers the\n"
-       "  dictionary's translations of each untranslated entry; --yes takes the\n"
-       "  first each time.\n",
+       "  dictionary's translations of each untranslated entry, or when it knows\n"
+       "  none, those of similar texts with their similarity (taken only by\n"
+       "  number); --yes takes the first known translation each time and never\n"
+       "  a similar text's.\n",
        RunTranslate},
   };
 }

@@ -6,6 +6,7 @@
 #include "config/interaction.h"
 #include "config/language_info.h"
 #include "dictionary/dictionary_schema.h"
+#include "dictionary/fuzzy_index.h"
 
 namespace kst {
 
@@ -58,6 +59,7 @@ void TdatCommon::Guarded(F&& step) {
 void TdatCommon::SetUpTables() {
   Guarded([&] { SetUpLanguageList(); });
   Guarded([&] { SetUpTable(StrIdxTable()); });
+  Guarded([&] { SetUpFuzzyIndex(*db_); });
   Guarded([&] { SetUpTable(TrnsHistTable()); });
   Guarded([&] { SetUpHighlightRules(); });
   Guarded([&] { SetUpTable(ModGrpsTable()); });

@@ -8,6 +8,7 @@
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
 #include "dictionary/dictionary_schema.h"
+#include "dictionary/fuzzy_index.h"
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
 #include "platform/same_text.h"
@@ -156,6 +157,12 @@ void TdatTranslationHistory::GetKnownTranslations(std::string_view source, int l
     if (row.lang == languageId) add(row.text);
   for (const TRow& row : rows)
     if (PrimaryLanguage(row.lang) == PrimaryLanguage(languageId)) add(row.text);
+}
+
+std::vector<TFuzzyTranslation> TdatTranslationHistory::GetFuzzyTranslations(std::string_view source, int languageId,
+                                                                            int minScore, int maxResults) {
+  RefreshTables(false);
+  return TFuzzyIndex(db_, &common_.Interaction()).Find(source, languageId, minScore, maxResults);
 }
 
 void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name, int languageId,

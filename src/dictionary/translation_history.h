@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "dictionary/fuzzy_match.h"
 #include "platform/sqlite_db.h"
 
 namespace kst {
@@ -66,6 +67,10 @@ public:
   // language, then those of its other sub-languages, each text once
   // (compared without regard to case). Empty when the source is unknown.
   void GetKnownTranslations(std::string_view source, int languageId, std::vector<std::string>& list);
+  // The best known translations of similar source texts (TFuzzyIndex::Find,
+  // fuzzy_index.h, says how they are found and ranked).
+  std::vector<TFuzzyTranslation> GetFuzzyTranslations(std::string_view source, int languageId, int minScore = 70,
+                                                      int maxResults = 5);
 
   // Stores the one translation of the resource string for the language,
   // replacing an earlier one. Raises ETextTooLong when it does not fit.

@@ -45,10 +45,10 @@ TfrmAutoTranslate::TfrmAutoTranslate(QWidget* parent, THelpViewer* help, TQtInte
   translation_->setObjectName(QStringLiteral("ctlTranslation"));
   translationLabel->setBuddy(translation_);
 
-  auto* knownLabel = new QLabel(tr("Known Translations:"), Body());
+  knownLabel_ = new QLabel(tr("Known Translations:"), Body());
   known_ = new QListWidget(Body());
   known_->setObjectName(QStringLiteral("ctlKnownTranslations"));
-  knownLabel->setBuddy(known_);
+  knownLabel_->setBuddy(known_);
 
   skip_ = new QPushButton(tr("Skip"), Body());
   skip_->setObjectName(QStringLiteral("btnSkip"));
@@ -79,7 +79,7 @@ TfrmAutoTranslate::TfrmAutoTranslate(QWidget* parent, THelpViewer* help, TQtInte
   grid->addWidget(original_, 1, 0);
   grid->addWidget(translationLabel, 2, 0);
   grid->addWidget(translation_, 3, 0);
-  grid->addWidget(knownLabel, 4, 0);
+  grid->addWidget(knownLabel_, 4, 0);
   grid->addWidget(known_, 5, 0);
   grid->addLayout(buttons, 0, 1, 6, 1);
   grid->setRowStretch(5, 1);
@@ -89,11 +89,10 @@ TfrmAutoTranslate::TfrmAutoTranslate(QWidget* parent, THelpViewer* help, TQtInte
   connect(translate_, &QPushButton::clicked, this, &TfrmAutoTranslate::Translate);
   connect(close_, &QPushButton::clicked, this, [this] { done(kCancel); });
   // A click or a double click copies the candidate; neither closes.
-  connect(known_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { translation_->setText(item->text()); });
-  connect(known_, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { translation_->setText(item->text()); });
+  connect(known_, &QListWidget::itemClicked, this, &TfrmAutoTranslate::Take);
+  connect(known_, &QListWidget::itemDoubleClicked, this, &TfrmAutoTranslate::Take);
   connect(known_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-    if (item && known_->hasFocus()) translation_->setText(item->text());
+    if (item && known_->hasFocus()) Take(item);
   });
 
   setTabOrder(translation_, known_);
@@ -112,6 +111,24 @@ void TfrmAutoTranslate::SetData(const QString& original, const QStringList& cand
   if (!candidates.isEmpty()) known_->setCurrentRow(0);
   translation_->setFocus();
   translation_->selectAll();
+}
+
+void TfrmAutoTranslate::SetFuzzyData(const QString& original, const QList<TFuzzyItem>& candidates) {
+  SetData(original, {});
+  knownLabel_->setText(tr("Translations of Similar Texts:"));
+  for (const TFuzzyItem& c : candidates) {
+    auto* item = new QListWidgetItem(tr("%1% \u2014 %2").arg(c.score).arg(c.text), known_);
+    item->setData(Qt::UserRole, c.text);
+    item->setToolTip(tr("Translation of: %1").arg(c.source));
+  }
+  translate_->setEnabled(false);
+  connect(translation_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { translate_->setEnabled(!text.isEmpty()); });
+}
+
+void TfrmAutoTranslate::Take(QListWidgetItem* item) {
+  QVariant text = item->data(Qt::UserRole);
+  translation_->setText(text.isValid() ? text.toString() : item->text());
 }
 
 QString TfrmAutoTranslate::GetTranslation() const { return translation_->text(); }
@@ -148,12 +165,19 @@ TQtAutoTranslate::TQtAutoTranslate(QWidget* parent, THelpViewer* help, TQtIntera
       originalCodePage_(originalCodePage),
       translationCodePage_(translationCodePage) {}
 
-TAnswer TQtAutoTranslate::Execute(const std::string& original, const std::vector<std::string>& candidates,
+TAnswer TQtAutoTranslate::Execute(const std::string& original, const std::vector<TAutoTranslateCandidate>& candidates,
                                   std::string& translation) {
   TfrmAutoTranslate dialog(parent_, help_, interaction_, translationCodePage_);
-  QStringList shown;
-  for (const std::string& candidate : candidates) shown << FromAnsi(candidate, translationCodePage_);
-  dialog.SetData(FromAnsi(original, originalCodePage_), shown);
+  if (!candidates.empty() && candidates.front().fuzzy) {
+    QList<TfrmAutoTranslate::TFuzzyItem> shown;
+    for (const TAutoTranslateCandidate& c : candidates)
+      shown.append({c.score, FromAnsi(c.text, translationCodePage_), FromAnsi(c.sourceText, originalCodePage_)});
+    dialog.SetFuzzyData(FromAnsi(original, originalCodePage_), shown);
+  } else {
+    QStringList shown;
+    for (const TAutoTranslateCandidate& c : candidates) shown << FromAnsi(c.text, translationCodePage_);
+    dialog.SetData(FromAnsi(original, originalCodePage_), shown);
+  }
   // The busy cursor of the walk is no cursor for a question.
   bool busy = interaction_.BusyCursor();
   interaction_.SetBusyCursor(false);

@@ -1,5 +1,6 @@
-// TfrmAutoTranslate: the known translations of one original text; the person
-// takes one (possibly after editing it), skips the entry or stops the walk.
+// TfrmAutoTranslate: the known translations of one original text, or the
+// translations of similar texts with their similarity; the person takes one
+// (possibly after editing it), skips the entry or stops the walk.
 // TQtAutoTranslate shows it for each entry the session's walk offers.
 #pragma once
 
@@ -11,6 +12,8 @@
 
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
+class QLabel;
 class QPushButton;
 
 namespace kst::ui {
@@ -29,6 +32,16 @@ public:
   TfrmAutoTranslate(QWidget* parent, THelpViewer* help, TQtInteraction& interaction, int translationCodePage);
 
   void SetData(const QString& original, const QStringList& candidates);
+  // A translation of a similar text: shown as "85% — text", the similar
+  // text as its tool tip.
+  struct TFuzzyItem {
+    int score;
+    QString text;
+    QString source;
+  };
+  // Fuzzy candidates: the translation starts empty and "Translate" waits
+  // until one is picked or a text typed, so that none is taken unasked.
+  void SetFuzzyData(const QString& original, const QList<TFuzzyItem>& candidates);
   QString GetTranslation() const;
   // The translation in the code page, after "Translate".
   const std::string& Taken() const { return taken_; }
@@ -48,12 +61,14 @@ protected:
 
 private:
   void Translate();
+  void Take(QListWidgetItem* item);
 
   TQtInteraction& interaction_;
   int codePage_;
   QLineEdit* original_;
   QLineEdit* translation_;
   QListWidget* known_;
+  QLabel* knownLabel_;
   QPushButton* skip_;
   QPushButton* translate_;
   QPushButton* close_;
@@ -67,7 +82,7 @@ public:
   // `translationCodePage`.
   TQtAutoTranslate(QWidget* parent, THelpViewer* help, TQtInteraction& interaction, int originalCodePage,
                    int translationCodePage);
-  TAnswer Execute(const std::string& original, const std::vector<std::string>& candidates,
+  TAnswer Execute(const std::string& original, const std::vector<TAutoTranslateCandidate>& candidates,
                   std::string& translation) override;
 
 private:

@@ -151,11 +151,12 @@ class ScriptedDialog : public TAutoTranslateDialog {
 public:
   std::vector<TAnswer> answers;
   TTexts originals;
-  TAnswer Execute(const std::string& original, const TTexts& candidates, std::string& translation) override {
+  TAnswer Execute(const std::string& original, const std::vector<TAutoTranslateCandidate>& candidates,
+                  std::string& translation) override {
     originals.push_back(original);
     TAnswer a = answers.empty() ? TAnswer::Ignore : answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
-    if (a == TAnswer::Yes) translation = candidates.front() + "!";
+    if (a == TAnswer::Yes) translation = candidates.front().text + "!";
     return a;
   }
 };

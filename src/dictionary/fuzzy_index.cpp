@@ -1,0 +1,234 @@
+// The trigram index over StrIdx and the fuzzy search through it.
+#include "dictionary/fuzzy_index.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "config/language_info.h"
+#include "config/text_helpers.h"
+#include "platform/same_text.h"
+
+namespace kst {
+
+namespace {
+
+constexpr size_t kMaxQueryTrigrams = 48;
+
+// Keyed by StrIdx's rowid (which our program never renumbers: it runs no
+// VACUUM); a contentless table keeps no second copy of the texts. The
+// 'delete' command of a contentless table needs the values it indexed,
+// which the triggers have as old.SourceString.
+const char* const kCreateIndex =
+    "CREATE VIRTUAL TABLE IF NOT EXISTS StrIdxFuzzy USING fts5(SourceString, content='', columnsize=0, "
+    "tokenize='trigram')";
+const char* const kTriggers[] = {
+    "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyInsert AFTER INSERT ON StrIdx BEGIN "
+    "INSERT INTO StrIdxFuzzy (rowid, SourceString) VALUES (new.rowid, new.SourceString); END",
+    "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyDelete AFTER DELETE ON StrIdx BEGIN "
+    "INSERT INTO StrIdxFuzzy (StrIdxFuzzy, rowid, SourceString) VALUES ('delete', old.rowid, old.SourceString); END",
+    "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyUpdate AFTER UPDATE ON StrIdx BEGIN "
+    "INSERT INTO StrIdxFuzzy (StrIdxFuzzy, rowid, SourceString) VALUES ('delete', old.rowid, old.SourceString); "
+    "INSERT INTO StrIdxFuzzy (rowid, SourceString) VALUES (new.rowid, new.SourceString); END",
+};
+
+int SchemaObjects(TSqliteDatabase& db, bool* table) {
+  TSqliteStatement q = db.Prepare(
+      "SELECT type FROM sqlite_schema WHERE name IN ('StrIdxFuzzy', 'StrIdxFuzzyInsert', 'StrIdxFuzzyDelete', "
+      "'StrIdxFuzzyUpdate')");
+  int count = 0;
+  *table = false;
+  while (q.Step()) {
+    ++count;
+    if (q.Text(0) == "table") *table = true;
+  }
+  return count;
+}
+
+// The distinct trigrams of the stored form, folded as the tokenizer folds
+// them; a long text gives an evenly spread choice.
+std::vector<std::string> QueryTrigrams(const std::string& stored) {
+  std::vector<std::string> all;
+  for (size_t i = 0; i + 3 <= stored.size(); ++i) {
+    std::string t = stored.substr(i, 3);
+    for (char& c : t)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (std::find(all.begin(), all.end(), t) == all.end()) all.push_back(std::move(t));
+  }
+  if (all.size() <= kMaxQueryTrigrams) return all;
+  std::vector<std::string> spread;
+  for (size_t k = 0; k < kMaxQueryTrigrams; ++k) spread.push_back(all[k * all.size() / kMaxQueryTrigrams]);
+  return spread;
+}
+
+// A trigram as an FTS5 phrase.
+std::string Phrase(const std::string& trigram) {
+  std::string out = "\"";
+  for (char c : trigram) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+void SetUpFuzzyIndex(TSqliteDatabase& db) {
+  bool table = false;
+  if (SchemaObjects(db, &table) == 4) return;
+  TWriteTransaction transaction(db);
+  // Another process may have done it since we looked.
+  if (SchemaObjects(db, &table) != 4) {
+    // Without all three triggers, writes since may be missing: start over.
+    if (table)
+      db.Exec("INSERT INTO StrIdxFuzzy (StrIdxFuzzy) VALUES ('delete-all')");
+    else
+      db.Exec(kCreateIndex);
+    for (const char* trigger : kTriggers) db.Exec(trigger);
+    db.Exec("INSERT INTO StrIdxFuzzy (rowid, SourceString) SELECT rowid, SourceString FROM StrIdx");
+  }
+  transaction.Commit();
+}
+
+TFuzzyIndex::TFuzzyIndex(TSqliteDatabase& db, TUserInteraction* warn) : db_(db), warn_(warn) {}
+
+std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int languageId, int minScore,
+                                                 int maxResults, TFuzzySearchStats* stats) {
+  TFuzzySearchStats local;
+  TFuzzySearchStats& st = stats ? *stats : local;
+  st = {};
+  std::vector<TFuzzyTranslation> results;
+  if (source.empty() || maxResults <= 0) return results;
+  minScore = std::clamp(minScore, 0, 100);
+  const std::string stored = EncodeQuotedHex(source);
+  const std::vector<std::string> trigrams = QueryTrigrams(stored);
+  st.trigrams = static_cast<int>(trigrams.size());
+
+  // Rarity of each trigram, counted no further than the rare bound.
+  struct TTrigram {
+    std::string phrase;
+    long long texts;
+  };
+  std::vector<TTrigram> rare, common;
+  {
+    TSqliteStatement count = db_.Prepare(
+        "SELECT count(*) FROM (SELECT 1 FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2)");
+    for (const std::string& t : trigrams) {
+      TStatementUse use(count);
+      count.Bind(1, Phrase(t)).Bind(2, kRareTrigramTexts + 1);
+      count.Step();
+      long long n = count.Int(0);
+      if (n > kRareTrigramTexts)
+        common.push_back({Phrase(t), n});
+      else if (n > 0)
+        rare.push_back({Phrase(t), n});
+    }
+  }
+  std::sort(rare.begin(), rare.end(), [](const TTrigram& x, const TTrigram& y) { return x.texts < y.texts; });
+
+  // Shared trigrams per candidate rowid.
+  std::unordered_map<long long, int> shared;
+  {
+    TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1");
+    long long read = 0;
+    for (const TTrigram& t : rare) {
+      if (read + t.texts > kMaxTrigramTexts) break;
+      read += t.texts;
+      ++st.rareTrigrams;
+      TStatementUse use(rows);
+      rows.Bind(1, t.phrase);
+      while (rows.Step()) ++shared[rows.Int(0)];
+    }
+  }
+  // The texts that hold every common trigram, and those that equal the
+  // query but for case, are scored whatever the rare trigrams say.
+  std::vector<long long> first;
+  {
+    TSqliteStatement same = db_.Prepare("SELECT rowid FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
+    same.Bind(1, stored);
+    while (same.Step()) first.push_back(same.Int(0));
+  }
+  if (!common.empty()) {
+    std::string all;
+    for (const TTrigram& t : common) all += (all.empty() ? "" : " AND ") + t.phrase;
+    TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2");
+    rows.Bind(1, all).Bind(2, kMaxScoredRows / 2);
+    while (rows.Step()) first.push_back(rows.Int(0));
+  }
+  for (long long rowid : first) shared.erase(rowid);
+
+  std::vector<std::pair<long long, int>> order(shared.begin(), shared.end());
+  std::sort(order.begin(), order.end(), [](const auto& x, const auto& y) {
+    return x.second != y.second ? x.second > y.second : x.first < y.first;
+  });
+  for (auto it = first.rbegin(); it != first.rend(); ++it) order.insert(order.begin(), {*it, 0});
+  if (order.size() > static_cast<size_t>(kMaxScoredRows)) order.resize(kMaxScoredRows);
+
+  struct TCandidate {
+    int score;
+    std::string text;
+    std::string id;
+  };
+  std::vector<TCandidate> candidates;
+  {
+    TSqliteStatement row = db_.Prepare("SELECT SourceString, StrID FROM StrIdx WHERE rowid = ?1");
+    for (const auto& [rowid, count] : order) {
+      TStatementUse use(row);
+      row.Bind(1, rowid);
+      if (!row.Step()) continue;
+      ++st.rowsScored;
+      std::string text = DecodeQuotedHex(row.Text(0), warn_);
+      int score = FuzzyScore(source, text, minScore);
+      if (score >= minScore) candidates.push_back({score, std::move(text), row.Text(1)});
+    }
+  }
+  std::sort(candidates.begin(), candidates.end(), [](const TCandidate& x, const TCandidate& y) {
+    return x.score != y.score ? x.score > y.score : x.text < y.text;
+  });
+
+  // Translations per candidate in the order GetKnownTranslations gives:
+  // the language's own, then its siblings', each by the primary key.
+  struct TFound {
+    TFuzzyTranslation match;
+    bool sibling;
+  };
+  std::vector<TFound> found;
+  TSqliteStatement list = db_.Prepare(
+      "SELECT LangId, Translation FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
+      "ORDER BY SourceStrID, LangId, Translation");
+  size_t distinct = 0;
+  for (const TCandidate& c : candidates) {
+    // Enough found, and no later candidate can rank above them.
+    if (distinct >= static_cast<size_t>(maxResults) && found.back().match.score > c.score) break;
+    std::vector<std::pair<int, std::string>> rows;
+    {
+      TStatementUse use(list);
+      list.Bind(1, c.id);
+      while (list.Step())
+        if (PrimaryLanguage(static_cast<int>(list.Int(0))) == PrimaryLanguage(languageId))
+          rows.emplace_back(static_cast<int>(list.Int(0)), list.Text(1));
+    }
+    for (bool sibling : {false, true})
+      for (const auto& [lang, storedTranslation] : rows)
+        if ((lang != languageId) == sibling) {
+          std::string text = DecodeQuotedHex(storedTranslation, warn_);
+          if (std::none_of(found.begin(), found.end(),
+                           [&](const TFound& f) { return SameText(f.match.translation, text); }))
+            ++distinct;
+          found.push_back({{c.score, c.text, std::move(text), lang}, sibling});
+        }
+  }
+  // Equal scores: the language's own translations before its siblings'; a
+  // text seen before (in any case) is not offered again.
+  std::stable_sort(found.begin(), found.end(), [](const TFound& x, const TFound& y) {
+    return x.match.score != y.match.score ? x.match.score > y.match.score : !x.sibling && y.sibling;
+  });
+  for (TFound& f : found) {
+    if (results.size() >= static_cast<size_t>(maxResults)) break;
+    bool again = std::any_of(results.begin(), results.end(),
+                             [&](const TFuzzyTranslation& r) { return SameText(r.translation, f.match.translation); });
+    if (!again) results.push_back(std::move(f.match));
+  }
+  return results;
+}
+
+}  // namespace kst

@@ -1,0 +1,88 @@
+// The trigram index of the dictionary's source strings and the fuzzy search
+// through it: similar source texts are found without reading the whole
+// dictionary, then ranked by FuzzyScore.
+//
+// The index is an SQLite FTS5 table (trigram tokenizer, ASCII letters folded,
+// contentless) over StrIdx.SourceString, keyed by StrIdx's rowid and kept up
+// to date by triggers on StrIdx, so that every writer maintains it: our
+// connections, the editor's, other processes, other workstations, even an
+// SQL shell. It indexes the stored (quoted-hex) form, not the decoded text,
+// because a trigger runs inside whichever connection writes and only plain
+// SQL is there: a decoder registered in our connections would be missing
+// from the others, and their inserts would fail. The stored form keeps every
+// printable character as it is, and its quotes mark where a text begins and
+// ends, so a text of one or two characters still has trigrams (Ok is 'Ok').
+// Scores are always computed on the decoded texts.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "dictionary/fuzzy_match.h"
+#include "platform/sqlite_db.h"
+
+namespace kst {
+
+class TUserInteraction;
+
+inline constexpr const char* kFuzzyIndexTable = "StrIdxFuzzy";
+
+// Creates the index and its triggers when any of them is missing, and then
+// (re)fills it from StrIdx, all in one write transaction, so that several
+// processes starting at once create it once and a dictionary from before
+// the index gets it on its first start. Does nothing (and takes no lock)
+// when all is there. StrIdx must exist.
+void SetUpFuzzyIndex(TSqliteDatabase& db);
+
+// What one search did, for tests and benchmarks.
+struct TFuzzySearchStats {
+  int trigrams = 0;       // distinct trigrams of the query that were looked up
+  int rareTrigrams = 0;   // of those, the ones whose texts were all read
+  int rowsScored = 0;     // source strings read and scored
+};
+
+// The best known translations of source texts similar to `source`, for the
+// language and its sibling sub-languages: at most maxResults, each with a
+// score of at least minScore, best score first; for equal scores (and for
+// several translations of one source) the language's own translations come
+// before its siblings', in the order GetKnownTranslations gives. Each
+// translation text appears once (compared without regard to case). The
+// source itself, when the dictionary holds it, scores 100 (or 99 for
+// another case).
+//
+// How candidates are found, never by reading all of StrIdx:
+// 1. The query's stored form is cut into distinct trigrams (at most 48,
+//    evenly spread over a longer text).
+// 2. For each, the index says whether at most kRareTrigramTexts texts hold
+//    it. Rare trigrams narrow the search; a text that is similar to the
+//    query shares most of its trigrams, so it shares rare ones too: a text
+//    within k edits (of the stored form) of the query keeps all but at most
+//    3k of its trigrams. The texts of the rare trigrams are read (rarest
+//    first, at most kMaxTrigramTexts rows in all) and counted per text.
+// 3. The common trigrams, together, are looked up as one conjunction: the
+//    texts that hold all of them (at most half of kMaxScoredRows); this
+//    finds a changed number or word in a text made of common words. They
+//    are scored, as are the texts that equal the query but for case.
+// 4. The rest of the kMaxScoredRows rows to score are the texts that share
+//    the most rare trigrams. Those at or above minScore are ranked.
+// An empty source has no matches. A query of one character has a single
+// trigram ('x'), so it finds only itself in another case.
+class TFuzzyIndex {
+public:
+  static constexpr int kRareTrigramTexts = 2000;
+  static constexpr int kMaxTrigramTexts = 30000;
+  static constexpr int kMaxScoredRows = 200;
+
+  // Works on `db`, which must outlive this object; `warn` (may be null)
+  // hears of stored texts that do not decode.
+  TFuzzyIndex(TSqliteDatabase& db, TUserInteraction* warn);
+
+  std::vector<TFuzzyTranslation> Find(std::string_view source, int languageId, int minScore, int maxResults,
+                                      TFuzzySearchStats* stats = nullptr);
+
+private:
+  TSqliteDatabase& db_;
+  TUserInteraction* warn_;
+};
+
+}  // namespace kst
