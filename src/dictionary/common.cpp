@@ -58,8 +58,10 @@ void TdatCommon::Guarded(F&& step) {
 
 void TdatCommon::SetUpTables() {
   Guarded([&] { SetUpLanguageList(); });
-  Guarded([&] { SetUpTable(StrIdxTable()); });
-  Guarded([&] { SetUpFuzzyIndex(*db_); });
+  Guarded([&] {
+    SetUpTable(StrIdxTable());
+    SetUpFuzzyIndex(*db_);
+  });
   Guarded([&] { SetUpTable(TrnsHistTable()); });
   Guarded([&] { SetUpHighlightRules(); });
   Guarded([&] { SetUpTable(ModGrpsTable()); });
