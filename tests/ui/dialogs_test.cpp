@@ -593,6 +593,29 @@ TEST(AutoTranslateDialog, AnEditedCandidateIsStoredARefusedOneIsNotAWalkIsOneSte
   EXPECT_EQ(f.Cell(grid, cancel, kTranslated), "Cancel");
 }
 
+// A translation of a similar text is offered with its score and is taken
+// only when picked: the field starts empty and Enter does nothing until then.
+TEST(AutoTranslateDialog, ASimilarTextsTranslationIsShownWithItsScoreAndTakenOnlyWhenPicked) {
+  TWindowFixture f({test::kGerman});
+  f.environment->History().AddTranslation("The items you may choose from", "Die Eintr\xE4ge zur Wahl", test::kGerman);
+  f.ShowForm("Main.dfm");
+  f.OpenDialog<ui::TfrmAutoTranslate>(TCommand::AutoTranslate, [&](ui::TfrmAutoTranslate& d) {
+    EXPECT_EQ(d.findChild<QLineEdit*>("ctlOriginal")->text(), "The items you can choose from");
+    QListWidget* list = d.Candidates();
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("88% \xE2\x80\x94 Die Eintr\xC3\xA4ge zur Wahl"));
+    EXPECT_TRUE(d.TranslationEdit()->text().isEmpty());
+    EXPECT_FALSE(d.TranslateButton()->isEnabled());
+    TWindowFixture::Screenshot(d, "auto-translation-similar");
+    QTest::keyClick(d.TranslationEdit(), Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible()) << "nothing picked, nothing taken";
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    EXPECT_EQ(d.TranslationEdit()->text(), QString::fromUtf8("Die Eintr\xC3\xA4ge zur Wahl"));
+    d.TranslateButton()->click();
+  });
+  EXPECT_EQ(f.Translation("Main.dfm", "lstItems.Hint"), "Die Eintr\xE4ge zur Wahl");
+}
+
 // The tab stops from the focus a dialog opens with, once round.
 std::vector<QWidget*> TabStops(QDialog& d) {
   std::vector<QWidget*> stops;
