@@ -21,25 +21,37 @@ constexpr size_t kMaxQueryTrigrams = 48;
 const char* const kCreateIndex =
     "CREATE VIRTUAL TABLE IF NOT EXISTS StrIdxFuzzy USING fts5(SourceString, content='', columnsize=0, "
     "tokenize='trigram')";
+// The highest StrIdx rowid whose text is in the index. New rows get higher
+// rowids, so the index catches up with every writer's adds by one range
+// read. Adds have no trigger: a trigger costs every added row a statement
+// journal, and a trigger that writes into FTS5 ends that statement's
+// savepoint, which makes FTS5 write each row out as a segment of its own;
+// together several times what the add itself costs.
+const char* const kCreateMark = "CREATE TABLE IF NOT EXISTS StrIdxFuzzyMark (Row INTEGER NOT NULL)";
+// Deletes and updates (rare: the editor) are kept by triggers. Deleting the
+// row with the highest rowid lets SQLite give that rowid to the next new
+// row, so the mark comes down to the highest rowid left.
 const char* const kTriggers[] = {
-    "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyInsert AFTER INSERT ON StrIdx BEGIN "
-    "INSERT INTO StrIdxFuzzy (rowid, SourceString) VALUES (new.rowid, new.SourceString); END",
     "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyDelete AFTER DELETE ON StrIdx BEGIN "
-    "INSERT INTO StrIdxFuzzy (StrIdxFuzzy, rowid, SourceString) VALUES ('delete', old.rowid, old.SourceString); END",
-    "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyUpdate AFTER UPDATE ON StrIdx BEGIN "
+    "INSERT INTO StrIdxFuzzy (StrIdxFuzzy, rowid, SourceString) SELECT 'delete', old.rowid, old.SourceString "
+    "WHERE old.rowid <= (SELECT Row FROM StrIdxFuzzyMark); "
+    "UPDATE StrIdxFuzzyMark SET Row = min(Row, coalesce((SELECT max(rowid) FROM StrIdx), 0)); END",
+    "CREATE TRIGGER IF NOT EXISTS StrIdxFuzzyUpdate AFTER UPDATE ON StrIdx "
+    "WHEN old.rowid <= (SELECT Row FROM StrIdxFuzzyMark) BEGIN "
     "INSERT INTO StrIdxFuzzy (StrIdxFuzzy, rowid, SourceString) VALUES ('delete', old.rowid, old.SourceString); "
     "INSERT INTO StrIdxFuzzy (rowid, SourceString) VALUES (new.rowid, new.SourceString); END",
 };
+constexpr int kSchemaObjects = 4;
 
 int SchemaObjects(TSqliteDatabase& db, bool* table) {
   TSqliteStatement q = db.Prepare(
-      "SELECT type FROM sqlite_schema WHERE name IN ('StrIdxFuzzy', 'StrIdxFuzzyInsert', 'StrIdxFuzzyDelete', "
+      "SELECT name FROM sqlite_schema WHERE name IN ('StrIdxFuzzy', 'StrIdxFuzzyMark', 'StrIdxFuzzyDelete', "
       "'StrIdxFuzzyUpdate')");
   int count = 0;
   *table = false;
   while (q.Step()) {
     ++count;
-    if (q.Text(0) == "table") *table = true;
+    if (q.Text(0) == "StrIdxFuzzy") *table = true;
   }
   return count;
 }
@@ -74,18 +86,42 @@ std::string Phrase(const std::string& trigram) {
 
 void SetUpFuzzyIndex(TSqliteDatabase& db) {
   bool table = false;
-  if (SchemaObjects(db, &table) == 4) return;
-  TWriteTransaction transaction(db);
-  // Another process may have done it since we looked.
-  if (SchemaObjects(db, &table) != 4) {
-    // Without all three triggers, writes since may be missing: start over.
-    if (table)
-      db.Exec("INSERT INTO StrIdxFuzzy (StrIdxFuzzy) VALUES ('delete-all')");
-    else
-      db.Exec(kCreateIndex);
-    for (const char* trigger : kTriggers) db.Exec(trigger);
-    db.Exec("INSERT INTO StrIdxFuzzy (rowid, SourceString) SELECT rowid, SourceString FROM StrIdx");
+  if (SchemaObjects(db, &table) != kSchemaObjects) {
+    TWriteTransaction transaction(db);
+    // Another process may have done it since we looked.
+    if (SchemaObjects(db, &table) != kSchemaObjects) {
+      // Without the mark and both triggers, changes since may be missing:
+      // start over.
+      if (table)
+        db.Exec("INSERT INTO StrIdxFuzzy (StrIdxFuzzy) VALUES ('delete-all')");
+      else
+        db.Exec(kCreateIndex);
+      db.Exec(kCreateMark);
+      db.Exec("DELETE FROM StrIdxFuzzyMark");
+      db.Exec("INSERT INTO StrIdxFuzzyMark (Row) VALUES (0)");
+      for (const char* trigger : kTriggers) db.Exec(trigger);
+    }
+    transaction.Commit();
   }
+  UpdateFuzzyIndex(db);
+}
+
+void UpdateFuzzyIndex(TSqliteDatabase& db) {
+  const char* behind = "SELECT (SELECT Row FROM StrIdxFuzzyMark) < (SELECT coalesce(max(rowid), 0) FROM StrIdx)";
+  {
+    TSqliteStatement q = db.Prepare(behind);
+    if (!q.Step() || q.Int(0) == 0) return;
+  }
+  TWriteTransaction transaction(db);
+  TSqliteStatement q = db.Prepare(behind);
+  if (q.Step() && q.Int(0) != 0) {
+    q.Reset();
+    db.Exec(
+        "INSERT INTO StrIdxFuzzy (rowid, SourceString) SELECT rowid, SourceString FROM StrIdx "
+        "WHERE rowid > (SELECT Row FROM StrIdxFuzzyMark)");
+    db.Exec("UPDATE StrIdxFuzzyMark SET Row = (SELECT coalesce(max(rowid), 0) FROM StrIdx)");
+  }
+  q.Reset();
   transaction.Commit();
 }
 
@@ -99,6 +135,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   std::vector<TFuzzyTranslation> results;
   if (source.empty() || maxResults <= 0) return results;
   minScore = std::clamp(minScore, 0, 100);
+  UpdateFuzzyIndex(db_);
   const std::string stored = EncodeQuotedHex(source);
   const std::vector<std::string> trigrams = QueryTrigrams(stored);
   st.trigrams = static_cast<int>(trigrams.size());

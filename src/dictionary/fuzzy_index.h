@@ -3,16 +3,20 @@
 // dictionary, then ranked by FuzzyScore.
 //
 // The index is an SQLite FTS5 table (trigram tokenizer, ASCII letters folded,
-// contentless) over StrIdx.SourceString, keyed by StrIdx's rowid and kept up
-// to date by triggers on StrIdx, so that every writer maintains it: our
-// connections, the editor's, other processes, other workstations, even an
-// SQL shell. It indexes the stored (quoted-hex) form, not the decoded text,
-// because a trigger runs inside whichever connection writes and only plain
-// SQL is there: a decoder registered in our connections would be missing
-// from the others, and their inserts would fail. The stored form keeps every
-// printable character as it is, and its quotes mark where a text begins and
-// ends, so a text of one or two characters still has trigrams (Ok is 'Ok').
-// Scores are always computed on the decoded texts.
+// contentless) over StrIdx.SourceString, keyed by StrIdx's rowid. Every
+// writer's adds reach it: our connections, the editor's, other processes and
+// workstations, even an SQL shell. New rows have higher rowids than the
+// highest one indexed (a mark kept beside the index), so before each search
+// the rows above the mark go into the index in one statement
+// (UpdateFuzzyIndex); deletes and updates, which only the editor makes, are
+// applied by triggers on StrIdx at once.
+// It indexes the stored (quoted-hex) form, not the decoded text, because a
+// trigger runs inside whichever connection writes and only plain SQL is
+// there: a decoder registered in our connections would be missing from the
+// others, and their writes would fail. The stored form keeps every printable
+// character as it is, and its quotes mark where a text begins and ends, so a
+// text of one or two characters still has trigrams (Ok is 'Ok'). Scores are
+// always computed on the decoded texts.
 #pragma once
 
 #include <string_view>
@@ -27,12 +31,18 @@ class TUserInteraction;
 
 inline constexpr const char* kFuzzyIndexTable = "StrIdxFuzzy";
 
-// Creates the index and its triggers when any of them is missing, and then
-// (re)fills it from StrIdx, all in one write transaction, so that several
-// processes starting at once create it once and a dictionary from before
-// the index gets it on its first start. Does nothing (and takes no lock)
-// when all is there. StrIdx must exist.
+// Creates the index, its mark and its triggers when any of them is missing
+// (one write transaction, so that several processes starting at once create
+// them once), then brings the index up to date, so that a dictionary from
+// before the index is filled on its first start. Takes no lock when all is
+// there and up to date. StrIdx must exist.
 void SetUpFuzzyIndex(TSqliteDatabase& db);
+
+// Puts the source strings added since the last update (by anyone) into the
+// index, in one write transaction; nothing, and no lock, when there are
+// none. A search does it first; a caller that has just added many texts may
+// do it at once.
+void UpdateFuzzyIndex(TSqliteDatabase& db);
 
 // What one search did, for tests and benchmarks.
 struct TFuzzySearchStats {
