@@ -230,7 +230,7 @@ void BM_FuzzyMatchesOnALargeDictionary(benchmark::State& state) {
   }
 
   std::vector<double> lookupMs;
-  double found = 0, scored = 0;
+  double found = 0, scored = 0, phases[5] = {};
   double withIndex = 0, withoutIndex = 0;
   for (auto _ : state) {
     {
@@ -247,6 +247,8 @@ void BM_FuzzyMatchesOnALargeDictionary(benchmark::State& state) {
         lookupMs.push_back(Seconds(start) * 1000);
         found += matches.empty() ? 0 : 1;
         scored += stats.rowsScored;
+        phases[0] += stats.probeMs, phases[1] += stats.rareMs, phases[2] += stats.commonMs, phases[3] += stats.scoreMs,
+            phases[4] += stats.translationsMs;
         benchmark::DoNotOptimize(matches);
       }
     }
@@ -261,6 +263,8 @@ void BM_FuzzyMatchesOnALargeDictionary(benchmark::State& state) {
   state.counters["fuzzy_max_ms"] = Percentile(lookupMs, 1.0);
   state.counters["fuzzy_found_share"] = lookupMs.empty() ? 0 : found / static_cast<double>(lookupMs.size());
   state.counters["fuzzy_rows_scored_mean"] = lookupMs.empty() ? 0 : scored / static_cast<double>(lookupMs.size());
+  const char* names[] = {"ms_probe", "ms_rare", "ms_common", "ms_score", "ms_translations"};
+  for (int i = 0; i < 5; ++i) state.counters[names[i]] = lookupMs.empty() ? 0 : phases[i] / static_cast<double>(lookupMs.size());
   state.counters["add_without_index_s"] = withoutIndex;
   state.counters["add_with_index_s"] = withIndex;
   state.counters["add_with_vs_without"] = withIndex / withoutIndex;

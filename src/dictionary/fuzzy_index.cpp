@@ -2,7 +2,7 @@
 #include "dictionary/fuzzy_index.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <chrono>
 
 #include "config/language_info.h"
 #include "config/text_helpers.h"
@@ -13,6 +13,7 @@ namespace kst {
 namespace {
 
 constexpr size_t kMaxQueryTrigrams = 48;
+constexpr size_t kMaxCommonTrigrams = 6;
 
 // Keyed by StrIdx's rowid (which our program never renumbers: it runs no
 // VACUUM); a contentless table keeps no second copy of the texts. The
@@ -140,6 +141,8 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   const std::vector<std::string> trigrams = QueryTrigrams(stored);
   st.trigrams = static_cast<int>(trigrams.size());
 
+  auto t0 = std::chrono::steady_clock::now();
+  auto lap = [&](double& into) { auto now = std::chrono::steady_clock::now(); into = std::chrono::duration<double, std::milli>(now - t0).count(); t0 = now; };
   // Rarity of each trigram, counted no further than the rare bound.
   struct TTrigram {
     std::string phrase;
@@ -162,8 +165,9 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   }
   std::sort(rare.begin(), rare.end(), [](const TTrigram& x, const TTrigram& y) { return x.texts < y.texts; });
 
-  // Shared trigrams per candidate rowid.
-  std::unordered_map<long long, int> shared;
+  lap(st.probeMs);
+  // The rowids of the rare trigrams' texts, once per shared trigram.
+  std::vector<long long> hits;
   {
     TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1");
     long long read = 0;
@@ -173,9 +177,10 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
       ++st.rareTrigrams;
       TStatementUse use(rows);
       rows.Bind(1, t.phrase);
-      while (rows.Step()) ++shared[rows.Int(0)];
+      while (rows.Step()) hits.push_back(rows.Int(0));
     }
   }
+  lap(st.rareMs);
   // The texts that hold every common trigram, and those that equal the
   // query but for case, are scored whatever the rare trigrams say.
   std::vector<long long> first;
@@ -185,19 +190,37 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     while (same.Step()) first.push_back(same.Int(0));
   }
   if (!common.empty()) {
+    // A few, spread over the text, narrow as well as all of them would and
+    // cost FTS5 far fewer long lists to walk.
     std::string all;
-    for (const TTrigram& t : common) all += (all.empty() ? "" : " AND ") + t.phrase;
+    const size_t use = std::min(common.size(), kMaxCommonTrigrams);
+    for (size_t k = 0; k < use; ++k)
+      all += (all.empty() ? "" : " AND ") + common[k * common.size() / use].phrase;
     TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2");
     rows.Bind(1, all).Bind(2, kMaxScoredRows / 2);
     while (rows.Step()) first.push_back(rows.Int(0));
   }
-  for (long long rowid : first) shared.erase(rowid);
+  lap(st.commonMs);
+  std::sort(first.begin(), first.end());
+  first.erase(std::unique(first.begin(), first.end()), first.end());
 
-  std::vector<std::pair<long long, int>> order(shared.begin(), shared.end());
-  std::sort(order.begin(), order.end(), [](const auto& x, const auto& y) {
-    return x.second != y.second ? x.second > y.second : x.first < y.first;
-  });
-  for (auto it = first.rbegin(); it != first.rend(); ++it) order.insert(order.begin(), {*it, 0});
+  // Then the texts that share the most rare trigrams.
+  std::sort(hits.begin(), hits.end());
+  std::vector<std::pair<int, long long>> shared;  // (-count, rowid)
+  for (size_t i = 0; i < hits.size();) {
+    size_t j = i;
+    while (j < hits.size() && hits[j] == hits[i]) ++j;
+    if (!std::binary_search(first.begin(), first.end(), hits[i]))
+      shared.emplace_back(-static_cast<int>(j - i), hits[i]);
+    i = j;
+  }
+  const size_t room = first.size() < static_cast<size_t>(kMaxScoredRows) ? kMaxScoredRows - first.size() : 0;
+  if (shared.size() > room) {
+    std::nth_element(shared.begin(), shared.begin() + static_cast<std::ptrdiff_t>(room), shared.end());
+    shared.resize(room);
+  }
+  std::vector<long long> order = first;
+  for (const auto& [count, rowid] : shared) order.push_back(rowid);
   if (order.size() > static_cast<size_t>(kMaxScoredRows)) order.resize(kMaxScoredRows);
 
   struct TCandidate {
@@ -208,7 +231,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   std::vector<TCandidate> candidates;
   {
     TSqliteStatement row = db_.Prepare("SELECT SourceString, StrID FROM StrIdx WHERE rowid = ?1");
-    for (const auto& [rowid, count] : order) {
+    for (long long rowid : order) {
       TStatementUse use(row);
       row.Bind(1, rowid);
       if (!row.Step()) continue;
@@ -222,6 +245,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     return x.score != y.score ? x.score > y.score : x.text < y.text;
   });
 
+  lap(st.scoreMs);
   // Translations per candidate in the order GetKnownTranslations gives:
   // the language's own, then its siblings', each by the primary key.
   struct TFound {
@@ -254,6 +278,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
           found.push_back({{c.score, c.text, std::move(text), lang}, sibling});
         }
   }
+  lap(st.translationsMs);
   // Equal scores: the language's own translations before its siblings'; a
   // text seen before (in any case) is not offered again.
   std::stable_sort(found.begin(), found.end(), [](const TFound& x, const TFound& y) {

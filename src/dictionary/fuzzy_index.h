@@ -49,6 +49,7 @@ struct TFuzzySearchStats {
   int trigrams = 0;       // distinct trigrams of the query that were looked up
   int rareTrigrams = 0;   // of those, the ones whose texts were all read
   int rowsScored = 0;     // source strings read and scored
+  double probeMs = 0, rareMs = 0, commonMs = 0, scoreMs = 0, translationsMs = 0;
 };
 
 // The best known translations of source texts similar to `source`, for the
@@ -69,8 +70,8 @@ struct TFuzzySearchStats {
 //    within k edits (of the stored form) of the query keeps all but at most
 //    3k of its trigrams. The texts of the rare trigrams are read (rarest
 //    first, at most kMaxTrigramTexts rows in all) and counted per text.
-// 3. The common trigrams, together, are looked up as one conjunction: the
-//    texts that hold all of them (at most half of kMaxScoredRows); this
+// 3. The common trigrams (six of them, spread over the text, when there are
+//    more) are looked up as one conjunction: the texts that hold all of them (at most half of kMaxScoredRows); this
 //    finds a changed number or word in a text made of common words. They
 //    are scored, as are the texts that equal the query but for case.
 // 4. The rest of the kMaxScoredRows rows to score are the texts that share
@@ -79,7 +80,7 @@ struct TFuzzySearchStats {
 // trigram ('x'), so it finds only itself in another case.
 class TFuzzyIndex {
 public:
-  static constexpr int kRareTrigramTexts = 2000;
+  static constexpr int kRareTrigramTexts = 1000;
   static constexpr int kMaxTrigramTexts = 30000;
   static constexpr int kMaxScoredRows = 200;
 
