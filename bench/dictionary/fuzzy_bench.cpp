@@ -252,8 +252,13 @@ void BM_FuzzyMatchesOnALargeDictionary(benchmark::State& state) {
         benchmark::DoNotOptimize(matches);
       }
     }
-    withoutIndex = AddTranslations(place, "without", false, adds);
-    withIndex = AddTranslations(place, "with", true, adds);
+    // Twice each, alternating, the faster of each pair: the machines these
+    // run on are shared.
+    withoutIndex = withIndex = 1e9;
+    for (int round = 0; round < 2; ++round) {
+      withoutIndex = std::min(withoutIndex, AddTranslations(place, "without", false, adds));
+      withIndex = std::min(withIndex, AddTranslations(place, "with", true, adds));
+    }
     state.SetIterationTime(withIndex);
   }
   state.counters["rows"] = static_cast<double>(gRows);

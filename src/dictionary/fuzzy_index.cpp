@@ -136,13 +136,22 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   std::vector<TFuzzyTranslation> results;
   if (source.empty() || maxResults <= 0) return results;
   minScore = std::clamp(minScore, 0, 100);
-  UpdateFuzzyIndex(db_);
+  try {
+    UpdateFuzzyIndex(db_);
+  } catch (const EDatabaseBusy&) {
+    // Another workstation is saving: the texts it added are not searched
+    // this time, the rest are.
+  }
   const std::string stored = EncodeQuotedHex(source);
   const std::vector<std::string> trigrams = QueryTrigrams(stored);
   st.trigrams = static_cast<int>(trigrams.size());
 
-  auto t0 = std::chrono::steady_clock::now();
-  auto lap = [&](double& into) { auto now = std::chrono::steady_clock::now(); into = std::chrono::duration<double, std::milli>(now - t0).count(); t0 = now; };
+  auto phase = std::chrono::steady_clock::now();
+  auto lap = [&](double& milliseconds) {
+    auto now = std::chrono::steady_clock::now();
+    milliseconds = std::chrono::duration<double, std::milli>(now - phase).count();
+    phase = now;
+  };
   // Rarity of each trigram, counted no further than the rare bound.
   struct TTrigram {
     std::string phrase;

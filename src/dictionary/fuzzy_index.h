@@ -49,6 +49,9 @@ struct TFuzzySearchStats {
   int trigrams = 0;       // distinct trigrams of the query that were looked up
   int rareTrigrams = 0;   // of those, the ones whose texts were all read
   int rowsScored = 0;     // source strings read and scored
+  // Milliseconds spent on the steps: counting the trigrams' texts, reading
+  // the rare ones, the conjunction of common ones, reading and scoring the
+  // candidates, their translations.
   double probeMs = 0, rareMs = 0, commonMs = 0, scoreMs = 0, translationsMs = 0;
 };
 
@@ -61,23 +64,29 @@ struct TFuzzySearchStats {
 // source itself, when the dictionary holds it, scores 100 (or 99 for
 // another case).
 //
-// How candidates are found, never by reading all of StrIdx:
+// How candidates are found, never by reading all of StrIdx (first the
+// index catches up, UpdateFuzzyIndex):
 // 1. The query's stored form is cut into distinct trigrams (at most 48,
 //    evenly spread over a longer text).
-// 2. For each, the index says whether at most kRareTrigramTexts texts hold
-//    it. Rare trigrams narrow the search; a text that is similar to the
-//    query shares most of its trigrams, so it shares rare ones too: a text
-//    within k edits (of the stored form) of the query keeps all but at most
-//    3k of its trigrams. The texts of the rare trigrams are read (rarest
-//    first, at most kMaxTrigramTexts rows in all) and counted per text.
+// 2. For each, the index counts its texts, no further than
+//    kRareTrigramTexts. Rare trigrams narrow the search: a text within k
+//    edits (of the stored form) of the query keeps all but at most 3k of
+//    the query's trigrams, so a similar text shares most of them, rare ones
+//    too. The texts of the rare trigrams are read (rarest first, at most
+//    kMaxTrigramTexts rows in all) and counted per text.
 // 3. The common trigrams (six of them, spread over the text, when there are
-//    more) are looked up as one conjunction: the texts that hold all of them (at most half of kMaxScoredRows); this
-//    finds a changed number or word in a text made of common words. They
-//    are scored, as are the texts that equal the query but for case.
+//    more) are looked up as one conjunction: the texts that hold all of
+//    them, at most half of kMaxScoredRows. This finds a changed number or
+//    word in a text made of common words. They are scored, and so are the
+//    texts that equal the query but for case.
 // 4. The rest of the kMaxScoredRows rows to score are the texts that share
 //    the most rare trigrams. Those at or above minScore are ranked.
-// An empty source has no matches. A query of one character has a single
-// trigram ('x'), so it finds only itself in another case.
+// So the search reads a bounded number of rows however large the
+// dictionary is, at the price of missing a similar text that shares no rare
+// trigram and is not among the first texts holding the common ones.
+// An empty source has no matches. A text of one or two characters has one
+// or two trigrams with its quotes ('Ok'), so it finds little but itself in
+// another case (its score falls fast with every edit anyway).
 class TFuzzyIndex {
 public:
   static constexpr int kRareTrigramTexts = 1000;
