@@ -141,13 +141,14 @@ TEST_F(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCaseAndSizesAreBrought
 }
 
 // The dialog for front ends without one of their own: one question; Yes takes
-// the first candidate, Ignore the original, any other answer cancels. Which
+// the first candidate (never a similar text's), Ignore the original, any
+// other answer cancels. Which
 // entries are offered, and edited answers: the session's auto-translate test.
 TEST_F(StoresTest, AskTranslationThroughTheInteractionInterface) {
   history->AddTranslation("Open", "\326ffnen", kGermany);
   history->AddTranslation("Open", "Aufmachen", kAustria);
   TRecordingInteraction person;
-  person.answers = {TAnswer::Yes, TAnswer::Ignore, TAnswer::No};
+  person.answers = {TAnswer::Yes, TAnswer::Ignore, TAnswer::No, TAnswer::Yes};
   TInteractionAutoTranslate dialog(person);
   for (const auto& [answer, text] :
        {std::pair{TAnswer::Yes, "\326ffnen"}, {TAnswer::Ignore, "Open"}, {TAnswer::Cancel, "mine"}}) {
@@ -157,6 +158,15 @@ TEST_F(StoresTest, AskTranslationThroughTheInteractionInterface) {
   }
   EXPECT_EQ(person.questions.at(0),
             "Auto Translation\nOriginal: Open\nTranslation: \326ffnen\nKnown Translations:\n  \326ffnen\n  Aufmachen");
+
+  // Only a similar text is known: its translation is shown with the score,
+  // and Yes (nobody chose it) skips the entry.
+  history->AddTranslation("Open the files", "Dateien \366ffnen", kGermany);
+  std::string translation = "mine";
+  EXPECT_EQ(AskTranslation(*history, kGermany, "Open the file", translation, dialog), TAnswer::Ignore);
+  EXPECT_EQ(translation, "Open the file");
+  EXPECT_EQ(person.questions.back(), "Auto Translation\nOriginal: Open the file\nTranslation: \nSimilar Texts' "
+                                     "Translations:\n  79% Dateien \366ffnen (Open the files)");
 }
 
 }  // namespace
