@@ -29,8 +29,6 @@ namespace kst {
 
 class TUserInteraction;
 
-inline constexpr const char* kFuzzyIndexTable = "StrIdxFuzzy";
-
 // Creates the index, its mark and its triggers when any of them is missing
 // (one write transaction, so that several processes starting at once create
 // them once), then brings the index up to date, so that a dictionary from
