@@ -124,7 +124,7 @@ private:
       "update",   "backup",   "archive",   "connection", "database", "query",   "index",     "key",
       "value",    "setting",  "option",    "profile",  "template",  "style",    "theme",     "layout",
       "selection", "clipboard", "search",  "result",   "error",     "warning",  "question",  "answer",
-      "license",  "product",  "category",  "section",  "paragraph", "line",     "word",      "character"};
+      "license",  "product",  "category",  "chapter",  "paragraph", "line",     "word",      "character"};
   static constexpr const char* kAdjectives[] = {
       "current", "selected", "new",      "old",     "default", "empty",   "hidden",  "visible", "locked",
       "shared",  "local",    "remote",   "invalid", "missing", "previous", "next",   "first",   "last",
