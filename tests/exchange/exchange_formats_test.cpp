@@ -190,7 +190,10 @@ TEST_P(DemoExchange, OtherToolsReadItAndExactlyTheirEditsComeBack) {
   TExchangeLanguages languages = ExchangeLanguages(d.project, language.id);
   for (const TExchangeGroup& group : CollectExchangeGroups(d.project, kFilterStrings)) {
     for (const TExchangeItem& item : group.items) {
-      TExchangeEntry named{group.section, group.name, item.key};
+      TExchangeEntry named;
+      named.section = group.section;
+      named.form = group.name;
+      named.key = item.key;
       ours += DumpEscape(CodePageToUtf8(ExchangeEntryName(named), languages.originalCodePage)) + "\t" +
               DumpEscape(CodePageToUtf8(*item.original, languages.originalCodePage)) + "\t" +
               DumpEscape(item.translated ? CodePageToUtf8(*item.translation, page) : "") + "\n";
