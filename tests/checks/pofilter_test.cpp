@@ -1,7 +1,6 @@
-// A second opinion on the generic checks: the seeded demo written as a PO
-// file (msgctxt the key, msgid the original, msgstr the translation, UTF-8)
-// and checked by translate-toolkit's pofilter with the tests it shares with
-// ours. Every entry pofilter finds must be one of our findings, except where
+// A second opinion on the generic checks: the seeded demo exported as PO
+// (msgctxt the key) and checked by translate-toolkit's pofilter with the
+// tests it shares with ours. Every entry pofilter finds must be one of our findings, except where
 // pofilter reads Delphi's Format as C's printf (listed below, and required
 // to stay found, so the list cannot go stale). What only we find is printed.
 #include <gtest/gtest.h>
@@ -12,41 +11,14 @@
 #include <sstream>
 
 #include "checks/translation_check.h"
-#include "platform/codepage.h"
+#include "exchange/exchange_format.h"
+#include "exchange/po_file.h"
 #include "platform/file_utils.h"
 #include "seeded_demo.h"
 #include "support/demo_session.h"
 
 namespace kst {
 namespace {
-
-std::string PoString(const std::string& utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
-    }
-  }
-  return out + "\"";
-}
-
-// The translated string entries of the session's language.
-std::string ExportPo(TTranslationSession& s) {
-  std::string po = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
-  const int from = s.OriginalCodePage(), to = s.TranslationCodePage();
-  s.ForEachEntry([&](const TSessionEntry& e) {
-    if (e.type != ptString || !e.IsTranslated() || e.original->empty()) return;
-    po += "\nmsgctxt " + PoString(CodePageToUtf8(e.key, from)) + "\nmsgid " +
-          PoString(CodePageToUtf8(*e.original, from)) + "\nmsgstr " + PoString(CodePageToUtf8(*e.translation, to)) +
-          "\n";
-  });
-  return po;
-}
 
 // Key -> pofilter's notes, from the units of its output.
 std::map<std::string, std::string> PofilterFindings(const std::string& po) {
@@ -83,7 +55,9 @@ TEST(Pofilter, FindsNothingTheCheckMisses) {
   std::map<std::string, std::vector<std::string>> ours;
   for (const TFinding& f : CheckTranslations(s).findings) ours[f.key].push_back(f.id);
 
-  test::WriteFile(d.dir.File("seeded.po"), ExportPo(s));
+  test::WriteFile(d.dir.File("seeded.po"),
+                  BuildPoFile(d.project, ExchangeLanguages(d.project, test::kSeededLanguage), kFilterStrings,
+                              "2026-12-07 00:00+0000"));
   test::TProgramRun run = test::Run(
       "pofilter --kde --nofuzzy --test=printf --test=accelerators "
       "--test=endwhitespace --test=startwhitespace seeded.po found.po",
