@@ -1,8 +1,9 @@
 // A second opinion on the generic checks: the seeded demo exported as PO
 // (msgctxt the key) and checked by translate-toolkit's pofilter with the
-// tests it shares with ours. Every entry pofilter finds must be one of our findings, except where
-// pofilter reads Delphi's Format as C's printf (listed below, and required
-// to stay found, so the list cannot go stale). What only we find is printed.
+// tests it shares with ours. Every entry pofilter finds must be one of our
+// findings, except where pofilter reads Delphi's Format as C's printf
+// (listed below, and required to stay found, so the list cannot go stale).
+// What only we find is printed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
