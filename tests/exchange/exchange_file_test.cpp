@@ -107,10 +107,7 @@ TEST_P(ExchangeImport, AppliesAndAsks) {
   test::TScratchProject p;
   p.Create();
   p.Open();
-  const std::map<std::string, TAnswer> words = {
-      {"Ok", TAnswer::Ok}, {"Cancel", TAnswer::Cancel}, {"Yes", TAnswer::Yes}, {"No", TAnswer::No}, {"All", TAnswer::All}};
-  std::istringstream answers(FileExists(dir + "/answers") ? ReadFileBytes(dir + "/answers") : "");
-  for (std::string word; answers >> word;) p.ui.answers.push_back(words.at(word));
+  p.QueueAnswers(dir + "/answers");
   std::string out;
   try {
     out = "applied " + std::to_string(ApplyExchangeFile(p.project, ReadFileBytes(dir + "/import.trx"))) + "\n";

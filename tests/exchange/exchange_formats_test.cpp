@@ -62,10 +62,7 @@ TEST_P(ForeignImport, AppliesAsksAndReports) {
   test::TScratchProject p;
   p.Create();
   p.Open();
-  const std::map<std::string, TAnswer> words = {
-      {"Ok", TAnswer::Ok}, {"Cancel", TAnswer::Cancel}, {"Yes", TAnswer::Yes}, {"No", TAnswer::No}, {"All", TAnswer::All}};
-  std::istringstream answers(FileExists(dir + "/answers") ? ReadFileBytes(dir + "/answers") : "");
-  for (std::string word; answers >> word;) p.ui.answers.push_back(words.at(word));
+  p.QueueAnswers(dir + "/answers");
   const TExchangeLanguages polish{0x0409, 0x0415, 1252, 1250};
   std::string file = dir + (FileExists(dir + "/import.po") ? "/import.po" : "/import.xlf");
   std::string out;

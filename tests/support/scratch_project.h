@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -68,6 +69,14 @@ public:
               "\tTexts_SZero,\t\"Zero\"\r\nEND\r\n");
   }
   void Open() { project.Open(Path("P.dpr")); }
+  // The answers a golden case gives, one word each (Ok, Cancel, Yes, No,
+  // All) in the file, when it exists.
+  void QueueAnswers(const std::string& file) {
+    static const std::map<std::string, TAnswer> words = {
+        {"Ok", TAnswer::Ok}, {"Cancel", TAnswer::Cancel}, {"Yes", TAnswer::Yes}, {"No", TAnswer::No}, {"All", TAnswer::All}};
+    std::istringstream answers(FileExists(file) ? ReadFileBytes(file) : "");
+    for (std::string word; answers >> word;) ui.answers.push_back(words.at(word));
+  }
   TComponentHelper& MainRoot() { return *project.FindModule("Main.dfm")->Root; }
   TCHValue& Value(const std::string& path) { return *MainRoot().FindProperty(path); }
   TResourceStrListItem& String(const std::string& name) { return *project.ResourceStrings.Find(0, name); }
