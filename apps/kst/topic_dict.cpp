@@ -120,7 +120,7 @@ int RunFuzzy(TContext& ctx, TdatTranslationHistory& history, const TFuzzyArgumen
 }
 
 int RunDict(TContext& ctx, const std::vector<std::string>& args) {
-  if (args.empty()) throw EUsageError("expected an action: init, path, add, lookup, fuzzy, import, highlighted or stats");
+  if (args.empty()) throw EUsageError("expected an action: init, path, add, lookup, fuzzy, import, export-tmx, import-tmx, highlighted or stats");
   const std::string& action = args[0];
   if (action == "init") return RunInit(ctx, args);
   if (action == "path") return RunPath(ctx, args);
