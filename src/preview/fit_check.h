@@ -1,0 +1,54 @@
+// Does each caption-like text of a form fit the room its control gives it?
+// The room comes from the layout and the class table's margins, the text's
+// size from a TTextMeasure: the window's real fonts, or a fake in tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "preview/form_layout.h"
+#include "preview/text_measure.h"
+
+namespace kst {
+
+// The text as the control draws it: "&x" is x (underlined), "&&" one "&",
+// a trailing lone "&" nothing.
+std::string StripAccelerators(std::string_view caption);
+
+// The room a control's caption has, in pixels at 96 dpi.
+struct TCaptionRoom {
+  int Width = 0;
+  // An AutoSize label that is neither aligned nor word-wrapped grows to its
+  // text; Width is then what its parent leaves it to the right.
+  bool Grows = false;
+  // A word-wrapped label breaks its text into lines of Width; Height is
+  // then the room for those lines (0: AutoSize, it grows downwards).
+  bool Wraps = false;
+  int Height = 0;
+};
+// The room of a control's Caption (labels, buttons, check boxes, group
+// boxes, panels, tab sheets); for a tab sheet `otherTabs` is the width the
+// other tabs of its page control take. Width 0 for a class without one.
+TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& control, int otherTabs = 0);
+
+enum class TFitText { Original, Translated };
+
+struct TTextFit {
+  std::string Key;  // the property path ("Button1.Caption", "DBGrid1.Columns[0].Title.Caption")
+  const TComponentHelper* Component = nullptr;
+  std::string Text;  // as drawn: accelerators resolved
+  // The widest line in pixels; for a word-wrapped label with a fixed height
+  // the height of its lines, and for one that grows the widest word.
+  int Needed = 0;
+  int Room = 0;  // what Needed is compared with
+  bool Fits = true;
+};
+
+// Every caption-like text of the form's visual controls, original or
+// translated as `which` asks, in tree order. Texts the form leaves empty
+// are left out; a control without room for its caption (sized 0) is
+// reported as not fitting once it has a text.
+std::vector<TTextFit> CheckFit(const TFormLayout& layout, const TTextMeasure& measure, TFitText which);
+
+}  // namespace kst

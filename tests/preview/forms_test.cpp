@@ -1,0 +1,92 @@
+// Real forms: the demo project's and every binary form of the shared
+// corpus. Each must lay out without error, every component must be either
+// placed or listed as non-visual, and a control outside its parent's client
+// area must say so.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "fake_measure.h"
+#include "formmodel/form_reader.h"
+#include "platform/file_utils.h"
+#include "platform/same_text.h"
+#include "preview/fit_check.h"
+#include "support/test_support.h"
+
+namespace kst {
+namespace {
+
+size_t CountComponents(const TComponentHelper& c) {
+  size_t n = 1;
+  for (const auto& child : c.Children) n += CountComponents(*child);
+  return n;
+}
+
+// The problems of one form's layout, one a line; "" when there are none.
+std::string LayoutProblems(const TComponentHelper& root) {
+  TFormLayout layout(root);
+  std::string problems;
+  if (layout.Controls.size() + layout.NonVisual.size() != CountComponents(root))
+    problems += "components neither placed nor listed\n";
+  for (size_t i = 1; i < layout.Controls.size(); ++i) {
+    const TControlLayout& c = layout.Controls[i];
+    const TControlLayout& parent = layout.Controls[c.Parent];
+    if (c.Bounds.Width < 0 || c.Bounds.Height < 0) problems += c.Component->Name + ": negative size\n";
+    if (!parent.ClientArea.Contains(c.Bounds) && c.Outside.empty())
+      problems += c.Component->Name + ": outside its parent without a word why\n";
+  }
+  test::TFixedAdvanceMeasure measure;
+  for (const TTextFit& fit : CheckFit(layout, measure, TFitText::Original))
+    if (fit.Room < 0) problems += fit.Key + ": negative room\n";
+  return problems;
+}
+
+TEST(Forms, DemoFormsLayOut) {
+  int forms = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(test::DemoDir() + "/project")) {
+    if (!SameText(entry.path().extension().string(), ".dfm")) continue;
+    auto root = ReadFormFile(ReadFileBytes(entry.path().string()));
+    EXPECT_EQ(LayoutProblems(*root), "") << entry.path();
+    ++forms;
+  }
+  EXPECT_GE(forms, 2);
+}
+
+TEST(Forms, DemoMainFormKeepsMenusAndDialogsOut) {
+  auto root = ReadFormFile(ReadFileBytes(test::DemoDir() + "/project/Main.dfm"));
+  TFormLayout layout(*root);
+  std::vector<std::string> names;
+  for (const TComponentHelper* c : layout.NonVisual) names.push_back(c->Name);
+  EXPECT_NE(std::find(names.begin(), names.end(), "mnuMain"), names.end());
+  EXPECT_NE(std::find(names.begin(), names.end(), "mnuFileOpen"), names.end());
+  EXPECT_NE(std::find(names.begin(), names.end(), "dlgOpen"), names.end());
+  EXPECT_EQ(layout.FindByName("btnOpen")->Bounds, (TRect{8, 152, 75, 25}));
+}
+
+TEST(Forms, CorpusBinaryFormsLayOut) {
+  auto shared = test::SharedDir();
+  if (!shared || !std::filesystem::is_directory(*shared + "/corpus"))
+    GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
+  int read = 0, laidOut = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(*shared + "/corpus")) {
+    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
+    const std::string bytes = ReadFileBytes(entry.path().string());
+    if (bytes.substr(0, 3) != std::string("\xFF\x0A\x00", 3)) continue;
+    std::unique_ptr<TComponentHelper> root;
+    try {
+      root = ReadFormFile(bytes);
+    } catch (const std::exception&) {
+      continue;  // the form model's own tests answer for forms it cannot read
+    }
+    ++read;
+    const std::string problems = LayoutProblems(*root);
+    EXPECT_EQ(problems, "") << entry.path();
+    laidOut += problems.empty();
+  }
+  std::printf("corpus binary forms read: %d; laid out cleanly %d\n", read, laidOut);
+}
+
+}  // namespace
+}  // namespace kst
