@@ -171,15 +171,11 @@ private:
         fit.Component = c.Component;
         fit.Text = Chosen(*title, which_);
         fit.Needed = measure_.TextWidth(fit.Text, c.Font);
-        fit.Room = MulDiv96(width) - 2 * t.Padding;
+        fit.Room = layout_.Scale(width) - 2 * t.Padding;
         fit.Fits = fit.Needed <= fit.Room;
         fits_.push_back(std::move(fit));
       }
     }
-  }
-
-  int MulDiv96(int v) const {
-    return layout_.ScaleD ? static_cast<int>((static_cast<long long>(v) * layout_.ScaleM + layout_.ScaleD / 2) / layout_.ScaleD) : v;
   }
 };
 

@@ -17,15 +17,6 @@ namespace {
 // PixelsPerInch to the screen's; the preview assumes the common 96.
 constexpr int kScreenPixelsPerInch = 96;
 
-// Windows' MulDiv: a * b / c rounded half away from zero.
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return a;
-  long long p = static_cast<long long>(a) * b;
-  long long half = std::llabs(c) / 2;
-  long long q = ((p < 0) == (c < 0)) ? (std::llabs(p) + half) / std::llabs(c) : -((std::llabs(p) + half) / std::llabs(c));
-  return static_cast<int>(q);
-}
-
 bool HasProperty(const TComponentHelper& c, std::string_view name) { return c.FindPropertyItem(name) != nullptr; }
 
 int CharsetFromText(const std::string& text) {
@@ -131,7 +122,7 @@ private:
   TFormLayout& layout_;
   const TTextMeasure* measure_;
 
-  int Scale(int v) const { return MulDiv(v, layout_.ScaleM, layout_.ScaleD); }
+  int Scale(int v) const { return layout_.Scale(v); }
   bool Scaled() const { return layout_.ScaleM != layout_.ScaleD; }
 
   int TextHeight(const TFontSpec& font) const {
@@ -211,7 +202,9 @@ private:
       c.Bounds.Top += p.ClientArea.Top;
       SetClientAreas(c);
       if (!p.ClientArea.Contains(c.Bounds))
-        c.Outside = "lies partly outside its parent's client area (the form places it there)";
+        c.Outside = c.Component->IsInherited || p.Component->IsInherited
+                        ? "inherited: what the form does not store comes from its ancestor form, which is not read"
+                        : "lies partly outside its parent's client area (the form places it there)";
       LayOutChildren(*c.Component, index);
     }
   }
@@ -307,6 +300,13 @@ private:
 };
 
 }  // namespace
+
+int MulDiv(int a, int b, int c) {
+  if (c == 0) return a;
+  const long long p = static_cast<long long>(a) * b, d = std::llabs(c);
+  const long long q = (std::llabs(p) + d / 2) / d;
+  return static_cast<int>((p < 0) != (c < 0) ? -q : q);
+}
 
 std::string PropertyText(const TComponentHelper& component, std::string_view name) {
   const TCHPropertyItem* p = component.FindPropertyItem(name);

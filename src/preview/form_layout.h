@@ -13,6 +13,9 @@
 
 namespace kst {
 
+// Windows' MulDiv: a * b / c rounded half away from zero (a when c is 0).
+int MulDiv(int a, int b, int c);
+
 struct TRect {
   int Left = 0;
   int Top = 0;
@@ -40,8 +43,9 @@ struct TControlLayout {
   bool Visible = true;  // its own Visible (a tab sheet: being the active page)
   bool Shown = true;    // visible, and so are all its parents
   TFontSpec Font;
-  // Why it does not lie inside its parent's client area, empty when it does
-  // (the form places it partly outside, or a parent is too small for it).
+  // Why it does not lie inside its parent's client area, empty when it does:
+  // the form places it partly outside, or it is inherited and the sizes that
+  // make it fit are stored only in the ancestor form, which is not read.
   std::string Outside;
 };
 
@@ -62,6 +66,7 @@ public:
   // The scaling the form got: positions and sizes times M / D (1/1 when none).
   int ScaleM = 1;
   int ScaleD = 1;
+  int Scale(int value) const { return MulDiv(value, ScaleM, ScaleD); }
 
   // nullptr for a non-visual component or one of another tree.
   const TControlLayout* Find(const TComponentHelper* component) const;

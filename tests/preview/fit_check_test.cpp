@@ -32,8 +32,7 @@ class Fit : public testing::TestWithParam<TFitCase> {};
 
 TEST_P(Fit, ComparesTheDrawnTextWithItsRoom) {
   const TFitCase& c = GetParam();
-  auto root = ReadFormText(std::string("object Form1: TForm1\n  ClientWidth = 300\n  ClientHeight = 200\n") +
-                           c.controls + "end\n");
+  auto root = ReadFormText(std::string("object Form1: TForm1 ClientWidth = 300 ClientHeight = 200 ") + c.controls + " end");
   if (c.translation) root->FindProperty(c.key)->SetTranslatedValue(c.translation);
   TFormLayout layout(*root);
   test::TFixedAdvanceMeasure measure;
@@ -47,96 +46,23 @@ TEST_P(Fit, ComparesTheDrawnTextWithItsRoom) {
   EXPECT_EQ(fit->Fits, c.fits);
 }
 
-constexpr const char* kButton = R"(  object btnSave: TButton
-    Left = 8
-    Top = 8
-    Width = 75
-    Height = 25
-    Caption = '&Save'
-  end
-)";
-constexpr const char* kLabel = R"(  object lblName: TLabel
-    Left = 8
-    Top = 8
-    Width = 30
-    Height = 13
-    Caption = 'Name'
-  end
-)";
-constexpr const char* kFixedLabel = R"(  object lblName: TLabel
-    Left = 8
-    Top = 8
-    Width = 30
-    Height = 13
-    AutoSize = False
-    Caption = 'Name'
-  end
-)";
-constexpr const char* kAlignedLabel = R"(  object lblName: TLabel
-    Width = 30
-    Height = 13
-    Align = alLeft
-    Caption = 'Name'
-  end
-)";
-constexpr const char* kWrappedLabel = R"(  object lblNote: TLabel
-    Left = 8
-    Top = 8
-    Width = 60
-    Height = 26
-    AutoSize = False
-    WordWrap = True
-    Caption = 'Short note'
-  end
-)";
-constexpr const char* kGrowingWrappedLabel = R"(  object lblNote: TLabel
-    Left = 8
-    Top = 8
-    Width = 60
-    Height = 13
-    WordWrap = True
-    Caption = 'Short note'
-  end
-)";
-constexpr const char* kCheckBox = R"(  object chkRemember: TCheckBox
-    Left = 8
-    Top = 8
-    Width = 97
-    Height = 17
-    Caption = 'Remember me'
-  end
-)";
-constexpr const char* kPages = R"(  object pgcMain: TPageControl
-    Width = 200
-    Height = 100
-    object tshOne: TTabSheet
-      Caption = 'One'
-    end
-    object tshTwo: TTabSheet
-      Caption = 'Two'
-    end
-    object tshThree: TTabSheet
-      Caption = 'Three'
-    end
-  end
-)";
-constexpr const char* kGrid = R"(  object grdCustomers: TDBGrid
-    Width = 200
-    Height = 100
-    Columns = <
-      item
-        FieldName = 'ID'
-        Title.Caption = 'Customer'
-        Width = 64
-      end>
-  end
-)";
-constexpr const char* kUnnamed = R"(  object TPanel
-    Width = 60
-    Height = 40
-    Caption = 'Status'
-  end
-)";
+constexpr const char* kButton = "object btnSave: TButton Left = 8 Top = 8 Width = 75 Height = 25 Caption = '&Save' end";
+constexpr const char* kLabel = "object lblName: TLabel Left = 8 Top = 8 Width = 30 Height = 13 Caption = 'Name' end";
+constexpr const char* kFixedLabel =
+    "object lblName: TLabel Left = 8 Top = 8 Width = 30 Height = 13 AutoSize = False Caption = 'Name' end";
+constexpr const char* kAlignedLabel = "object lblName: TLabel Width = 30 Height = 13 Align = alLeft Caption = 'N' end";
+constexpr const char* kWrappedLabel =
+    "object lblNote: TLabel Left = 8 Top = 8 Width = 60 Height = 26 AutoSize = False WordWrap = True Caption = 'N' end";
+constexpr const char* kGrowingWrappedLabel =
+    "object lblNote: TLabel Left = 8 Top = 8 Width = 60 Height = 13 WordWrap = True Caption = 'N' end";
+constexpr const char* kCheckBox =
+    "object chkRemember: TCheckBox Left = 8 Top = 8 Width = 97 Height = 17 Caption = 'Remember me' end";
+constexpr const char* kPages = R"(object pgcMain: TPageControl Width = 200 Height = 100
+  object tshOne: TTabSheet Caption = 'One' end object tshTwo: TTabSheet Caption = 'Two' end
+  object tshThree: TTabSheet Caption = 'Three' end end)";
+constexpr const char* kGrid = R"(object grdCustomers: TDBGrid Width = 200 Height = 100
+  Columns = < item FieldName = 'ID' Title.Caption = 'Customer' Width = 64 end> end)";
+constexpr const char* kUnnamed = "object TPanel Width = 60 Height = 40 Caption = 'Status' end";
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, Fit,

@@ -4,7 +4,6 @@
 // area must say so.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -44,24 +43,15 @@ std::string LayoutProblems(const TComponentHelper& root) {
 }
 
 TEST(Forms, DemoFormsLayOut) {
-  int forms = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(test::DemoDir() + "/project")) {
-    if (!SameText(entry.path().extension().string(), ".dfm")) continue;
-    auto root = ReadFormFile(ReadFileBytes(entry.path().string()));
-    EXPECT_EQ(LayoutProblems(*root), "") << entry.path();
-    ++forms;
+  for (const char* form : {"Main.dfm", "About.dfm"}) {
+    auto root = ReadFormFile(ReadFileBytes(test::DemoDir() + "/project/" + form));
+    EXPECT_EQ(LayoutProblems(*root), "") << form;
   }
-  EXPECT_GE(forms, 2);
-}
-
-TEST(Forms, DemoMainFormKeepsMenusAndDialogsOut) {
   auto root = ReadFormFile(ReadFileBytes(test::DemoDir() + "/project/Main.dfm"));
   TFormLayout layout(*root);
-  std::vector<std::string> names;
-  for (const TComponentHelper* c : layout.NonVisual) names.push_back(c->Name);
-  EXPECT_NE(std::find(names.begin(), names.end(), "mnuMain"), names.end());
-  EXPECT_NE(std::find(names.begin(), names.end(), "mnuFileOpen"), names.end());
-  EXPECT_NE(std::find(names.begin(), names.end(), "dlgOpen"), names.end());
+  std::string nonVisual;
+  for (const TComponentHelper* c : layout.NonVisual) nonVisual += c->Name + " ";
+  EXPECT_EQ(nonVisual, "mnuMain mnuFile mnuFileOpen mnuFileExit mnuHelp mnuHelpAbout dlgOpen ");
   EXPECT_EQ(layout.FindByName("btnOpen")->Bounds, (TRect{8, 152, 75, 25}));
 }
 
