@@ -56,7 +56,17 @@ constexpr TControlClass kClasses[] = {
     {"TClientSocket", true},  {"TServerSocket", true},
 };
 
+// A string grid keeps no titles in the form (its cells are filled at run
+// time), so only these three have any to check.
+constexpr TColumnTitles kColumnTitles[] = {
+    {"TDBGrid", "Columns", "Title.Caption", 2},
+    {"TListView", "Columns", "Caption", 6},
+    {"THeaderControl", "Sections", "Text", 4},
+};
+
 }  // namespace
+
+std::span<const TColumnTitles> ColumnTitles() { return kColumnTitles; }
 
 const TControlClass* FindControlClass(std::string_view className) {
   for (const TControlClass& c : kClasses)

@@ -3,6 +3,7 @@
 // caption leave. The one table behind the layout and the fit check.
 #pragma once
 
+#include <span>
 #include <string_view>
 
 namespace kst {
@@ -60,6 +61,17 @@ inline constexpr int kTabPadding = 6;
 // row beyond the caption's text height.
 inline constexpr int kPageFrame = 4;
 inline constexpr int kTabRowExtra = 7;
+
+// Grids, list views and header controls keep their column titles in a
+// collection, each item with its own width; the padding is what the header
+// draws on each side of a title.
+struct TColumnTitles {
+  std::string_view ClassName;
+  std::string_view Collection;    // "Columns"
+  std::string_view TextProperty;  // "Title.Caption"
+  int Padding;
+};
+std::span<const TColumnTitles> ColumnTitles();
 
 TAlign AlignFromName(std::string_view name);
 const char* AlignName(TAlign align);

@@ -11,20 +11,6 @@ namespace kst {
 
 namespace {
 
-// Columns of grids and list views keep their title in a collection item
-// with its own width; the padding is what the header draws on each side.
-struct TColumnTitles {
-  std::string_view ClassName;
-  std::string_view Collection;
-  std::string_view TextProperty;
-  int Padding;
-};
-constexpr TColumnTitles kColumnTitles[] = {
-    {"TDBGrid", "Columns", "Title.Caption", 2},
-    {"TListView", "Columns", "Caption", 6},
-    {"THeaderControl", "Sections", "Text", 4},
-};
-
 // A bitmap or speed button's glyph: the Glyph.Data bitmap's width over
 // NumGlyphs (its images side by side), or the VCL's 18-pixel stock glyph for
 // a bitmap button of another Kind than bkCustom. Glyph.Data is a 4-byte
@@ -156,7 +142,7 @@ private:
   }
 
   void CheckColumns(const TControlLayout& c) {
-    for (const TColumnTitles& t : kColumnTitles) {
+    for (const TColumnTitles& t : ColumnTitles()) {
       if (!SameText(c.Component->ClassName, t.ClassName)) continue;
       const TCHPropertyItem* items = c.Component->FindPropertyItem(t.Collection);
       if (!items || items->PropertyType != ptCollection) continue;

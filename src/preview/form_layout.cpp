@@ -153,6 +153,7 @@ private:
     return first;
   }
 
+  // Recursion follows the tree, whose depth the form reader limits.
   void LayOutChildren(const TComponentHelper& parent, int parentIndex) {
     std::vector<int> children;
     const TComponentHelper* activePage = nullptr;

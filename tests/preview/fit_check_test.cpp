@@ -62,6 +62,10 @@ constexpr const char* kPages = R"(object pgcMain: TPageControl Width = 200 Heigh
   object tshThree: TTabSheet Caption = 'Three' end end)";
 constexpr const char* kGrid = R"(object grdCustomers: TDBGrid Width = 200 Height = 100
   Columns = < item FieldName = 'ID' Title.Caption = 'Customer' Width = 64 end> end)";
+// Glyph.Data: the size, "BM" and the rest of the file header, then an info
+// header 32 pixels wide holding two glyphs of 16.
+constexpr const char* kSpeedButton = R"(object btnCopy: TSpeedButton Width = 100 Height = 22 Caption = 'Copy'
+  NumGlyphs = 2 Glyph.Data = {00000000 424D 000000000000000000000000 28000000 20000000} end)";
 constexpr const char* kUnnamed = "object TPanel Width = 60 Height = 40 Caption = 'Status' end";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
         TFitCase{"tab_longer_still_fits", kPages, "tshThree.Caption", "Erweiterte Optionen", 114, 120, true},
         TFitCase{"tab_row_full", kPages, "tshThree.Caption", "Erweiterte Einstellungen", 144, 120, false},
         TFitCase{"grid_title", kGrid, "grdCustomers.Columns[0].Title.Caption", "Kundennummer", 72, 60, false},
+        // 100 less the edges (8), the glyph (16) and its spacing (4).
+        TFitCase{"speed_button_glyph", kSpeedButton, "btnCopy.Caption", "In Ablage tun", 78, 72, false},
         // An unnamed panel is keyed by its place, as the translation files key it.
         TFitCase{"unnamed_panel", kUnnamed, "Form1{0}.Caption", nullptr, 36, 56, true}),
     test::TCaseName());
