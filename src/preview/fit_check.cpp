@@ -71,18 +71,18 @@ public:
     return std::move(fits_);
   }
 
+private:
+  const TFormLayout& layout_;
+  const TTextMeasure& measure_;
+  TFitText which_;
+  std::vector<TTextFit> fits_;
+
   // What a tab of the sheet takes in its row.
   int TabWidth(const TControlLayout& sheet) const {
     const TCHPropertyItem* caption = sheet.Component->FindPropertyItem("Caption");
     const std::string text = caption ? StripAccelerators(Chosen(*caption, which_)) : std::string();
     return measure_.TextWidth(text, sheet.Font) + 2 * kTabPadding;
   }
-
-private:
-  const TFormLayout& layout_;
-  const TTextMeasure& measure_;
-  TFitText which_;
-  std::vector<TTextFit> fits_;
 
   void CheckCaption(const TControlLayout& c) {
     const TCHPropertyItem* caption = c.Component->FindPropertyItem("Caption");

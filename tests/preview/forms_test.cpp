@@ -1,7 +1,7 @@
 // Real forms: the demo project's and every binary form of the shared
 // corpus. Each must lay out without error, every component must be either
-// placed or listed as non-visual, and a control outside its parent's client
-// area must say so.
+// placed or listed as non-visual, a control outside its parent's client
+// area must say so, and every checked text's key must lead back to it.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,7 +24,7 @@ size_t CountComponents(const TComponentHelper& c) {
 }
 
 // The problems of one form's layout, one a line; "" when there are none.
-std::string LayoutProblems(const TComponentHelper& root) {
+std::string LayoutProblems(TComponentHelper& root) {
   TFormLayout layout(root);
   std::string problems;
   if (layout.Controls.size() + layout.NonVisual.size() != CountComponents(root))
@@ -37,8 +37,10 @@ std::string LayoutProblems(const TComponentHelper& root) {
       problems += c.Component->Name + ": outside its parent without a word why\n";
   }
   test::TFixedAdvanceMeasure measure;
-  for (const TTextFit& fit : CheckFit(layout, measure, TFitText::Original))
+  for (const TTextFit& fit : CheckFit(layout, measure, TFitText::Original)) {
     if (fit.Room < 0) problems += fit.Key + ": negative room\n";
+    if (!root.FindProperty(fit.Key)) problems += fit.Key + ": a key the form model does not resolve\n";
+  }
   return problems;
 }
 
