@@ -36,6 +36,7 @@ constexpr TControlClass kClasses[] = {
     {"TPageControl", false, alNone, PageControl, TC::None},
     {"TTabControl", false, alNone, PageControl, TC::None},
     {"TTabSheet", false, alNone, TabSheet, TC::TabSheet},
+    {"TScrollBox", false, alNone, Plain, TC::None, true},
     // Bars that align themselves unless told otherwise.
     {"TStatusBar", false, alBottom, Plain, TC::None},
     {"TToolBar", false, alTop, Plain, TC::None},

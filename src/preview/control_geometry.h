@@ -37,6 +37,9 @@ struct TControlClass {
   TAlign DefaultAlign = TAlign::alNone;
   TClientKind Client = TClientKind::Plain;
   TCaptionKind Caption = TCaptionKind::None;
+  // BorderStyle's default is bsSingle: a border narrows the client area
+  // unless the form says bsNone.
+  bool BorderByDefault = false;
 };
 
 // The table's row for a class (compared without regard to case); nullptr

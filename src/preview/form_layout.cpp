@@ -268,7 +268,9 @@ private:
     // the sunken 3-D edge is 2 pixels, a flat one (Ctl3D False) 1. Group
     // boxes and page controls draw their frames inside theirs.
     int border = 0;
-    if (SameText(PropertyText(comp, "BorderStyle"), "bsSingle")) border = PropertyBool(comp, "Ctl3D", true) ? 2 : 1;
+    const std::string style = PropertyText(comp, "BorderStyle");
+    if (SameText(style, "bsSingle") || (style.empty() && c.Class && c.Class->BorderByDefault))
+      border = PropertyBool(comp, "Ctl3D", true) ? 2 : 1;
     c.ClientArea = Inset(c.Bounds, border, border, border, border);
     c.AlignArea = c.ClientArea;
     switch (kind) {

@@ -78,7 +78,9 @@ constexpr const char* kWindowSize = R"(Width = 480 Height = 360 Menu = mnuMain
 constexpr const char* kGroupBox = R"(ClientWidth = 300 ClientHeight = 200
   object grpOptions: TGroupBox Left = 10 Top = 10 Width = 185 Height = 105
     object rbAll: TRadioButton Left = 8 Top = 16 Width = 113 Height = 17 end
-    object lstFill: TListBox Width = 10 Height = 10 Align = alClient end end)";
+    object lstFill: TListBox Width = 10 Height = 10 Align = alClient end end
+  object sbxMore: TScrollBox Left = 200 Top = 10 Width = 90 Height = 90
+    object btnIn: TButton Left = 0 Top = 0 Width = 20 Height = 20 end end)";
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, Layout,
@@ -108,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         TLayoutCase{"large_fonts_scaled", kLargeFonts, {{"Form1", "0,0,406,305"}, {"btnOK", "8,16,77,25"}}},
         TLayoutCase{"large_fonts_not_scaled", kNotScaled, {{"Form1", "0,0,500,375"}, {"btnOK", "10,20,94,31"}}},
         TLayoutCase{"window_size", kWindowSize, {{"Form1", "0,0,472,314"}, {"pnlAll", "0,0,472,314"}}},
-        TLayoutCase{"group_box", kGroupBox, {{"rbAll", "18,26,113,17"}, {"lstFill", "12,25,181,88"}}}),
+        TLayoutCase{"group_and_scroll_box", kGroupBox, {{"rbAll", "18,26,113,17"}, {"lstFill", "12,25,181,88"}, {"btnIn", "202,12,20,20"}}}),
     test::TCaseName());
 
 TEST(Layout, NonVisualComponentsAreListedNotPlaced) {
