@@ -93,7 +93,8 @@ private:
         if (&s != &c && s.Parent == c.Parent && IsTabSheet(s) && PropertyBool(*s.Component, "TabVisible", true))
           otherTabs += TabWidth(s);
     const TCaptionRoom room = CaptionRoom(layout_, c, otherTabs);
-    const bool accelerators = c.Class->Caption != TCaptionKind::Label || PropertyBool(*c.Component, "ShowAccelChar", true);
+    const bool accelerators =
+        c.Class->Caption != TCaptionKind::Label || PropertyBool(*c.Component, "ShowAccelChar", true);
     const std::string& raw = Chosen(*caption, which_);
     TTextFit fit;
     fit.Key = BaseKey(*c.Component) + ".Caption";
@@ -102,7 +103,8 @@ private:
     if (room.Wraps) {
       Wrap(fit, room, c.Font);
     } else {
-      for (const std::string& line : Lines(fit.Text)) fit.Needed = std::max(fit.Needed, measure_.TextWidth(line, c.Font));
+      for (const std::string& line : Lines(fit.Text))
+        fit.Needed = std::max(fit.Needed, measure_.TextWidth(line, c.Font));
       fit.Room = room.Width;
     }
     fit.Fits = fit.Needed <= fit.Room;
@@ -207,7 +209,8 @@ TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& contro
     case TCaptionKind::GlyphButton: {
       const int glyph = GlyphWidth(c);
       const std::string placement = PropertyText(c, "Layout");
-      const bool beside = placement.empty() || SameText(placement, "blGlyphLeft") || SameText(placement, "blGlyphRight");
+      const bool beside =
+          placement.empty() || SameText(placement, "blGlyphLeft") || SameText(placement, "blGlyphRight");
       room.Width = width - margins.Left - margins.Right - (glyph > 0 && beside ? glyph + kGlyphSpacing : 0);
       break;
     }

@@ -32,7 +32,8 @@ class Fit : public testing::TestWithParam<TFitCase> {};
 
 TEST_P(Fit, ComparesTheDrawnTextWithItsRoom) {
   const TFitCase& c = GetParam();
-  auto root = ReadFormText(std::string("object Form1: TForm1 ClientWidth = 300 ClientHeight = 200 ") + c.controls + " end");
+  auto root =
+      ReadFormText(std::string("object Form1: TForm1 ClientWidth = 300 ClientHeight = 200 ") + c.controls + " end");
   if (c.translation) root->FindProperty(c.key)->SetTranslatedValue(c.translation);
   TFormLayout layout(*root);
   test::TFixedAdvanceMeasure measure;
