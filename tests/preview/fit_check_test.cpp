@@ -1,6 +1,6 @@
 // The fit check on small forms: each case a form, the key of one text, the
 // translation to try (none: the original) and what must come out. The fake
-// measure gives every character 6 pixels, about MS Sans Serif at 8 points.
+// measure gives every character 6 pixels.
 #include "preview/fit_check.h"
 
 #include <gtest/gtest.h>
