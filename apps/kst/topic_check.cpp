@@ -3,8 +3,17 @@
 // chosen severity was found, 1 otherwise (and for errors, as everywhere).
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <ostream>
+
+#ifdef KST_MEASURE_FONTS
+#include <QGuiApplication>
+
+#include "ui/qt_text_measure.h"
+#endif
 
 #include "checks/translation_check.h"
 #include "cli.h"
@@ -20,7 +29,8 @@ const char* kUsage =
     "  specifiers, accelerators (and clashes between sibling controls), the\n"
     "  \"|\" of hints and file filters, blanks, line breaks and ending\n"
     "  punctuation, characters the language's code page cannot show, captions\n"
-    "  too long for fixed-size controls, and the untranslated texts per form.\n"
+    "  too long for their controls (measured in the form's fonts where the\n"
+    "  program has them), and the untranslated texts per form.\n"
     "  Prints the findings at or above --min-severity (default: warning) and\n"
     "  exits with 1 when there are any, 0 otherwise. Nothing is changed.\n"
     "  Text: one line per finding, KEY: SEVERITY: REASON [ID], then a count.\n"
@@ -77,11 +87,41 @@ std::string RelativeTo(const std::filesystem::path& dir, const std::string& file
   return relative.empty() ? file : relative.generic_string();
 }
 
+#ifdef KST_MEASURE_FONTS
+// Qt's fonts need an application object; the offscreen platform gives one
+// without a display. Made only for the check, so that no other command
+// depends on Qt starting. Qt's own notes about the session (no runtime
+// directory and the like) are no business of the check's output.
+class TFontApplication {
+ public:
+  TFontApplication() {
+    if (QCoreApplication::instance()) return;
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
+    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+  }
+
+ private:
+  int argc_ = 1;
+  char name_[4] = "kst";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QGuiApplication> app_;
+};
+#endif
+
 int RunCheck(TContext& ctx, const std::vector<std::string>& args) {
   TOptions options = ParseOptions(args);
   TProgressInteraction ui(ctx);
   TOpenedSession s(ctx, ui, options.project, options.language, false);
+#ifdef KST_MEASURE_FONTS
+  TFontApplication fonts;
+  const TQtTextMeasure measure(s.session->TranslationCodePage());
+  TCheckReport report = CheckTranslations(*s.session, &measure);
+#else
   TCheckReport report = CheckTranslations(*s.session);
+#endif
   const int page = report.translationCodePage;
   int shown = 0;
   if (options.json) {

@@ -14,6 +14,7 @@
 #include "config/text_helpers.h"
 #include "platform/file_utils.h"
 #include "platform/same_text.h"
+#include "preview/fit_check.h"
 #include "session/translation_session.h"
 
 namespace kst {
@@ -41,7 +42,8 @@ struct TUntranslated {
 
 class TChecker {
  public:
-  TChecker(TTranslationSession& session, TCheckReport& report) : session_(session), report_(report) {
+  TChecker(TTranslationSession& session, TCheckReport& report, const TTextMeasure* measure)
+      : session_(session), report_(report), measure_(measure) {
     report.languageId = session.CurrentLanguage();
     report.translationCodePage = session.TranslationCodePage();
     input_.originalCodePage = session.OriginalCodePage();
@@ -78,6 +80,7 @@ class TChecker {
       keyPrefix_ = ExtractFileName(ToInternalPath(module.Module->FileName)) + ":";
       TUntranslated untranslated;
       untranslated_ = &untranslated;
+      MeasureForm(*module.Module->Root);
       VisitComponent(*module.Module->Root, "");
       if (untranslated.count > 0) {
         place_ = {TEntryPlace::FormValue, formName_, untranslated.firstPath};
@@ -145,7 +148,21 @@ class TChecker {
       if (HasLetter(value.OriginalValue)) untranslated_->Add(key, path);
       return;
     }
-    Check(key, value.OriginalValue, value.TranslatedValue, property, fixedSize);
+    // With the real fonts the form says what fits; the ratio only guesses.
+    Check(key, value.OriginalValue, value.TranslatedValue, property, fixedSize && !measure_);
+    if (auto tooLong = tooLong_.find(path); tooLong != tooLong_.end())
+      Add(check_id::kLength, TSeverity::Warning, key,
+          "The translation does not fit: it needs " + std::to_string(tooLong->second.Needed) +
+              " px, the control gives " + std::to_string(tooLong->second.Room) + " px");
+  }
+
+  // The translated texts of the form that do not fit, by property path.
+  void MeasureForm(const TComponentHelper& root) {
+    tooLong_.clear();
+    if (!measure_) return;
+    const TFormLayout layout(root, measure_);
+    for (TTextFit& fit : CheckFit(layout, *measure_, TFitText::Translated))
+      if (!fit.Fits) tooLong_.emplace(fit.Key, std::move(fit));
   }
 
   void VisitComponent(TComponentHelper& node, const std::string& prefix) {
@@ -212,6 +229,8 @@ class TChecker {
 
   TTranslationSession& session_;
   TCheckReport& report_;
+  const TTextMeasure* measure_;
+  std::map<std::string, TTextFit> tooLong_;
   TTextCheckInput input_;
   TPlace place_;
   std::string formName_, keyPrefix_;
@@ -225,11 +244,11 @@ int TCheckReport::Count(TSeverity severity) const {
       std::count_if(findings.begin(), findings.end(), [&](const TFinding& f) { return f.severity == severity; }));
 }
 
-TCheckReport CheckTranslations(TTranslationSession& session) {
+TCheckReport CheckTranslations(TTranslationSession& session, const TTextMeasure* measure) {
   if (session.CurrentLanguage() <= 0)
     throw ETranslationError("No language is selected: select the language whose translations are to be checked.");
   TCheckReport report;
-  TChecker(session, report).Run();
+  TChecker(session, report, measure).Run();
   return report;
 }
 

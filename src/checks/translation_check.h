@@ -11,6 +11,7 @@
 namespace kst {
 
 class TTranslationSession;
+class TTextMeasure;
 
 struct TCheckReport {
   int languageId = 0;
@@ -36,7 +37,13 @@ struct TCheckReport {
 // - untranslated (info): one finding per form and one for the resource
 //   strings that have such entries, with the count; its key is the first of
 //   them, so that a grid can go there.
+// - length (warning): with a measure of the real fonts, a translated
+//   caption-like text of a form that does not fit the room its control
+//   gives it (the preview's fit check), naming both widths; the ratio rule
+//   of CheckText is then not applied to form values. Without a measure the
+//   ratio rule stays. The measure takes texts in the translation's code
+//   page.
 // Raises ETranslationError (session) when no language is selected.
-TCheckReport CheckTranslations(TTranslationSession& session);
+TCheckReport CheckTranslations(TTranslationSession& session, const TTextMeasure* measure = nullptr);
 
 }  // namespace kst
