@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-pefile binutils-mingw-w64-i686
   fp-compiler fp-units-rtl
-  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core xvfb xauth
+  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2 xvfb xauth
   libhunspell-dev hunspell-de-de
   nlohmann-json3-dev translate-toolkit
   libxml2-dev libxml2-utils gettext

@@ -8,10 +8,12 @@
 // program directory {BIN}, the shared directory {SHARED} and the time of a
 // compile {TIME} in all of them; {EXAMPLES} in `args` is the examples folder.
 // A `needs` file names the independent tools the case runs (shared, pefile,
-// windres); the case is skipped when one is missing.
+// windres) or "fonts" for a case whose widths are measured in the fonts the
+// window build uses; the case is skipped when one is missing.
 // KST_REGENERATE_GOLDEN=1 rewrites the expected files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -40,6 +42,13 @@ std::string MissingTool(const std::string& needs) {
     if (word == "shared" && !test::SharedDir()) return "../shared is not here";
     if (word == "pefile" && !test::PeTools(why)) return why;
     if (word == "windres" && !test::HaveProgram("i686-w64-mingw32-windres")) return "windres is not installed";
+    if (word == "fonts") {
+#ifndef KST_MEASURE_FONTS
+      return "kst measures no fonts without the window build";
+#endif
+      // The goldens' widths are those of the metric-compatible faces.
+      if (std::system("fc-list -q 'Liberation Sans' >/dev/null 2>&1") != 0) return "Liberation Sans is not installed";
+    }
   }
   return "";
 }
