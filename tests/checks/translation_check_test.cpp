@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "../preview/fake_measure.h"
 #include "seeded_demo.h"
 #include "support/demo_session.h"
 #include "support/scratch_project.h"
@@ -76,6 +77,34 @@ TEST(TranslationCheck, FindsClashesOfSiblingsAndLongCaptionsOfFixedControls) {
             "length Main.dfm:btnShort.Caption\n"
             "length Main.dfm:lblFixed.Caption\n"
             "length Main.dfm:pnlTop.Caption\n");
+}
+
+// With a measure the form decides: the ratio's guesses give way to the
+// captions that do not fit, an AutoSize label among them, each with widths.
+TEST(TranslationCheck, MeasuresCaptionsAgainstTheirControlsWhenGivenAMeasure) {
+  test::TScratchProject p;
+  p.Create();
+  p.WriteForm("Main.dfm",
+              "object Form1: TForm1\r\n  Width = 300\r\n  Height = 200\r\n"
+              "  object btnShort: TButton\r\n    Left = 8\r\n    Width = 75\r\n    Caption = 'OK'\r\n  end\r\n"
+              "  object btnWide: TButton\r\n    Left = 100\r\n    Width = 180\r\n    Caption = 'Go'\r\n  end\r\n"
+              "  object lblFixed: TLabel\r\n    Top = 40\r\n    Width = 36\r\n    AutoSize = False\r\n"
+              "    Caption = 'Size'\r\n  end\r\n"
+              "end\r\n");
+  TTranslationSession session(p.project, nullptr, p.ui);
+  session.OpenProject(p.Path("P.dpr"));
+  p.project.AddLanguage(kGerman);
+  session.SelectLanguage(kGerman);
+  session.SetTranslation("Main.dfm:btnShort.Caption", "Einverstanden mit allem");
+  session.SetTranslation("Main.dfm:btnWide.Caption", "Einverstanden mit allem");  // the ratio's guess, but it fits
+  session.SetTranslation("Main.dfm:lblFixed.Caption", "Gr&&\xF6\xDF\x65");  // "&&" is drawn as one: 6 characters, 36 px, just fits
+
+  const test::TFixedAdvanceMeasure measure;
+  std::string reasons;
+  for (const TFinding& f : CheckTranslations(session, &measure).findings)
+    if (f.id == check_id::kLength) reasons += f.key + ": " + f.reason + "\n";
+  EXPECT_EQ(reasons,
+            "Main.dfm:btnShort.Caption: The translation does not fit: it needs 138 px, the control gives 67 px\n");
 }
 
 TEST(TranslationCheck, FindsExactlyTheSeededFaultsOfTheDemo) {
