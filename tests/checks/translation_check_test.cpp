@@ -97,7 +97,8 @@ TEST(TranslationCheck, MeasuresCaptionsAgainstTheirControlsWhenGivenAMeasure) {
   session.SelectLanguage(kGerman);
   session.SetTranslation("Main.dfm:btnShort.Caption", "Einverstanden mit allem");
   session.SetTranslation("Main.dfm:btnWide.Caption", "Einverstanden mit allem");  // the ratio's guess, but it fits
-  session.SetTranslation("Main.dfm:lblFixed.Caption", "Gr&&\xF6\xDF\x65");  // "&&" is drawn as one: 6 characters, 36 px, just fits
+  // "&&" is drawn as one: 6 characters, 36 px, just fits.
+  session.SetTranslation("Main.dfm:lblFixed.Caption", "Gr&&\xF6\xDF\x65");
 
   const test::TFixedAdvanceMeasure measure;
   std::string reasons;
