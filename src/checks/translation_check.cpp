@@ -148,21 +148,22 @@ class TChecker {
       if (HasLetter(value.OriginalValue)) untranslated_->Add(key, path);
       return;
     }
-    // With the real fonts the form says what fits; the ratio only guesses.
-    Check(key, value.OriginalValue, value.TranslatedValue, property, fixedSize && !measure_);
-    if (auto tooLong = tooLong_.find(path); tooLong != tooLong_.end())
+    // Where the real fonts measured the text, the form says what fits; the
+    // ratio only guesses, and stays for the texts nothing measured.
+    const auto fit = fits_.find(path);
+    Check(key, value.OriginalValue, value.TranslatedValue, property, fixedSize && fit == fits_.end());
+    if (fit != fits_.end() && !fit->second.Fits)
       Add(check_id::kLength, TSeverity::Warning, key,
-          "The translation does not fit: it needs " + std::to_string(tooLong->second.Needed) +
-              " px, the control gives " + std::to_string(tooLong->second.Room) + " px");
+          "The translation does not fit: it needs " + std::to_string(fit->second.Needed) + " px, the control gives " +
+              std::to_string(fit->second.Room) + " px");
   }
 
-  // The translated texts of the form that do not fit, by property path.
+  // The form's translated caption-like texts as measured, by property path.
   void MeasureForm(const TComponentHelper& root) {
-    tooLong_.clear();
+    fits_.clear();
     if (!measure_) return;
     const TFormLayout layout(root, measure_);
-    for (TTextFit& fit : CheckFit(layout, *measure_, TFitText::Translated))
-      if (!fit.Fits) tooLong_.emplace(fit.Key, std::move(fit));
+    for (TTextFit& fit : CheckFit(layout, *measure_, TFitText::Translated)) fits_.emplace(fit.Key, std::move(fit));
   }
 
   void VisitComponent(TComponentHelper& node, const std::string& prefix) {
@@ -230,7 +231,7 @@ class TChecker {
   TTranslationSession& session_;
   TCheckReport& report_;
   const TTextMeasure* measure_;
-  std::map<std::string, TTextFit> tooLong_;
+  std::map<std::string, TTextFit> fits_;
   TTextCheckInput input_;
   TPlace place_;
   std::string formName_, keyPrefix_;

@@ -40,9 +40,9 @@ struct TCheckReport {
 // - length (warning): with a measure of the real fonts, a translated
 //   caption-like text of a form that does not fit the room its control
 //   gives it (the preview's fit check), naming both widths; the ratio rule
-//   of CheckText is then not applied to form values. Without a measure the
-//   ratio rule stays. The measure takes texts in the translation's code
-//   page.
+//   of CheckText stays for the texts the fit check does not measure, and
+//   for all without a measure. The measure takes texts in the translation's
+//   code page.
 // Raises ETranslationError (session) when no language is selected.
 TCheckReport CheckTranslations(TTranslationSession& session, const TTextMeasure* measure = nullptr);
 
