@@ -158,11 +158,12 @@ class TChecker {
               std::to_string(fit->second.Room) + " px");
   }
 
-  // The form's translated caption-like texts as measured, by property path.
+  // The form's translated caption-like texts measured in the form as the
+  // module carries it (a translation may widen a control, too), by property path.
   void MeasureForm(const TComponentHelper& root) {
     fits_.clear();
     if (!measure_) return;
-    const TFormLayout layout(root, measure_);
+    const TFormLayout layout(root, measure_, TFitText::Translated);
     for (TTextFit& fit : CheckFit(layout, *measure_, TFitText::Translated)) fits_.emplace(fit.Key, std::move(fit));
   }
 

@@ -61,6 +61,22 @@ void WriteShowHighlightedPropertiesOnly(const TRegistryLocation& location, bool 
   reg.WriteBool("ShowHighlightedPropertiesOnly", value);
 }
 
+std::string ReadFormPreviewPlacement(const TRegistryLocation& location) {
+  try {
+    TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
+    const std::string placement = reg.ReadStringDef("FormPreview", "Tab");
+    for (const char* known : {"Beside", "Tab", "Hidden"})
+      if (SameText(placement, known)) return known;
+  } catch (const std::exception&) {
+  }
+  return "Tab";
+}
+
+void WriteFormPreviewPlacement(const TRegistryLocation& location, std::string_view placement) {
+  TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
+  reg.WriteString("FormPreview", placement);
+}
+
 std::vector<std::string> ReadRecentProjects(const TRegistryLocation& location) {
   TKSRegistry reg(location, HKEY_CURRENT_USER, kCurrentVersionKey);
   std::vector<std::string> projects;

@@ -80,6 +80,11 @@ std::string MachineDelphiRootDir(const TRegistryLocation& location);
 bool ReadShowHighlightedPropertiesOnly(const TRegistryLocation& location);
 void WriteShowHighlightedPropertiesOnly(const TRegistryLocation& location, bool value);
 
+// Where the "Forms" tab shows the form preview: "Beside" the property grid,
+// on a "Tab" of its own, or "Hidden"; "Tab" when missing or unreadable.
+std::string ReadFormPreviewPlacement(const TRegistryLocation& location);
+void WriteFormPreviewPlacement(const TRegistryLocation& location, std::string_view placement);
+
 // The recent-project list "ProjHist0" to "ProjHist4", without the empty ones.
 std::vector<std::string> ReadRecentProjects(const TRegistryLocation& location);
 // Writes up to five entries and clears the rest.

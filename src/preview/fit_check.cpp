@@ -15,7 +15,7 @@ namespace {
 // NumGlyphs (its images side by side), or the VCL's 18-pixel stock glyph for
 // a bitmap button of another Kind than bkCustom. Glyph.Data is a 4-byte
 // size, a BITMAPFILEHEADER (14 bytes), then the info header's size and width.
-int GlyphWidth(const TComponentHelper& c) {
+int GlyphWidth(const TComponentHelper& c, TFitText values) {
   const TCHPropertyItem* data = c.FindPropertyItem("Glyph.Data");
   const std::string hex = data && data->PropertyType == ptBinary ? data->OriginalValue : std::string();
   if (hex.size() >= 52) {
@@ -23,10 +23,10 @@ int GlyphWidth(const TComponentHelper& c) {
     const bool core = byte(18) == 12;  // an OS/2 BITMAPCOREHEADER has 16-bit sizes
     int width = byte(22) | byte(23) << 8;
     if (!core) width |= byte(24) << 16 | byte(25) << 24;
-    const int glyphs = std::max(1, PropertyInt(c, "NumGlyphs", 1));
+    const int glyphs = std::max(1, PropertyInt(c, "NumGlyphs", 1, values));
     return width > 0 && width < 4096 ? width / glyphs : 0;
   }
-  const std::string kind = PropertyText(c, "Kind");
+  const std::string kind = PropertyText(c, "Kind", values);
   return SameText(c.ClassName, "TBitBtn") && !kind.empty() && !SameText(kind, "bkCustom") ? 18 : 0;
 }
 
@@ -40,17 +40,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The property path of a component's values, as the translation files
-// name them: a named component by its name, an unnamed one by its parent's
-// base and its place among the children.
-std::string BaseKey(const TComponentHelper& c) {
-  if (!c.Name.empty() || !c.Parent) return c.Name;
-  const auto& siblings = c.Parent->Children;
-  size_t k = 0;
-  while (k < siblings.size() && siblings[k].get() != &c) ++k;
-  return BaseKey(*c.Parent) + "{" + std::to_string(k) + "}";
-}
-
 const std::string& Chosen(const TCHValue& value, TFitText which) {
   return which == TFitText::Original ? value.OriginalValue : value.TranslatedValue;
 }
@@ -62,9 +51,10 @@ public:
   TFitChecker(const TFormLayout& layout, const TTextMeasure& measure, TFitText which)
       : layout_(layout), measure_(measure), which_(which) {}
 
-  std::vector<TTextFit> Run() {
+  std::vector<TTextFit> Run(const TComponentHelper* only) {
     for (size_t i = 1; i < layout_.Controls.size(); ++i) {
       const TControlLayout& c = layout_.Controls[i];
+      if (only && c.Component != only) continue;
       if (c.Class && c.Class->Caption != TCaptionKind::None) CheckCaption(c);
       CheckColumns(c);
     }
@@ -90,14 +80,15 @@ private:
     int otherTabs = 0;
     if (IsTabSheet(c))
       for (const TControlLayout& s : layout_.Controls)
-        if (&s != &c && s.Parent == c.Parent && IsTabSheet(s) && PropertyBool(*s.Component, "TabVisible", true))
+        if (&s != &c && s.Parent == c.Parent && IsTabSheet(s) &&
+            PropertyBool(*s.Component, "TabVisible", true, layout_.Values))
           otherTabs += TabWidth(s);
     const TCaptionRoom room = CaptionRoom(layout_, c, otherTabs);
     const bool accelerators =
-        c.Class->Caption != TCaptionKind::Label || PropertyBool(*c.Component, "ShowAccelChar", true);
+        c.Class->Caption != TCaptionKind::Label || PropertyBool(*c.Component, "ShowAccelChar", true, layout_.Values);
     const std::string& raw = Chosen(*caption, which_);
     TTextFit fit;
-    fit.Key = BaseKey(*c.Component) + ".Caption";
+    fit.Key = ComponentKey(*c.Component) + ".Caption";
     fit.Component = c.Component;
     fit.Text = accelerators ? StripAccelerators(raw) : raw;
     if (room.Wraps) {
@@ -151,10 +142,10 @@ private:
       for (size_t k = 0; k < items->CollectionItems.size(); ++k) {
         const TComponentHelper& item = *items->CollectionItems[k];
         const TCHPropertyItem* title = item.FindPropertyItem(t.TextProperty);
-        const int width = PropertyInt(item, "Width", -1);
+        const int width = PropertyInt(item, "Width", -1, layout_.Values);
         if (!title || title->PropertyType != ptString || Chosen(*title, which_).empty() || width < 0) continue;
         TTextFit fit;
-        fit.Key = BaseKey(*c.Component) + "." + std::string(t.Collection) + "[" + std::to_string(k) + "]." +
+        fit.Key = ComponentKey(*c.Component) + "." + std::string(t.Collection) + "[" + std::to_string(k) + "]." +
                   std::string(t.TextProperty);
         fit.Component = c.Component;
         fit.Text = Chosen(*title, which_);
@@ -168,6 +159,14 @@ private:
 };
 
 }  // namespace
+
+std::string ComponentKey(const TComponentHelper& c) {
+  if (!c.Name.empty() || !c.Parent) return c.Name;
+  const auto& siblings = c.Parent->Children;
+  size_t k = 0;
+  while (k < siblings.size() && siblings[k].get() != &c) ++k;
+  return ComponentKey(*c.Parent) + "{" + std::to_string(k) + "}";
+}
 
 std::string StripAccelerators(std::string_view caption) {
   std::string text;
@@ -192,8 +191,8 @@ TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& contro
   switch (kind) {
     case TCaptionKind::Label: {
       // TDBText sizes itself only when asked to; TLabel and TStaticText by default.
-      const bool autoSize = PropertyBool(c, "AutoSize", !SameText(c.ClassName, "TDBText"));
-      room.Wraps = PropertyBool(c, "WordWrap", false);
+      const bool autoSize = PropertyBool(c, "AutoSize", !SameText(c.ClassName, "TDBText"), layout.Values);
+      room.Wraps = PropertyBool(c, "WordWrap", false, layout.Values);
       if (room.Wraps) {
         room.Width = width;
         room.Height = autoSize ? 0 : control.Bounds.Height;
@@ -207,8 +206,8 @@ TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& contro
       return room;
     }
     case TCaptionKind::GlyphButton: {
-      const int glyph = GlyphWidth(c);
-      const std::string placement = PropertyText(c, "Layout");
+      const int glyph = GlyphWidth(c, layout.Values);
+      const std::string placement = PropertyText(c, "Layout", layout.Values);
       const bool beside =
           placement.empty() || SameText(placement, "blGlyphLeft") || SameText(placement, "blGlyphRight");
       room.Width = width - margins.Left - margins.Right - (glyph > 0 && beside ? glyph + kGlyphSpacing : 0);
@@ -233,8 +232,9 @@ TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& contro
   return room;
 }
 
-std::vector<TTextFit> CheckFit(const TFormLayout& layout, const TTextMeasure& measure, TFitText which) {
-  return TFitChecker(layout, measure, which).Run();
+std::vector<TTextFit> CheckFit(const TFormLayout& layout, const TTextMeasure& measure, TFitText which,
+                               const TComponentHelper* only) {
+  return TFitChecker(layout, measure, which).Run(only);
 }
 
 }  // namespace kst

@@ -12,6 +12,11 @@
 
 namespace kst {
 
+// The property path of a component's values, as the translation files
+// name them: a named component by its name, an unnamed one by its parent's
+// key and its place among the children ("Form1{3}").
+std::string ComponentKey(const TComponentHelper& component);
+
 // The text as the control draws it: "&x" is x (underlined), "&&" one "&",
 // a trailing lone "&" nothing.
 std::string StripAccelerators(std::string_view caption);
@@ -32,8 +37,6 @@ struct TCaptionRoom {
 // other tabs of its page control take. Width 0 for a class without one.
 TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& control, int otherTabs = 0);
 
-enum class TFitText { Original, Translated };
-
 struct TTextFit {
   std::string Key;  // the property path ("Button1.Caption", "DBGrid1.Columns[0].Title.Caption")
   const TComponentHelper* Component = nullptr;
@@ -48,7 +51,9 @@ struct TTextFit {
 // Every caption-like text of the form's visual controls, original or
 // translated as `which` asks, in tree order. Texts the form leaves empty
 // are left out; a control without room for its caption (sized 0) is
-// reported as not fitting once it has a text.
-std::vector<TTextFit> CheckFit(const TFormLayout& layout, const TTextMeasure& measure, TFitText which);
+// reported as not fitting once it has a text. With `only`, just that
+// control's texts (a tab's room also depends on its sibling tabs' texts).
+std::vector<TTextFit> CheckFit(const TFormLayout& layout, const TTextMeasure& measure, TFitText which,
+                               const TComponentHelper* only = nullptr);
 
 }  // namespace kst

@@ -28,21 +28,21 @@ int CharsetFromText(const std::string& text) {
 // A component's font: its parent's when ParentFont is True or not stored,
 // otherwise TFont's defaults overlaid with what the form stores. Font.Size
 // counts at the screen's resolution, as TFont converts it.
-TFontSpec ResolveFont(const TComponentHelper& c, const TFontSpec& parent, bool isRoot) {
-  if (!isRoot && PropertyBool(c, "ParentFont", true)) return parent;
+TFontSpec ResolveFont(const TComponentHelper& c, const TFontSpec& parent, bool isRoot, TFitText which) {
+  if (!isRoot && PropertyBool(c, "ParentFont", true, which)) return parent;
   TFontSpec font;
-  if (const TCHPropertyItem* p = c.FindPropertyItem("Font.Name")) font.Name = p->OriginalValue;
+  if (HasProperty(c, "Font.Name")) font.Name = PropertyText(c, "Font.Name", which);
   if (HasProperty(c, "Font.Size")) {
-    font.PixelHeight = MulDiv(PropertyInt(c, "Font.Size", 8), kScreenPixelsPerInch, 72);
+    font.PixelHeight = MulDiv(PropertyInt(c, "Font.Size", 8, which), kScreenPixelsPerInch, 72);
     font.CellHeight = false;
   }
   if (HasProperty(c, "Font.Height")) {
-    int height = PropertyInt(c, "Font.Height", -11);
+    int height = PropertyInt(c, "Font.Height", -11, which);
     font.PixelHeight = std::abs(height);
     font.CellHeight = height > 0;
   }
-  if (const TCHPropertyItem* style = c.FindPropertyItem("Font.Style")) {
-    const std::string& s = style->OriginalValue;
+  if (HasProperty(c, "Font.Style")) {
+    const std::string s = PropertyText(c, "Font.Style", which);
     auto has = [&](std::string_view flag) {
       for (size_t at = s.find(flag); at != std::string::npos; at = s.find(flag, at + 1)) {
         size_t end = at + flag.size();
@@ -56,7 +56,8 @@ TFontSpec ResolveFont(const TComponentHelper& c, const TFontSpec& parent, bool i
     font.StrikeOut = has("fsStrikeOut");
   }
   if (const TCHPropertyItem* p = c.FindPropertyItem("Font.Charset"))
-    font.Charset = p->PropertyType == ptInteger ? PropertyInt(c, "Font.Charset", 1) : CharsetFromText(p->OriginalValue);
+    font.Charset = p->PropertyType == ptInteger ? PropertyInt(c, "Font.Charset", 1, which)
+                                                : CharsetFromText(PropertyText(c, "Font.Charset", which));
   return font;
 }
 
@@ -90,28 +91,28 @@ public:
   TLayoutBuilder(TFormLayout& layout, const TTextMeasure* measure) : layout_(layout), measure_(measure) {}
 
   void Run(const TComponentHelper& root) {
-    const int ppi = PropertyInt(root, "PixelsPerInch", kScreenPixelsPerInch);
-    const int textHeight = PropertyInt(root, "TextHeight", 0);
+    const int ppi = Int(root, "PixelsPerInch", kScreenPixelsPerInch);
+    const int textHeight = Int(root, "TextHeight", 0);
     TControlLayout form;
     form.Component = &root;
     form.Class = FindControlClass(root.ClassName);
-    form.Font = ResolveFont(root, TFontSpec{}, true);
+    form.Font = ResolveFont(root, TFontSpec{}, true, layout_.Values);
     // TCustomForm.ReadState: with Scaled (the default) a form designed at
     // another resolution gets its font height times screen/design dpi, then
     // every position, size and own font times the new text height over the
     // stored TextHeight (ScaleControls, MulDiv each).
-    if (PropertyBool(root, "Scaled", true) && ppi > 0 && ppi != kScreenPixelsPerInch && textHeight > 0) {
+    if (Bool(root, "Scaled", true) && ppi > 0 && ppi != kScreenPixelsPerInch && textHeight > 0) {
       SetSignedHeight(form.Font, MulDiv(SignedHeight(form.Font), kScreenPixelsPerInch, ppi));
       layout_.ScaleM = measure_ ? measure_->TextHeight(form.Font) : MulDiv(textHeight, kScreenPixelsPerInch, ppi);
       layout_.ScaleD = textHeight;
     }
-    const TWindowFrame frame = FormFrame(PropertyText(root, "BorderStyle"));
-    int width = HasProperty(root, "ClientWidth") ? PropertyInt(root, "ClientWidth", 0)
-                                                 : PropertyInt(root, "Width", 0) - 2 * frame.Border;
+    const TWindowFrame frame = FormFrame(Text(root, "BorderStyle"));
+    int width = HasProperty(root, "ClientWidth") ? Int(root, "ClientWidth", 0)
+                                                 : Int(root, "Width", 0) - 2 * frame.Border;
     int height = HasProperty(root, "ClientHeight")
-                     ? PropertyInt(root, "ClientHeight", 0)
-                     : PropertyInt(root, "Height", 0) - 2 * frame.Border - frame.Caption -
-                           (PropertyText(root, "Menu").empty() ? 0 : kMenuBarHeight);
+                     ? Int(root, "ClientHeight", 0)
+                     : Int(root, "Height", 0) - 2 * frame.Border - frame.Caption -
+                           (Text(root, "Menu").empty() ? 0 : kMenuBarHeight);
     form.Bounds = {0, 0, std::max(0, Scale(width)), std::max(0, Scale(height))};
     form.ClientArea = form.AlignArea = form.Bounds;
     layout_.Controls.push_back(form);
@@ -123,6 +124,15 @@ private:
   const TTextMeasure* measure_;
 
   int Scale(int v) const { return layout_.Scale(v); }
+  std::string Text(const TComponentHelper& c, std::string_view name) const {
+    return PropertyText(c, name, layout_.Values);
+  }
+  int Int(const TComponentHelper& c, std::string_view name, int fallback) const {
+    return PropertyInt(c, name, fallback, layout_.Values);
+  }
+  bool Bool(const TComponentHelper& c, std::string_view name, bool fallback) const {
+    return PropertyBool(c, name, fallback, layout_.Values);
+  }
   bool Scaled() const { return layout_.ScaleM != layout_.ScaleD; }
 
   int TextHeight(const TFontSpec& font) const {
@@ -143,7 +153,7 @@ private:
   // else its first page (where the VCL would show none, the preview shows
   // the first rather than an empty frame).
   const TComponentHelper* ActivePage(const TComponentHelper& pageControl) const {
-    const std::string active = PropertyText(pageControl, "ActivePage");
+    const std::string active = Text(pageControl, "ActivePage");
     const TComponentHelper* first = nullptr;
     for (const auto& child : pageControl.Children) {
       if (!SameText(child->ClassName, "TTabSheet")) continue;
@@ -170,21 +180,21 @@ private:
       c.Component = child.get();
       c.Class = cls;
       c.Parent = parentIndex;
-      c.Font = ResolveFont(*child, p.Font, false);
-      if (Scaled() && !PropertyBool(*child, "ParentFont", true)) {
+      c.Font = ResolveFont(*child, p.Font, false, layout_.Values);
+      if (Scaled() && !Bool(*child, "ParentFont", true)) {
         // ChangeScale scales an own font through Font.Size, in whole points.
         int size = -MulDiv(SignedHeight(c.Font), 72, kScreenPixelsPerInch);
         SetSignedHeight(c.Font, -MulDiv(MulDiv(size, layout_.ScaleM, layout_.ScaleD), kScreenPixelsPerInch, 72));
       }
-      const int left = PropertyInt(*child, "Left", 0), top = PropertyInt(*child, "Top", 0);
+      const int left = Int(*child, "Left", 0), top = Int(*child, "Top", 0);
       const int x = Scale(left), y = Scale(top);
       // Right and bottom edges are scaled, not the sizes, so that controls
       // that touched still touch.
-      c.Bounds = {x, y, Scale(left + PropertyInt(*child, "Width", 0)) - x,
-                  Scale(top + PropertyInt(*child, "Height", 0)) - y};
-      c.Align = HasProperty(*child, "Align") ? AlignFromName(PropertyText(*child, "Align"))
+      c.Bounds = {x, y, Scale(left + Int(*child, "Width", 0)) - x,
+                  Scale(top + Int(*child, "Height", 0)) - y};
+      c.Align = HasProperty(*child, "Align") ? AlignFromName(Text(*child, "Align"))
                                              : (cls ? cls->DefaultAlign : TAlign::alNone);
-      c.Visible = PropertyBool(*child, "Visible", true);
+      c.Visible = Bool(*child, "Visible", true);
       if (cls && cls->Client == TClientKind::TabSheet) {
         c.Align = TAlign::alNone;
         c.Visible = c.Visible && child.get() == activePage;
@@ -268,18 +278,18 @@ private:
     // the sunken 3-D edge is 2 pixels, a flat one (Ctl3D False) 1. Group
     // boxes and page controls draw their frames inside theirs.
     int border = 0;
-    const std::string style = PropertyText(comp, "BorderStyle");
+    const std::string style = Text(comp, "BorderStyle");
     if (SameText(style, "bsSingle") || (style.empty() && c.Class && c.Class->BorderByDefault))
-      border = PropertyBool(comp, "Ctl3D", true) ? 2 : 1;
+      border = Bool(comp, "Ctl3D", true) ? 2 : 1;
     c.ClientArea = Inset(c.Bounds, border, border, border, border);
     c.AlignArea = c.ClientArea;
     switch (kind) {
       case TClientKind::Panel: {
         // TCustomPanel.AlignControls: BorderWidth, then BevelWidth for each bevel drawn.
-        const int bevel = PropertyInt(comp, "BevelWidth", 1);
-        int inset = PropertyInt(comp, "BorderWidth", 0);
-        if (!SameText(PropertyText(comp, "BevelOuter"), "bvNone")) inset += bevel;
-        const std::string inner = PropertyText(comp, "BevelInner");
+        const int bevel = Int(comp, "BevelWidth", 1);
+        int inset = Int(comp, "BorderWidth", 0);
+        if (!SameText(Text(comp, "BevelOuter"), "bvNone")) inset += bevel;
+        const std::string inner = Text(comp, "BevelInner");
         if (!inner.empty() && !SameText(inner, "bvNone")) inset += bevel;
         c.AlignArea = Inset(c.ClientArea, inset, inset, inset, inset);
         break;
@@ -287,7 +297,7 @@ private:
       case TClientKind::GroupBox: {
         // TCustomGroupBox.AlignControls: the caption's text height on top,
         // a pixel of frame all round and one more with Ctl3D.
-        const int frame = PropertyBool(comp, "Ctl3D", true) ? 2 : 1;
+        const int frame = Bool(comp, "Ctl3D", true) ? 2 : 1;
         c.AlignArea = Inset(c.ClientArea, frame, TextHeight(c.Font) + frame, frame, frame);
         break;
       }
@@ -311,15 +321,16 @@ int MulDiv(int a, int b, int c) {
   return static_cast<int>((p < 0) != (c < 0) ? -q : q);
 }
 
-std::string PropertyText(const TComponentHelper& component, std::string_view name) {
+std::string PropertyText(const TComponentHelper& component, std::string_view name, TFitText which) {
   const TCHPropertyItem* p = component.FindPropertyItem(name);
-  return p ? p->OriginalValue : std::string();
+  if (!p) return {};
+  return which == TFitText::Original ? p->OriginalValue : p->TranslatedValue;
 }
 
-int PropertyInt(const TComponentHelper& component, std::string_view name, int fallback) {
+int PropertyInt(const TComponentHelper& component, std::string_view name, int fallback, TFitText which) {
   const TCHPropertyItem* p = component.FindPropertyItem(name);
   if (!p || p->PropertyType != ptInteger) return fallback;
-  std::string_view s = p->OriginalValue;
+  std::string_view s = which == TFitText::Original ? p->OriginalValue : p->TranslatedValue;
   int value = 0;
   bool hex = !s.empty() && s[0] == '$';
   if (hex) s.remove_prefix(1);
@@ -327,15 +338,17 @@ int PropertyInt(const TComponentHelper& component, std::string_view name, int fa
   return ec == std::errc() && end == s.data() + s.size() ? value : fallback;
 }
 
-bool PropertyBool(const TComponentHelper& component, std::string_view name, bool fallback) {
+bool PropertyBool(const TComponentHelper& component, std::string_view name, bool fallback, TFitText which) {
   const TCHPropertyItem* p = component.FindPropertyItem(name);
   if (!p || p->PropertyType != ptSymbol) return fallback;
-  if (SameText(p->OriginalValue, "True")) return true;
-  if (SameText(p->OriginalValue, "False")) return false;
+  const std::string& value = which == TFitText::Original ? p->OriginalValue : p->TranslatedValue;
+  if (SameText(value, "True")) return true;
+  if (SameText(value, "False")) return false;
   return fallback;
 }
 
-TFormLayout::TFormLayout(const TComponentHelper& root, const TTextMeasure* measure) : root_(&root) {
+TFormLayout::TFormLayout(const TComponentHelper& root, const TTextMeasure* measure, TFitText values)
+    : Values(values), root_(&root) {
   TLayoutBuilder(*this, measure).Run(root);
 }
 

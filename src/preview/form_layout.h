@@ -29,6 +29,11 @@ struct TRect {
   bool operator==(const TRect&) const = default;
 };
 
+// Which of a value's two texts a layout or a check reads: the form as
+// designed, or as the language module will carry it (a translation may
+// move, resize or re-font a control as well as change its texts).
+enum class TFitText { Original, Translated };
+
 struct TControlLayout {
   const TComponentHelper* Component = nullptr;
   const TControlClass* Class = nullptr;  // nullptr: a class the table does not know
@@ -54,11 +59,14 @@ public:
   // Lays out the form whose root is `root`. A measure, when given, supplies
   // the text heights the VCL measures (the form's scaling, a group box's
   // caption row); without one they are approximated from the font size.
-  // Never raises for odd values: a property that does not read as a number
-  // counts as absent.
-  explicit TFormLayout(const TComponentHelper& root, const TTextMeasure* measure = nullptr);
+  // Positions, sizes, fonts and flags come from the `values` texts. Never
+  // raises for odd values: a property that does not read as a number counts
+  // as absent.
+  explicit TFormLayout(const TComponentHelper& root, const TTextMeasure* measure = nullptr,
+                       TFitText values = TFitText::Original);
 
   const TComponentHelper& Root() const { return *root_; }
+  TFitText Values = TFitText::Original;
   // The form itself is Controls[0]; its Bounds are the client area at (0,0).
   std::vector<TControlLayout> Controls;
   // Menus, timers, data sets, dialogs, menu items, fields ... in tree order.
@@ -78,10 +86,13 @@ private:
 };
 
 // The property's text, "" when it is not stored. Shared with the fit check.
-std::string PropertyText(const TComponentHelper& component, std::string_view name);
+std::string PropertyText(const TComponentHelper& component, std::string_view name,
+                         TFitText which = TFitText::Original);
 // The property as an integer (decimal or $hex), `fallback` when it is not
 // stored or not a number.
-int PropertyInt(const TComponentHelper& component, std::string_view name, int fallback);
-bool PropertyBool(const TComponentHelper& component, std::string_view name, bool fallback);
+int PropertyInt(const TComponentHelper& component, std::string_view name, int fallback,
+                TFitText which = TFitText::Original);
+bool PropertyBool(const TComponentHelper& component, std::string_view name, bool fallback,
+                  TFitText which = TFitText::Original);
 
 }  // namespace kst

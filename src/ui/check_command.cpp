@@ -11,6 +11,7 @@
 #include "ui/log_pane.h"
 #include "ui/main_window.h"
 #include "ui/qt_interaction.h"
+#include "ui/qt_text_measure.h"
 #include "ui/properties_page.h"
 #include "ui/resource_strings_page.h"
 #include "ui/translation_grid.h"
@@ -28,7 +29,9 @@ void TfrmLexibox::CheckTranslations() {
   interaction_.SetBusyCursor(true);
   bool checked = false;
   Run("check", [&] {
-    report = kst::CheckTranslations(Session());
+    // The window's fonts measure the form texts, as the preview draws them.
+    const TQtTextMeasure measure(Session().TranslationCodePage());
+    report = kst::CheckTranslations(Session(), &measure);
     checked = true;
   });
   interaction_.SetBusyCursor(false);

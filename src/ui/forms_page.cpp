@@ -15,15 +15,15 @@ namespace kst::ui {
 TFormsPage::TFormsPage(TfrmLexibox& window) : TTabPage(window) {
   setObjectName(QStringLiteral("sheetForms"));
   layout_ = new QVBoxLayout(this);
-  auto* row = new QHBoxLayout;
+  row_ = new QHBoxLayout;
   auto* label = new QLabel(tr("Form: "), this);
   selector_ = new QComboBox(this);
   selector_->setObjectName(QStringLiteral("ctlSelectedForm"));
   selector_->setMaxVisibleItems(30);
   label->setBuddy(selector_);
-  row->addWidget(label);
-  row->addWidget(selector_, 1);
-  layout_->addLayout(row);
+  row_->addWidget(label);
+  row_->addWidget(selector_, 1);
+  layout_->addLayout(row_);
   connect(selector_, &QComboBox::activated, this, [this](int index) { window_.SelectForm(selector_->itemText(index)); });
   connect(&window_, &TfrmLexibox::ProjectChanged, this, &TFormsPage::Refill);
   connect(&window_, &TfrmLexibox::FormChanged, this, &TFormsPage::Refill);

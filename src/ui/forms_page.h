@@ -4,6 +4,7 @@
 #include "ui/tab_page.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QVBoxLayout;
 
 namespace kst::ui {
@@ -19,10 +20,13 @@ public:
 protected:
   // Where a page that adds the grid puts it (below the selector, taking the rest).
   QVBoxLayout* Layout() const { return layout_; }
+  // The selector's row, for the page's own controls beside it.
+  QHBoxLayout* SelectorRow() const { return row_; }
 
 private:
   QComboBox* selector_;
   QVBoxLayout* layout_;
+  QHBoxLayout* row_;
 };
 
 }  // namespace kst::ui

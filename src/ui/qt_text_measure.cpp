@@ -65,14 +65,22 @@ std::string InstalledFace(std::string_view windowsFace) {
   return QFontDatabase::hasFamily(row->metricCompatible) ? row->metricCompatible : row->fallback;
 }
 
+QFont QtFont(const TFontSpec& spec) { return ResolveFont(spec); }
+
+const QFontMetricsF& TQtTextMeasure::Metrics(const TFontSpec& font) const {
+  for (const auto& [spec, metrics] : metrics_)
+    if (spec == font) return metrics;
+  return metrics_.emplace_back(font, QFontMetricsF(ResolveFont(font))).second;
+}
+
 int TQtTextMeasure::TextWidth(std::string_view text, const TFontSpec& font) const {
   const std::u16string wide = CodePageToUtf16(text, codePage_);
   const QString qtext = QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
-  return static_cast<int>(std::ceil(QFontMetricsF(ResolveFont(font)).horizontalAdvance(qtext)));
+  return static_cast<int>(std::ceil(Metrics(font).horizontalAdvance(qtext)));
 }
 
 int TQtTextMeasure::TextHeight(const TFontSpec& font) const {
-  return static_cast<int>(std::ceil(QFontMetricsF(ResolveFont(font)).height()));
+  return static_cast<int>(std::ceil(Metrics(font).height()));
 }
 
 }  // namespace kst

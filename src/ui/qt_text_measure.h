@@ -3,8 +3,13 @@
 // command line can measure as the window does.
 #pragma once
 
+#include <QFont>
+#include <QFontMetricsF>
+
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "preview/text_measure.h"
 
@@ -16,6 +21,10 @@ namespace kst {
 // does not know gets the sans face.
 std::string InstalledFace(std::string_view windowsFace);
 
+// The installed font that draws a VCL font spec (its cell height resolved
+// to an em size), unhinted so that widths are the same on every screen.
+QFont QtFont(const TFontSpec& spec);
+
 class TQtTextMeasure : public TTextMeasure {
 public:
   // Texts are in `codePage` (the language's).
@@ -24,7 +33,11 @@ public:
   int TextHeight(const TFontSpec& font) const override;
 
 private:
+  // Resolving a font is most of a measurement's cost, and a form uses few.
+  const QFontMetricsF& Metrics(const TFontSpec& font) const;
+
   int codePage_;
+  mutable std::vector<std::pair<TFontSpec, QFontMetricsF>> metrics_;
 };
 
 }  // namespace kst

@@ -97,5 +97,33 @@ INSTANTIATE_TEST_SUITE_P(
         TFitCase{"unnamed_panel", kUnnamed, "Form1{0}.Caption", nullptr, 36, 56, true}),
     test::TCaseName());
 
+// A translation may widen a control as well as change its text: the room
+// comes from the form as the module carries it. After a commit the window
+// checks one control alone.
+TEST(FitCheck, TheTranslatedFormGivesTheRoomAndOneControlIsCheckedAlone) {
+  auto root = ReadFormText(std::string("object Form1: TForm1 ClientWidth = 300 ClientHeight = 200 ") + kButton + " " +
+                           kCheckBox + " end");
+  root->FindProperty("btnSave.Caption")->SetTranslatedValue("&Speichern unter");  // 14 of 6 pixels
+  root->FindProperty("btnSave.Width")->SetTranslatedValue("100");
+  test::TFixedAdvanceMeasure measure;
+  auto fitOf = [](const std::vector<TTextFit>& fits, const std::string& key) {
+    for (const TTextFit& f : fits)
+      if (f.Key == key) return f;
+    ADD_FAILURE() << "no " << key;
+    return TTextFit{};
+  };
+  const TFormLayout designed(*root);
+  EXPECT_EQ(fitOf(CheckFit(designed, measure, TFitText::Translated), "btnSave.Caption").Room, 67);
+  const TFormLayout translated(*root, nullptr, TFitText::Translated);
+  const TTextFit fit = fitOf(CheckFit(translated, measure, TFitText::Translated), "btnSave.Caption");
+  EXPECT_EQ(fit.Room, 92);
+  EXPECT_TRUE(fit.Fits);
+
+  const TComponentHelper* button = root->FindComponentByName("btnSave");
+  const auto alone = CheckFit(translated, measure, TFitText::Translated, button);
+  ASSERT_EQ(alone.size(), 1u);
+  EXPECT_EQ(alone[0].Key, "btnSave.Caption");
+}
+
 }  // namespace
 }  // namespace kst

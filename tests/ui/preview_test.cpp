@@ -1,0 +1,198 @@
+// The form preview in the window: the current form in the current language,
+// a text that does not fit outlined and redrawn alone when committed, the
+// grid and the preview selecting each other, the placement remembered.
+// Screenshots of the demo's forms (as designed and in German) and of corpus
+// forms go to BUILD/ui-screenshots.
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "config/registry_settings.h"
+#include "formmodel/form_reader.h"
+#include "platform/file_utils.h"
+#include "platform/same_text.h"
+#include "ui/form_preview.h"
+#include "ui/log_pane.h"
+#include "ui/properties_page.h"
+#include "ui_fixture.h"
+
+namespace kst::test {
+namespace {
+
+ui::TPropertiesPage& Page(TWindowFixture& f) { return *f.Views().Properties(); }
+
+const TTextFit* FitOf(const ui::TFormPreview& preview, const std::string& key) {
+  for (const TTextFit& fit : preview.Fits())
+    if (fit.Key == key) return &fit;
+  return nullptr;
+}
+
+const TComponentHelper* Named(const ui::TFormPreview& preview, const std::string& name) {
+  return preview.ComponentOfPath(name + ".Caption");
+}
+
+// The colour of the preview's pixel, as last painted.
+QColor PixelAt(ui::TFormPreview& preview, QPoint at) { return preview.grab().toImage().pixelColor(at); }
+
+TEST(FormPreview, DrawsTheFormInItsLanguageAndRedrawsOnlyWhatACommitChanges) {
+  TWindowFixture f({kGerman});
+  ui::TPropertiesPage& page = Page(f);
+  page.SetPreviewPlacement(QStringLiteral("Beside"), true);
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  ui::TFormPreview& preview = *page.Preview();
+  ASSERT_NE(preview.Layout(), nullptr);
+  EXPECT_TRUE(preview.isVisible());
+  const TComponentHelper* button = Named(preview, "btnOpen");
+  ASSERT_NE(button, nullptr);
+  // The client area starts below the caption bar and the menu bar.
+  const QRect buttonRect = preview.ControlRect(button);
+  EXPECT_EQ(buttonRect.size(), QSize(75, 25));
+  EXPECT_EQ(preview.ComponentAt(buttonRect.center()), button);
+  EXPECT_EQ(preview.ComponentAt(QPoint(1, 1)), nullptr);
+  ASSERT_NE(FitOf(preview, "btnOpen.Caption"), nullptr);
+  EXPECT_TRUE(FitOf(preview, "btnOpen.Caption")->Fits);
+  TWindowFixture::Screenshot(preview, "preview-main-untranslated");
+
+  // The row first, so that the highlight has moved before the commit.
+  grid.SelectRow(f.Row(grid, "btnOpen.Caption"));
+  Pump(50);
+  const int fullPaints = preview.FullPaints();
+  f.Type(grid, f.Row(grid, "btnOpen.Caption"), QStringLiteral("Einstellungen &speichern"));
+  Pump(50);
+  const TTextFit* fit = FitOf(preview, "btnOpen.Caption");
+  ASSERT_NE(fit, nullptr);
+  EXPECT_FALSE(fit->Fits);
+  EXPECT_GT(fit->Needed, fit->Room);
+  EXPECT_EQ(preview.FullPaints(), fullPaints) << "a commit drew the whole form again";
+  EXPECT_TRUE(buttonRect.adjusted(-4, -4, 4, 4).contains(preview.LastPaintRect()))
+      << "the commit drew beyond the button";
+  // The outline is red, just outside the button.
+  const QColor edge = PixelAt(preview, QPoint(buttonRect.left() - 1, buttonRect.center().y()));
+  EXPECT_GT(edge.red(), 200);
+  EXPECT_LT(edge.green(), 60);
+
+  // German through its code page; a wider button in the translation fits.
+  f.Type(grid, f.Row(grid, "lblItems.Caption"), QStringLiteral("&Einträge:"));
+  f.window->Action(ui::TCommand::ShowNumericProperties)->trigger();
+  Pump();
+  f.Type(grid, f.Row(grid, "btnOpen.Width"), QStringLiteral("150"));
+  Pump(50);
+  EXPECT_EQ(preview.ControlRect(button).width(), 150);
+  EXPECT_TRUE(FitOf(preview, "btnOpen.Caption")->Fits);
+  f.Type(grid, f.Row(grid, "btnOpen.Width"), QStringLiteral("75"));
+  f.Type(grid, f.Row(grid, "frmMain.Caption"), QStringLiteral("Kestrin-Vorführung"));
+  f.Type(grid, f.Row(grid, "mnuFile.Caption"), QStringLiteral("&Datei"));
+  f.Type(grid, f.Row(grid, "mnuHelp.Caption"), QStringLiteral("&Hilfe"));
+  f.Type(grid, f.Row(grid, "lvFiles.Columns[0].Caption"), QStringLiteral("Dateiname"));
+  f.Type(grid, f.Row(grid, "lstItems.Items.Strings[0]"), QStringLiteral("Erster Eintrag"));
+  Pump(50);
+  TWindowFixture::Screenshot(preview, "preview-main-german");
+  TWindowFixture::Screenshot(*f.window, "preview-window-beside");
+
+  // The window's check reports the measured misfit.
+  f.window->CheckTranslations();
+  Pump();
+  EXPECT_TRUE(f.window->Log().toPlainText().contains(QStringLiteral("The translation does not fit")))
+      << f.window->Log().toPlainText().toStdString();
+
+  f.ShowForm("About.dfm");
+  TWindowFixture::Screenshot(*page.Preview(), "preview-about-german");
+}
+
+TEST(FormPreview, AClickSelectsTheControlsRowsAndTheCurrentRowIsHighlighted) {
+  TWindowFixture f({kGerman});
+  ui::TPropertiesPage& page = Page(f);
+  page.SetPreviewPlacement(QStringLiteral("Beside"), true);
+  ui::TTranslationGrid& grid = f.ShowForm("Main.dfm");
+  ui::TFormPreview& preview = *page.Preview();
+
+  const TComponentHelper* list = preview.ComponentOfPath("lstItems.Hint");
+  ASSERT_NE(list, nullptr);
+  QTest::mouseClick(&preview, Qt::LeftButton, {}, preview.ControlRect(list).center());
+  Pump();
+  EXPECT_EQ(grid.Model()->Key(grid.CurrentRow()).rfind("lstItems.", 0), 0u);
+  std::set<std::string> selected;
+  for (const QModelIndex& index : grid.View()->selectionModel()->selectedIndexes())
+    selected.insert(grid.Model()->Key(index.row()));
+  EXPECT_EQ(selected, (std::set<std::string>{"lstItems.Hint", "lstItems.Items.Strings[0]",
+                                             "lstItems.Items.Strings[1]", "lstItems.Items.Strings[2]"}));
+  EXPECT_EQ(preview.Highlighted(), list);
+
+  // A menu item on the bar is a control of its own.
+  const TComponentHelper* file = preview.ComponentOfPath("mnuFile.Caption");
+  QTest::mouseClick(&preview, Qt::LeftButton, {}, preview.ControlRect(file).center());
+  Pump();
+  EXPECT_EQ(grid.Model()->Key(grid.CurrentRow()), "mnuFile.Caption");
+
+  grid.SelectRow(f.Row(grid, "btnOpen.Hint"));
+  Pump();
+  EXPECT_EQ(preview.Highlighted(), preview.ComponentOfPath("btnOpen.Hint"));
+  // A non-visual component has nothing to highlight.
+  grid.SelectRow(f.Row(grid, "dlgOpen.Title"));
+  Pump();
+  EXPECT_EQ(preview.Highlighted(), nullptr);
+}
+
+TEST(FormPreview, ThePlacementIsRememberedAndATabHoldsThePreviewOnRequest) {
+  {
+    TWindowFixture f({kGerman});
+    ui::TPropertiesPage& page = Page(f);
+    EXPECT_EQ(page.PreviewPlacement()->currentData().toString(), QStringLiteral("Tab"));
+    f.ShowForm("Main.dfm");
+    EXPECT_TRUE(page.Views()->isVisible());
+    page.Views()->setCurrentIndex(1);
+    Pump();
+    EXPECT_TRUE(page.Preview()->isVisible());
+    TWindowFixture::Screenshot(*f.window, "preview-window-tab");
+    page.SetPreviewPlacement(QStringLiteral("Hidden"), true);
+    EXPECT_FALSE(page.PreviewArea()->isVisible());
+    EXPECT_EQ(page.Preview()->Layout(), nullptr) << "a hidden preview is not kept up to date";
+    EXPECT_EQ(ReadFormPreviewPlacement(f.location), "Hidden");
+    page.SetPreviewPlacement(QStringLiteral("Beside"), true);
+    EXPECT_TRUE(page.Grid()->isVisible());
+    EXPECT_TRUE(page.PreviewArea()->isVisible());
+    EXPECT_NE(page.Preview()->Layout(), nullptr);
+    EXPECT_EQ(ReadFormPreviewPlacement(f.location), "Beside");
+  }
+}
+
+// Every binary form of the corpus that reads is drawn; the five with the
+// most controls are kept as screenshots to look at.
+TEST(FormPreview, DrawsEveryCorpusForm) {
+  auto shared = SharedDir();
+  if (!shared || !std::filesystem::is_directory(*shared + "/corpus"))
+    GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
+  struct TDrawn {
+    size_t controls;
+    std::string name;
+    QImage image;
+  };
+  std::vector<TDrawn> drawn;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(*shared + "/corpus")) {
+    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
+    const std::string bytes = ReadFileBytes(entry.path().string());
+    if (bytes.substr(0, 3) != std::string("\xFF\x0A\x00", 3)) continue;
+    std::unique_ptr<TComponentHelper> root;
+    try {
+      root = ReadFormFile(bytes);
+    } catch (const std::exception&) {
+      continue;  // the form model's own tests answer for forms it cannot read
+    }
+    ui::TFormPreview preview;
+    preview.SetForm(root.get(), 1252, TFitText::Original);
+    ASSERT_NE(preview.Layout(), nullptr) << entry.path();
+    const QImage image = preview.grab().toImage();
+    EXPECT_FALSE(image.isNull()) << entry.path();
+    EXPECT_EQ(image.size(), preview.sizeHint()) << entry.path();
+    std::string name = entry.path().parent_path().filename().string() + "-" + entry.path().stem().string();
+    drawn.push_back({preview.Layout()->Controls.size(), name, image});
+  }
+  ASSERT_FALSE(drawn.empty());
+  std::stable_sort(drawn.begin(), drawn.end(), [](const TDrawn& a, const TDrawn& b) { return a.controls > b.controls; });
+  QDir().mkpath(QString::fromStdString(BinDir() + "/../ui-screenshots"));
+  for (size_t k = 0; k < std::min<size_t>(5, drawn.size()); ++k)
+    drawn[k].image.save(QString::fromStdString(BinDir() + "/../ui-screenshots/preview-corpus-" + drawn[k].name + ".png"));
+}
+
+}  // namespace
+}  // namespace kst::test
