@@ -27,7 +27,8 @@ struct TTextCheckInput {
   int translationCodePage = 1252;
   int languageId = 0;  // the target language, for its punctuation
   // The text is the caption of a control whose size does not follow its
-  // text (see control_classes.h): a much longer translation is cut off.
+  // text (HasFixedCaptionSize, preview/fit_check.h): a much longer
+  // translation is cut off.
   bool fixedSize = false;
 };
 

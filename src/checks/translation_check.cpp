@@ -9,7 +9,6 @@
 #include <map>
 #include <string_view>
 
-#include "checks/control_classes.h"
 #include "checks/text_checks.h"
 #include "config/text_helpers.h"
 #include "platform/file_utils.h"

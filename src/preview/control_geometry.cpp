@@ -20,9 +20,9 @@ using TC = TCaptionKind;
 // other component without Width and Height is taken as non-visual too.
 constexpr TControlClass kClasses[] = {
     // Captions.
-    {"TLabel", false, alNone, Plain, TC::Label},
+    {"TLabel", false, alNone, Plain, TC::Label, false, true},
     {"TDBText", false, alNone, Plain, TC::Label},
-    {"TStaticText", false, alNone, Plain, TC::Label},
+    {"TStaticText", false, alNone, Plain, TC::Label, false, true},
     {"TButton", false, alNone, Plain, TC::Button},
     {"TBitBtn", false, alNone, Plain, TC::GlyphButton},
     {"TSpeedButton", false, alNone, Plain, TC::GlyphButton},

@@ -40,6 +40,9 @@ struct TControlClass {
   // BorderStyle's default is bsSingle: a border narrows the client area
   // unless the form says bsNone.
   bool BorderByDefault = false;
+  // AutoSize's default is True: the control grows to its caption unless the
+  // form says AutoSize = False. Classes without AutoSize keep their size.
+  bool AutoSizeByDefault = false;
 };
 
 // The table's row for a class (compared without regard to case); nullptr

@@ -168,6 +168,14 @@ std::string ComponentKey(const TComponentHelper& c) {
   return ComponentKey(*c.Parent) + "{" + std::to_string(k) + "}";
 }
 
+bool HasFixedCaptionSize(const TComponentHelper& component) {
+  const TControlClass* cls = FindControlClass(component.ClassName);
+  if (!cls || cls->Caption == TCaptionKind::None || cls->Caption == TCaptionKind::TabSheet) return false;
+  if (const TCHPropertyItem* autoSize = component.FindPropertyItem("AutoSize"))
+    return SameText(autoSize->OriginalValue, "False");
+  return !cls->AutoSizeByDefault;
+}
+
 std::string StripAccelerators(std::string_view caption) {
   std::string text;
   for (size_t i = 0; i < caption.size(); ++i) {
@@ -190,8 +198,7 @@ TCaptionRoom CaptionRoom(const TFormLayout& layout, const TControlLayout& contro
   const int width = control.Bounds.Width;
   switch (kind) {
     case TCaptionKind::Label: {
-      // TDBText sizes itself only when asked to; TLabel and TStaticText by default.
-      const bool autoSize = PropertyBool(c, "AutoSize", !SameText(c.ClassName, "TDBText"), layout.Values);
+      const bool autoSize = PropertyBool(c, "AutoSize", control.Class->AutoSizeByDefault, layout.Values);
       room.Wraps = PropertyBool(c, "WordWrap", false, layout.Values);
       if (room.Wraps) {
         room.Width = width;

@@ -17,6 +17,13 @@ namespace kst {
 // key and its place among the children ("Form1{3}").
 std::string ComponentKey(const TComponentHelper& component);
 
+// True when the component's Caption is drawn in a box of fixed size: its
+// AutoSize is False, or it has none and its class's default is False (or
+// the class has no AutoSize). False for every class the table does not
+// know (a descendant of our own, a third-party control), and for classes
+// that size to their caption (tab sheets, forms, menu items).
+bool HasFixedCaptionSize(const TComponentHelper& component);
+
 // The text as the control draws it: "&x" is x (underlined), "&&" one "&",
 // a trailing lone "&" nothing.
 std::string StripAccelerators(std::string_view caption);
