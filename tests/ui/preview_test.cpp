@@ -95,7 +95,14 @@ TEST(FormPreview, DrawsTheFormInItsLanguageAndRedrawsOnlyWhatACommitChanges) {
   EXPECT_TRUE(f.window->Log().toPlainText().contains(QStringLiteral("The translation does not fit")))
       << f.window->Log().toPlainText().toStdString();
 
-  f.ShowForm("About.dfm");
+  ui::TTranslationGrid& about = f.ShowForm("About.dfm");
+  TWindowFixture::Screenshot(*page.Preview(), "preview-about-untranslated");
+  f.Type(about, f.Row(about, "frmAbout.Caption"), QStringLiteral("Über die Kestrin-Vorführung"));
+  f.Type(about, f.Row(about, "lblProduct.Caption"), QStringLiteral("Kestrin-Vorführung, Version 1.2"));
+  f.Type(about, f.Row(about, "memNotes.Lines.Strings[0]"), QStringLiteral("Dieses Programm zeigt, was ein Übersetzer sieht:"));
+  f.Type(about, f.Row(about, "btnOK.Caption"), QStringLiteral("Schließen"));
+  Pump(50);
+  for (const TTextFit& f : page.Preview()->Fits()) EXPECT_TRUE(f.Fits) << f.Key;
   TWindowFixture::Screenshot(*page.Preview(), "preview-about-german");
 }
 

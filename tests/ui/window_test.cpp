@@ -11,8 +11,10 @@
 #include "ui/compile_runner.h"
 #include "ui/database_setup_dialog.h"
 #include "ui/file_change_watcher.h"
+#include "ui/form_preview.h"
 #include "ui/log_pane.h"
 #include "ui/overview_page.h"
+#include "ui/properties_page.h"
 #include "ui/search_commands.h"
 #include "ui/search_dialog.h"
 #include "ui/startup.h"
@@ -233,6 +235,24 @@ TEST(EndToEnd, StartSetUpTheDictionaryChooseGermanCompileAndQuitThroughTheSavePr
   window.RefillProjectMenu();
   ASSERT_NE(LanguageItem(window, test::kGerman), nullptr);
   LanguageItem(window, test::kGerman)->trigger();
+
+  // The form preview beside the grid, clicked as a person would.
+  window.ShowTab(ui::TTab::Forms);
+  ui::TPropertiesPage& forms = *window.Views().Properties();
+  forms.SetPreviewPlacement(QStringLiteral("Beside"), true);
+  const int main = forms.Selector()->findText(QStringLiteral("/Main.dfm"), Qt::MatchEndsWith);
+  ASSERT_GE(main, 0);
+  forms.Selector()->setCurrentIndex(main);
+  emit forms.Selector()->activated(main);
+  test::Pump();
+  ui::TFormPreview& preview = *forms.Preview();
+  const TComponentHelper* button = preview.ComponentOfPath("btnOpen.Caption");
+  ASSERT_NE(button, nullptr);
+  QTest::mouseClick(&preview, Qt::LeftButton, {}, preview.ControlRect(button).center());
+  test::Pump();
+  EXPECT_EQ(forms.Grid()->Model()->Key(forms.Grid()->CurrentRow()).rfind("btnOpen.", 0), 0u);
+  TWindowFixture::Screenshot(window, "main-preview-beside");
+
   test::Focus(&window);
   QSignalSpy compiled(&window, &ui::TfrmLexibox::CompileFinished);
   QTest::keyClick(&window, Qt::Key_F9, Qt::ControlModifier);
