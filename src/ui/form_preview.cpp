@@ -825,6 +825,7 @@ void TFormPreview::Rebuild() {
   glyphs_.clear();
   frame_ = {};
   menuHeight_ = 0;
+  if (root_ && stillValid && !stillValid()) root_ = nullptr;
   if (root_) {
     layout_ = std::make_unique<TFormLayout>(*root_, measure_.get(), values_);
     const auto& controls = layout_->Controls;
@@ -976,13 +977,14 @@ const QPixmap* TFormPreview::Glyph(const TComponentHelper& c) const {
 }
 
 const TComponentHelper* TFormPreview::ComponentOfPath(std::string_view path) const {
+  if (!Live()) return nullptr;
   const std::string_view key = path.substr(0, path.find('.'));
   auto at = byKey_.find(key);
   return at == byKey_.end() ? nullptr : at->second;
 }
 
 QRect TFormPreview::ControlRect(const TComponentHelper* component) const {
-  if (!layout_ || !component) return {};
+  if (!component || !Live()) return {};
   for (const THotSpot& spot : hotSpots_)
     if (spot.component == component && spot.item < 0) return spot.rect;
   const TControlLayout* c = layout_->Find(component);
@@ -1024,7 +1026,7 @@ QRect TFormPreview::DirtyRect(const TComponentHelper* component) const {
 }
 
 void TFormPreview::TextChanged(const TComponentHelper* component) {
-  if (!layout_ || !component) return;
+  if (!component || !Live()) return;
   const TControlLayout* c = layout_->Find(component);
   bool menuItem = false;
   for (const THotSpot& spot : hotSpots_)
@@ -1068,7 +1070,7 @@ void TFormPreview::Highlight(const TComponentHelper* component) {
 }
 
 const TComponentHelper* TFormPreview::ComponentAt(QPoint at) const {
-  if (!layout_) return nullptr;
+  if (!Live()) return nullptr;
   for (const THotSpot& spot : hotSpots_)
     if (spot.rect.contains(at)) return spot.item < 0 ? spot.component : spot.owner;
   if (!ControlRect(root_).contains(at)) return nullptr;
@@ -1095,7 +1097,7 @@ void TFormPreview::paintEvent(QPaintEvent* event) {
   if (lastPaint_ == rect()) ++fullPaints_;
   QPainter p(this);
   p.fillRect(event->rect(), palette().color(QPalette::Dark));
-  if (!layout_) {
+  if (!Live()) {
     p.setPen(palette().color(QPalette::BrightText));
     p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, tr("No form is selected."));
     return;

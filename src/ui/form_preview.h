@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,8 +28,13 @@ public:
   ~TFormPreview() override;
 
   // Draws the form of `root` (nothing when null) with its `values` texts in
-  // `codePage`. The root must stay alive until the next SetForm.
+  // `codePage`.
   void SetForm(const TComponentHelper* root, int codePage, TFitText values);
+  const TComponentHelper* Root() const { return root_; }
+  // Whether the root given is still the form's: a form read again while a
+  // question is open (its file changed) frees the old tree before the
+  // window refills, and a paint in between must not touch it. Unset: always.
+  std::function<bool()> stillValid;
   // Lays the form out again (a size, position or font changed).
   void Rebuild();
   // A text of the component changed: its fit is checked again and only the
@@ -77,6 +83,7 @@ private:
     int item = -1;  // a tab control's tab: its index in Tabs
   };
 
+  bool Live() const { return layout_ && (!stillValid || stillValid()); }
   QPoint ClientOrigin() const;
   QRect ToWidget(const TRect& r) const;
   // The rectangle a control's text covers: its bounds, or for a label that

@@ -36,6 +36,10 @@ TPropertiesPage::TPropertiesPage(TfrmLexibox& window, TSpellChecker* spell) : TF
   grid_->nextForm = [this] { return GoToNextFormWithUntranslated(); };
 
   preview_ = new TFormPreview;
+  preview_->stillValid = [this] {
+    const TModuleHelper* form = window_.Session().CurrentForm();
+    return form && form->Root.get() == preview_->Root();
+  };
   previewArea_ = new QScrollArea;
   previewArea_->setObjectName(QStringLiteral("ctlPreviewArea"));
   previewArea_->setWidget(preview_);

@@ -163,6 +163,27 @@ TEST(FormPreview, ThePlacementIsRememberedAndATabHoldsThePreviewOnRequest) {
   }
 }
 
+// A form whose file changed is read again while a question is still open,
+// before the window refills: a paint or a click then must not reach into
+// the freed tree (the sanitizer build would see it).
+TEST(FormPreview, AFormReadAgainBeforeTheWindowRefillsIsLeftAlone) {
+  TWindowFixture f({kGerman});
+  ui::TPropertiesPage& page = Page(f);
+  page.SetPreviewPlacement(QStringLiteral("Beside"), true);
+  f.ShowForm("Main.dfm");
+  ui::TFormPreview& preview = *page.Preview();
+  const QPoint button = preview.ControlRect(preview.ComponentOfPath("btnOpen.Caption")).center();
+  TModuleHelper& form = *f.window->Session().CurrentForm();
+  f.window->Project().ReloadModule(form);
+  EXPECT_FALSE(preview.grab().isNull());
+  EXPECT_EQ(preview.ComponentAt(button), nullptr);
+  QTest::mouseClick(&preview, Qt::LeftButton, {}, button);
+  f.window->AfterStructureChange();
+  Pump();
+  EXPECT_EQ(preview.Root(), form.Root.get());
+  EXPECT_NE(preview.ComponentAt(button), nullptr);
+}
+
 // Every binary form of the corpus that reads is drawn; the five with the
 // most controls are kept as screenshots to look at.
 TEST(FormPreview, DrawsEveryCorpusForm) {
