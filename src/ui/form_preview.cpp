@@ -682,9 +682,11 @@ private:
         p_.setPen(kShadow);
         p_.drawRect(glyph.adjusted(2, 2, -3, -3));
       }
-      if (captions)
-        Text(spot.rect.adjusted(1, 19, -1, -1), w_.Shown(Value(button, "Caption")),
-             Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, c.Font, fg);
+      if (captions) {
+        const bool image = Int(button, "ImageIndex", -1) >= 0;
+        Text(spot.rect.adjusted(1, image ? 19 : 1, -1, -1), w_.Shown(Value(button, "Caption")),
+             Qt::AlignHCenter | (image ? Qt::AlignTop : Qt::AlignVCenter) | Qt::TextShowMnemonic, c.Font, fg);
+      }
     }
   }
 
@@ -774,8 +776,9 @@ private:
   }
 
   // Pictures are not decoded: a framed box with a cross says where one is.
-  // A class the preview does not know shows its name, or its caption when
-  // it has one (report bands' labels), which is what a translator looks for.
+  // A class the preview does not know shows its name and, where it has one,
+  // its caption (report bands' labels), which is what a translator looks
+  // for; a box too low for both shows the caption alone.
   void Placeholder(const TControlLayout& c, const QRect& r, const QColor& fg) {
     const TComponentHelper& comp = *c.Component;
     const bool image = Is(comp, {"TImage", "TPaintBox"});
@@ -787,13 +790,19 @@ private:
       p_.drawLine(r.topLeft(), r.bottomRight());
       p_.drawLine(r.bottomLeft(), r.topRight());
     }
+    // The name in small grey letters in a corner, where it leaves the
+    // caption its line.
     const QString caption = Shown(comp, "Caption");
-    if (!image && !caption.isEmpty())
-      return Text(r.adjusted(1, 0, -1, 0), caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, c.Font, fg);
     TFontSpec font;
     font.PixelHeight = 10;
-    Text(r.adjusted(3, 2, -2, -2), QString::fromLatin1(comp.ClassName.c_str()), Qt::AlignLeft | Qt::AlignTop, font,
-         kShadow);
+    const int nameHeight = 14;
+    const bool room = r.height() >= nameHeight + QFontMetrics(Font(c.Font)).height();
+    if (caption.isEmpty() || image || room)
+      Text(r.adjusted(3, 2, -2, -2), QString::fromLatin1(comp.ClassName.c_str()), Qt::AlignLeft | Qt::AlignTop, font,
+           kShadow);
+    if (!image && !caption.isEmpty())
+      Text(r.adjusted(1, room ? nameHeight : 0, -1, 0), caption,
+           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, c.Font, fg);
   }
 };
 
@@ -910,19 +919,34 @@ void TFormPreview::LayOutHotSpots() {
       }
     }
     if (SameText(c.Component->ClassName, "TToolBar")) {
-      // Tool buttons keep their place; their size is the bar's.
+      // The bar lines its buttons up in the order of their places, each as
+      // wide as the bar's ButtonWidth or, with captions shown, its caption
+      // needs: a longer translation pushes the buttons after it along.
+      const bool captions = PropertyBool(*c.Component, "ShowCaptions", false, values_);
       const int width = PropertyInt(*c.Component, "ButtonWidth", 23, values_);
-      const int height = PropertyInt(*c.Component, "ButtonHeight", 22, values_);
+      const int textHeight = measure_->TextHeight(c.Font);
+      int height = PropertyInt(*c.Component, "ButtonHeight", 22, values_);
+      std::vector<const TComponentHelper*> buttons;
+      for (const auto& child : c.Component->Children)
+        if (SameText(child->ClassName, "TToolButton") && PropertyBool(*child, "Visible", true, values_))
+          buttons.push_back(child.get());
+      std::stable_sort(buttons.begin(), buttons.end(), [&](const TComponentHelper* a, const TComponentHelper* b) {
+        return PropertyInt(*a, "Left", 0, values_) < PropertyInt(*b, "Left", 0, values_);
+      });
+      bool images = false;
+      for (const TComponentHelper* b : buttons) images = images || PropertyInt(*b, "ImageIndex", -1, values_) >= 0;
+      if (captions) height = std::max(height, (images ? 19 : 0) + textHeight + 6);
       const QRect bar = ToWidget(c.ClientArea);
-      for (const auto& child : c.Component->Children) {
-        if (!SameText(child->ClassName, "TToolButton") || !PropertyBool(*child, "Visible", true, values_)) continue;
-        const std::string style = Value(*child, "Style");
+      int x = bar.left() + (buttons.empty() ? 0 : layout_->Scale(PropertyInt(*buttons[0], "Left", 0, values_)));
+      const int y = bar.top() + 2;
+      for (const TComponentHelper* b : buttons) {
+        const std::string style = Value(*b, "Style");
         const bool separator = SameText(style, "tbsSeparator") || SameText(style, "tbsDivider");
-        const int w = PropertyInt(*child, "Width", separator ? 8 : width, values_);
-        hotSpots_.push_back({child.get(), c.Component,
-                             QRect(bar.left() + layout_->Scale(PropertyInt(*child, "Left", 0, values_)),
-                                   bar.top() + layout_->Scale(PropertyInt(*child, "Top", 0, values_)),
-                                   layout_->Scale(w), layout_->Scale(height))});
+        int w = layout_->Scale(PropertyInt(*b, "Width", separator ? 8 : width, values_));
+        if (captions && !separator)
+          w = std::max(w, measure_->TextWidth(StripAccelerators(Value(*b, "Caption")), c.Font) + 8);
+        hotSpots_.push_back({b, c.Component, QRect(x, y, w, separator ? layout_->Scale(22) : height)});
+        x += w;
       }
     }
   }

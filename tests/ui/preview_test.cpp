@@ -163,6 +163,73 @@ TEST(FormPreview, ThePlacementIsRememberedAndATabHoldsThePreviewOnRequest) {
   }
 }
 
+// One control of each class the preview draws, and one it does not know:
+// each leaves its mark inside its bounds; the unknown one is framed and
+// named; tabs, menu items and tool buttons answer clicks of their own.
+TEST(FormPreview, EveryClassIsDrawnAndAnUnknownOneIsFramed) {
+  auto root = ReadFormText(R"(object Form1: TForm1 ClientWidth = 640 ClientHeight = 480 Menu = mnuMain
+    object lbl: TLabel Left = 8 Top = 8 Width = 40 Height = 13 Caption = 'Label' end
+    object btn: TButton Left = 8 Top = 30 Width = 75 Height = 25 Caption = '&OK' Default = True end
+    object bit: TBitBtn Left = 90 Top = 30 Width = 75 Height = 25 Kind = bkCancel Caption = 'Cancel' end
+    object spd: TSpeedButton Left = 170 Top = 30 Width = 25 Height = 25 Caption = 'S' end
+    object edt: TEdit Left = 8 Top = 60 Width = 100 Height = 21 Text = 'Edit' end
+    object mem: TMemo Left = 120 Top = 60 Width = 100 Height = 40 Lines.Strings = ('One' 'Two') end
+    object chk: TCheckBox Left = 8 Top = 110 Width = 90 Height = 17 Caption = 'Check' Checked = True end
+    object rad: TRadioButton Left = 100 Top = 110 Width = 90 Height = 17 Caption = 'Radio' end
+    object grp: TGroupBox Left = 8 Top = 130 Width = 120 Height = 60 Caption = 'Group' end
+    object rgp: TRadioGroup Left = 140 Top = 130 Width = 120 Height = 60 Caption = 'Choice'
+      Items.Strings = ('A' 'B') ItemIndex = 0 end
+    object pnl: TPanel Left = 270 Top = 130 Width = 100 Height = 60 Caption = 'Panel' end
+    object bvl: TBevel Left = 380 Top = 130 Width = 100 Height = 60 end
+    object lst: TListBox Left = 8 Top = 200 Width = 100 Height = 60 Items.Strings = ('First' 'Second') end
+    object cmb: TComboBox Left = 120 Top = 200 Width = 100 Height = 21 Text = 'Combo' end
+    object pgc: TPageControl Left = 230 Top = 200 Width = 200 Height = 100 ActivePage = tsTwo
+      object tsOne: TTabSheet Caption = 'One' end
+      object tsTwo: TTabSheet Caption = 'Two' object inner: TLabel Left = 4 Top = 4 Width = 30 Height = 13 Caption = 'In' end end
+      object tsThree: TTabSheet Caption = 'Three' end end
+    object sgr: TStringGrid Left = 440 Top = 200 Width = 190 Height = 100 end
+    object dbg: TDBGrid Left = 8 Top = 310 Width = 200 Height = 80
+      Columns = < item Title.Caption = 'Name' Width = 80 end> end
+    object img: TImage Left = 220 Top = 310 Width = 60 Height = 60 end
+    object gad: TMyGadget Left = 290 Top = 310 Width = 100 Height = 60 end
+    object tlb: TToolBar Left = 0 Top = 0 Width = 640 Height = 29 ShowCaptions = True
+      object tbOpen: TToolButton Left = 0 Top = 2 Caption = 'Open' end end
+    object sbr: TStatusBar Left = 0 Top = 461 Width = 640 Height = 19
+      Panels = < item Text = 'Ready' Width = 100 end item Text = 'Line 1' end> end
+    object mnuMain: TMainMenu object mnuFile: TMenuItem Caption = '&File' end end
+  end)");
+  ui::TFormPreview preview;
+  preview.SetForm(root.get(), 1252, TFitText::Original);
+  const QImage image = preview.grab().toImage();
+  auto marks = [&](const QRect& r) {
+    int count = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) count += image.pixelColor(x, y) != QColor(0xC0, 0xC0, 0xC0);
+    return count;
+  };
+  for (const char* name : {"lbl", "btn", "bit", "spd", "edt", "mem", "chk", "rad", "grp", "rgp", "pnl", "bvl", "lst",
+                           "cmb", "pgc", "sgr", "dbg", "img", "gad", "tlb", "sbr", "inner"}) {
+    const TComponentHelper* c = root->FindComponentByName(name);
+    ASSERT_NE(c, nullptr) << name;
+    const QRect r = preview.ControlRect(c);
+    ASSERT_TRUE(r.isValid()) << name << " is not drawn";
+    EXPECT_GT(marks(r), 8) << name << " left no mark";
+  }
+  EXPECT_FALSE(preview.ControlRect(root->FindComponentByName("tsOne")).isEmpty()) << "its tab is there";
+  TWindowFixture::Screenshot(preview, "preview-every-class");
+
+  // Clicks: a tab names its sheet, a menu item itself, a tool button itself.
+  for (const char* name : {"tsOne", "tsThree", "mnuFile", "tbOpen", "inner", "gad"}) {
+    const TComponentHelper* c = root->FindComponentByName(name);
+    EXPECT_EQ(preview.ComponentAt(preview.ControlRect(c).center()), c) << name;
+  }
+  // A longer tab caption widens its tab and moves the next.
+  const QRect three = preview.ControlRect(root->FindComponentByName("tsThree"));
+  root->FindComponentByName("tsTwo")->FindPropertyItem("Caption")->TranslatedValue = "Zweite Seite";
+  preview.SetForm(root.get(), 1252, TFitText::Translated);
+  EXPECT_GT(preview.ControlRect(root->FindComponentByName("tsThree")).left(), three.left());
+}
+
 // A form whose file changed is read again while a question is still open,
 // before the window refills: a paint or a click then must not reach into
 // the freed tree (the sanitizer build would see it).
