@@ -176,19 +176,4 @@ std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b) {
   return FirstDifference(x, y);
 }
 
-TCorpusForms FindCorpusForms() {
-  TCorpusForms forms;
-  auto shared = SharedDir();
-  if (!shared || !DirectoryExists(*shared + "/corpus")) return forms;
-  forms.root = *shared + "/corpus";
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(forms.root)) {
-    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
-    std::string path = entry.path().string();
-    (ReadFileBytes(path).substr(0, 3) == std::string("\xFF\x0A\x00", 3) ? forms.binary : forms.text).push_back(path);
-  }
-  std::sort(forms.binary.begin(), forms.binary.end());
-  std::sort(forms.text.begin(), forms.text.end());
-  return forms;
-}
-
 }  // namespace kst::test

@@ -1,5 +1,5 @@
 // Helpers of the form model tests: comparing the values of two streams or
-// two trees, and the forms of the shared corpus.
+// two trees (the corpus's forms: FindCorpusForms in support/test_support.h).
 #pragma once
 
 #include <string>
@@ -20,15 +20,6 @@ namespace kst::test {
 // false (for a converter that keeps neither: strings then compare by their characters).
 std::string CompareStreams(std::string_view a, std::string_view b, bool floatWidths = true);
 std::string CompareTrees(const TComponentHelper& a, const TComponentHelper& b);
-
-// Binary (FF 0A 00 ...) and text forms of the shared corpus; empty when the
-// corpus is absent.
-struct TCorpusForms {
-  std::string root;
-  std::vector<std::string> binary;
-  std::vector<std::string> text;
-};
-TCorpusForms FindCorpusForms();
 
 std::string ToHex(std::string_view bytes);
 

@@ -58,23 +58,19 @@ TEST(Forms, DemoFormsLayOut) {
 }
 
 TEST(Forms, CorpusBinaryFormsLayOut) {
-  auto shared = test::SharedDir();
-  if (!shared || !std::filesystem::is_directory(*shared + "/corpus"))
-    GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
+  const test::TCorpusForms corpus = test::FindCorpusForms();
+  if (corpus.root.empty()) GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
   int read = 0, laidOut = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(*shared + "/corpus")) {
-    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
-    const std::string bytes = ReadFileBytes(entry.path().string());
-    if (bytes.substr(0, 3) != std::string("\xFF\x0A\x00", 3)) continue;
+  for (const std::string& path : corpus.binary) {
     std::unique_ptr<TComponentHelper> root;
     try {
-      root = ReadFormFile(bytes);
+      root = ReadFormFile(ReadFileBytes(path));
     } catch (const std::exception&) {
       continue;  // the form model's own tests answer for forms it cannot read
     }
     ++read;
     const std::string problems = LayoutProblems(*root);
-    EXPECT_EQ(problems, "") << entry.path();
+    EXPECT_EQ(problems, "") << path;
     laidOut += problems.empty();
   }
   std::printf("corpus binary forms read: %d; laid out cleanly %d\n", read, laidOut);

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/file_utils.h"
+#include "platform/same_text.h"
 
 namespace kst::test {
 
@@ -149,6 +150,21 @@ std::optional<std::string> FixtureDir(std::string& why) {
   why = failure;
   if (!failure.empty()) return std::nullopt;
   return dir.File("fixtures");
+}
+
+TCorpusForms FindCorpusForms() {
+  TCorpusForms forms;
+  auto shared = SharedDir();
+  if (!shared || !DirectoryExists(*shared + "/corpus")) return forms;
+  forms.root = *shared + "/corpus";
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(forms.root)) {
+    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
+    std::string path = entry.path().string();
+    (ReadFileBytes(path).substr(0, 3) == std::string("\xFF\x0A\x00", 3) ? forms.binary : forms.text).push_back(path);
+  }
+  std::sort(forms.binary.begin(), forms.binary.end());
+  std::sort(forms.text.begin(), forms.text.end());
+  return forms;
 }
 
 }  // namespace kst::test

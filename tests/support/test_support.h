@@ -48,6 +48,15 @@ std::string TestDataDir();
 std::optional<std::string> SharedDir();
 std::string BinDir();
 
+// Binary (FF 0A 00 ...) and text forms of the shared corpus, sorted; empty
+// when the corpus is absent.
+struct TCorpusForms {
+  std::string root;
+  std::vector<std::string> binary;
+  std::vector<std::string> text;
+};
+TCorpusForms FindCorpusForms();
+
 // Writes the file, making the directories on its way.
 void WriteFile(const std::string& path, const std::string& content);
 // The repository's demo project (examples/demo), and a copy of it at `to`.

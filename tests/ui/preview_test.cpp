@@ -254,32 +254,29 @@ TEST(FormPreview, AFormReadAgainBeforeTheWindowRefillsIsLeftAlone) {
 // Every binary form of the corpus that reads is drawn; the five with the
 // most controls are kept as screenshots to look at.
 TEST(FormPreview, DrawsEveryCorpusForm) {
-  auto shared = SharedDir();
-  if (!shared || !std::filesystem::is_directory(*shared + "/corpus"))
-    GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
+  const TCorpusForms corpus = FindCorpusForms();
+  if (corpus.root.empty()) GTEST_SKIP() << "the shared corpus (../shared/corpus, KST_SHARED_DIR) is not there";
   struct TDrawn {
     size_t controls;
     std::string name;
     QImage image;
   };
   std::vector<TDrawn> drawn;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(*shared + "/corpus")) {
-    if (!entry.is_regular_file() || !SameText(entry.path().extension().string(), ".dfm")) continue;
-    const std::string bytes = ReadFileBytes(entry.path().string());
-    if (bytes.substr(0, 3) != std::string("\xFF\x0A\x00", 3)) continue;
+  for (const std::string& path : corpus.binary) {
     std::unique_ptr<TComponentHelper> root;
     try {
-      root = ReadFormFile(bytes);
+      root = ReadFormFile(ReadFileBytes(path));
     } catch (const std::exception&) {
       continue;  // the form model's own tests answer for forms it cannot read
     }
+    const std::filesystem::path entry(path);
     ui::TFormPreview preview;
     preview.SetForm(root.get(), 1252, TFitText::Original);
-    ASSERT_NE(preview.Layout(), nullptr) << entry.path();
+    ASSERT_NE(preview.Layout(), nullptr) << path;
     const QImage image = preview.grab().toImage();
-    EXPECT_FALSE(image.isNull()) << entry.path();
-    EXPECT_EQ(image.size(), preview.sizeHint()) << entry.path();
-    std::string name = entry.path().parent_path().filename().string() + "-" + entry.path().stem().string();
+    EXPECT_FALSE(image.isNull()) << path;
+    EXPECT_EQ(image.size(), preview.sizeHint()) << path;
+    std::string name = entry.parent_path().filename().string() + "-" + entry.stem().string();
     drawn.push_back({preview.Layout()->Controls.size(), name, image});
   }
   ASSERT_FALSE(drawn.empty());
