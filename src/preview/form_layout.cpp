@@ -88,7 +88,9 @@ TRect Inset(const TRect& r, int left, int top, int right, int bottom) {
 
 class TLayoutBuilder {
 public:
-  TLayoutBuilder(TFormLayout& layout, const TTextMeasure* measure) : layout_(layout), measure_(measure) {}
+  TLayoutBuilder(TFormLayout& layout, const TTextMeasure* measure,
+                 std::span<const TComponentHelper* const> shownPages)
+      : layout_(layout), measure_(measure), shownPages_(shownPages) {}
 
   void Run(const TComponentHelper& root) {
     const int ppi = Int(root, "PixelsPerInch", kScreenPixelsPerInch);
@@ -122,6 +124,7 @@ public:
 private:
   TFormLayout& layout_;
   const TTextMeasure* measure_;
+  std::span<const TComponentHelper* const> shownPages_;
 
   int Scale(int v) const { return layout_.Scale(v); }
   std::string Text(const TComponentHelper& c, std::string_view name) const {
@@ -153,6 +156,8 @@ private:
   // else its first page (where the VCL would show none, the preview shows
   // the first rather than an empty frame).
   const TComponentHelper* ActivePage(const TComponentHelper& pageControl) const {
+    for (const TComponentHelper* shown : shownPages_)
+      if (shown->Parent == &pageControl) return shown;
     const std::string active = Text(pageControl, "ActivePage");
     const TComponentHelper* first = nullptr;
     for (const auto& child : pageControl.Children) {
@@ -347,9 +352,10 @@ bool PropertyBool(const TComponentHelper& component, std::string_view name, bool
   return fallback;
 }
 
-TFormLayout::TFormLayout(const TComponentHelper& root, const TTextMeasure* measure, TFitText values)
+TFormLayout::TFormLayout(const TComponentHelper& root, const TTextMeasure* measure, TFitText values,
+                         std::span<const TComponentHelper* const> shownPages)
     : Values(values), root_(&root) {
-  TLayoutBuilder(*this, measure).Run(root);
+  TLayoutBuilder(*this, measure, shownPages).Run(root);
 }
 
 const TControlLayout* TFormLayout::Find(const TComponentHelper* component) const {

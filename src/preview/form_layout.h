@@ -4,6 +4,7 @@
 // the fit check measures against it.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,11 @@ public:
   // Positions, sizes, fonts and flags come from the `values` texts. Never
   // raises for odd values: a property that does not read as a number counts
   // as absent.
+  // `shownPages` are tab sheets to show in place of their page control's
+  // ActivePage (the page a person turned to).
   explicit TFormLayout(const TComponentHelper& root, const TTextMeasure* measure = nullptr,
-                       TFitText values = TFitText::Original);
+                       TFitText values = TFitText::Original,
+                       std::span<const TComponentHelper* const> shownPages = {});
 
   const TComponentHelper& Root() const { return *root_; }
   TFitText Values = TFitText::Original;

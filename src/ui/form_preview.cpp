@@ -815,10 +815,11 @@ TFormPreview::TFormPreview(QWidget* parent) : QWidget(parent) {
 TFormPreview::~TFormPreview() = default;
 
 void TFormPreview::SetForm(const TComponentHelper* root, int codePage, TFitText values) {
-  root_ = root;
   codePage_ = codePage;
   values_ = values;
   measure_ = std::make_unique<TQtTextMeasure>(codePage);
+  if (root != root_) shownPages_.clear();
+  root_ = root;
   highlighted_ = nullptr;
   Rebuild();
 }
@@ -836,7 +837,7 @@ void TFormPreview::Rebuild() {
   menuHeight_ = 0;
   if (root_ && stillValid && !stillValid()) root_ = nullptr;
   if (root_) {
-    layout_ = std::make_unique<TFormLayout>(*root_, measure_.get(), values_);
+    layout_ = std::make_unique<TFormLayout>(*root_, measure_.get(), values_, shownPages_);
     const auto& controls = layout_->Controls;
     children_.resize(controls.size());
     // Graphic controls first: windowed ones cover them.
@@ -1011,6 +1012,10 @@ QRect TFormPreview::ControlRect(const TComponentHelper* component) const {
   if (!component || !Live()) return {};
   for (const THotSpot& spot : hotSpots_)
     if (spot.component == component && spot.item < 0) return spot.rect;
+  // A menu's inner items show where their item on the bar is.
+  for (const TComponentHelper* up = component->Parent; up && up != root_; up = up->Parent)
+    for (const THotSpot& spot : hotSpots_)
+      if (spot.component == up && spot.owner == root_) return spot.rect;
   const TControlLayout* c = layout_->Find(component);
   if (!c || !c->Shown) return {};
   if (c == &layout_->Controls[0]) {
@@ -1085,7 +1090,26 @@ void TFormPreview::TextChanged(const TComponentHelper* component) {
   update(dirty);
 }
 
+bool TFormPreview::ShowPagesOf(const TComponentHelper* component) {
+  if (!component || !Live()) return false;
+  bool turned = false;
+  for (const TComponentHelper* c = component; c && c != root_; c = c->Parent) {
+    const TControlLayout* sheet = layout_->Find(c);
+    if (!sheet || !IsTabSheet(*sheet) || sheet->Visible) continue;
+    std::erase_if(shownPages_, [&](const TComponentHelper* s) { return s->Parent == c->Parent; });
+    shownPages_.push_back(c);
+    turned = true;
+  }
+  if (turned) {
+    const TComponentHelper* highlighted = highlighted_;
+    Rebuild();
+    highlighted_ = highlighted && ControlRect(highlighted).isValid() ? highlighted : nullptr;
+  }
+  return turned;
+}
+
 void TFormPreview::Highlight(const TComponentHelper* component) {
+  ShowPagesOf(component);
   if (component == highlighted_) return;
   QRect dirty = highlighted_ ? ControlRect(highlighted_).adjusted(-4, -4, 4, 4) : QRect();
   highlighted_ = ControlRect(component).isValid() ? component : nullptr;
@@ -1132,6 +1156,7 @@ void TFormPreview::paintEvent(QPaintEvent* event) {
 
 void TFormPreview::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  // A click on a tab turns its page control to that page, as on the form.
   if (const TComponentHelper* c = ComponentAt(event->position().toPoint())) {
     Highlight(c);
     emit ComponentClicked(c);

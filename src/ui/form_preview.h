@@ -40,8 +40,12 @@ public:
   // A text of the component changed: its fit is checked again and only the
   // part of the preview it covers is drawn again.
   void TextChanged(const TComponentHelper* component);
-  // The control drawn with the highlight frame; null for none.
+  // The control drawn with the highlight frame; null for none. A control on
+  // a page that is not shown turns its page control to that page.
   void Highlight(const TComponentHelper* component);
+  // Turns the page controls the component lies on to its pages; true when
+  // one turned (the form was laid out again).
+  bool ShowPagesOf(const TComponentHelper* component);
   const TComponentHelper* Highlighted() const { return highlighted_; }
 
   const TFormLayout* Layout() const { return layout_.get(); }
@@ -112,6 +116,7 @@ private:
   mutable std::map<std::string, QRect> titleRects_;
   mutable std::map<const TComponentHelper*, QPixmap> glyphs_;
   const TComponentHelper* highlighted_ = nullptr;
+  std::vector<const TComponentHelper*> shownPages_;  // tab sheets turned to
   int fullPaints_ = 0;
   QRect lastPaint_;
 };

@@ -134,6 +134,10 @@ TEST(FormPreview, AClickSelectsTheControlsRowsAndTheCurrentRowIsHighlighted) {
   grid.SelectRow(f.Row(grid, "btnOpen.Hint"));
   Pump();
   EXPECT_EQ(preview.Highlighted(), preview.ComponentOfPath("btnOpen.Hint"));
+  // An item inside a menu shows where its menu is on the bar.
+  grid.SelectRow(f.Row(grid, "mnuFileExit.Caption"));
+  Pump();
+  EXPECT_EQ(preview.ControlRect(preview.Highlighted()), preview.ControlRect(file));
   // A non-visual component has nothing to highlight.
   grid.SelectRow(f.Row(grid, "dlgOpen.Title"));
   Pump();
@@ -184,7 +188,8 @@ TEST(FormPreview, EveryClassIsDrawnAndAnUnknownOneIsFramed) {
     object lst: TListBox Left = 8 Top = 200 Width = 100 Height = 60 Items.Strings = ('First' 'Second') end
     object cmb: TComboBox Left = 120 Top = 200 Width = 100 Height = 21 Text = 'Combo' end
     object pgc: TPageControl Left = 230 Top = 200 Width = 200 Height = 100 ActivePage = tsTwo
-      object tsOne: TTabSheet Caption = 'One' end
+      object tsOne: TTabSheet Caption = 'One'
+        object onFirst: TLabel Left = 4 Top = 4 Width = 30 Height = 13 Caption = 'First' end end
       object tsTwo: TTabSheet Caption = 'Two' object inner: TLabel Left = 4 Top = 4 Width = 30 Height = 13 Caption = 'In' end end
       object tsThree: TTabSheet Caption = 'Three' end end
     object sgr: TStringGrid Left = 440 Top = 200 Width = 190 Height = 100 end
@@ -223,6 +228,19 @@ TEST(FormPreview, EveryClassIsDrawnAndAnUnknownOneIsFramed) {
     const TComponentHelper* c = root->FindComponentByName(name);
     EXPECT_EQ(preview.ComponentAt(preview.ControlRect(c).center()), c) << name;
   }
+  // A control on a page not shown turns its page control to that page; so
+  // does a click on a tab.
+  const TComponentHelper* onFirst = root->FindComponentByName("onFirst");
+  EXPECT_FALSE(preview.ControlRect(onFirst).isValid());
+  preview.Highlight(onFirst);
+  EXPECT_EQ(preview.Highlighted(), onFirst);
+  EXPECT_TRUE(preview.ControlRect(onFirst).isValid());
+  EXPECT_FALSE(preview.ControlRect(root->FindComponentByName("inner")).isValid());
+  const TComponentHelper* third = root->FindComponentByName("tsThree");
+  QTest::mouseClick(&preview, Qt::LeftButton, {}, preview.ControlRect(third).center());
+  EXPECT_TRUE(preview.Layout()->Find(third)->Visible);
+  EXPECT_FALSE(preview.ControlRect(onFirst).isValid());
+
   // A longer tab caption widens its tab and moves the next.
   const QRect three = preview.ControlRect(root->FindComponentByName("tsThree"));
   root->FindComponentByName("tsTwo")->FindPropertyItem("Caption")->TranslatedValue = "Zweite Seite";
