@@ -127,22 +127,26 @@ void ApplyUserDefinedEntries(TModuleHelper& module, const std::vector<std::strin
                              TUserInteraction& interaction) {
   if (!module.Root) return;
   std::string formName = ExtractFileName(module.FileName);
-  try {
-    for (const std::string& value : entries) {
-      std::string fields[4];
-      size_t start = 0;
-      for (int i = 0; i < 4 && start <= value.size(); ++i) {
-        size_t end = i < 3 ? value.find(';', start) : std::string::npos;
-        if (end == std::string::npos) end = value.size();
-        fields[i] = value.substr(start, end - start);
-        start = end + 1;
-      }
-      if (!SameText(ExtractFileName(fields[0]), formName)) continue;
-      AddUserDefinedProperty(*module.Root, fields[1], fields[2], PropertyTypeFromName(fields[3]));
+  // An entry the form refuses (its component renamed, say) must not take the
+  // ones after it along: they would be missing, and gone with the next save.
+  std::string refused;
+  for (const std::string& value : entries) {
+    std::string fields[4];
+    size_t start = 0;
+    for (int i = 0; i < 4 && start <= value.size(); ++i) {
+      size_t end = i < 3 ? value.find(';', start) : std::string::npos;
+      if (end == std::string::npos) end = value.size();
+      fields[i] = value.substr(start, end - start);
+      start = end + 1;
     }
-  } catch (const EFormError& e) {
-    interaction.ShowWarning(e.what());
+    if (!SameText(ExtractFileName(fields[0]), formName)) continue;
+    try {
+      AddUserDefinedProperty(*module.Root, fields[1], fields[2], PropertyTypeFromName(fields[3]));
+    } catch (const EFormError& e) {
+      refused += (refused.empty() ? "" : "\n") + std::string(e.what());
+    }
   }
+  if (!refused.empty()) interaction.ShowWarning(refused);
 }
 
 void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, TUserInteraction& interaction) {

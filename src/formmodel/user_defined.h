@@ -45,8 +45,9 @@ private:
   std::unordered_map<std::string, int> nameCounts_;  // upper-cased names
 };
 
-// Applies the section's entries that belong to the module's form. An error
-// is shown through `interaction` and ends the loading for this form.
+// Applies the section's entries that belong to the module's form. Entries
+// the form refuses are skipped and named in one warning through
+// `interaction`; the others are applied all the same.
 void LoadUserDefinedProperties(TModuleHelper& module, const TIniFile& settings, TUserInteraction& interaction);
 
 // Writes one entry, under a new key, per user-defined element of the form.

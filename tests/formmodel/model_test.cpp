@@ -317,9 +317,11 @@ TEST_F(UserDefined, AdditionsThroughOwnerLinesLandOnTheirNodeAndComeBackWhenTheF
   EXPECT_EQ(after, before) << "every addition on its node again; entries of other forms stay out";
 
   ini.WriteString(kUserDefinedSection, "other", "Main.DFM;Button1;Items;ptList");
+  ini.WriteString(kUserDefinedSection, "later", "Main.DFM;Button1;Tag;ptInteger");
   TModuleHelper third(dir.File("Main.DFM"), false);
   LoadUserDefinedProperties(third, ini, interaction);
-  EXPECT_EQ(interaction.warnings, std::vector<std::string>{kRefused}) << "loading stops at a refused type";
+  EXPECT_EQ(interaction.warnings, std::vector<std::string>{kRefused});
+  EXPECT_NE(third.Root->FindProperty("Button1.Tag"), nullptr) << "a refused entry does not stop the ones after it";
 }
 
 TEST_F(UserDefined, PropertyNamesMustBeIdentifiers) {
