@@ -302,7 +302,7 @@ private:
     auto fit = w_.captionFits_.find(&comp);
     const TCaptionRoom room = CaptionRoom(*w_.layout_, c);
     if (room.Grows && fit != w_.captionFits_.end())
-      box.setWidth(std::max(box.width(), w_.fits_[fit->second].Needed));
+      box.setWidth(std::max(box.width(), std::min(w_.fits_[fit->second].Needed, room.Width)));
     if (!Bool(comp, "Transparent", false) && comp.FindPropertyItem("Color")) p_.fillRect(box, bg);
     int flags = Qt::AlignTop;
     const std::string align = Value(comp, "Alignment");
@@ -1031,8 +1031,9 @@ QRect TFormPreview::FitRect(const TTextFit& fit) const {
   if (title != titleRects_.end()) return title->second;
   QRect r = ControlRect(fit.Component);
   const TControlLayout* c = layout_->Find(fit.Component);
+  // A label that grows takes its text's width, as far as its parent lets it.
   if (c && c->Class && c->Class->Caption == TCaptionKind::Label && CaptionRoom(*layout_, *c).Grows)
-    r.setWidth(std::max(r.width(), fit.Needed));
+    r.setWidth(std::max(r.width(), std::min(fit.Needed, fit.Room)));
   return r;
 }
 

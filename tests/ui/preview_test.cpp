@@ -248,6 +248,43 @@ TEST(FormPreview, EveryClassIsDrawnAndAnUnknownOneIsFramed) {
   EXPECT_GT(preview.ControlRect(root->FindComponentByName("tsThree")).left(), three.left());
 }
 
+// Colours as forms store them: by name, as $00BBGGRR, and as a system
+// colour (high bit set); a label that grows past its bounds is outlined
+// where its text ends, not where its stored width ends.
+TEST(FormPreview, ColoursAndTheOutlineOfALabelThatGrows) {
+  auto root = ReadFormText(R"(object Form1: TForm1 ClientWidth = 300 ClientHeight = 200 Color = clWhite
+    object named: TPanel Left = 0 Top = 0 Width = 50 Height = 50 BevelOuter = bvNone Color = clTeal end
+    object bgr: TPanel Left = 60 Top = 0 Width = 50 Height = 50 BevelOuter = bvNone Color = $000000FF end
+    object system: TPanel Left = 120 Top = 0 Width = 50 Height = 50 BevelOuter = bvNone Color = -2147483635 end
+    object grows: TLabel Left = 8 Top = 100 Width = 20 Height = 13 Caption = 'A' end
+  end)");
+  root->FindComponentByName("grows")->FindPropertyItem("Caption")->TranslatedValue =
+      std::string(60, 'W');  // far wider than the form
+  ui::TFormPreview preview;
+  preview.SetForm(root.get(), 1252, TFitText::Translated);
+  const QImage image = preview.grab().toImage();
+  auto centre = [&](const char* name) {
+    return image.pixelColor(preview.ControlRect(root->FindComponentByName(name)).center());
+  };
+  EXPECT_EQ(centre("named"), QColor(0, 0x80, 0x80));
+  EXPECT_EQ(centre("bgr"), QColor(0xFF, 0, 0)) << "$00BBGGRR: the low byte is red";
+  EXPECT_EQ(centre("system"), QColor(0, 0, 0x80)) << "COLOR_HIGHLIGHT, the classic navy";
+  const QRect form = preview.ControlRect(root.get());
+  EXPECT_EQ(image.pixelColor(form.center().x(), form.bottom() - 20), QColor(Qt::white));
+
+  const TComponentHelper* label = root->FindComponentByName("grows");
+  const TTextFit* fit = FitOf(preview, "grows.Caption");
+  ASSERT_NE(fit, nullptr);
+  EXPECT_FALSE(fit->Fits) << "it grows only to the form's edge";
+  const QRect bounds = preview.ControlRect(label);
+  // The outline runs where the grown label ends, at the form's edge, far
+  // beyond its stored 20 pixels.
+  const int right = bounds.left() + fit->Room;
+  EXPECT_GT(right, bounds.right() + 100);
+  EXPECT_GT(image.pixelColor(right - 1, bounds.top()).red(), 200);
+  EXPECT_LT(image.pixelColor(right - 1, bounds.top()).green(), 60);
+}
+
 // A form whose file changed is read again while a question is still open,
 // before the window refills: a paint or a click then must not reach into
 // the freed tree (the sanitizer build would see it).
