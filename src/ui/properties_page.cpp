@@ -128,12 +128,13 @@ void TPropertiesPage::RefreshPreview() {
 }
 
 void TPropertiesPage::PreviewRowsChanged(const QModelIndex& first, const QModelIndex& last) {
-  if (!preview_->Layout()) return;
+  TModuleHelper* form = window_.Session().CurrentForm();
+  if (!preview_->Layout() || !form || !form->Root) return;
   if (first.row() != last.row()) return preview_->Rebuild();
   const std::string path = model_->Key(first.row());
   TCHValue* value = nullptr;
   try {
-    value = window_.Session().CurrentForm()->Root->FindProperty(path);
+    value = form->Root->FindProperty(path);
   } catch (const EFormModelError&) {
   }
   // Texts change only what they show; a number, a symbol or a font's name
