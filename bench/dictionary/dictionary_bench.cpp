@@ -58,11 +58,11 @@ void FillTemplate(const TPlace& place, long long rows) {
   bench::TSilentInteraction interaction;
   {
     TdatCommon common(engine, interaction);
-    TSqliteDatabase& db = common.Database();
+    TDatabase& db = common.Database();
     TUniqueIdGenerator ids;
     TWriteTransaction fill(db);
-    TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-    TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+    TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+    TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
     for (long long i = 0; i < rows; ++i) {
       std::string id = ids.NewUniqueId();
       s.Bind(1, EncodeQuotedHex(ExistingSource(i))).Bind(2, id).Run();
@@ -91,8 +91,8 @@ void BM_SaveIntoFilledDictionary(benchmark::State& state) {
       // The baseline: the same rows, encoded and keyed beforehand, inserted
       // into the same schema in one transaction.
       TDatabaseEngine engine = place.Fresh("raw");
-      std::unique_ptr<TSqliteDatabase> connection = engine.Connect(kDictionaryAlias);
-      TSqliteDatabase& db = *connection;
+      std::unique_ptr<TDatabase> connection = engine.Connect(kDictionaryAlias);
+      TDatabase& db = *connection;
       ConfigureDictionaryConnection(db);
       TUniqueIdGenerator ids;
       struct TRow {
@@ -104,8 +104,8 @@ void BM_SaveIntoFilledDictionary(benchmark::State& state) {
         rows.push_back({EncodeQuotedHex(NewSource(i)), ids.NewUniqueId(), EncodeQuotedHex(NewTranslation(i))});
       auto start = Clock::now();
       TWriteTransaction save(db);
-      TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-      TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+      TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+      TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
       for (const TRow& r : rows) {
         s.Bind(1, r.source).Bind(2, r.id).Run();
         t.Bind(1, r.id).Bind(2, kGermany).Bind(3, r.translation).Run();

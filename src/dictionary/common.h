@@ -10,7 +10,7 @@
 
 #include "config/text_helpers.h"
 #include "platform/database_engine.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -43,10 +43,10 @@ public:
 
   // The common connection (the program's "_KestrinTranslator"). A save runs
   // its many AddTranslation calls inside one TWriteTransaction on it.
-  TSqliteDatabase& Database() { return *db_; }
+  TDatabase& Database() { return *db_; }
   // A connection of its own to the same database, for work inside a
   // transaction that must not cover the rest of the program.
-  std::unique_ptr<TSqliteDatabase> NewConnection() const;
+  std::unique_ptr<TDatabase> NewConnection() const;
 
   TUserInteraction& Interaction() { return interaction_; }
   TUniqueIdGenerator& IdGenerator() { return ids_; }
@@ -67,7 +67,7 @@ private:
   const TDatabaseEngine& engine_;
   TUserInteraction& interaction_;
   TUniqueIdGenerator ids_;
-  std::unique_ptr<TSqliteDatabase> db_;
+  std::unique_ptr<TDatabase> db_;
 };
 
 // Rows per table, then translations per language, as the dictionary holds
@@ -89,6 +89,6 @@ TDictionaryStatistics DictionaryStatistics(TdatCommon& common);
 
 // Applies what every dictionary connection runs with beyond the engine's
 // own settings.
-void ConfigureDictionaryConnection(TSqliteDatabase& db);
+void ConfigureDictionaryConnection(TDatabase& db);
 
 }  // namespace kst

@@ -168,7 +168,7 @@ int64_t TDictionaryEditSession::CountRows() {
 std::optional<TDictionaryEditSession::TDbSource> TDictionaryEditSession::ReadById(const std::string& strId) {
   // StrIdx has no index on StrID alone, so this reads the table: used only
   // for a row the view has not loaded, or to tell what became of a row.
-  TSqliteStatement q = db_->Prepare("SELECT rowid, SourceString FROM StrIdx WHERE StrID = ?1 LIMIT 1");
+  TStatement q = db_->Prepare("SELECT rowid, SourceString FROM StrIdx WHERE StrID = ?1 LIMIT 1");
   q.Bind(1, strId);
   if (!q.Step()) return std::nullopt;
   return TDbSource{q.Int(0), q.Text(1)};
@@ -622,15 +622,15 @@ void TDictionaryEditSession::Commit() {
     for (TConflict& c : conflicts) messages.push_back(std::move(c.message));
     throw EEditConflict(std::move(messages));
   }
-  TSqliteDatabase& db = *db_;
-  TSqliteStatement deleteTranslationsOf = db.Prepare("DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE");
-  TSqliteStatement deleteSource = db.Prepare("DELETE FROM StrIdx WHERE SourceString = ?2 AND StrID = ?1");
-  TSqliteStatement updateSource =
+  TDatabase& db = *db_;
+  TStatement deleteTranslationsOf = db.Prepare("DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE");
+  TStatement deleteSource = db.Prepare("DELETE FROM StrIdx WHERE SourceString = ?2 AND StrID = ?1");
+  TStatement updateSource =
       db.Prepare("UPDATE StrIdx SET SourceString = ?3 WHERE SourceString = ?2 AND StrID = ?1");
-  TSqliteStatement insertSource = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-  TSqliteStatement deleteTranslation =
+  TStatement insertSource = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+  TStatement deleteTranslation =
       db.Prepare("DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE AND LangId = ?2 AND Translation = ?3");
-  TSqliteStatement insertTranslation =
+  TStatement insertTranslation =
       db.Prepare("INSERT OR IGNORE INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
   for (const auto& [id, change] : sources_) {
     if (change.deleted) {

@@ -134,14 +134,14 @@ void CheckField(const TTableDef& table, std::string_view field, std::string_view
   }
 }
 
-bool TableExists(TSqliteDatabase& db, const TTableDef& table) {
-  TSqliteStatement q = db.Prepare("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+bool TableExists(TDatabase& db, const TTableDef& table) {
+  TStatement q = db.Prepare("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
   q.Bind(1, table.Name());
   return q.Step();
 }
 
-bool IndexExists(TSqliteDatabase& db, const TTableDef& table, std::string_view indexName) {
-  TSqliteStatement q = db.Prepare("SELECT name, origin FROM pragma_index_list(?1)");
+bool IndexExists(TDatabase& db, const TTableDef& table, std::string_view indexName) {
+  TStatement q = db.Prepare("SELECT name, origin FROM pragma_index_list(?1)");
   q.Bind(1, table.Name());
   while (q.Step()) {
     std::string name = q.Text(0);
@@ -151,7 +151,7 @@ bool IndexExists(TSqliteDatabase& db, const TTableDef& table, std::string_view i
   return false;
 }
 
-void CreateTable(TSqliteDatabase& db, const TTableDef& table) {
+void CreateTable(TDatabase& db, const TTableDef& table) {
   std::string sql = "CREATE TABLE IF NOT EXISTS " + QuoteName(table.Name()) + " (";
   for (const TFieldDef& f : table.fields) {
     std::string name = QuoteName(f.name);
@@ -168,12 +168,12 @@ void CreateTable(TSqliteDatabase& db, const TTableDef& table) {
   db.Exec(sql);
 }
 
-void AddIndex(TSqliteDatabase& db, const TTableDef& table, const TIndexDef& index) {
+void AddIndex(TDatabase& db, const TTableDef& table, const TIndexDef& index) {
   db.Exec("CREATE INDEX IF NOT EXISTS " + QuoteName(index.name) + " ON " + QuoteName(table.Name()) + " (" +
           ColumnList(index.fields, index.caseInsensitive) + ")");
 }
 
-void AddPrimaryIndex(TSqliteDatabase& db, const TTableDef& table) {
+void AddPrimaryIndex(TDatabase& db, const TTableDef& table) {
   db.Exec("CREATE UNIQUE INDEX IF NOT EXISTS " + QuoteName(PrimaryIndexName(table)) + " ON " +
           QuoteName(table.Name()) + " (" + ColumnList(table.primary.fields, false) + ")");
 }

@@ -44,8 +44,8 @@ const char* const kTriggers[] = {
 };
 constexpr int kSchemaObjects = 4;
 
-int SchemaObjects(TSqliteDatabase& db, bool* table) {
-  TSqliteStatement q = db.Prepare(
+int SchemaObjects(TDatabase& db, bool* table) {
+  TStatement q = db.Prepare(
       "SELECT name FROM sqlite_schema WHERE name IN ('StrIdxFuzzy', 'StrIdxFuzzyMark', 'StrIdxFuzzyDelete', "
       "'StrIdxFuzzyUpdate')");
   int count = 0;
@@ -85,7 +85,7 @@ std::string Phrase(const std::string& trigram) {
 
 }  // namespace
 
-void SetUpFuzzyIndex(TSqliteDatabase& db) {
+void SetUpFuzzyIndex(TDatabase& db) {
   bool table = false;
   if (SchemaObjects(db, &table) != kSchemaObjects) {
     TWriteTransaction transaction(db);
@@ -107,14 +107,14 @@ void SetUpFuzzyIndex(TSqliteDatabase& db) {
   UpdateFuzzyIndex(db);
 }
 
-void UpdateFuzzyIndex(TSqliteDatabase& db) {
+void UpdateFuzzyIndex(TDatabase& db) {
   const char* behind = "SELECT (SELECT Row FROM StrIdxFuzzyMark) < (SELECT coalesce(max(rowid), 0) FROM StrIdx)";
   {
-    TSqliteStatement q = db.Prepare(behind);
+    TStatement q = db.Prepare(behind);
     if (!q.Step() || q.Int(0) == 0) return;
   }
   TWriteTransaction transaction(db);
-  TSqliteStatement q = db.Prepare(behind);
+  TStatement q = db.Prepare(behind);
   if (q.Step() && q.Int(0) != 0) {
     q.Reset();
     db.Exec(
@@ -126,7 +126,7 @@ void UpdateFuzzyIndex(TSqliteDatabase& db) {
   transaction.Commit();
 }
 
-TFuzzyIndex::TFuzzyIndex(TSqliteDatabase& db, TUserInteraction* warn) : db_(db), warn_(warn) {}
+TFuzzyIndex::TFuzzyIndex(TDatabase& db, TUserInteraction* warn) : db_(db), warn_(warn) {}
 
 std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int languageId, int minScore,
                                                  int maxResults, TFuzzySearchStats* stats) {
@@ -159,7 +159,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   };
   std::vector<TTrigram> rare, common;
   {
-    TSqliteStatement count = db_.Prepare(
+    TStatement count = db_.Prepare(
         "SELECT count(*) FROM (SELECT 1 FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2)");
     for (const std::string& t : trigrams) {
       TStatementUse use(count);
@@ -178,7 +178,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   // The rowids of the rare trigrams' texts, once per shared trigram.
   std::vector<long long> hits;
   {
-    TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1");
+    TStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1");
     long long read = 0;
     for (const TTrigram& t : rare) {
       if (read + t.texts > kMaxTrigramTexts) break;
@@ -194,7 +194,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   // query but for case, are scored whatever the rare trigrams say.
   std::vector<long long> first;
   {
-    TSqliteStatement same = db_.Prepare("SELECT rowid FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
+    TStatement same = db_.Prepare("SELECT rowid FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
     same.Bind(1, stored);
     while (same.Step()) first.push_back(same.Int(0));
   }
@@ -206,7 +206,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     const size_t use = std::min(common.size(), kMaxCommonTrigrams);
     for (size_t k = 0; k < use; ++k)
       all += (all.empty() ? "" : " AND ") + common[k * common.size() / use].phrase;
-    TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2");
+    TStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2");
     rows.Bind(1, all).Bind(2, kMaxScoredRows / 2);
     while (rows.Step()) first.push_back(rows.Int(0));
   }
@@ -240,7 +240,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   };
   std::vector<TCandidate> candidates;
   {
-    TSqliteStatement row = db_.Prepare("SELECT SourceString, StrID FROM StrIdx WHERE rowid = ?1");
+    TStatement row = db_.Prepare("SELECT SourceString, StrID FROM StrIdx WHERE rowid = ?1");
     for (long long rowid : order) {
       TStatementUse use(row);
       row.Bind(1, rowid);
@@ -263,7 +263,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     bool sibling;
   };
   std::vector<TFound> found;
-  TSqliteStatement list = db_.Prepare(
+  TStatement list = db_.Prepare(
       "SELECT LangId, Translation FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
       "ORDER BY SourceStrID, LangId, Translation");
   size_t distinct = 0;

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "dictionary/fuzzy_match.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -34,13 +34,13 @@ class TUserInteraction;
 // them once), then brings the index up to date, so that a dictionary from
 // before the index is filled on its first start. Takes no lock when all is
 // there and up to date. StrIdx must exist.
-void SetUpFuzzyIndex(TSqliteDatabase& db);
+void SetUpFuzzyIndex(TDatabase& db);
 
 // Puts the source strings added since the last update (by anyone) into the
 // index, in one write transaction; nothing, and no lock, when there are
 // none. A search does it first; a caller that has just added many texts may
 // do it at once.
-void UpdateFuzzyIndex(TSqliteDatabase& db);
+void UpdateFuzzyIndex(TDatabase& db);
 
 // What one search did, for tests and benchmarks.
 struct TFuzzySearchStats {
@@ -93,13 +93,13 @@ public:
 
   // Works on `db`, which must outlive this object; `warn` (may be null)
   // hears of stored texts that do not decode.
-  TFuzzyIndex(TSqliteDatabase& db, TUserInteraction* warn);
+  TFuzzyIndex(TDatabase& db, TUserInteraction* warn);
 
   std::vector<TFuzzyTranslation> Find(std::string_view source, int languageId, int minScore, int maxResults,
                                       TFuzzySearchStats* stats = nullptr);
 
 private:
-  TSqliteDatabase& db_;
+  TDatabase& db_;
   TUserInteraction* warn_;
 };
 

@@ -94,7 +94,7 @@ bool TSourceFilter::Matches(std::string_view stored) const {
   return false;
 }
 
-TSourcePager::TSourcePager(TSqliteDatabase& db, TSourceFilter filter, size_t pageSize)
+TSourcePager::TSourcePager(TDatabase& db, TSourceFilter filter, size_t pageSize)
     : db_(db), filter_(std::move(filter)), pageSize_(std::max<size_t>(1, pageSize)) {}
 
 std::vector<TStoredSource> TSourcePager::Next() {
@@ -106,7 +106,7 @@ std::vector<TStoredSource> TSourcePager::Next() {
       lastRowid_ = std::numeric_limits<int64_t>::min();
       started_ = true;
     }
-    TSqliteStatement& q = range.unbounded ? unbounded_ : bounded_;
+    TStatement& q = range.unbounded ? unbounded_ : bounded_;
     if (!q.Prepared())
       q = db_.Prepare(std::string(kPageSql) + (range.unbounded ? "" : " AND SourceString < ?3 COLLATE NOCASE") +
                       kOrderSql);
@@ -131,7 +131,7 @@ std::vector<TStoredSource> TSourcePager::Next() {
 int64_t TSourcePager::Count() {
   int64_t total = 0;
   for (const TSourceFilter::TRange& range : filter_.Ranges()) {
-    TSqliteStatement q =
+    TStatement q =
         db_.Prepare(std::string("SELECT count(*) FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE") +
                     (range.unbounded ? "" : " AND SourceString < ?2 COLLATE NOCASE"));
     q.Bind(1, range.low);

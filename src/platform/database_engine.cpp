@@ -115,8 +115,12 @@ void TDatabaseEngine::SetJournalMode(std::string_view mode) {
   TIniFile(configFile_).WriteString(kEngineSection, "JOURNAL MODE", checked);
 }
 
-std::unique_ptr<TSqliteDatabase> TDatabaseEngine::Connect(std::string_view alias) const {
+std::unique_ptr<TDatabase> TDatabaseEngine::Connect(std::string_view alias) const {
   return ConnectFile(DatabaseFileOf(alias));
+}
+
+std::unique_ptr<TDatabase> TDatabaseEngine::ConnectLike(const TDatabase& db) const {
+  return ConnectFile(dynamic_cast<const TSqliteDatabase&>(db).FileName());
 }
 
 std::unique_ptr<TSqliteDatabase> TDatabaseEngine::ConnectFile(const std::string& databaseFile) const {

@@ -61,8 +61,10 @@ public:
   std::string DatabaseFileOf(std::string_view alias) const;
   // A new connection to the alias's database, or to a database file, in the
   // configured journal mode with every commit synchronised to disk.
-  std::unique_ptr<TSqliteDatabase> Connect(std::string_view alias) const;
+  std::unique_ptr<TDatabase> Connect(std::string_view alias) const;
   std::unique_ptr<TSqliteDatabase> ConnectFile(const std::string& databaseFile) const;
+  // Another connection to the database `db` is connected to.
+  std::unique_ptr<TDatabase> ConnectLike(const TDatabase& db) const;
 
 private:
   std::string configFile_;

@@ -10,7 +10,7 @@
 #include "platform/file_utils.h"
 #include "formmodel/user_defined.h"
 #include "platform/same_text.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 #include "session/pseudo_text.h"
 #include "storage/translation_files.h"
 
@@ -99,7 +99,7 @@ private:
 };
 
 TTranslationSession::TTranslationSession(TProjectData& project, TdatTranslationHistory* dictionary,
-                                         TUserInteraction& interaction, TSqliteDatabase* dictionaryDatabase)
+                                         TUserInteraction& interaction, TDatabase* dictionaryDatabase)
     : project_(project), dictionary_(dictionary), interaction_(interaction), database_(dictionaryDatabase) {}
 
 TTranslationSession::~TTranslationSession() = default;

@@ -116,7 +116,7 @@ TEST(FuzzyIndex, IsKeptByEveryWriterAndBuiltForAnOlderDictionary) {
   }
   EXPECT_EQ(find("Close the windows"), std::vector<std::string>{"Close the window"});
 
-  std::unique_ptr<TSqliteDatabase> db = d.common->NewConnection();
+  std::unique_ptr<TDatabase> db = d.common->NewConnection();
   db->Exec("UPDATE StrIdx SET SourceString = '''Quit the program''' WHERE SourceString = '''Close the window'''");
   EXPECT_EQ(find("Close the windows"), std::vector<std::string>{});
   EXPECT_EQ(find("Quit the programs"), std::vector<std::string>{"Quit the program"});
@@ -137,9 +137,9 @@ TEST(FuzzyIndex, IsKeptByEveryWriterAndBuiltForAnOlderDictionary) {
 TEST(FuzzyIndex, ReadsABoundedNumberOfRowsOfALargeDictionary) {
   TDictionary d;
   {
-    TSqliteDatabase& db = d.common->Database();
+    TDatabase& db = d.common->Database();
     TWriteTransaction fill(db);
-    TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+    TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
     for (int i = 0; i < 20000; ++i)
       s.Bind(1, EncodeQuotedHex("Save the file " + std::to_string(i) + " to the disk")).Bind(2, std::to_string(i)).Run();
     fill.Commit();

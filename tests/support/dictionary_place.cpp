@@ -12,9 +12,9 @@ TDictionaryPlace::TDictionaryPlace(TBusyPolicy policy, const std::string& journa
   engine.SetAliasPath(kDictionaryAlias, DatabaseDirectory());
 }
 
-std::vector<std::vector<std::string>> QueryRows(TSqliteDatabase& db, const std::string& sql) {
+std::vector<std::vector<std::string>> QueryRows(TDatabase& db, const std::string& sql) {
   std::vector<std::vector<std::string>> rows;
-  TSqliteStatement q = db.Prepare(sql);
+  TStatement q = db.Prepare(sql);
   while (q.Step()) {
     std::vector<std::string> row;
     for (int i = 0; i < q.ColumnCount(); ++i) row.push_back(q.Text(i));
@@ -23,7 +23,7 @@ std::vector<std::vector<std::string>> QueryRows(TSqliteDatabase& db, const std::
   return rows;
 }
 
-std::string QueryText(TSqliteDatabase& db, const std::string& sql) {
+std::string QueryText(TDatabase& db, const std::string& sql) {
   std::string text;
   for (const auto& row : QueryRows(db, sql)) {
     for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
@@ -32,8 +32,8 @@ std::string QueryText(TSqliteDatabase& db, const std::string& sql) {
   return text;
 }
 
-long long QueryCount(TSqliteDatabase& db, const std::string& sql) {
-  TSqliteStatement q = db.Prepare(sql);
+long long QueryCount(TDatabase& db, const std::string& sql) {
+  TStatement q = db.Prepare(sql);
   return q.Step() ? q.Int(0) : -1;
 }
 

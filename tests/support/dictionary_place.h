@@ -29,8 +29,8 @@ public:
 
 // A query's rows with each column as text, its first value (-1 for none), and
 // its rows as text: columns joined by '|', each row ending in '\n'.
-std::vector<std::vector<std::string>> QueryRows(TSqliteDatabase& db, const std::string& sql);
-long long QueryCount(TSqliteDatabase& db, const std::string& sql);
-std::string QueryText(TSqliteDatabase& db, const std::string& sql);
+std::vector<std::vector<std::string>> QueryRows(TDatabase& db, const std::string& sql);
+long long QueryCount(TDatabase& db, const std::string& sql);
+std::string QueryText(TDatabase& db, const std::string& sql);
 
 }  // namespace kst::test
