@@ -31,8 +31,9 @@ const std::vector<std::string>& DefaultHighlightRules() {
 }
 
 void ConfigureDictionaryConnection(TDatabase& db) {
-  // Look-ups in a dictionary of a million translations stay in memory.
-  db.Exec("PRAGMA cache_size = -32768");
+  // Look-ups in a dictionary of a million translations stay in memory (the
+  // server keeps its own cache).
+  if (db.Kind() == TDatabaseKind::Sqlite) db.Exec("PRAGMA cache_size = -32768");
 }
 
 TdatCommon::TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction)
@@ -155,7 +156,8 @@ void TdatCommon::SetUpHighlightRules() {
 }
 
 void TdatCommon::SetUpDefaultGroups() {
-  TStatement find = db_->Prepare("SELECT 1 FROM ModGrps WHERE GroupName = ?1 COLLATE NOCASE");
+  const TSqlDialect sql = db_->Dialect();
+  TStatement find = db_->Prepare("SELECT 1 FROM ModGrps WHERE " + sql.NoCase("GroupName") + " = " + sql.NoCase("?1"));
   auto exists = [&](const char* name) {
     TStatementUse use(find);
     find.Bind(1, name);
@@ -188,7 +190,7 @@ TDictionaryStatistics DictionaryStatistics(TdatCommon& common) {
   }
   TStatement q = db.Prepare(
       "SELECT t.LangId, coalesce(l.Abbr, ''), count(*) FROM TrnsHist t LEFT JOIN LangList l ON l.LangId = t.LangId "
-      "GROUP BY t.LangId ORDER BY t.LangId");
+      "GROUP BY t.LangId, l.Abbr ORDER BY t.LangId");
   while (q.Step()) result.languages.push_back({static_cast<int>(q.Int(0)), q.Text(1), q.Int(2)});
   return result;
 }

@@ -17,6 +17,9 @@
 // character as it is, and its quotes mark where a text begins and ends, so a
 // text of one or two characters still has trigrams (Ok is 'Ok'). Scores are
 // always computed on the decoded texts.
+// On a PostgreSQL dictionary the index is pg_trgm's, which the server keeps
+// itself; the search there scores the texts equal but for case and the most
+// similar ones by pg_trgm (only the first without the extension).
 #pragma once
 
 #include <string_view>

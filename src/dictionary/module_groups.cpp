@@ -18,9 +18,11 @@ void TdatModuleGroups::GetGroupEntries(std::string_view groupName, std::vector<s
   TDatabase& db = common_.Database();
   // One snapshot for both look-ups, so a group changed in between by another
   // process cannot mix two states.
-  TStatement q = db.Prepare(
-      "SELECT File FROM ModGrps2 WHERE GroupId = (SELECT GroupId FROM ModGrps WHERE GroupName = ?1 COLLATE NOCASE "
-      "ORDER BY GroupName LIMIT 1) COLLATE NOCASE ORDER BY GroupId, File");
+  const TSqlDialect sql = db.Dialect();
+  TStatement q = db.Prepare("SELECT File FROM ModGrps2 WHERE " + sql.NoCase("GroupId") + " = " +
+                            sql.NoCase("(SELECT GroupId FROM ModGrps WHERE " + sql.NoCase("GroupName") + " = " +
+                                       sql.NoCase("?1") + " ORDER BY GroupName LIMIT 1)") +
+                            " ORDER BY GroupId, File");
   q.Bind(1, groupName);
   while (q.Step()) list.push_back(q.Text(0));
 }

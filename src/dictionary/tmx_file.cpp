@@ -101,10 +101,11 @@ TTmxExport ExportTmx(TdatCommon& common, int languageId, const TSystemCodePages&
   xml.Start("body");
 
   TDatabase& db = common.Database();
-  TStatement q = db.Prepare(
-      "SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s "
-      "JOIN TrnsHist t ON t.SourceStrID = s.StrID COLLATE NOCASE WHERE (t.LangId & 1023) = ?1 "
-      "ORDER BY s.SourceString COLLATE NOCASE, s.rowid, t.LangId, t.Translation");
+  const TSqlDialect sql = db.Dialect();
+  TStatement q = db.Prepare("SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s JOIN TrnsHist t ON " +
+                            sql.NoCase("t.SourceStrID") + " = " + sql.NoCase("s.StrID") +
+                            " WHERE (t.LangId & 1023) = ?1 ORDER BY " + sql.NoCase("s.SourceString") +
+                            ", s.rowid, t.LangId, t.Translation");
   q.Bind(1, PrimaryLanguage(languageId));
   while (q.Step()) {
     const std::string stored = q.Text(0);

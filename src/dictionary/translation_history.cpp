@@ -43,7 +43,9 @@ TDictionaryFile ReadDictionaryFile(TDatabase& db, const std::string& fileName) {
   std::string ext = ExtractFileExt(fileName);
   if (ext.size() <= 1) throw EDictionaryError("Unknown dictionary file language");
   {
-    TStatement q = db.Prepare("SELECT LangId FROM LangList WHERE Abbr = ?1 COLLATE NOCASE ORDER BY LangId LIMIT 1");
+    const TSqlDialect sql = db.Dialect();
+    TStatement q = db.Prepare("SELECT LangId FROM LangList WHERE " + sql.NoCase("Abbr") + " = " + sql.NoCase("?1") +
+                              " ORDER BY LangId LIMIT 1");
     q.Bind(1, ext.substr(1));
     if (!q.Step()) throw EDictionaryError("Unknown dictionary file language");
     file.languageId = static_cast<int>(q.Int(0));
@@ -57,7 +59,7 @@ TDictionaryFile ReadDictionaryFile(TDatabase& db, const std::string& fileName) {
 
 TdatTranslationHistory::TdatTranslationHistory(TdatCommon& common) : common_(common), db_(common.Database()) {}
 
-TStatement& TdatTranslationHistory::Statement(TStatement& slot, const char* sql) {
+TStatement& TdatTranslationHistory::Statement(TStatement& slot, const std::string& sql) {
   // Prepared on first use, so that a table the set-up could not create
   // fails the operation that needs it, not the construction.
   if (!slot.Prepared()) slot = db_.Prepare(sql);
@@ -71,8 +73,9 @@ void TdatTranslationHistory::RefreshTables(bool force) {
 }
 
 std::string TdatTranslationHistory::FindStrID(const std::string& encodedSource) {
-  TStatement& q =
-      Statement(findStrId_, "SELECT StrID FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE LIMIT 1");
+  const TSqlDialect sql = db_.Dialect();
+  TStatement& q = Statement(
+      findStrId_, "SELECT StrID FROM StrIdx WHERE " + sql.NoCase("SourceString") + " = " + sql.NoCase("?1") + " LIMIT 1");
   TStatementUse use(q);
   q.Bind(1, encodedSource);
   return q.Step() ? q.Text(0) : std::string();
@@ -110,9 +113,9 @@ void TdatTranslationHistory::AddTranslation(std::string_view source, std::string
   std::string id = GetOrAddStrID(source);
   if (id.empty()) return;
   // A sibling sub-language's identical translation counts as known.
-  TStatement& same = Statement(findSame_,
-                                     "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
-                                     "AND (LangId & 1023) = ?2 AND Translation = ?3 LIMIT 1");
+  const TSqlDialect sql = db_.Dialect();
+  TStatement& same = Statement(findSame_, "SELECT 1 FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " +
+                                              sql.NoCase("?1") + " AND (LangId & 1023) = ?2 AND Translation = ?3 LIMIT 1");
   bool known;
   {
     TStatementUse use(same);
@@ -140,9 +143,10 @@ void TdatTranslationHistory::GetKnownTranslations(std::string_view source, int l
   std::vector<TRow> rows;
   {
     // The order of the primary key: by language, then by stored text.
-    TStatement& q = Statement(listTranslations_,
-                                    "SELECT LangId, Translation FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
-                                    "ORDER BY SourceStrID, LangId, Translation");
+    const TSqlDialect sql = db_.Dialect();
+    TStatement& q = Statement(listTranslations_, "SELECT LangId, Translation FROM TrnsHist WHERE " +
+                                                     sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1") +
+                                                     " ORDER BY SourceStrID, LangId, Translation");
     TStatementUse use(q);
     q.Bind(1, id);
     while (q.Step()) rows.push_back({static_cast<int>(q.Int(0)), q.Text(1)});

@@ -96,7 +96,7 @@ public:
 private:
   std::string FindStrID(const std::string& encodedSource);
   bool FindResourceRow(const std::string& id, int languageId, std::string* translation);
-  TStatement& Statement(TStatement& slot, const char* sql);
+  TStatement& Statement(TStatement& slot, const std::string& sql);
 
   TdatCommon& common_;
   TDatabase& db_;

@@ -10,6 +10,11 @@ std::string TSqlDialect::NoCase(std::string_view expression) const {
   return std::string(expression) + " COLLATE NOCASE";
 }
 
+std::string TSqlDialect::IndexedNumber(std::string_view expression) const {
+  if (kind_ == TDatabaseKind::PostgreSql) return std::string(expression);
+  return std::string(expression) + " COLLATE NOCASE";
+}
+
 TWriteTransaction::TWriteTransaction(TDatabase& db) : db_(db) {
   if (!db_.InTransaction()) {
     db_.BeginWrite();

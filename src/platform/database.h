@@ -125,6 +125,10 @@ public:
   // sides of a comparison need it. The case-insensitive indexes are made on
   // the same form, so a look-up through it uses them.
   std::string NoCase(std::string_view expression) const;
+  // A number compared or ordered through a case-insensitive index: SQLite
+  // uses such an index only for the collation it was made with, the server
+  // makes no case-insensitive index on numbers.
+  std::string IndexedNumber(std::string_view expression) const;
 
 private:
   TDatabaseKind kind_;
