@@ -11,7 +11,10 @@ std::string TSqlDialect::NoCase(std::string_view expression) const {
 }
 
 std::string TSqlDialect::IndexedNumber(std::string_view expression) const {
-  if (kind_ == TDatabaseKind::PostgreSql) return std::string(expression);
+  // The server would take a parameter for the column's type (32 bits);
+  // SQLite takes every integer in 64.
+  if (kind_ == TDatabaseKind::PostgreSql)
+    return expression.starts_with('?') ? "CAST(" + std::string(expression) + " AS BIGINT)" : std::string(expression);
   return std::string(expression) + " COLLATE NOCASE";
 }
 

@@ -127,7 +127,7 @@ public:
   std::string NoCase(std::string_view expression) const;
   // A number compared or ordered through a case-insensitive index: SQLite
   // uses such an index only for the collation it was made with, the server
-  // makes no case-insensitive index on numbers.
+  // makes no case-insensitive index on numbers. A parameter holds 64 bits.
   std::string IndexedNumber(std::string_view expression) const;
 
 private:

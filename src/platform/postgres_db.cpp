@@ -44,8 +44,8 @@ void IgnoreNotice(void*, const char*) {}
 
 class TPostgresStatement : public TStatementImpl {
 public:
-  TPostgresStatement(TPostgresDatabase& db, std::string sql, int parameters)
-      : db_(db), sql_(std::move(sql)), values_(static_cast<size_t>(parameters)) {}
+  TPostgresStatement(TPostgresDatabase& db, std::string sql, std::vector<unsigned> types)
+      : db_(db), sql_(std::move(sql)), types_(std::move(types)), values_(types_.size()) {}
   ~TPostgresStatement() override { Clear(); }
   TPostgresStatement(const TPostgresStatement&) = delete;
   TPostgresStatement& operator=(const TPostgresStatement&) = delete;
@@ -65,7 +65,10 @@ public:
         values.push_back(v ? v->c_str() : nullptr);
         lengths.push_back(v ? static_cast<int>(v->size()) : 0);
       }
-      result_ = db_.Run(sql_, static_cast<int>(values.size()), values.data(), lengths.data());
+      // A parameter bound past the statement's own is no parameter of it.
+      values.resize(types_.size());
+      lengths.resize(types_.size());
+      result_ = db_.Run(sql_, static_cast<int>(types_.size()), values.data(), lengths.data(), types_.data());
       row_ = -1;
     }
     return ++row_ < PQntuples(result_);
@@ -102,14 +105,19 @@ private:
 
   TPostgresDatabase& db_;
   std::string sql_;
+  std::vector<unsigned> types_;
   std::vector<std::optional<std::string>> values_;
   PGresult* result_ = nullptr;
   int row_ = -1;
 };
 
-// The highest $N of a translated statement.
-int ParameterCount(std::string_view sql) {
-  int count = 0;
+// The types of the parameters $1 to the highest $N of a translated
+// statement: the server's guess (0) for those it uses; text for those it
+// does not (one statement may leave a number out), which the server could
+// not guess.
+std::vector<unsigned> ParameterTypes(std::string_view sql) {
+  constexpr unsigned kTextOid = 25;
+  std::vector<unsigned> types;
   for (size_t i = 0; i < sql.size(); ++i) {
     if (sql[i] == '\'') {
       size_t end = sql.find('\'', i + 1);
@@ -118,11 +126,14 @@ int ParameterCount(std::string_view sql) {
       int n = 0;
       size_t j = i + 1;
       for (; j < sql.size() && sql[j] >= '0' && sql[j] <= '9'; ++j) n = n * 10 + (sql[j] - '0');
-      if (j > i + 1) count = std::max(count, n);
+      if (j > i + 1 && n > 0) {
+        if (types.size() < static_cast<size_t>(n)) types.resize(static_cast<size_t>(n), kTextOid);
+        types[static_cast<size_t>(n - 1)] = 0;
+      }
       i = j - 1;
     }
   }
-  return count;
+  return types;
 }
 
 }  // namespace
@@ -262,7 +273,8 @@ void TPostgresDatabase::Fail(PGresult* result, std::string_view sql) {
   throw EDatabaseError(text + " on \"" + DisplayName() + "\"");
 }
 
-PGresult* TPostgresDatabase::Run(const std::string& sql, int count, const char* const* values, const int* lengths) {
+PGresult* TPostgresDatabase::Run(const std::string& sql, int count, const char* const* values, const int* lengths,
+                                 const unsigned* types) {
   const int attempts = std::max(1, policy_.attempts);
   for (int attempt = 0;; ++attempt) {
     const bool last = attempt + 1 >= attempts;
@@ -289,7 +301,7 @@ PGresult* TPostgresDatabase::Run(const std::string& sql, int count, const char* 
       auto found = prepared_.find(sql);
       if (found == prepared_.end()) {
         std::string name = "k" + std::to_string(prepared_.size() + 1);
-        PGresult* made = PQprepare(conn_, name.c_str(), sql.c_str(), count, nullptr);
+        PGresult* made = PQprepare(conn_, name.c_str(), sql.c_str(), count, types);
         if (PQresultStatus(made) == PGRES_COMMAND_OK) {
           PQclear(made);
           found = prepared_.emplace(sql, name).first;
@@ -328,8 +340,8 @@ void TPostgresDatabase::Exec(std::string_view sql) { PQclear(Run(PostgresSql(sql
 
 TStatement TPostgresDatabase::Prepare(std::string_view sql) {
   std::string translated = PostgresSql(sql);
-  int parameters = ParameterCount(translated);
-  return TStatement(std::make_unique<TPostgresStatement>(*this, std::move(translated), parameters));
+  std::vector<unsigned> types = ParameterTypes(translated);
+  return TStatement(std::make_unique<TPostgresStatement>(*this, std::move(translated), std::move(types)));
 }
 
 void TPostgresDatabase::BeginWrite() {

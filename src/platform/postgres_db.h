@@ -58,9 +58,11 @@ public:
   void Rollback() override;
 
   // For the statements: runs a translated statement with text parameters
-  // (null pointers for NULL), preparing it once per connection. Retries as
-  // the class comment says. The result belongs to the caller (PQclear).
-  pg_result* Run(const std::string& sql, int count, const char* const* values, const int* lengths);
+  // (null pointers for NULL), preparing it once per connection with the
+  // given parameter types (0: the server's guess). Retries as the class
+  // comment says. The result belongs to the caller (PQclear).
+  pg_result* Run(const std::string& sql, int count, const char* const* values, const int* lengths,
+                 const unsigned* types = nullptr);
 
 private:
   void Open();

@@ -37,8 +37,9 @@ TEST(LanguageTag, MapsWindowsIdsBothWaysAsIcuDoes) {
     EXPECT_EQ(LanguageIdFromTag(c.tag), c.id) << c.tag;
 }
 
-class TmxTest : public testing::Test, public TDictionary {
+class TmxTest : public testing::TestWithParam<TBackend>, public TDictionary {
 protected:
+  TmxTest() : TDictionary(GetParam()) {}
   const TSystemCodePages system{};  // sources in 1252, tagged en-US
   TScratchDir dir;
 
@@ -56,7 +57,9 @@ protected:
   }
 };
 
-TEST_F(TmxTest, ExportThenImportIntoAnEmptyDictionaryKnowsTheSameTranslations) {
+INSTANTIATE_TEST_SUITE_P(Backends, TmxTest, kBackends, BackendName);
+
+TEST_P(TmxTest, ExportThenImportIntoAnEmptyDictionaryKnowsTheSameTranslations) {
   struct TRow {
     std::string source;  // code page 1252
     std::string translation;  // in the language's code page
