@@ -42,6 +42,12 @@ TdatCommon::TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interact
   SetUpTables();
 }
 
+TdatCommon::TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction, std::unique_ptr<TDatabase> db)
+    : engine_(engine), interaction_(interaction), db_(std::move(db)) {
+  ConfigureDictionaryConnection(*db_);
+  SetUpTables();
+}
+
 std::unique_ptr<TDatabase> TdatCommon::NewConnection() const {
   auto db = engine_.ConnectLike(*db_);
   ConfigureDictionaryConnection(*db);

@@ -38,6 +38,9 @@ public:
   // fails is reported through interaction.ShowWarning and the next one runs.
   // Both references must outlive the object.
   TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction);
+  // The same on a connection made by the caller (a dictionary that is not
+  // the alias's: the two ends of a copy).
+  TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction, std::unique_ptr<TDatabase> db);
   TdatCommon(const TdatCommon&) = delete;
   TdatCommon& operator=(const TdatCommon&) = delete;
 
