@@ -1,4 +1,4 @@
-// Several processes (standing in for workstations on one shared directory)
+// Several processes (standing in for workstations on one shared directory or server)
 // start on an empty dictionary at the same moment, then write and read it
 // at once: nothing committed may be lost or duplicated, and what one process
 // has committed the next look-up of another must see.
@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -112,6 +114,29 @@ TEST_P(MultiProcess, WritersAndReadersShareOneDictionaryWithoutLosingOrDuplicati
       Require(entries.size() == 4, "groups");
     }
     Require(seen == kItems, "saw " + std::to_string(seen) + " commits");
+  }));
+  // A second reader walks the shared sources while they are written: each
+  // one's translations only grow, never twice the same, until the last
+  // shared source has every writer's.
+  children.push_back(Spawn([&] {
+    ::close(committed[0]);
+    TRecordingInteraction interaction;
+    TdatCommon common(place.engine, interaction);
+    TdatTranslationHistory history(common);
+    std::vector<size_t> seen(kItems, 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (seen[kItems - 1] < static_cast<size_t>(kWriters)) {
+      Require(std::chrono::steady_clock::now() < until, "the writers did not finish");
+      for (int i = 0; i < kItems; i += 7) {
+        std::vector<std::string> known = Known(history, Shared(i));
+        std::vector<std::string> sorted = known;
+        std::sort(sorted.begin(), sorted.end());
+        Require(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end(), "a translation twice");
+        Require(known.size() >= seen[i], "a translation disappeared");
+        seen[i] = known.size();
+      }
+      seen[kItems - 1] = Known(history, Shared(kItems - 1)).size();
+    }
   }));
   ::close(committed[0]);
 
