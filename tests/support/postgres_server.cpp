@@ -63,7 +63,9 @@ bool TPostgresServer::Start(std::string* reason) {
     *reason = "no PostgreSQL server is installed (no /usr/lib/postgresql/*/bin/initdb; set KST_PG_BIN)";
     return false;
   }
-  std::string base = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + std::string("/kst-pg-XXXXXX");
+  // In /tmp whatever TMPDIR says: a socket's path must stay short (about
+  // 100 bytes), and user nobody must reach the directory.
+  std::string base = "/tmp/kst-pg-XXXXXX";
   if (!::mkdtemp(base.data())) {
     *reason = "cannot make a temporary directory for the server";
     return false;
