@@ -13,6 +13,7 @@ namespace kst {
 namespace {
 
 constexpr size_t kMaxQueryTrigrams = 48;
+constexpr size_t kMaxCommonTrigrams = 6;
 
 // The server's trigram index: pg_trgm's GIN index on the folded source
 // strings, which the server keeps up to date for every writer itself.
@@ -48,7 +49,6 @@ void SetUpServerTrigrams(TDatabase& db) {
   }
   transaction.Commit();
 }
-constexpr size_t kMaxCommonTrigrams = 6;
 
 // Keyed by StrIdx's rowid (which our program never renumbers: it runs no
 // VACUUM); a contentless table keeps no second copy of the texts. The
