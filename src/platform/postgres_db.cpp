@@ -313,9 +313,13 @@ PGresult* TPostgresDatabase::Run(const std::string& sql, int count, const char* 
     }
     ExecStatusType status = PQresultStatus(result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
-      const char* tuples = PQcmdTuples(result);
-      changes_ = tuples && *tuples ? std::atoi(tuples) : 0;
-      totalChanges_ += changes_;
+      // Rows written, as SQLite counts them: a SELECT's rows are none.
+      std::string_view command = PQcmdStatus(result);
+      if (command.starts_with("INSERT") || command.starts_with("UPDATE") || command.starts_with("DELETE")) {
+        const char* tuples = PQcmdTuples(result);
+        changes_ = tuples && *tuples ? std::atoi(tuples) : 0;
+        totalChanges_ += changes_;
+      }
       return result;
     }
     const bool lost = PQstatus(conn_) != CONNECTION_OK;
