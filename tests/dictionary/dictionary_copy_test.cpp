@@ -122,6 +122,9 @@ TEST_F(PostgreSqlCopy, TheServersPasswordIsInNoFileWrittenAndNoMessagePrinted) {
   ASSERT_EQ(init.exitCode, 0) << init.err;
   EXPECT_EQ(Kst("dict add Save Speichern 0407").exitCode, 0);
   EXPECT_EQ(Kst("dict lookup SAVE 0407").out, "Speichern\n");
+  TProgramRun stats = Kst("dict stats");
+  EXPECT_NE(stats.out.find("StrIdx.db\t1\n"), std::string::npos) << stats.out << stats.err;
+  EXPECT_NE(stats.out.find("0407\tDEU\t1\n"), std::string::npos) << stats.out;
   EXPECT_NE(Kst("dict path").out.find("dbname=" + database), std::string::npos);
   EXPECT_NE(ReadFileBytes(config.Path() + "/user/engine.ini").find("TYPE=POSTGRESQL"), std::string::npos);
   ExpectNoFileHoldsTheSecret();
