@@ -240,6 +240,12 @@ TPostgresDatabase::TPostgresDatabase(const std::string& conninfo, TBusyPolicy po
 TPostgresDatabase::~TPostgresDatabase() { Close(); }
 
 void TPostgresDatabase::Open() {
+  // libpq's complaint about a string it cannot read may quote the string,
+  // password and all; ours does not.
+  if (!ParseConnection(conninfo_))
+    throw EDatabaseError(
+        "Cannot connect to the dictionary server: its connection string cannot be read (it is key=value words, or "
+        "a postgresql:// address)");
   conn_ = PQconnectdb(conninfo_.c_str());
   if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
     std::string reason = conn_ ? FirstLine(PQerrorMessage(conn_)) : "out of memory";
