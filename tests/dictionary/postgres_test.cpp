@@ -85,8 +85,9 @@ protected:
 
 // A connection that dropped is made again by the next operation; a write
 // transaction it cut gives way with the one busy message and leaves nothing
-// behind; a writer kept out by another's transaction gives way too.
-TEST_F(PostgreSqlConnection, IsMadeAgainAfterADropAndWritersGiveWayWithTheBusyMessage) {
+// behind; a writer kept out by another's transaction gives way too; a
+// database in an encoding that would change the texts is refused.
+TEST_F(PostgreSqlConnection, IsMadeAgainAfterADropGivesWayWhenBusyAndRefusesAnotherEncoding) {
   TPostgresDatabase db(Connection(), TBusyPolicy{50, 3});
   db.Exec("CREATE TABLE t (a INTEGER)");
   Cut(db);
@@ -110,6 +111,13 @@ TEST_F(PostgreSqlConnection, IsMadeAgainAfterADropAndWritersGiveWayWithTheBusyMe
   other.Exec("INSERT INTO t VALUES (4)");
   write.Commit();
   EXPECT_EQ(Rows(db), 2);
+
+  // A database that would change the texts' bytes is refused, saying what it needs.
+  const std::string unicode = server->NewDatabase("UTF8");
+  const std::string refused = test::Thrown<EDatabaseError>([&] { TPostgresDatabase(server->ConnectionTo(unicode)); });
+  server->DropDatabase(unicode);
+  EXPECT_NE(refused.find("keeps texts as UTF8"), std::string::npos) << refused;
+  EXPECT_NE(refused.find("ENCODING 'SQL_ASCII'"), std::string::npos) << refused;
 
   // A failed statement spoils its transaction on the server: the commit says so.
   db.BeginWrite();

@@ -122,9 +122,10 @@ std::string TPostgresServer::Command(const std::string& sql) const {
   return error.empty() ? error : error + " (" + sql + ")";
 }
 
-std::string TPostgresServer::NewDatabase() {
+std::string TPostgresServer::NewDatabase(const std::string& encoding) {
   std::string name = "dictionary" + std::to_string(++databases_);
-  std::string error = Command("CREATE DATABASE " + name + " TEMPLATE template0 STRATEGY FILE_COPY");
+  std::string error =
+      Command("CREATE DATABASE " + name + " TEMPLATE template0 ENCODING '" + encoding + "' STRATEGY FILE_COPY");
   if (!error.empty()) throw std::runtime_error("cannot make a test database: " + error);
   return name;
 }

@@ -13,9 +13,10 @@ public:
   // The running server, or null with the reason why it could not start.
   static TPostgresServer* Shared(std::string* reason);
 
-  // A new, empty database made for the dictionary (SQL_ASCII, "C"); its
-  // name. Raises std::runtime_error when it cannot be made.
-  std::string NewDatabase();
+  // A new, empty database made for the dictionary (SQL_ASCII, "C"), or in
+  // another encoding; its name. Raises std::runtime_error when it cannot be
+  // made.
+  std::string NewDatabase(const std::string& encoding = "SQL_ASCII");
   // Drops it, closing whatever connections are left.
   void DropDatabase(const std::string& name);
   // The connection string of an existing database.
