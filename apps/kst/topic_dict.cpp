@@ -74,7 +74,8 @@ std::unique_ptr<TDatabase> ConnectEnd(const TDatabaseEngine& engine, const std::
     return engine.ConnectServer(end);
   std::string dir = AbsoluteArgument(end);
   std::string file = JoinPath(dir, kDatabaseFileName);
-  if (source && !FileExists(file)) throw EDictionaryError("There is no dictionary in \"" + dir + "\" (no " + kDatabaseFileName + ")");
+  if (source && !FileExists(file))
+    throw EDictionaryError("There is no dictionary in \"" + dir + "\" (no " + kDatabaseFileName + ")");
   ForceDirectories(dir);
   return engine.ConnectFile(file);
 }

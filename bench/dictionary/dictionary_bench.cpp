@@ -14,12 +14,12 @@
 #include <random>
 
 #include "config/interaction.h"
-#include "support/silent_interaction.h"
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
 #include "dictionary/translation_history.h"
 #include "platform/database_engine.h"
 #include "platform/file_utils.h"
+#include "support/silent_interaction.h"
 
 namespace kst {
 namespace {
@@ -197,7 +197,8 @@ void BM_SaveIntoFilledServerDictionary(benchmark::State& state) {
       for (int k = 0; k < kBatch; ++k) {
         std::string id = ids.NewUniqueId();
         s.Bind(2 * k + 1, EncodeQuotedHex(ExistingSource(i + k))).Bind(2 * k + 2, id);
-        t.Bind(3 * k + 1, id).Bind(3 * k + 2, (i + k) % 7 == 0 ? 0x0C07 : kGermany)
+        t.Bind(3 * k + 1, id)
+            .Bind(3 * k + 2, (i + k) % 7 == 0 ? 0x0C07 : kGermany)
             .Bind(3 * k + 3, EncodeQuotedHex("Vorhanden " + std::to_string(i + k)));
       }
       s.Run();

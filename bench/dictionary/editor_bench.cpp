@@ -59,8 +59,7 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
         auto start = Clock::now();
         std::unique_ptr<TDatabase> db = common.NewConnection();
         auto afterOpen = Clock::now();
-        TStatement q =
-            db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
+        TStatement q = db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
         std::vector<std::string> texts;
         while (q.Step()) texts.push_back(DecodeQuotedHex(q.Text(0)));
         benchmark::DoNotOptimize(texts);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config/text_helpers.h"
-#include "platform/database_engine.h"
 #include "platform/database.h"
+#include "platform/database_engine.h"
 
 namespace kst {
 

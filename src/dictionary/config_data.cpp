@@ -205,9 +205,9 @@ void Write(TDatabase& db, const std::vector<TChange>& changes, const TTables& wo
   TStatement deleteEntry = db.Prepare("DELETE FROM ModGrps2 WHERE GroupId = ?1 AND File = ?2");
   TStatement deleteGroup = db.Prepare("DELETE FROM ModGrps WHERE GroupId = ?1");
   TStatement addGroup = db.Prepare("INSERT INTO ModGrps (GroupName, Remarks, GroupId) VALUES (?1, ?2, ?3)");
-  TStatement setEntry =
-      db.Prepare("INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES (?1, ?2, ?3) "
-                 "ON CONFLICT (GroupId, File) DO UPDATE SET Remarks = excluded.Remarks");
+  TStatement setEntry = db.Prepare(
+      "INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES (?1, ?2, ?3) "
+      "ON CONFLICT (GroupId, File) DO UPDATE SET Remarks = excluded.Remarks");
   // Deletions first, so that a name or file given up by one row can be
   // taken by another in the same commit; a changed group is written as a
   // new row, since its name is the table's key.

@@ -117,9 +117,9 @@ TDictionaryCopyReport CopyDictionary(TdatCommon& from, TdatCommon& to, int sampl
   for (const TTableDef* table : AllTables())
     report.tables.push_back({table->fileName, Rows(source, *table), Rows(target, *table)});
   TdatTranslationHistory fromHistory(from), toHistory(to);
-  TStatement languages = source.Prepare("SELECT DISTINCT LangId FROM TrnsHist WHERE " +
-                                        source.Dialect().NoCase("SourceStrID") + " = " +
-                                        source.Dialect().NoCase("?1") + " ORDER BY LangId");
+  TStatement languages =
+      source.Prepare("SELECT DISTINCT LangId FROM TrnsHist WHERE " + source.Dialect().NoCase("SourceStrID") + " = " +
+                     source.Dialect().NoCase("?1") + " ORDER BY LangId");
   for (const std::string& stored : SampleSources(source, samples)) {
     const std::string text = DecodeQuotedHex(stored, &from.Interaction());
     const std::string id = fromHistory.GetStrID(text);

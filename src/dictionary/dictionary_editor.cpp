@@ -240,9 +240,9 @@ void TDictionaryEditSession::CheckSourceFree(const std::string& stored, std::str
 
 std::vector<TDictionaryEditSession::TTranslationKey> TDictionaryEditSession::DbTranslations(const std::string& strId) {
   if (!translationsOf_.Prepared())
-    translationsOf_ = db_->Prepare("SELECT LangId, Translation FROM TrnsHist WHERE " +
-                                   db_->Dialect().NoCase("SourceStrID") + " = " + db_->Dialect().NoCase("?1") +
-                                   " ORDER BY LangId, Translation");
+    translationsOf_ =
+        db_->Prepare("SELECT LangId, Translation FROM TrnsHist WHERE " + db_->Dialect().NoCase("SourceStrID") + " = " +
+                     db_->Dialect().NoCase("?1") + " ORDER BY LangId, Translation");
   std::vector<TTranslationKey> keys;
   TStatementUse use(translationsOf_);
   translationsOf_.Bind(1, strId);
@@ -630,12 +630,10 @@ void TDictionaryEditSession::Commit() {
   TStatement deleteTranslationsOf =
       db.Prepare("DELETE FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1"));
   TStatement deleteSource = db.Prepare("DELETE FROM StrIdx WHERE SourceString = ?2 AND StrID = ?1");
-  TStatement updateSource =
-      db.Prepare("UPDATE StrIdx SET SourceString = ?3 WHERE SourceString = ?2 AND StrID = ?1");
+  TStatement updateSource = db.Prepare("UPDATE StrIdx SET SourceString = ?3 WHERE SourceString = ?2 AND StrID = ?1");
   TStatement insertSource = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-  TStatement deleteTranslation =
-      db.Prepare("DELETE FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1") +
-                 " AND LangId = ?2 AND Translation = ?3");
+  TStatement deleteTranslation = db.Prepare("DELETE FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " +
+                                            sql.NoCase("?1") + " AND LangId = ?2 AND Translation = ?3");
   TStatement insertTranslation =
       db.Prepare("INSERT OR IGNORE INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
   for (const auto& [id, change] : sources_) {

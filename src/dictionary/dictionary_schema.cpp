@@ -189,8 +189,8 @@ void CreateTable(TDatabase& db, const TTableDef& table) {
       if (f.type == TFieldType::Integer) {
         sql += name + " INTEGER NOT NULL DEFAULT 0, ";
       } else {
-        sql += name + " TEXT COLLATE \"C\" NOT NULL DEFAULT '' CHECK (octet_length(" + name + ") <= " +
-               std::to_string(f.width) + ")";
+        sql += name + " TEXT COLLATE \"C\" NOT NULL DEFAULT '' CHECK (octet_length(" + name +
+               ") <= " + std::to_string(f.width) + ")";
         if (f.required) sql += " CHECK (" + name + " <> '')";
         sql += ", ";
       }
@@ -224,8 +224,8 @@ void AddIndex(TDatabase& db, const TTableDef& table, const TIndexDef& index) {
 }
 
 void AddPrimaryIndex(TDatabase& db, const TTableDef& table) {
-  db.Exec("CREATE UNIQUE INDEX IF NOT EXISTS " + QuoteName(PrimaryIndexName(table)) + " ON " +
-          QuoteName(table.Name()) + " (" + ColumnList(db, table, table.primary.fields, false) + ")");
+  db.Exec("CREATE UNIQUE INDEX IF NOT EXISTS " + QuoteName(PrimaryIndexName(table)) + " ON " + QuoteName(table.Name()) +
+          " (" + ColumnList(db, table, table.primary.fields, false) + ")");
 }
 
 }  // namespace kst

@@ -20,8 +20,8 @@ constexpr size_t kMaxCommonTrigrams = 6;
 const char* const kServerIndex = "StrIdxFuzzy";
 
 bool ServerHasTrigrams(TDatabase& db) {
-  TStatement q = db.Prepare(
-      "SELECT 1 FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND indexname = lower(?1)");
+  TStatement q =
+      db.Prepare("SELECT 1 FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND indexname = lower(?1)");
   q.Bind(1, kServerIndex);
   return q.Step();
 }
@@ -33,8 +33,7 @@ void SetUpServerTrigrams(TDatabase& db) {
   if (ServerHasTrigrams(db)) return;
   TWriteTransaction transaction(db);
   if (!ServerHasTrigrams(db)) {
-    TStatement available =
-        db.Prepare("SELECT 1 FROM pg_catalog.pg_available_extensions WHERE name = 'pg_trgm'");
+    TStatement available = db.Prepare("SELECT 1 FROM pg_catalog.pg_available_extensions WHERE name = 'pg_trgm'");
     if (!available.Step()) return;
     available.Reset();
     try {
@@ -143,8 +142,8 @@ std::vector<long long> Candidates(TDatabase& db, const std::string& stored, TFuz
   };
   std::vector<TTrigram> rare, common;
   {
-    TStatement count = db.Prepare(
-        "SELECT count(*) FROM (SELECT 1 FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2)");
+    TStatement count =
+        db.Prepare("SELECT count(*) FROM (SELECT 1 FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2)");
     for (const std::string& t : trigrams) {
       TStatementUse use(count);
       count.Bind(1, Phrase(t)).Bind(2, TFuzzyIndex::kRareTrigramTexts + 1);
@@ -179,7 +178,7 @@ std::vector<long long> Candidates(TDatabase& db, const std::string& stored, TFuz
   std::vector<long long> first;
   {
     TStatement same = db.Prepare("SELECT rowid FROM StrIdx WHERE " + db.Dialect().NoCase("SourceString") + " = " +
-                                  db.Dialect().NoCase("?1"));
+                                 db.Dialect().NoCase("?1"));
     same.Bind(1, stored);
     while (same.Step()) first.push_back(same.Int(0));
   }
@@ -209,7 +208,8 @@ std::vector<long long> Candidates(TDatabase& db, const std::string& stored, TFuz
       shared.emplace_back(-static_cast<int>(j - i), hits[i]);
     i = j;
   }
-  const size_t room = first.size() < static_cast<size_t>(TFuzzyIndex::kMaxScoredRows) ? TFuzzyIndex::kMaxScoredRows - first.size() : 0;
+  const size_t room =
+      first.size() < static_cast<size_t>(TFuzzyIndex::kMaxScoredRows) ? TFuzzyIndex::kMaxScoredRows - first.size() : 0;
   if (shared.size() > room) {
     std::nth_element(shared.begin(), shared.begin() + static_cast<std::ptrdiff_t>(room), shared.end());
     shared.resize(room);
@@ -292,8 +292,8 @@ void UpdateFuzzyIndex(TDatabase& db) {
 
 TFuzzyIndex::TFuzzyIndex(TDatabase& db, TUserInteraction* warn) : db_(db), warn_(warn) {}
 
-std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int languageId, int minScore,
-                                                 int maxResults, TFuzzySearchStats* stats) {
+std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int languageId, int minScore, int maxResults,
+                                                 TFuzzySearchStats* stats) {
   TFuzzySearchStats local;
   TFuzzySearchStats& st = stats ? *stats : local;
   st = {};
@@ -308,8 +308,8 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   }
   const std::string stored = EncodeQuotedHex(source);
   TLap lap;
-  std::vector<long long> order = db_.Kind() == TDatabaseKind::PostgreSql ? ServerCandidates(db_, stored)
-                                                                         : Candidates(db_, stored, st, lap);
+  std::vector<long long> order =
+      db_.Kind() == TDatabaseKind::PostgreSql ? ServerCandidates(db_, stored) : Candidates(db_, stored, st, lap);
   struct TCandidate {
     int score;
     std::string text;
@@ -340,9 +340,9 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     bool sibling;
   };
   std::vector<TFound> found;
-  TStatement list = db_.Prepare("SELECT LangId, Translation FROM TrnsHist WHERE " +
-                                db_.Dialect().NoCase("SourceStrID") + " = " + db_.Dialect().NoCase("?1") +
-                                " ORDER BY SourceStrID, LangId, Translation");
+  TStatement list =
+      db_.Prepare("SELECT LangId, Translation FROM TrnsHist WHERE " + db_.Dialect().NoCase("SourceStrID") + " = " +
+                  db_.Dialect().NoCase("?1") + " ORDER BY SourceStrID, LangId, Translation");
   size_t distinct = 0;
   for (const TCandidate& c : candidates) {
     // Enough found, and no later candidate can rank above them.

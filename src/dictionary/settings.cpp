@@ -53,8 +53,9 @@ void TdatSettings::WriteSetting(std::string_view key, int value) { WriteSetting(
 void TdatSettings::Store(const std::string& key, const std::string& value) {
   TWriteTransaction transaction(*db_);
   const TSqlDialect sql = db_->Dialect();
-  TStatement update = db_->Prepare("UPDATE tblIni SET Path = ?1, Data = ?2 WHERE rowid = (SELECT rowid FROM tblIni WHERE " +
-                                   sql.NoCase("Path") + " = " + sql.NoCase("?1") + " ORDER BY Path = ?1 DESC, Path LIMIT 1)");
+  TStatement update =
+      db_->Prepare("UPDATE tblIni SET Path = ?1, Data = ?2 WHERE rowid = (SELECT rowid FROM tblIni WHERE " +
+                   sql.NoCase("Path") + " = " + sql.NoCase("?1") + " ORDER BY Path = ?1 DESC, Path LIMIT 1)");
   update.Bind(1, key).Bind(2, value).Run();
   if (db_->Changes() == 0) {
     TStatement insert = db_->Prepare("INSERT INTO tblIni (Path, Data) VALUES (?1, ?2)");

@@ -109,8 +109,7 @@ std::vector<TStoredSource> TSourcePager::Next() {
       started_ = true;
     }
     TStatement& q = range.unbounded ? unbounded_ : bounded_;
-    if (!q.Prepared())
-      q = db_.Prepare(PageSql(db_.Dialect(), range.unbounded));
+    if (!q.Prepared()) q = db_.Prepare(PageSql(db_.Dialect(), range.unbounded));
     {
       TStatementUse use(q);
       q.Bind(1, lastKey_).Bind(2, static_cast<long long>(lastRowid_)).Bind(4, static_cast<long long>(pageSize_));

@@ -74,8 +74,8 @@ void TdatTranslationHistory::RefreshTables(bool force) {
 
 std::string TdatTranslationHistory::FindStrID(const std::string& encodedSource) {
   const TSqlDialect sql = db_.Dialect();
-  TStatement& q = Statement(
-      findStrId_, "SELECT StrID FROM StrIdx WHERE " + sql.NoCase("SourceString") + " = " + sql.NoCase("?1") + " LIMIT 1");
+  TStatement& q = Statement(findStrId_, "SELECT StrID FROM StrIdx WHERE " + sql.NoCase("SourceString") + " = " +
+                                            sql.NoCase("?1") + " LIMIT 1");
   TStatementUse use(q);
   q.Bind(1, encodedSource);
   return q.Step() ? q.Text(0) : std::string();
@@ -114,8 +114,9 @@ void TdatTranslationHistory::AddTranslation(std::string_view source, std::string
   if (id.empty()) return;
   // A sibling sub-language's identical translation counts as known.
   const TSqlDialect sql = db_.Dialect();
-  TStatement& same = Statement(findSame_, "SELECT 1 FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " +
-                                              sql.NoCase("?1") + " AND (LangId & 1023) = ?2 AND Translation = ?3 LIMIT 1");
+  TStatement& same =
+      Statement(findSame_, "SELECT 1 FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1") +
+                               " AND (LangId & 1023) = ?2 AND Translation = ?3 LIMIT 1");
   bool known;
   {
     TStatementUse use(same);
@@ -123,8 +124,8 @@ void TdatTranslationHistory::AddTranslation(std::string_view source, std::string
     known = same.Step();
   }
   if (!known) {
-    TStatement& insert = Statement(
-        insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+    TStatement& insert =
+        Statement(insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
     TStatementUse use(insert);
     insert.Bind(1, id).Bind(2, languageId).Bind(3, encoded).Step();
   }
@@ -144,9 +145,9 @@ void TdatTranslationHistory::GetKnownTranslations(std::string_view source, int l
   {
     // The order of the primary key: by language, then by stored text.
     const TSqlDialect sql = db_.Dialect();
-    TStatement& q = Statement(listTranslations_, "SELECT LangId, Translation FROM TrnsHist WHERE " +
-                                                     sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1") +
-                                                     " ORDER BY SourceStrID, LangId, Translation");
+    TStatement& q =
+        Statement(listTranslations_, "SELECT LangId, Translation FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") +
+                                         " = " + sql.NoCase("?1") + " ORDER BY SourceStrID, LangId, Translation");
     TStatementUse use(q);
     q.Bind(1, id);
     while (q.Step()) rows.push_back({static_cast<int>(q.Int(0)), q.Text(1)});
@@ -175,8 +176,8 @@ void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name,
   TWriteTransaction transaction(db_);
   std::string id = GetOrAddStrID(kResourceStringPrefix + std::string(name));
   if (id.empty()) return;
-  TStatement& exact = Statement(
-      findResourceExact_, "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 AND Translation = ?3");
+  TStatement& exact = Statement(findResourceExact_,
+                                "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 AND Translation = ?3");
   bool already;
   {
     TStatementUse use(exact);
@@ -186,15 +187,15 @@ void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name,
   if (!already) {
     // Replaces the first row of that language; with none, adds one.
     TStatement& update = Statement(updateResource_,
-                                         "UPDATE TrnsHist SET Translation = ?3 WHERE rowid = (SELECT rowid FROM "
-                                         "TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1)");
+                                   "UPDATE TrnsHist SET Translation = ?3 WHERE rowid = (SELECT rowid FROM "
+                                   "TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1)");
     {
       TStatementUse use(update);
       update.Bind(1, id).Bind(2, languageId).Bind(3, encoded).Step();
     }
     if (db_.Changes() == 0) {
-      TStatement& insert = Statement(
-          insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+      TStatement& insert =
+          Statement(insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
       TStatementUse use(insert);
       insert.Bind(1, id).Bind(2, languageId).Bind(3, encoded).Step();
     }
@@ -203,8 +204,9 @@ void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name,
 }
 
 bool TdatTranslationHistory::FindResourceRow(const std::string& id, int languageId, std::string* translation) {
-  TStatement& q = Statement(
-      findResource_, "SELECT Translation FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1");
+  TStatement& q =
+      Statement(findResource_,
+                "SELECT Translation FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1");
   for (int lang : {languageId, PrimaryLanguage(languageId)}) {
     TStatementUse use(q);
     q.Bind(1, id).Bind(2, lang);

@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "platform/file_utils.h"
-#include "platform/postgres_db.h"
 #include "platform/ini_file.h"
+#include "platform/postgres_db.h"
 #include "platform/same_text.h"
 
 namespace kst {
@@ -157,8 +157,8 @@ std::unique_ptr<TDatabase> TDatabaseEngine::Connect(std::string_view alias) cons
   if (GetAliasKind(alias) == TDatabaseKind::PostgreSql) {
     std::string connection = GetAliasConnection(alias);
     if (connection.empty())
-      throw EDatabaseError("The database alias \"" + std::string(alias) + "\" has no server connection; set it up first (" +
-                           configFile_ + ")");
+      throw EDatabaseError("The database alias \"" + std::string(alias) +
+                           "\" has no server connection; set it up first (" + configFile_ + ")");
     return ConnectServer(connection);
   }
   return ConnectFile(DatabaseFileOf(alias));

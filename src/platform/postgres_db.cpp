@@ -28,9 +28,7 @@ bool IsTransient(const char* sqlState) {
   return state == "40001" || state == "40P01" || state == "55P03";
 }
 
-void PauseBeforeRetry(int attempt) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(5 * (attempt + 1)));
-}
+void PauseBeforeRetry(int attempt) { std::this_thread::sleep_for(std::chrono::milliseconds(5 * (attempt + 1))); }
 
 std::string FirstLine(std::string text) {
   size_t end = text.find_first_of("\r\n");
@@ -226,7 +224,8 @@ std::string ConnectionTextForDisplay(std::string_view conninfo) {
 bool ConnectionHasPassword(std::string_view conninfo) {
   TOptions options = ParseConnection(conninfo);
   // A string libpq cannot read may still hold one: it is refused too.
-  if (!options) return conninfo.find("password") != std::string_view::npos || conninfo.find('@') != std::string_view::npos;
+  if (!options)
+    return conninfo.find("password") != std::string_view::npos || conninfo.find('@') != std::string_view::npos;
   for (PQconninfoOption* o = options.get(); o->keyword; ++o)
     if (std::string_view(o->keyword) == "password" && o->val && *o->val) return true;
   return false;
@@ -383,8 +382,9 @@ void TPostgresDatabase::Commit() {
   if (!inTransaction_) return;
   if (transactionFailed_) {
     Rollback();
-    throw EDatabaseError("Dictionary database error: a statement of the transaction failed, so nothing was changed, on \"" +
-                         DisplayName() + "\"");
+    throw EDatabaseError(
+        "Dictionary database error: a statement of the transaction failed, so nothing was changed, on \"" +
+        DisplayName() + "\"");
   }
   PGresult* result = Run("COMMIT", -1, nullptr, nullptr);
   PQclear(result);

@@ -35,15 +35,16 @@ void PauseBeforeRetry(int attempt) {
 // One prepared SQLite statement of a connection.
 class TSqliteStatement : public TStatementImpl {
 public:
-  TSqliteStatement(sqlite3* db, sqlite3_stmt* stmt, const TBusyPolicy* policy) : db_(db), stmt_(stmt), policy_(policy) {}
+  TSqliteStatement(sqlite3* db, sqlite3_stmt* stmt, const TBusyPolicy* policy)
+      : db_(db), stmt_(stmt), policy_(policy) {}
   ~TSqliteStatement() override { sqlite3_finalize(stmt_); }
   TSqliteStatement(const TSqliteStatement&) = delete;
   TSqliteStatement& operator=(const TSqliteStatement&) = delete;
 
   void Bind(int index, std::string_view text) override {
     // A non-null pointer even for an empty text: an empty text is not NULL.
-    Check(sqlite3_bind_text64(stmt_, index, text.empty() ? "" : text.data(), text.size(), SQLITE_TRANSIENT,
-                              SQLITE_UTF8));
+    Check(
+        sqlite3_bind_text64(stmt_, index, text.empty() ? "" : text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
   }
   void Bind(int index, long long value) override { Check(sqlite3_bind_int64(stmt_, index, value)); }
   bool Step() override;

@@ -7,10 +7,10 @@
 #include "config/language_info.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/translation_history.h"
-#include "platform/file_utils.h"
 #include "formmodel/user_defined.h"
-#include "platform/same_text.h"
 #include "platform/database.h"
+#include "platform/file_utils.h"
+#include "platform/same_text.h"
 #include "session/pseudo_text.h"
 #include "storage/translation_files.h"
 

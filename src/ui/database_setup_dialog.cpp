@@ -81,11 +81,12 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
 
   auto* serverGroup = new QGroupBox(tr("Team Server"), page);
   auto* serverLayout = new QGridLayout(serverGroup);
-  serverLayout->addWidget(Explanation(tr("A team can keep the dictionary on a PostgreSQL server instead (a database made "
-                                         "with ENCODING 'SQL_ASCII'). The password is not entered here: it comes from "
-                                         "~/.pgpass, PGPASSWORD or a service file."),
-                                      serverGroup),
-                          0, 0, 1, 2);
+  serverLayout->addWidget(
+      Explanation(tr("A team can keep the dictionary on a PostgreSQL server instead (a database made "
+                     "with ENCODING 'SQL_ASCII'). The password is not entered here: it comes from "
+                     "~/.pgpass, PGPASSWORD or a service file."),
+                  serverGroup),
+      0, 0, 1, 2);
   onServer_ = new QCheckBox(tr("Keep the dictionary on a PostgreSQL &server"), serverGroup);
   onServer_->setObjectName(QStringLiteral("ctlOnServer"));
   serverLayout->addWidget(onServer_, 1, 0, 1, 2);

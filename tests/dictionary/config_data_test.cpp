@@ -32,7 +32,8 @@ std::string Tables(TDictionary& d) {
 
 class OptionsStore : public testing::TestWithParam<TBackend>, public TDictionary {
 protected:
-  OptionsStore() : TDictionary({200, 2}, "WAL", GetParam()) {}  // short waits: a test that would be locked out fails fast
+  OptionsStore()
+      : TDictionary({200, 2}, "WAL", GetParam()) {}  // short waits: a test that would be locked out fails fast
   TdatConfig config{*common};
 
   std::vector<std::string> Files(const std::string& group) {

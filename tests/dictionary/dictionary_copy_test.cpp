@@ -51,9 +51,10 @@ protected:
   }
   // kst with the password in its environment, as a team member would run it.
   TProgramRun Kst(const std::string& args) {
-    TProgramRun run = test::Run("PGPASSWORD=" + std::string(kSecret) + " KESTRIN_CONFIG_DIR=" + ShellQuote(config.Path()) +
-                              " " + ShellQuote(BinDir() + "/kst") + " " + args,
-                          work.Path());
+    TProgramRun run =
+        test::Run("PGPASSWORD=" + std::string(kSecret) + " KESTRIN_CONFIG_DIR=" + ShellQuote(config.Path()) + " " +
+                      ShellQuote(BinDir() + "/kst") + " " + args,
+                  work.Path());
     printed += run.out + run.err;
     return run;
   }
@@ -79,7 +80,8 @@ TEST_F(PostgreSqlCopy, SqliteToTheServerAndBackKeepsEveryRowAndKnownTranslation)
   {
     TWriteTransaction save(original.common->Database());
     for (int i = 0; i < Entries(); ++i) {
-      const std::string source = (i % 7 == 0 ? "SAVE item " : "Save item ") + std::to_string(i) + (i % 5 ? "" : "\t\326");
+      const std::string source =
+          (i % 7 == 0 ? "SAVE item " : "Save item ") + std::to_string(i) + (i % 5 ? "" : "\t\326");
       original.history->AddTranslation(source, "Element " + std::to_string(i) + " speichern", kGermany);
       if (i % 3 == 0) original.history->AddTranslation(source, "Enregistrer " + std::to_string(i), kFrance);
       if (i % 11 == 0) original.history->SetResourceStringTranslation("SItem" + std::to_string(i), kAustria, "R\337");
@@ -114,7 +116,8 @@ TEST_F(PostgreSqlCopy, TheServersPasswordIsInNoFileWrittenAndNoMessagePrinted) {
   TProgramRun refused = Kst("dict init --postgresql " + ShellQuote(connection + " password=" + kSecret));
   EXPECT_NE(refused.exitCode, 0);
   EXPECT_NE(refused.err.find("~/.pgpass, PGPASSWORD or a service file"), std::string::npos) << refused.err;
-  TProgramRun unreachable = Kst("dict init --postgresql " + ShellQuote(server->ConnectionTo("nosuch") + " password=" + kSecret));
+  TProgramRun unreachable =
+      Kst("dict init --postgresql " + ShellQuote(server->ConnectionTo("nosuch") + " password=" + kSecret));
   EXPECT_NE(unreachable.exitCode, 0);
   EXPECT_NE(unreachable.err.find("Cannot connect to the dictionary server"), std::string::npos) << unreachable.err;
 

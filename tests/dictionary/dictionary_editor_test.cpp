@@ -53,13 +53,15 @@ protected:
       return ReadFileBytes(place.DatabaseFile());
     }
     std::string all;
-    for (const TTableDef* table : AllTables()) all += Text("SELECT * FROM " + QuoteName(table->Name()) + " ORDER BY rowid");
+    for (const TTableDef* table : AllTables())
+      all += Text("SELECT * FROM " + QuoteName(table->Name()) + " ORDER BY rowid");
     return all;
   }
 };
 
 INSTANTIATE_TEST_SUITE_P(Places, DictionaryEditor,
-                         testing::Values(TEditorPlace{"WAL", TBackend::Sqlite}, TEditorPlace{"DELETE", TBackend::Sqlite},
+                         testing::Values(TEditorPlace{"WAL", TBackend::Sqlite},
+                                         TEditorPlace{"DELETE", TBackend::Sqlite},
                                          TEditorPlace{"WAL", TBackend::PostgreSql}),
                          [](const testing::TestParamInfo<TEditorPlace>& info) {
                            return info.param.backend == TBackend::PostgreSql ? std::string("PostgreSql")
@@ -171,10 +173,14 @@ TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten
     c.mine(mine, save);
     c.theirs(theirs, save);
     theirs.Commit();
-    ExpectOk(mine, [&] { mine.Commit(); }, c.conflict, [&] {
-      return fresh.Text("SELECT SourceString, StrID FROM StrIdx UNION ALL SELECT SourceStrID, LangId || Translation FROM TrnsHist "
-                        "ORDER BY 1, 2");
-    });
+    ExpectOk(
+        mine, [&] { mine.Commit(); }, c.conflict,
+        [&] {
+          return fresh.Text(
+              "SELECT SourceString, StrID FROM StrIdx UNION ALL SELECT SourceStrID, LangId || Translation FROM "
+              "TrnsHist "
+              "ORDER BY 1, 2");
+        });
   }
 }
 

@@ -62,8 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Places, MultiProcess,
                                          TSharedPlace{"DELETE", test::TBackend::Sqlite},
                                          TSharedPlace{"WAL", test::TBackend::PostgreSql}),
                          [](const testing::TestParamInfo<TSharedPlace>& info) {
-                           return info.param.backend == test::TBackend::PostgreSql ? std::string("PostgreSql")
-                                                                                   : std::string(info.param.journalMode);
+                           return info.param.backend == test::TBackend::PostgreSql
+                                      ? std::string("PostgreSql")
+                                      : std::string(info.param.journalMode);
                          });
 
 TEST_P(MultiProcess, WritersAndReadersShareOneDictionaryWithoutLosingOrDuplicatingRows) {
@@ -151,10 +152,10 @@ TEST_P(MultiProcess, WritersAndReadersShareOneDictionaryWithoutLosingOrDuplicati
   // Set-up ran in five processes at once and still made everything once; one
   // entry per source, however many processes added it at once.
   const std::string sources = std::to_string(kItems * (kWriters + 1));
-  const std::string counts = "SELECT (SELECT count(*) FROM HiLight), (SELECT count(*) FROM ModGrps), (SELECT count(*) "
-                             "FROM ModGrps2), (SELECT count(*) FROM StrIdx), (SELECT count(DISTINCT " +
-                             common.Database().Dialect().NoCase("SourceString") +
-                             ") FROM StrIdx), (SELECT count(*) FROM TrnsHist)";
+  const std::string counts =
+      "SELECT (SELECT count(*) FROM HiLight), (SELECT count(*) FROM ModGrps), (SELECT count(*) "
+      "FROM ModGrps2), (SELECT count(*) FROM StrIdx), (SELECT count(DISTINCT " +
+      common.Database().Dialect().NoCase("SourceString") + ") FROM StrIdx), (SELECT count(*) FROM TrnsHist)";
   EXPECT_EQ(test::QueryText(common.Database(), counts),
             "5|2|8|" + sources + "|" + sources + "|" + std::to_string(2 * kItems * kWriters) + "\n");
   if (GetParam().backend == test::TBackend::Sqlite)

@@ -24,8 +24,7 @@ protected:
   // The keys of the named index that ignore case.
   int CaseInsensitiveKeys(const std::string& index) {
     if (!OnServer())
-      return static_cast<int>(
-          Count("pragma_index_xinfo('" + index + "') WHERE key = 1 AND coll = 'NOCASE'"));
+      return static_cast<int>(Count("pragma_index_xinfo('" + index + "') WHERE key = 1 AND coll = 'NOCASE'"));
     std::string definition = Text("SELECT indexdef FROM pg_indexes WHERE indexname = lower('" + index + "')");
     int keys = 0;
     for (size_t at = definition.find("lower("); at != std::string::npos; at = definition.find("lower(", at + 1)) ++keys;

@@ -81,7 +81,8 @@ bool TPostgresServer::Start(std::string* reason) {
     }
     asUser_ = "runuser -u nobody -- ";
   }
-  if (Run(bin_ + "/initdb -D " + dir_ + "/data -U kst -A trust -E SQL_ASCII --locale=C --no-sync --no-instructions") != 0) {
+  if (Run(bin_ + "/initdb -D " + dir_ + "/data -U kst -A trust -E SQL_ASCII --locale=C --no-sync --no-instructions") !=
+      0) {
     *reason = "initdb failed: " + Tail(dir_ + "/server.log");
     return false;
   }
@@ -130,6 +131,8 @@ std::string TPostgresServer::NewDatabase(const std::string& encoding) {
   return name;
 }
 
-void TPostgresServer::DropDatabase(const std::string& name) { Command("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"); }
+void TPostgresServer::DropDatabase(const std::string& name) {
+  Command("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+}
 
 }  // namespace kst::test

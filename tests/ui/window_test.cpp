@@ -9,6 +9,7 @@
 #include "dictionary/translation_history.h"
 #include "formmodel/form_conversion.h"
 #include "session/search.h"
+#include "support/postgres_server.h"
 #include "ui/compile_runner.h"
 #include "ui/database_setup_dialog.h"
 #include "ui/file_change_watcher.h"
@@ -17,7 +18,6 @@
 #include "ui/search_commands.h"
 #include "ui/search_dialog.h"
 #include "ui/startup.h"
-#include "support/postgres_server.h"
 #include "ui_fixture.h"
 
 namespace kst {
