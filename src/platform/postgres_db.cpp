@@ -245,7 +245,11 @@ void TPostgresDatabase::Open() {
     throw EDatabaseError(
         "Cannot connect to the dictionary server: its connection string cannot be read (it is key=value words, or "
         "a postgresql:// address)");
-  conn_ = PQconnectdb(conninfo_.c_str());
+  // A server that does not answer is given up after a while (unless the
+  // string says how long), so that the busy bound below holds.
+  const char* const keywords[] = {"connect_timeout", "dbname", nullptr};
+  const char* const values[] = {"10", conninfo_.c_str(), nullptr};
+  conn_ = PQconnectdbParams(keywords, values, 1);
   if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
     std::string reason = conn_ ? FirstLine(PQerrorMessage(conn_)) : "out of memory";
     Close();
@@ -295,7 +299,8 @@ PGresult* TPostgresDatabase::Run(const std::string& sql, int count, const char* 
         Open();
       } catch (const EDatabaseError&) {
         if (last) throw EDatabaseBusy(kDatabaseBusyMessage);
-        PauseBeforeRetry(attempt);
+        // A server that restarts needs longer than a lock that clears.
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(policy_.waitMs, 200 * (attempt + 1))));
         continue;
       }
     }
