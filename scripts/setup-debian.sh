@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libicu-dev libsqlite3-dev
+  libicu-dev libsqlite3-dev libpq-dev postgresql
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   python3 python3-pefile binutils-mingw-w64-i686

@@ -1,15 +1,18 @@
-// kst dict: the translation dictionary from the command line: set it up,
-// add and look up translations, import dictionary files, test highlighting,
-// and count what it holds.
+// kst dict: the translation dictionary from the command line: set it up (in
+// a directory or on a PostgreSQL server), add and look up translations,
+// import dictionary files, test highlighting, count what it holds, and copy
+// it between databases.
 #include <ostream>
 
 #include "cli.h"
 #include "config/language_info.h"
 #include "config/text_helpers.h"
+#include "dictionary/dictionary_copy.h"
 #include "dictionary/highlighting.h"
 #include "dictionary/tmx_file.h"
 #include "dictionary/translation_history.h"
 #include "platform/file_utils.h"
+#include "platform/postgres_db.h"
 #include "session/translator_environment.h"
 
 namespace kst::cli {
@@ -25,15 +28,29 @@ void Expect(const std::vector<std::string>& args, size_t count, const char* what
 }
 
 int RunInit(TContext& ctx, const std::vector<std::string>& args) {
-  if (args.size() > 2) throw EUsageError("expected at most one directory");
   TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
+  if (args.size() >= 2 && args[1] == "--postgresql") {
+    if (args.size() != 3) throw EUsageError("--postgresql takes one connection string");
+    environment.SetUpServerDictionary(args[2]);
+    ctx.out << ConnectionTextForDisplay(args[2]) << "\n";
+    return 0;
+  }
+  if (args.size() > 2) throw EUsageError("expected at most one directory");
   ctx.out << environment.SetUpDictionary(args.size() == 2 ? args[1] : std::string(".")) << "\n";
   return 0;
 }
 
 int RunPath(TContext& ctx, const std::vector<std::string>& args) {
   Expect(args, 0, "takes no arguments");
-  std::string path = TTranslatorEnvironment(ctx.registry, ctx.interaction, ctx.system).DictionaryDirectory();
+  TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
+  const TDatabaseEngine& engine = environment.Engine();
+  if (engine.GetAliasKind(kDictionaryAlias) == TDatabaseKind::PostgreSql) {
+    std::string connection = engine.GetAliasConnection(kDictionaryAlias);
+    if (connection.empty()) throw NotSetUp();
+    ctx.out << ConnectionTextForDisplay(connection) << "\n";
+    return 0;
+  }
+  std::string path = environment.DictionaryDirectory();
   if (path.empty()) throw NotSetUp();
   ctx.out << path << "\n";
   return 0;
@@ -47,6 +64,41 @@ int RunStats(TContext& ctx, TTranslatorEnvironment& environment) {
     ctx.out << Hex4(language.languageId) << "\t" << ctx.ToTerminal(language.abbreviation) << "\t"
             << language.translations << "\n";
   return 0;
+}
+
+// One end of a copy: a connection string (key=value words or a
+// postgresql:// address) names a server, anything else a dictionary
+// directory (what `kst dict path` prints).
+std::unique_ptr<TDatabase> ConnectEnd(const TDatabaseEngine& engine, const std::string& end, bool source) {
+  if (end.find('=') != std::string::npos || end.starts_with("postgresql://") || end.starts_with("postgres://"))
+    return engine.ConnectServer(end);
+  std::string dir = AbsoluteArgument(end);
+  std::string file = JoinPath(dir, kDatabaseFileName);
+  if (source && !FileExists(file))
+    throw EDictionaryError("There is no dictionary in \"" + dir + "\" (no " + kDatabaseFileName + ")");
+  ForceDirectories(dir);
+  return engine.ConnectFile(file);
+}
+
+int RunCopy(TContext& ctx, const std::vector<std::string>& args) {
+  Expect(args, 2, "expected the dictionary to copy and the one to copy it into");
+  TTranslatorEnvironment environment(ctx.registry, ctx.interaction, ctx.system);
+  const TDatabaseEngine& engine = environment.Engine();
+  TdatCommon from(engine, ctx.interaction, ConnectEnd(engine, args[1], true));
+  TdatCommon to(engine, ctx.interaction, ConnectEnd(engine, args[2], false));
+  TDictionaryCopyReport report = CopyDictionary(from, to);
+  ctx.out << "table\tfrom\tto\n";
+  for (const auto& table : report.tables) ctx.out << table.fileName << "\t" << table.from << "\t" << table.to << "\n";
+  size_t differing = 0;
+  for (const auto& l : report.lookUps) {
+    if (l.from == l.to) continue;
+    ++differing;
+    ctx.err << "differs: " << ctx.ToTerminal(EncodeEscapes(l.source)) << " " << Hex4(l.languageId) << "\n";
+  }
+  ctx.out << "look-ups compared " << report.lookUps.size() << ", differing " << differing << "\n";
+  if (report.Same()) return 0;
+  ctx.err << "error: the copy differs from its source\n";
+  return 1;
 }
 
 // Reports quote the file's texts and are UTF-8 already.
@@ -120,10 +172,14 @@ int RunFuzzy(TContext& ctx, TdatTranslationHistory& history, const TFuzzyArgumen
 }
 
 int RunDict(TContext& ctx, const std::vector<std::string>& args) {
-  if (args.empty()) throw EUsageError("expected an action: init, path, add, lookup, fuzzy, import, export-tmx, import-tmx, highlighted or stats");
+  if (args.empty())
+    throw EUsageError(
+        "expected an action: init, path, add, lookup, fuzzy, import, export-tmx, import-tmx, highlighted, stats or "
+        "copy");
   const std::string& action = args[0];
   if (action == "init") return RunInit(ctx, args);
   if (action == "path") return RunPath(ctx, args);
+  if (action == "copy") return RunCopy(ctx, args);
 
   if (action == "add") Expect(args, 3, "expected a source text, a translation and a language");
   else if (action == "lookup") Expect(args, 2, "expected a source text and a language");
@@ -174,8 +230,19 @@ std::vector<TTopic> DictTopics() {
        "usage: kst dict init [DIR]\n"
        "  Points the dictionary at DIR/KSTrans.DB (DIR defaults to the current\n"
        "  directory), creates what is missing there and prints the path.\n"
+       "usage: kst dict init --postgresql CONNECTION\n"
+       "  Points the dictionary at a PostgreSQL database (a libpq connection\n"
+       "  string such as \"host=db.example dbname=kestrin sslmode=require\"; the\n"
+       "  database made with ENCODING 'SQL_ASCII'), creates what is missing\n"
+       "  there and prints the connection. Passwords are not taken here: give\n"
+       "  them through ~/.pgpass, PGPASSWORD or a service file.\n"
        "usage: kst dict path\n"
-       "  Prints the dictionary directory.\n"
+       "  Prints the dictionary directory (or server connection).\n"
+       "usage: kst dict copy FROM TO\n"
+       "  Copies every row of dictionary FROM into the empty dictionary TO;\n"
+       "  each is a dictionary directory or a PostgreSQL connection string.\n"
+       "  Prints the rows per table at both ends and how many look-ups of\n"
+       "  sample source strings were compared and differ (exit code 1 if any).\n"
        "usage: kst dict add SOURCE TRANSLATION LANG\n"
        "  Records the translation unless the language or a sibling knows it.\n"
        "usage: kst dict lookup SOURCE LANG\n"

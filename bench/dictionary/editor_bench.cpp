@@ -57,10 +57,9 @@ void BM_EditorOnALargeDictionary(benchmark::State& state) {
     for (int round = 0; round < 30; ++round) {
       {
         auto start = Clock::now();
-        std::unique_ptr<TSqliteDatabase> db = common.NewConnection();
+        std::unique_ptr<TDatabase> db = common.NewConnection();
         auto afterOpen = Clock::now();
-        TSqliteStatement q =
-            db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
+        TStatement q = db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
         std::vector<std::string> texts;
         while (q.Step()) texts.push_back(DecodeQuotedHex(q.Text(0)));
         benchmark::DoNotOptimize(texts);

@@ -212,12 +212,12 @@ void BM_FuzzyMatchesOnALargeDictionary(benchmark::State& state) {
   {
     TDatabaseEngine engine = place.Engine("filled");
     TdatCommon common(engine, interaction);
-    TSqliteDatabase& db = common.Database();
+    TDatabase& db = common.Database();
     TUniqueIdGenerator ids;
     auto start = Clock::now();
     TWriteTransaction transaction(db);
-    TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-    TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+    TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+    TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
     for (size_t i = 0; i < sources.size(); ++i) {
       std::string id = ids.NewUniqueId();
       s.Bind(1, EncodeQuotedHex(sources[i])).Bind(2, id).Run();

@@ -6,7 +6,7 @@
 
 #include "config/text_helpers.h"
 #include "dictionary/common.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst::bench {
 
@@ -39,11 +39,11 @@ std::string LargeDictionarySource(long long i) {
 }
 
 void FillLargeDictionary(TdatCommon& common, long long rows) {
-  TSqliteDatabase& db = common.Database();
+  TDatabase& db = common.Database();
   TUniqueIdGenerator ids;
   TWriteTransaction fill(db);
-  TSqliteStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-  TSqliteStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+  TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+  TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
   for (long long i = 0; i < rows; ++i) {
     std::string id = ids.NewUniqueId();
     s.Bind(1, EncodeQuotedHex(LargeDictionarySource(i))).Bind(2, id).Run();

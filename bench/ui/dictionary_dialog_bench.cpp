@@ -73,8 +73,8 @@ void BM_DictionaryEditorWindow(benchmark::State& state) {
       {
         auto start = Clock::now();
         double cpuStart = ThreadCpuSeconds();
-        std::unique_ptr<kst::TSqliteDatabase> db = common.NewConnection();
-        kst::TSqliteStatement q =
+        std::unique_ptr<kst::TDatabase> db = common.NewConnection();
+        kst::TStatement q =
             db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
         std::vector<std::string> texts;
         while (q.Step()) texts.push_back(kst::DecodeQuotedHex(q.Text(0)));
@@ -99,8 +99,8 @@ void BM_DictionaryEditorWindow(benchmark::State& state) {
         // model that holds them, at the editor's size.
         auto start = Clock::now();
         double cpuStart = ThreadCpuSeconds();
-        std::unique_ptr<kst::TSqliteDatabase> db = common.NewConnection();
-        kst::TSqliteStatement q =
+        std::unique_ptr<kst::TDatabase> db = common.NewConnection();
+        kst::TStatement q =
             db->Prepare("SELECT SourceString, StrID FROM StrIdx ORDER BY SourceString, StrID LIMIT 200");
         QStandardItemModel model(0, 1);
         while (q.Step())

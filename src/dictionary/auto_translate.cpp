@@ -2,7 +2,7 @@
 #include "dictionary/auto_translate.h"
 
 #include "dictionary/translation_history.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 

@@ -30,9 +30,10 @@ const std::vector<std::string>& DefaultHighlightRules() {
   return rules;
 }
 
-void ConfigureDictionaryConnection(TSqliteDatabase& db) {
-  // Look-ups in a dictionary of a million translations stay in memory.
-  db.Exec("PRAGMA cache_size = -32768");
+void ConfigureDictionaryConnection(TDatabase& db) {
+  // Look-ups in a dictionary of a million translations stay in memory (the
+  // server keeps its own cache).
+  if (db.Kind() == TDatabaseKind::Sqlite) db.Exec("PRAGMA cache_size = -32768");
 }
 
 TdatCommon::TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction)
@@ -41,8 +42,14 @@ TdatCommon::TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interact
   SetUpTables();
 }
 
-std::unique_ptr<TSqliteDatabase> TdatCommon::NewConnection() const {
-  auto db = engine_.ConnectFile(db_->FileName());
+TdatCommon::TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction, std::unique_ptr<TDatabase> db)
+    : engine_(engine), interaction_(interaction), db_(std::move(db)) {
+  ConfigureDictionaryConnection(*db_);
+  SetUpTables();
+}
+
+std::unique_ptr<TDatabase> TdatCommon::NewConnection() const {
+  auto db = engine_.ConnectLike(*db_);
   ConfigureDictionaryConnection(*db);
   return db;
 }
@@ -72,7 +79,7 @@ void TdatCommon::SetUpTables() {
 
 namespace {
 
-bool TableComplete(TSqliteDatabase& db, const TTableDef& table) {
+bool TableComplete(TDatabase& db, const TTableDef& table) {
   if (!TableExists(db, table) || !IndexExists(db, table, "")) return false;
   for (const TIndexDef& index : table.indexes)
     if (!IndexExists(db, table, index.name)) return false;
@@ -80,7 +87,7 @@ bool TableComplete(TSqliteDatabase& db, const TTableDef& table) {
 }
 
 // Creates what is missing of the table inside the caller's write transaction.
-void CompleteTable(TSqliteDatabase& db, const TTableDef& table) {
+void CompleteTable(TDatabase& db, const TTableDef& table) {
   if (!TableExists(db, table)) CreateTable(db, table);
   if (!IndexExists(db, table, "")) AddPrimaryIndex(db, table);
   for (const TIndexDef& index : table.indexes)
@@ -102,7 +109,7 @@ void TdatCommon::SetUpLanguageList() {
   SetUpTable(table);
   std::set<int> present;
   {
-    TSqliteStatement q = db_->Prepare("SELECT LangId FROM LangList");
+    TStatement q = db_->Prepare("SELECT LangId FROM LangList");
     while (q.Step()) present.insert(static_cast<int>(q.Int(0)));
   }
   std::vector<int> missing;
@@ -113,7 +120,7 @@ void TdatCommon::SetUpLanguageList() {
   if (missing.empty()) return;
 
   TWriteTransaction transaction(*db_);
-  TSqliteStatement insert =
+  TStatement insert =
       db_->Prepare("INSERT OR IGNORE INTO LangList (LangId, Abbr, Language, Country) VALUES (?1, ?2, ?3, ?4)");
   for (int id : missing) {
     // A row that cannot be stored is left out; the others still go in.
@@ -143,7 +150,7 @@ void TdatCommon::SetUpHighlightRules() {
     // Another process may have created it since we looked.
     if (!TableExists(*db_, table)) {
       CreateTable(*db_, table);
-      TSqliteStatement insert = db_->Prepare("INSERT OR IGNORE INTO HiLight (PropertyName) VALUES (?1)");
+      TStatement insert = db_->Prepare("INSERT OR IGNORE INTO HiLight (PropertyName) VALUES (?1)");
       for (const std::string& rule : DefaultHighlightRules()) {
         TStatementUse use(insert);
         insert.Bind(1, rule).Step();
@@ -155,7 +162,8 @@ void TdatCommon::SetUpHighlightRules() {
 }
 
 void TdatCommon::SetUpDefaultGroups() {
-  TSqliteStatement find = db_->Prepare("SELECT 1 FROM ModGrps WHERE GroupName = ?1 COLLATE NOCASE");
+  const TSqlDialect sql = db_->Dialect();
+  TStatement find = db_->Prepare("SELECT 1 FROM ModGrps WHERE " + sql.NoCase("GroupName") + " = " + sql.NoCase("?1"));
   auto exists = [&](const char* name) {
     TStatementUse use(find);
     find.Bind(1, name);
@@ -166,12 +174,12 @@ void TdatCommon::SetUpDefaultGroups() {
     TWriteTransaction transaction(*db_);
     if (!exists(group.name)) {
       std::string id = ids_.NewUniqueId();
-      TSqliteStatement file = db_->Prepare("INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES (?1, ?2, '')");
+      TStatement file = db_->Prepare("INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES (?1, ?2, '')");
       for (const char* name : group.files) {
         TStatementUse use(file);
         file.Bind(1, id).Bind(2, name).Step();
       }
-      TSqliteStatement row = db_->Prepare("INSERT INTO ModGrps (GroupName, Remarks, GroupId) VALUES (?1, ?2, ?3)");
+      TStatement row = db_->Prepare("INSERT INTO ModGrps (GroupName, Remarks, GroupId) VALUES (?1, ?2, ?3)");
       row.Bind(1, group.name).Bind(2, group.remarks).Bind(3, id).Run();
     }
     transaction.Commit();
@@ -180,15 +188,15 @@ void TdatCommon::SetUpDefaultGroups() {
 
 TDictionaryStatistics DictionaryStatistics(TdatCommon& common) {
   TDictionaryStatistics result;
-  TSqliteDatabase& db = common.Database();
+  TDatabase& db = common.Database();
   for (const TTableDef* table : AllTables()) {
-    TSqliteStatement count = db.Prepare("SELECT count(*) FROM " + QuoteName(table->Name()));
+    TStatement count = db.Prepare("SELECT count(*) FROM " + QuoteName(table->Name()));
     count.Step();
     result.tables.push_back({table->fileName, count.Int(0)});
   }
-  TSqliteStatement q = db.Prepare(
+  TStatement q = db.Prepare(
       "SELECT t.LangId, coalesce(l.Abbr, ''), count(*) FROM TrnsHist t LEFT JOIN LangList l ON l.LangId = t.LangId "
-      "GROUP BY t.LangId ORDER BY t.LangId");
+      "GROUP BY t.LangId, l.Abbr ORDER BY t.LangId");
   while (q.Step()) result.languages.push_back({static_cast<int>(q.Int(0)), q.Text(1), q.Int(2)});
   return result;
 }

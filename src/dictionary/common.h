@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config/text_helpers.h"
+#include "platform/database.h"
 #include "platform/database_engine.h"
-#include "platform/sqlite_db.h"
 
 namespace kst {
 
@@ -38,15 +38,18 @@ public:
   // fails is reported through interaction.ShowWarning and the next one runs.
   // Both references must outlive the object.
   TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction);
+  // The same on a connection made by the caller (a dictionary that is not
+  // the alias's: the two ends of a copy).
+  TdatCommon(const TDatabaseEngine& engine, TUserInteraction& interaction, std::unique_ptr<TDatabase> db);
   TdatCommon(const TdatCommon&) = delete;
   TdatCommon& operator=(const TdatCommon&) = delete;
 
   // The common connection (the program's "_KestrinTranslator"). A save runs
   // its many AddTranslation calls inside one TWriteTransaction on it.
-  TSqliteDatabase& Database() { return *db_; }
+  TDatabase& Database() { return *db_; }
   // A connection of its own to the same database, for work inside a
   // transaction that must not cover the rest of the program.
-  std::unique_ptr<TSqliteDatabase> NewConnection() const;
+  std::unique_ptr<TDatabase> NewConnection() const;
 
   TUserInteraction& Interaction() { return interaction_; }
   TUniqueIdGenerator& IdGenerator() { return ids_; }
@@ -67,7 +70,7 @@ private:
   const TDatabaseEngine& engine_;
   TUserInteraction& interaction_;
   TUniqueIdGenerator ids_;
-  std::unique_ptr<TSqliteDatabase> db_;
+  std::unique_ptr<TDatabase> db_;
 };
 
 // Rows per table, then translations per language, as the dictionary holds
@@ -89,6 +92,6 @@ TDictionaryStatistics DictionaryStatistics(TdatCommon& common);
 
 // Applies what every dictionary connection runs with beyond the engine's
 // own settings.
-void ConfigureDictionaryConnection(TSqliteDatabase& db);
+void ConfigureDictionaryConnection(TDatabase& db);
 
 }  // namespace kst

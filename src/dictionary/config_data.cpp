@@ -183,30 +183,31 @@ void CheckFinal(const std::vector<TChange>& changes, const TTables& final) {
   }
 }
 
-TTables Load(TSqliteDatabase& db) {
+TTables Load(TDatabase& db) {
   TTables t;
   {
-    TSqliteStatement q = db.Prepare("SELECT PropertyName FROM HiLight");
+    TStatement q = db.Prepare("SELECT PropertyName FROM HiLight");
     while (q.Step()) t.rules.insert(q.Text(0));
   }
   {
-    TSqliteStatement q = db.Prepare("SELECT GroupName, Remarks, GroupId FROM ModGrps");
+    TStatement q = db.Prepare("SELECT GroupName, Remarks, GroupId FROM ModGrps");
     while (q.Step()) t.groups[q.Text(2)] = TModuleGroupRow{q.Text(0), q.Text(1), q.Text(2)};
   }
-  TSqliteStatement q = db.Prepare("SELECT GroupId, File, Remarks FROM ModGrps2");
+  TStatement q = db.Prepare("SELECT GroupId, File, Remarks FROM ModGrps2");
   while (q.Step()) t.entries[{q.Text(0), q.Text(1)}] = q.Text(2);
   return t;
 }
 
-void Write(TSqliteDatabase& db, const std::vector<TChange>& changes, const TTables& work, const TTables& now) {
-  TSqliteStatement deleteRule = db.Prepare("DELETE FROM HiLight WHERE PropertyName = ?1");
-  TSqliteStatement addRule = db.Prepare("INSERT OR IGNORE INTO HiLight (PropertyName) VALUES (?1)");
-  TSqliteStatement deleteEntries = db.Prepare("DELETE FROM ModGrps2 WHERE GroupId = ?1");
-  TSqliteStatement deleteEntry = db.Prepare("DELETE FROM ModGrps2 WHERE GroupId = ?1 AND File = ?2");
-  TSqliteStatement deleteGroup = db.Prepare("DELETE FROM ModGrps WHERE GroupId = ?1");
-  TSqliteStatement addGroup = db.Prepare("INSERT INTO ModGrps (GroupName, Remarks, GroupId) VALUES (?1, ?2, ?3)");
-  TSqliteStatement setEntry =
-      db.Prepare("INSERT OR REPLACE INTO ModGrps2 (GroupId, File, Remarks) VALUES (?1, ?2, ?3)");
+void Write(TDatabase& db, const std::vector<TChange>& changes, const TTables& work, const TTables& now) {
+  TStatement deleteRule = db.Prepare("DELETE FROM HiLight WHERE PropertyName = ?1");
+  TStatement addRule = db.Prepare("INSERT OR IGNORE INTO HiLight (PropertyName) VALUES (?1)");
+  TStatement deleteEntries = db.Prepare("DELETE FROM ModGrps2 WHERE GroupId = ?1");
+  TStatement deleteEntry = db.Prepare("DELETE FROM ModGrps2 WHERE GroupId = ?1 AND File = ?2");
+  TStatement deleteGroup = db.Prepare("DELETE FROM ModGrps WHERE GroupId = ?1");
+  TStatement addGroup = db.Prepare("INSERT INTO ModGrps (GroupName, Remarks, GroupId) VALUES (?1, ?2, ?3)");
+  TStatement setEntry = db.Prepare(
+      "INSERT INTO ModGrps2 (GroupId, File, Remarks) VALUES (?1, ?2, ?3) "
+      "ON CONFLICT (GroupId, File) DO UPDATE SET Remarks = excluded.Remarks");
   // Deletions first, so that a name or file given up by one row can be
   // taken by another in the same commit; a changed group is written as a
   // new row, since its name is the table's key.
@@ -235,7 +236,7 @@ TdatConfig::TdatConfig(TdatCommon& common) : common_(common) {}
 
 TdatConfig::~TdatConfig() = default;
 
-TSqliteDatabase& TdatConfig::Connection() {
+TDatabase& TdatConfig::Connection() {
   if (!db_) db_ = common_.NewConnection();
   return *db_;
 }
@@ -263,7 +264,7 @@ void TdatConfig::CommitConfig() {
   // the tables as they are once it is held: nothing is written unless all
   // of it can be.
   CheckFinal(changes, work_);
-  TSqliteDatabase& db = Connection();
+  TDatabase& db = Connection();
   TWriteTransaction transaction(db);
   TTables now = Load(db);
   std::vector<std::string> messages;

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -93,7 +93,7 @@ public:
   };
 
 private:
-  TSqliteDatabase& Connection();
+  TDatabase& Connection();
   void Begin();
   void CheckRule(std::string_view rule, std::string_view except) const;
   void CheckGroup(std::string_view name, std::string_view remarks, std::string_view exceptId) const;
@@ -102,7 +102,7 @@ private:
   const TModuleGroupRow& Group(std::string_view groupId) const;
 
   TdatCommon& common_;
-  std::unique_ptr<TSqliteDatabase> db_;
+  std::unique_ptr<TDatabase> db_;
   bool begun_ = false;
   TTables read_;  // as BeginConfig read them
   TTables work_;  // with this dialog's changes

@@ -168,7 +168,7 @@ int64_t TDictionaryEditSession::CountRows() {
 std::optional<TDictionaryEditSession::TDbSource> TDictionaryEditSession::ReadById(const std::string& strId) {
   // StrIdx has no index on StrID alone, so this reads the table: used only
   // for a row the view has not loaded, or to tell what became of a row.
-  TSqliteStatement q = db_->Prepare("SELECT rowid, SourceString FROM StrIdx WHERE StrID = ?1 LIMIT 1");
+  TStatement q = db_->Prepare("SELECT rowid, SourceString FROM StrIdx WHERE StrID = ?1 LIMIT 1");
   q.Bind(1, strId);
   if (!q.Step()) return std::nullopt;
   return TDbSource{q.Int(0), q.Text(1)};
@@ -204,8 +204,8 @@ bool TDictionaryEditSession::SourceStillThere(const std::string& strId, const st
 
 bool TDictionaryEditSession::TranslationStillThere(const TTranslationKey& key) {
   if (!translationExists_.Prepared())
-    translationExists_ = db_->Prepare(
-        "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE AND LangId = ?2 AND Translation = ?3");
+    translationExists_ = db_->Prepare("SELECT 1 FROM TrnsHist WHERE " + db_->Dialect().NoCase("SourceStrID") + " = " +
+                                      db_->Dialect().NoCase("?1") + " AND LangId = ?2 AND Translation = ?3");
   TStatementUse use(translationExists_);
   translationExists_.Bind(1, key.strId).Bind(2, key.languageId).Bind(3, key.stored);
   return translationExists_.Step();
@@ -213,7 +213,8 @@ bool TDictionaryEditSession::TranslationStillThere(const TTranslationKey& key) {
 
 std::string TDictionaryEditSession::FindSourceInDb(const std::string& stored, std::string_view exceptStrId) {
   if (!findSource_.Prepared())
-    findSource_ = db_->Prepare("SELECT StrID, rowid, SourceString FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
+    findSource_ = db_->Prepare("SELECT StrID, rowid, SourceString FROM StrIdx WHERE " +
+                               db_->Dialect().NoCase("SourceString") + " = " + db_->Dialect().NoCase("?1"));
   TStatementUse use(findSource_);
   findSource_.Bind(1, stored);
   while (findSource_.Step()) {
@@ -239,8 +240,9 @@ void TDictionaryEditSession::CheckSourceFree(const std::string& stored, std::str
 
 std::vector<TDictionaryEditSession::TTranslationKey> TDictionaryEditSession::DbTranslations(const std::string& strId) {
   if (!translationsOf_.Prepared())
-    translationsOf_ = db_->Prepare(
-        "SELECT LangId, Translation FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE ORDER BY LangId, Translation");
+    translationsOf_ =
+        db_->Prepare("SELECT LangId, Translation FROM TrnsHist WHERE " + db_->Dialect().NoCase("SourceStrID") + " = " +
+                     db_->Dialect().NoCase("?1") + " ORDER BY LangId, Translation");
   std::vector<TTranslationKey> keys;
   TStatementUse use(translationsOf_);
   translationsOf_.Bind(1, strId);
@@ -287,8 +289,9 @@ void TDictionaryEditSession::ReadTabs() {
   // The distinct languages, one index seek each, instead of a walk over
   // every translation.
   if (!nextLanguage_.Prepared())
-    nextLanguage_ = db_->Prepare(
-        "SELECT LangId FROM TrnsHist WHERE LangId > ?1 COLLATE NOCASE ORDER BY LangId COLLATE NOCASE LIMIT 1");
+    nextLanguage_ = db_->Prepare("SELECT LangId FROM TrnsHist WHERE " + db_->Dialect().IndexedNumber("LangId") + " > " +
+                                 db_->Dialect().IndexedNumber("?1") + " ORDER BY " +
+                                 db_->Dialect().IndexedNumber("LangId") + " LIMIT 1");
   long long after = std::numeric_limits<long long>::min();
   for (;;) {
     TStatementUse use(nextLanguage_);
@@ -622,15 +625,16 @@ void TDictionaryEditSession::Commit() {
     for (TConflict& c : conflicts) messages.push_back(std::move(c.message));
     throw EEditConflict(std::move(messages));
   }
-  TSqliteDatabase& db = *db_;
-  TSqliteStatement deleteTranslationsOf = db.Prepare("DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE");
-  TSqliteStatement deleteSource = db.Prepare("DELETE FROM StrIdx WHERE SourceString = ?2 AND StrID = ?1");
-  TSqliteStatement updateSource =
-      db.Prepare("UPDATE StrIdx SET SourceString = ?3 WHERE SourceString = ?2 AND StrID = ?1");
-  TSqliteStatement insertSource = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-  TSqliteStatement deleteTranslation =
-      db.Prepare("DELETE FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE AND LangId = ?2 AND Translation = ?3");
-  TSqliteStatement insertTranslation =
+  TDatabase& db = *db_;
+  const TSqlDialect sql = db.Dialect();
+  TStatement deleteTranslationsOf =
+      db.Prepare("DELETE FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1"));
+  TStatement deleteSource = db.Prepare("DELETE FROM StrIdx WHERE SourceString = ?2 AND StrID = ?1");
+  TStatement updateSource = db.Prepare("UPDATE StrIdx SET SourceString = ?3 WHERE SourceString = ?2 AND StrID = ?1");
+  TStatement insertSource = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+  TStatement deleteTranslation = db.Prepare("DELETE FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " +
+                                            sql.NoCase("?1") + " AND LangId = ?2 AND Translation = ?3");
+  TStatement insertTranslation =
       db.Prepare("INSERT OR IGNORE INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
   for (const auto& [id, change] : sources_) {
     if (change.deleted) {

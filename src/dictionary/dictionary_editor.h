@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "dictionary/source_pages.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -205,7 +205,7 @@ private:
   std::vector<TConflict> FindConflicts();
 
   TdatCommon& common_;
-  std::unique_ptr<TSqliteDatabase> db_;
+  std::unique_ptr<TDatabase> db_;
   size_t pageSize_;
 
   TSourceFilter filter_;
@@ -232,7 +232,7 @@ private:
   std::map<std::string, TSourceChange> sources_;                         // by StrID
   std::map<std::string, std::string> pendingByKey_;                      // folded stored -> StrID
   std::map<std::string, std::vector<TTranslationChange>> translations_;  // by StrID
-  TSqliteStatement findSource_, sourceExists_, keyOfRow_, keyOfText_, translationsOf_, translationExists_, language_,
+  TStatement findSource_, sourceExists_, keyOfRow_, keyOfText_, translationsOf_, translationExists_, language_,
       nextLanguage_;
 };
 

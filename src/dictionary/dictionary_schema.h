@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -65,14 +65,14 @@ inline constexpr size_t kMaxStoredText = 254;
 void CheckField(const TTableDef& table, std::string_view field, std::string_view value);
 
 // Without regard to case, with or without the file extension.
-bool TableExists(TSqliteDatabase& db, const TTableDef& table);
+bool TableExists(TDatabase& db, const TTableDef& table);
 // An empty name asks for the primary index.
-bool IndexExists(TSqliteDatabase& db, const TTableDef& table, std::string_view indexName);
+bool IndexExists(TDatabase& db, const TTableDef& table, std::string_view indexName);
 // Creates the table with its primary key (the field widths and required
 // flags are enforced by the database too, for every writer).
-void CreateTable(TSqliteDatabase& db, const TTableDef& table);
-void AddIndex(TSqliteDatabase& db, const TTableDef& table, const TIndexDef& index);
-void AddPrimaryIndex(TSqliteDatabase& db, const TTableDef& table);
+void CreateTable(TDatabase& db, const TTableDef& table);
+void AddIndex(TDatabase& db, const TTableDef& table, const TIndexDef& index);
+void AddPrimaryIndex(TDatabase& db, const TTableDef& table);
 
 // Quotes a name for SQL ("a""b").
 std::string QuoteName(std::string_view name);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 

@@ -15,6 +15,40 @@ namespace {
 constexpr size_t kMaxQueryTrigrams = 48;
 constexpr size_t kMaxCommonTrigrams = 6;
 
+// The server's trigram index: pg_trgm's GIN index on the folded source
+// strings, which the server keeps up to date for every writer itself.
+const char* const kServerIndex = "StrIdxFuzzy";
+
+bool ServerHasTrigrams(TDatabase& db) {
+  TStatement q =
+      db.Prepare("SELECT 1 FROM pg_catalog.pg_indexes WHERE schemaname = current_schema() AND indexname = lower(?1)");
+  q.Bind(1, kServerIndex);
+  return q.Step();
+}
+
+// Creates pg_trgm and its index when the server has the extension and lets
+// us create it (it is a trusted extension: a database owner may); without
+// it the fuzzy search finds less, and nothing else changes.
+void SetUpServerTrigrams(TDatabase& db) {
+  if (ServerHasTrigrams(db)) return;
+  TWriteTransaction transaction(db);
+  if (!ServerHasTrigrams(db)) {
+    TStatement available = db.Prepare("SELECT 1 FROM pg_catalog.pg_available_extensions WHERE name = 'pg_trgm'");
+    if (!available.Step()) return;
+    available.Reset();
+    try {
+      db.Exec("CREATE EXTENSION IF NOT EXISTS pg_trgm");
+      db.Exec(std::string("CREATE INDEX IF NOT EXISTS ") + kServerIndex +
+              " ON StrIdx USING gin (lower(SourceString) gin_trgm_ops)");
+    } catch (const EDatabaseBusy&) {
+      throw;
+    } catch (const EDatabaseError&) {
+      return;  // not allowed here: the search does without
+    }
+  }
+  transaction.Commit();
+}
+
 // Keyed by StrIdx's rowid (which our program never renumbers: it runs no
 // VACUUM); a contentless table keeps no second copy of the texts. The
 // 'delete' command of a contentless table needs the values it indexed,
@@ -44,8 +78,8 @@ const char* const kTriggers[] = {
 };
 constexpr int kSchemaObjects = 4;
 
-int SchemaObjects(TSqliteDatabase& db, bool* table) {
-  TSqliteStatement q = db.Prepare(
+int SchemaObjects(TDatabase& db, bool* table) {
+  TStatement q = db.Prepare(
       "SELECT name FROM sqlite_schema WHERE name IN ('StrIdxFuzzy', 'StrIdxFuzzyMark', 'StrIdxFuzzyDelete', "
       "'StrIdxFuzzyUpdate')");
   int count = 0;
@@ -83,9 +117,138 @@ std::string Phrase(const std::string& trigram) {
   return out + "\"";
 }
 
+// Milliseconds since the last call, for the search's statistics.
+class TLap {
+public:
+  void operator()(double& milliseconds) {
+    auto now = std::chrono::steady_clock::now();
+    milliseconds = std::chrono::duration<double, std::milli>(now - phase_).count();
+    phase_ = now;
+  }
+
+private:
+  std::chrono::steady_clock::time_point phase_ = std::chrono::steady_clock::now();
+};
+
+// The rowids of the source strings to score, through the FTS5 index (the
+// steps 1 to 4 of TFuzzyIndex).
+std::vector<long long> Candidates(TDatabase& db, const std::string& stored, TFuzzySearchStats& st, TLap& lap) {
+  const std::vector<std::string> trigrams = QueryTrigrams(stored);
+  st.trigrams = static_cast<int>(trigrams.size());
+  // Rarity of each trigram, counted no further than the rare bound.
+  struct TTrigram {
+    std::string phrase;
+    long long texts;
+  };
+  std::vector<TTrigram> rare, common;
+  {
+    TStatement count =
+        db.Prepare("SELECT count(*) FROM (SELECT 1 FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2)");
+    for (const std::string& t : trigrams) {
+      TStatementUse use(count);
+      count.Bind(1, Phrase(t)).Bind(2, TFuzzyIndex::kRareTrigramTexts + 1);
+      count.Step();
+      long long n = count.Int(0);
+      if (n > TFuzzyIndex::kRareTrigramTexts)
+        common.push_back({Phrase(t), n});
+      else if (n > 0)
+        rare.push_back({Phrase(t), n});
+    }
+  }
+  std::sort(rare.begin(), rare.end(), [](const TTrigram& x, const TTrigram& y) { return x.texts < y.texts; });
+
+  lap(st.probeMs);
+  // The rowids of the rare trigrams' texts, once per shared trigram.
+  std::vector<long long> hits;
+  {
+    TStatement rows = db.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1");
+    long long read = 0;
+    for (const TTrigram& t : rare) {
+      if (read + t.texts > TFuzzyIndex::kMaxTrigramTexts) break;
+      read += t.texts;
+      ++st.rareTrigrams;
+      TStatementUse use(rows);
+      rows.Bind(1, t.phrase);
+      while (rows.Step()) hits.push_back(rows.Int(0));
+    }
+  }
+  lap(st.rareMs);
+  // The texts that hold every common trigram, and those that equal the
+  // query but for case, are scored whatever the rare trigrams say.
+  std::vector<long long> first;
+  {
+    TStatement same = db.Prepare("SELECT rowid FROM StrIdx WHERE " + db.Dialect().NoCase("SourceString") + " = " +
+                                 db.Dialect().NoCase("?1"));
+    same.Bind(1, stored);
+    while (same.Step()) first.push_back(same.Int(0));
+  }
+  if (!common.empty()) {
+    // A few, spread over the text: each one more is another long list for
+    // FTS5 to walk, and another chance that the change being looked past
+    // is in it (measured on a million texts: six).
+    std::string all;
+    const size_t use = std::min(common.size(), kMaxCommonTrigrams);
+    for (size_t k = 0; k < use; ++k)
+      all += (all.empty() ? "" : " AND ") + common[k * common.size() / use].phrase;
+    TStatement rows = db.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2");
+    rows.Bind(1, all).Bind(2, TFuzzyIndex::kMaxScoredRows / 2);
+    while (rows.Step()) first.push_back(rows.Int(0));
+  }
+  lap(st.commonMs);
+  std::sort(first.begin(), first.end());
+  first.erase(std::unique(first.begin(), first.end()), first.end());
+
+  // Then the texts that share the most rare trigrams.
+  std::sort(hits.begin(), hits.end());
+  std::vector<std::pair<int, long long>> shared;  // (-count, rowid)
+  for (size_t i = 0; i < hits.size();) {
+    size_t j = i;
+    while (j < hits.size() && hits[j] == hits[i]) ++j;
+    if (!std::binary_search(first.begin(), first.end(), hits[i]))
+      shared.emplace_back(-static_cast<int>(j - i), hits[i]);
+    i = j;
+  }
+  const size_t room =
+      first.size() < static_cast<size_t>(TFuzzyIndex::kMaxScoredRows) ? TFuzzyIndex::kMaxScoredRows - first.size() : 0;
+  if (shared.size() > room) {
+    std::nth_element(shared.begin(), shared.begin() + static_cast<std::ptrdiff_t>(room), shared.end());
+    shared.resize(room);
+  }
+  std::vector<long long> order = first;
+  for (const auto& [count, rowid] : shared) order.push_back(rowid);
+  if (order.size() > static_cast<size_t>(TFuzzyIndex::kMaxScoredRows)) order.resize(TFuzzyIndex::kMaxScoredRows);
+
+  return order;
+}
+
+// The rowids of the source strings to score on the server: those equal to
+// the query but for case, then the most similar by pg_trgm's trigram index
+// when the server has it, at most kMaxScoredRows in all. Without pg_trgm
+// only the first kind is found.
+std::vector<long long> ServerCandidates(TDatabase& db, const std::string& stored) {
+  std::vector<long long> order;
+  const TSqlDialect sql = db.Dialect();
+  TStatement same = db.Prepare("SELECT rowid FROM StrIdx WHERE " + sql.NoCase("SourceString") + " = " +
+                               sql.NoCase("?1") + " ORDER BY rowid");
+  same.Bind(1, stored);
+  while (same.Step()) order.push_back(same.Int(0));
+  if (!ServerHasTrigrams(db)) return order;
+  TStatement similar = db.Prepare(
+      "SELECT rowid FROM StrIdx WHERE lower(SourceString) % lower(?1) "
+      "ORDER BY similarity(lower(SourceString), lower(?1)) DESC, rowid LIMIT ?2");
+  similar.Bind(1, stored).Bind(2, TFuzzyIndex::kMaxScoredRows);
+  while (similar.Step()) {
+    long long rowid = similar.Int(0);
+    if (std::find(order.begin(), order.end(), rowid) == order.end()) order.push_back(rowid);
+  }
+  if (order.size() > static_cast<size_t>(TFuzzyIndex::kMaxScoredRows)) order.resize(TFuzzyIndex::kMaxScoredRows);
+  return order;
+}
+
 }  // namespace
 
-void SetUpFuzzyIndex(TSqliteDatabase& db) {
+void SetUpFuzzyIndex(TDatabase& db) {
+  if (db.Kind() == TDatabaseKind::PostgreSql) return SetUpServerTrigrams(db);
   bool table = false;
   if (SchemaObjects(db, &table) != kSchemaObjects) {
     TWriteTransaction transaction(db);
@@ -107,14 +270,15 @@ void SetUpFuzzyIndex(TSqliteDatabase& db) {
   UpdateFuzzyIndex(db);
 }
 
-void UpdateFuzzyIndex(TSqliteDatabase& db) {
+void UpdateFuzzyIndex(TDatabase& db) {
+  if (db.Kind() == TDatabaseKind::PostgreSql) return;
   const char* behind = "SELECT (SELECT Row FROM StrIdxFuzzyMark) < (SELECT coalesce(max(rowid), 0) FROM StrIdx)";
   {
-    TSqliteStatement q = db.Prepare(behind);
+    TStatement q = db.Prepare(behind);
     if (!q.Step() || q.Int(0) == 0) return;
   }
   TWriteTransaction transaction(db);
-  TSqliteStatement q = db.Prepare(behind);
+  TStatement q = db.Prepare(behind);
   if (q.Step() && q.Int(0) != 0) {
     q.Reset();
     db.Exec(
@@ -126,10 +290,10 @@ void UpdateFuzzyIndex(TSqliteDatabase& db) {
   transaction.Commit();
 }
 
-TFuzzyIndex::TFuzzyIndex(TSqliteDatabase& db, TUserInteraction* warn) : db_(db), warn_(warn) {}
+TFuzzyIndex::TFuzzyIndex(TDatabase& db, TUserInteraction* warn) : db_(db), warn_(warn) {}
 
-std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int languageId, int minScore,
-                                                 int maxResults, TFuzzySearchStats* stats) {
+std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int languageId, int minScore, int maxResults,
+                                                 TFuzzySearchStats* stats) {
   TFuzzySearchStats local;
   TFuzzySearchStats& st = stats ? *stats : local;
   st = {};
@@ -143,96 +307,9 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     // this time, the rest are.
   }
   const std::string stored = EncodeQuotedHex(source);
-  const std::vector<std::string> trigrams = QueryTrigrams(stored);
-  st.trigrams = static_cast<int>(trigrams.size());
-
-  auto phase = std::chrono::steady_clock::now();
-  auto lap = [&](double& milliseconds) {
-    auto now = std::chrono::steady_clock::now();
-    milliseconds = std::chrono::duration<double, std::milli>(now - phase).count();
-    phase = now;
-  };
-  // Rarity of each trigram, counted no further than the rare bound.
-  struct TTrigram {
-    std::string phrase;
-    long long texts;
-  };
-  std::vector<TTrigram> rare, common;
-  {
-    TSqliteStatement count = db_.Prepare(
-        "SELECT count(*) FROM (SELECT 1 FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2)");
-    for (const std::string& t : trigrams) {
-      TStatementUse use(count);
-      count.Bind(1, Phrase(t)).Bind(2, kRareTrigramTexts + 1);
-      count.Step();
-      long long n = count.Int(0);
-      if (n > kRareTrigramTexts)
-        common.push_back({Phrase(t), n});
-      else if (n > 0)
-        rare.push_back({Phrase(t), n});
-    }
-  }
-  std::sort(rare.begin(), rare.end(), [](const TTrigram& x, const TTrigram& y) { return x.texts < y.texts; });
-
-  lap(st.probeMs);
-  // The rowids of the rare trigrams' texts, once per shared trigram.
-  std::vector<long long> hits;
-  {
-    TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1");
-    long long read = 0;
-    for (const TTrigram& t : rare) {
-      if (read + t.texts > kMaxTrigramTexts) break;
-      read += t.texts;
-      ++st.rareTrigrams;
-      TStatementUse use(rows);
-      rows.Bind(1, t.phrase);
-      while (rows.Step()) hits.push_back(rows.Int(0));
-    }
-  }
-  lap(st.rareMs);
-  // The texts that hold every common trigram, and those that equal the
-  // query but for case, are scored whatever the rare trigrams say.
-  std::vector<long long> first;
-  {
-    TSqliteStatement same = db_.Prepare("SELECT rowid FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE");
-    same.Bind(1, stored);
-    while (same.Step()) first.push_back(same.Int(0));
-  }
-  if (!common.empty()) {
-    // A few, spread over the text: each one more is another long list for
-    // FTS5 to walk, and another chance that the change being looked past
-    // is in it (measured on a million texts: six).
-    std::string all;
-    const size_t use = std::min(common.size(), kMaxCommonTrigrams);
-    for (size_t k = 0; k < use; ++k)
-      all += (all.empty() ? "" : " AND ") + common[k * common.size() / use].phrase;
-    TSqliteStatement rows = db_.Prepare("SELECT rowid FROM StrIdxFuzzy WHERE StrIdxFuzzy MATCH ?1 LIMIT ?2");
-    rows.Bind(1, all).Bind(2, kMaxScoredRows / 2);
-    while (rows.Step()) first.push_back(rows.Int(0));
-  }
-  lap(st.commonMs);
-  std::sort(first.begin(), first.end());
-  first.erase(std::unique(first.begin(), first.end()), first.end());
-
-  // Then the texts that share the most rare trigrams.
-  std::sort(hits.begin(), hits.end());
-  std::vector<std::pair<int, long long>> shared;  // (-count, rowid)
-  for (size_t i = 0; i < hits.size();) {
-    size_t j = i;
-    while (j < hits.size() && hits[j] == hits[i]) ++j;
-    if (!std::binary_search(first.begin(), first.end(), hits[i]))
-      shared.emplace_back(-static_cast<int>(j - i), hits[i]);
-    i = j;
-  }
-  const size_t room = first.size() < static_cast<size_t>(kMaxScoredRows) ? kMaxScoredRows - first.size() : 0;
-  if (shared.size() > room) {
-    std::nth_element(shared.begin(), shared.begin() + static_cast<std::ptrdiff_t>(room), shared.end());
-    shared.resize(room);
-  }
-  std::vector<long long> order = first;
-  for (const auto& [count, rowid] : shared) order.push_back(rowid);
-  if (order.size() > static_cast<size_t>(kMaxScoredRows)) order.resize(kMaxScoredRows);
-
+  TLap lap;
+  std::vector<long long> order =
+      db_.Kind() == TDatabaseKind::PostgreSql ? ServerCandidates(db_, stored) : Candidates(db_, stored, st, lap);
   struct TCandidate {
     int score;
     std::string text;
@@ -240,7 +317,7 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
   };
   std::vector<TCandidate> candidates;
   {
-    TSqliteStatement row = db_.Prepare("SELECT SourceString, StrID FROM StrIdx WHERE rowid = ?1");
+    TStatement row = db_.Prepare("SELECT SourceString, StrID FROM StrIdx WHERE rowid = ?1");
     for (long long rowid : order) {
       TStatementUse use(row);
       row.Bind(1, rowid);
@@ -263,9 +340,9 @@ std::vector<TFuzzyTranslation> TFuzzyIndex::Find(std::string_view source, int la
     bool sibling;
   };
   std::vector<TFound> found;
-  TSqliteStatement list = db_.Prepare(
-      "SELECT LangId, Translation FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
-      "ORDER BY SourceStrID, LangId, Translation");
+  TStatement list =
+      db_.Prepare("SELECT LangId, Translation FROM TrnsHist WHERE " + db_.Dialect().NoCase("SourceStrID") + " = " +
+                  db_.Dialect().NoCase("?1") + " ORDER BY SourceStrID, LangId, Translation");
   size_t distinct = 0;
   for (const TCandidate& c : candidates) {
     // Enough found, and no later candidate can rank above them.

@@ -17,13 +17,16 @@
 // character as it is, and its quotes mark where a text begins and ends, so a
 // text of one or two characters still has trigrams (Ok is 'Ok'). Scores are
 // always computed on the decoded texts.
+// On a PostgreSQL dictionary the index is pg_trgm's, which the server keeps
+// itself; the search there scores the texts equal but for case and the most
+// similar ones by pg_trgm (only the first without the extension).
 #pragma once
 
 #include <string_view>
 #include <vector>
 
 #include "dictionary/fuzzy_match.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -34,13 +37,13 @@ class TUserInteraction;
 // them once), then brings the index up to date, so that a dictionary from
 // before the index is filled on its first start. Takes no lock when all is
 // there and up to date. StrIdx must exist.
-void SetUpFuzzyIndex(TSqliteDatabase& db);
+void SetUpFuzzyIndex(TDatabase& db);
 
 // Puts the source strings added since the last update (by anyone) into the
 // index, in one write transaction; nothing, and no lock, when there are
 // none. A search does it first; a caller that has just added many texts may
 // do it at once.
-void UpdateFuzzyIndex(TSqliteDatabase& db);
+void UpdateFuzzyIndex(TDatabase& db);
 
 // What one search did, for tests and benchmarks.
 struct TFuzzySearchStats {
@@ -93,13 +96,13 @@ public:
 
   // Works on `db`, which must outlive this object; `warn` (may be null)
   // hears of stored texts that do not decode.
-  TFuzzyIndex(TSqliteDatabase& db, TUserInteraction* warn);
+  TFuzzyIndex(TDatabase& db, TUserInteraction* warn);
 
   std::vector<TFuzzyTranslation> Find(std::string_view source, int languageId, int minScore, int maxResults,
                                       TFuzzySearchStats* stats = nullptr);
 
 private:
-  TSqliteDatabase& db_;
+  TDatabase& db_;
   TUserInteraction* warn_;
 };
 

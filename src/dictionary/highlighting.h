@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -28,8 +28,8 @@ public:
   static bool RuleMatches(std::string_view rule, std::string_view normalisedPath);
 
 private:
-  TSqliteDatabase& db_;
-  TSqliteStatement rules_;
+  TDatabase& db_;
+  TStatement rules_;
 };
 
 }  // namespace kst

@@ -9,18 +9,20 @@ TdatModuleGroups::TdatModuleGroups(TdatCommon& common) : common_(common) {}
 
 void TdatModuleGroups::GetGroupNames(std::vector<std::string>& list) {
   list.clear();
-  TSqliteStatement q = common_.Database().Prepare("SELECT GroupName FROM ModGrps ORDER BY GroupName");
+  TStatement q = common_.Database().Prepare("SELECT GroupName FROM ModGrps ORDER BY GroupName");
   while (q.Step()) list.push_back(q.Text(0));
 }
 
 void TdatModuleGroups::GetGroupEntries(std::string_view groupName, std::vector<std::string>& list) {
   list.clear();
-  TSqliteDatabase& db = common_.Database();
+  TDatabase& db = common_.Database();
   // One snapshot for both look-ups, so a group changed in between by another
   // process cannot mix two states.
-  TSqliteStatement q = db.Prepare(
-      "SELECT File FROM ModGrps2 WHERE GroupId = (SELECT GroupId FROM ModGrps WHERE GroupName = ?1 COLLATE NOCASE "
-      "ORDER BY GroupName LIMIT 1) COLLATE NOCASE ORDER BY GroupId, File");
+  const TSqlDialect sql = db.Dialect();
+  TStatement q = db.Prepare("SELECT File FROM ModGrps2 WHERE " + sql.NoCase("GroupId") + " = " +
+                            sql.NoCase("(SELECT GroupId FROM ModGrps WHERE " + sql.NoCase("GroupName") + " = " +
+                                       sql.NoCase("?1") + " ORDER BY GroupName LIMIT 1)") +
+                            " ORDER BY GroupId, File");
   q.Bind(1, groupName);
   while (q.Step()) list.push_back(q.Text(0));
 }

@@ -23,8 +23,9 @@ std::string TdatSettings::ReadSetting(std::string_view key, std::string_view def
     if (SameText(it->first, key)) return it->second;
   // An exact match first, so that keys differing only in case resolve the
   // same way every time.
-  TSqliteStatement q = db_->Prepare(
-      "SELECT Data FROM tblIni WHERE Path = ?1 COLLATE NOCASE ORDER BY Path = ?1 DESC, Path LIMIT 1");
+  const TSqlDialect sql = db_->Dialect();
+  TStatement q = db_->Prepare("SELECT Data FROM tblIni WHERE " + sql.NoCase("Path") + " = " + sql.NoCase("?1") +
+                              " ORDER BY Path = ?1 DESC, Path LIMIT 1");
   q.Bind(1, key);
   return q.Step() ? q.Text(0) : std::string(defaultValue);
 }
@@ -51,12 +52,13 @@ void TdatSettings::WriteSetting(std::string_view key, int value) { WriteSetting(
 
 void TdatSettings::Store(const std::string& key, const std::string& value) {
   TWriteTransaction transaction(*db_);
-  TSqliteStatement update = db_->Prepare(
-      "UPDATE tblIni SET Path = ?1, Data = ?2 WHERE rowid = (SELECT rowid FROM tblIni WHERE Path = ?1 COLLATE NOCASE "
-      "ORDER BY Path = ?1 DESC, Path LIMIT 1)");
+  const TSqlDialect sql = db_->Dialect();
+  TStatement update =
+      db_->Prepare("UPDATE tblIni SET Path = ?1, Data = ?2 WHERE rowid = (SELECT rowid FROM tblIni WHERE " +
+                   sql.NoCase("Path") + " = " + sql.NoCase("?1") + " ORDER BY Path = ?1 DESC, Path LIMIT 1)");
   update.Bind(1, key).Bind(2, value).Run();
   if (db_->Changes() == 0) {
-    TSqliteStatement insert = db_->Prepare("INSERT INTO tblIni (Path, Data) VALUES (?1, ?2)");
+    TStatement insert = db_->Prepare("INSERT INTO tblIni (Path, Data) VALUES (?1, ?2)");
     insert.Bind(1, key).Bind(2, value).Run();
   }
   transaction.Commit();

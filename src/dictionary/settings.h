@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -46,7 +46,7 @@ public:
 private:
   void Store(const std::string& key, const std::string& value);
 
-  std::unique_ptr<TSqliteDatabase> db_;
+  std::unique_ptr<TDatabase> db_;
   bool inTransaction_ = false;
   std::vector<std::pair<std::string, std::string>> pending_;
 };

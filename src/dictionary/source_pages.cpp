@@ -47,10 +47,12 @@ bool IsEncodedForm(std::string_view stored) { return !stored.empty() && (stored[
 
 // Rows from (key, rowid) on, within the range, in the index's order; the
 // index holds both columns, so no row of the table itself is read.
-const char kPageSql[] =
-    "SELECT rowid, SourceString FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE "
-    "AND (SourceString COLLATE NOCASE, rowid) > (?1, ?2)";
-const char kOrderSql[] = " ORDER BY SourceString COLLATE NOCASE, rowid LIMIT ?4";
+std::string PageSql(const TSqlDialect& sql, bool unbounded) {
+  const std::string source = sql.NoCase("SourceString");
+  return "SELECT rowid, SourceString FROM StrIdx WHERE " + source + " >= " + sql.NoCase("?1") + " AND (" + source +
+         ", rowid) > (" + sql.NoCase("?1") + ", ?2)" + (unbounded ? "" : " AND " + source + " < " + sql.NoCase("?3")) +
+         " ORDER BY " + source + ", rowid LIMIT ?4";
+}
 
 }  // namespace
 
@@ -94,7 +96,7 @@ bool TSourceFilter::Matches(std::string_view stored) const {
   return false;
 }
 
-TSourcePager::TSourcePager(TSqliteDatabase& db, TSourceFilter filter, size_t pageSize)
+TSourcePager::TSourcePager(TDatabase& db, TSourceFilter filter, size_t pageSize)
     : db_(db), filter_(std::move(filter)), pageSize_(std::max<size_t>(1, pageSize)) {}
 
 std::vector<TStoredSource> TSourcePager::Next() {
@@ -106,10 +108,8 @@ std::vector<TStoredSource> TSourcePager::Next() {
       lastRowid_ = std::numeric_limits<int64_t>::min();
       started_ = true;
     }
-    TSqliteStatement& q = range.unbounded ? unbounded_ : bounded_;
-    if (!q.Prepared())
-      q = db_.Prepare(std::string(kPageSql) + (range.unbounded ? "" : " AND SourceString < ?3 COLLATE NOCASE") +
-                      kOrderSql);
+    TStatement& q = range.unbounded ? unbounded_ : bounded_;
+    if (!q.Prepared()) q = db_.Prepare(PageSql(db_.Dialect(), range.unbounded));
     {
       TStatementUse use(q);
       q.Bind(1, lastKey_).Bind(2, static_cast<long long>(lastRowid_)).Bind(4, static_cast<long long>(pageSize_));
@@ -131,9 +131,10 @@ std::vector<TStoredSource> TSourcePager::Next() {
 int64_t TSourcePager::Count() {
   int64_t total = 0;
   for (const TSourceFilter::TRange& range : filter_.Ranges()) {
-    TSqliteStatement q =
-        db_.Prepare(std::string("SELECT count(*) FROM StrIdx WHERE SourceString >= ?1 COLLATE NOCASE") +
-                    (range.unbounded ? "" : " AND SourceString < ?2 COLLATE NOCASE"));
+    const TSqlDialect sql = db_.Dialect();
+    const std::string source = sql.NoCase("SourceString");
+    TStatement q = db_.Prepare("SELECT count(*) FROM StrIdx WHERE " + source + " >= " + sql.NoCase("?1") +
+                               (range.unbounded ? "" : " AND " + source + " < " + sql.NoCase("?2")));
     q.Bind(1, range.low);
     if (!range.unbounded) q.Bind(2, range.high);
     if (q.Step()) total += q.Int(0);

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -54,7 +54,7 @@ struct TStoredSource {
 // statement and keeps no read transaction open between pages.
 class TSourcePager {
 public:
-  TSourcePager(TSqliteDatabase& db, TSourceFilter filter, size_t pageSize);
+  TSourcePager(TDatabase& db, TSourceFilter filter, size_t pageSize);
   // The next rows, at most the page size; empty once the walk is done.
   std::vector<TStoredSource> Next();
   bool Done() const { return range_ >= filter_.Ranges().size(); }
@@ -63,14 +63,14 @@ public:
   int64_t Count();
 
 private:
-  TSqliteDatabase& db_;
+  TDatabase& db_;
   TSourceFilter filter_;
   size_t pageSize_;
   size_t range_ = 0;
   bool started_ = false;
   std::string lastKey_;
   int64_t lastRowid_ = 0;
-  TSqliteStatement bounded_, unbounded_;
+  TStatement bounded_, unbounded_;
 };
 
 }  // namespace kst

@@ -1,8 +1,6 @@
 // TMX 1.4b export and import of the dictionary (see tmx_file.h).
 #include "dictionary/tmx_file.h"
 
-#include <sqlite3.h>
-
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -102,11 +100,12 @@ TTmxExport ExportTmx(TdatCommon& common, int languageId, const TSystemCodePages&
   xml.End();
   xml.Start("body");
 
-  TSqliteDatabase& db = common.Database();
-  TSqliteStatement q = db.Prepare(
-      "SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s "
-      "JOIN TrnsHist t ON t.SourceStrID = s.StrID COLLATE NOCASE WHERE (t.LangId & 1023) = ?1 "
-      "ORDER BY s.SourceString COLLATE NOCASE, s.rowid, t.LangId, t.Translation");
+  TDatabase& db = common.Database();
+  const TSqlDialect sql = db.Dialect();
+  TStatement q = db.Prepare("SELECT s.SourceString, t.LangId, t.Translation FROM StrIdx s JOIN TrnsHist t ON " +
+                            sql.NoCase("t.SourceStrID") + " = " + sql.NoCase("s.StrID") +
+                            " WHERE (t.LangId & 1023) = ?1 ORDER BY " + sql.NoCase("s.SourceString") +
+                            ", s.rowid, t.LangId, t.Translation");
   q.Bind(1, PrimaryLanguage(languageId));
   while (q.Step()) {
     const std::string stored = q.Text(0);
@@ -177,7 +176,7 @@ class TImporter {
 public:
   TImporter(TdatCommon& common, TdatTranslationHistory& history, const TSystemCodePages& system)
       : db_(common.Database()), history_(history), system_(system) {
-    TSqliteStatement q = db_.Prepare("SELECT LangId FROM LangList");
+    TStatement q = db_.Prepare("SELECT LangId FROM LangList");
     while (q.Step()) languages_.insert(static_cast<int>(q.Int(0)));
   }
 
@@ -252,16 +251,16 @@ private:
       return Skip(result.tooLong, 1, line, TooLong("translation", segment.text, stored));
     // The add says nothing about whether it stored a row; the connection's
     // change count does (a known translation changes nothing).
-    const int before = sqlite3_total_changes(db_.Handle());
+    const long long before = db_.TotalChanges();
     try {
       history_.AddTranslation(ansiSource, ansi, lang);
     } catch (const ETextTooLong&) {
       return Skip(result.tooLong, 1, line, TooLong("translation", segment.text, EncodeQuotedHex(ansi).size()));
     }
-    ++(sqlite3_total_changes(db_.Handle()) != before ? result.added : result.known);
+    ++(db_.TotalChanges() != before ? result.added : result.known);
   }
 
-  TSqliteDatabase& db_;
+  TDatabase& db_;
   TdatTranslationHistory& history_;
   TSystemCodePages system_;
   std::set<int> languages_;

@@ -38,12 +38,14 @@ std::string EncodeForStorage(std::string_view text, const char* field) {
   return encoded;
 }
 
-TDictionaryFile ReadDictionaryFile(TSqliteDatabase& db, const std::string& fileName) {
+TDictionaryFile ReadDictionaryFile(TDatabase& db, const std::string& fileName) {
   TDictionaryFile file;
   std::string ext = ExtractFileExt(fileName);
   if (ext.size() <= 1) throw EDictionaryError("Unknown dictionary file language");
   {
-    TSqliteStatement q = db.Prepare("SELECT LangId FROM LangList WHERE Abbr = ?1 COLLATE NOCASE ORDER BY LangId LIMIT 1");
+    const TSqlDialect sql = db.Dialect();
+    TStatement q = db.Prepare("SELECT LangId FROM LangList WHERE " + sql.NoCase("Abbr") + " = " + sql.NoCase("?1") +
+                              " ORDER BY LangId LIMIT 1");
     q.Bind(1, ext.substr(1));
     if (!q.Step()) throw EDictionaryError("Unknown dictionary file language");
     file.languageId = static_cast<int>(q.Int(0));
@@ -57,7 +59,7 @@ TDictionaryFile ReadDictionaryFile(TSqliteDatabase& db, const std::string& fileN
 
 TdatTranslationHistory::TdatTranslationHistory(TdatCommon& common) : common_(common), db_(common.Database()) {}
 
-TSqliteStatement& TdatTranslationHistory::Statement(TSqliteStatement& slot, const char* sql) {
+TStatement& TdatTranslationHistory::Statement(TStatement& slot, const std::string& sql) {
   // Prepared on first use, so that a table the set-up could not create
   // fails the operation that needs it, not the construction.
   if (!slot.Prepared()) slot = db_.Prepare(sql);
@@ -71,8 +73,9 @@ void TdatTranslationHistory::RefreshTables(bool force) {
 }
 
 std::string TdatTranslationHistory::FindStrID(const std::string& encodedSource) {
-  TSqliteStatement& q =
-      Statement(findStrId_, "SELECT StrID FROM StrIdx WHERE SourceString = ?1 COLLATE NOCASE LIMIT 1");
+  const TSqlDialect sql = db_.Dialect();
+  TStatement& q = Statement(findStrId_, "SELECT StrID FROM StrIdx WHERE " + sql.NoCase("SourceString") + " = " +
+                                            sql.NoCase("?1") + " LIMIT 1");
   TStatementUse use(q);
   q.Bind(1, encodedSource);
   return q.Step() ? q.Text(0) : std::string();
@@ -94,7 +97,7 @@ std::string TdatTranslationHistory::GetOrAddStrID(std::string_view source) {
   std::string id = FindStrID(encoded);
   if (id.empty()) {
     id = common_.IdGenerator().NewUniqueId();
-    TSqliteStatement& insert = Statement(insertStrIdx_, "INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+    TStatement& insert = Statement(insertStrIdx_, "INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
     TStatementUse use(insert);
     insert.Bind(1, encoded).Bind(2, id).Step();
   }
@@ -110,9 +113,10 @@ void TdatTranslationHistory::AddTranslation(std::string_view source, std::string
   std::string id = GetOrAddStrID(source);
   if (id.empty()) return;
   // A sibling sub-language's identical translation counts as known.
-  TSqliteStatement& same = Statement(findSame_,
-                                     "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
-                                     "AND (LangId & 1023) = ?2 AND Translation = ?3 LIMIT 1");
+  const TSqlDialect sql = db_.Dialect();
+  TStatement& same =
+      Statement(findSame_, "SELECT 1 FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") + " = " + sql.NoCase("?1") +
+                               " AND (LangId & 1023) = ?2 AND Translation = ?3 LIMIT 1");
   bool known;
   {
     TStatementUse use(same);
@@ -120,8 +124,8 @@ void TdatTranslationHistory::AddTranslation(std::string_view source, std::string
     known = same.Step();
   }
   if (!known) {
-    TSqliteStatement& insert = Statement(
-        insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+    TStatement& insert =
+        Statement(insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
     TStatementUse use(insert);
     insert.Bind(1, id).Bind(2, languageId).Bind(3, encoded).Step();
   }
@@ -140,9 +144,10 @@ void TdatTranslationHistory::GetKnownTranslations(std::string_view source, int l
   std::vector<TRow> rows;
   {
     // The order of the primary key: by language, then by stored text.
-    TSqliteStatement& q = Statement(listTranslations_,
-                                    "SELECT LangId, Translation FROM TrnsHist WHERE SourceStrID = ?1 COLLATE NOCASE "
-                                    "ORDER BY SourceStrID, LangId, Translation");
+    const TSqlDialect sql = db_.Dialect();
+    TStatement& q =
+        Statement(listTranslations_, "SELECT LangId, Translation FROM TrnsHist WHERE " + sql.NoCase("SourceStrID") +
+                                         " = " + sql.NoCase("?1") + " ORDER BY SourceStrID, LangId, Translation");
     TStatementUse use(q);
     q.Bind(1, id);
     while (q.Step()) rows.push_back({static_cast<int>(q.Int(0)), q.Text(1)});
@@ -171,8 +176,8 @@ void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name,
   TWriteTransaction transaction(db_);
   std::string id = GetOrAddStrID(kResourceStringPrefix + std::string(name));
   if (id.empty()) return;
-  TSqliteStatement& exact = Statement(
-      findResourceExact_, "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 AND Translation = ?3");
+  TStatement& exact = Statement(findResourceExact_,
+                                "SELECT 1 FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 AND Translation = ?3");
   bool already;
   {
     TStatementUse use(exact);
@@ -181,16 +186,16 @@ void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name,
   }
   if (!already) {
     // Replaces the first row of that language; with none, adds one.
-    TSqliteStatement& update = Statement(updateResource_,
-                                         "UPDATE TrnsHist SET Translation = ?3 WHERE rowid = (SELECT rowid FROM "
-                                         "TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1)");
+    TStatement& update = Statement(updateResource_,
+                                   "UPDATE TrnsHist SET Translation = ?3 WHERE rowid = (SELECT rowid FROM "
+                                   "TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1)");
     {
       TStatementUse use(update);
       update.Bind(1, id).Bind(2, languageId).Bind(3, encoded).Step();
     }
     if (db_.Changes() == 0) {
-      TSqliteStatement& insert = Statement(
-          insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+      TStatement& insert =
+          Statement(insertTranslation_, "INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
       TStatementUse use(insert);
       insert.Bind(1, id).Bind(2, languageId).Bind(3, encoded).Step();
     }
@@ -199,8 +204,9 @@ void TdatTranslationHistory::SetResourceStringTranslation(std::string_view name,
 }
 
 bool TdatTranslationHistory::FindResourceRow(const std::string& id, int languageId, std::string* translation) {
-  TSqliteStatement& q = Statement(
-      findResource_, "SELECT Translation FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1");
+  TStatement& q =
+      Statement(findResource_,
+                "SELECT Translation FROM TrnsHist WHERE SourceStrID = ?1 AND LangId = ?2 ORDER BY Translation LIMIT 1");
   for (int lang : {languageId, PrimaryLanguage(languageId)}) {
     TStatementUse use(q);
     q.Bind(1, id).Bind(2, lang);

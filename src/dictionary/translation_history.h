@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "dictionary/fuzzy_match.h"
-#include "platform/sqlite_db.h"
+#include "platform/database.h"
 
 namespace kst {
 
@@ -41,7 +41,7 @@ struct TDictionaryFile {
   int languageId = 0;
   std::vector<std::pair<std::string, std::string>> entries;
 };
-TDictionaryFile ReadDictionaryFile(TSqliteDatabase& db, const std::string& fileName);
+TDictionaryFile ReadDictionaryFile(TDatabase& db, const std::string& fileName);
 
 class TdatTranslationHistory {
 public:
@@ -96,13 +96,13 @@ public:
 private:
   std::string FindStrID(const std::string& encodedSource);
   bool FindResourceRow(const std::string& id, int languageId, std::string* translation);
-  TSqliteStatement& Statement(TSqliteStatement& slot, const char* sql);
+  TStatement& Statement(TStatement& slot, const std::string& sql);
 
   TdatCommon& common_;
-  TSqliteDatabase& db_;
+  TDatabase& db_;
   uint32_t lastRefresh_ = 0;
-  TSqliteStatement findStrId_, insertStrIdx_, findSame_, insertTranslation_, listTranslations_;
-  TSqliteStatement findResource_, findResourceExact_, updateResource_;
+  TStatement findStrId_, insertStrIdx_, findSame_, insertTranslation_, listTranslations_;
+  TStatement findResource_, findResourceExact_, updateResource_;
 };
 
 }  // namespace kst

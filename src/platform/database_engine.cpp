@@ -7,6 +7,7 @@
 
 #include "platform/file_utils.h"
 #include "platform/ini_file.h"
+#include "platform/postgres_db.h"
 #include "platform/same_text.h"
 
 namespace kst {
@@ -74,6 +75,43 @@ std::vector<std::string> TDatabaseEngine::AliasNames() const {
   return names;
 }
 
+TDatabaseKind TDatabaseEngine::GetAliasKind(std::string_view alias) const {
+  TIniFile ini = ReadConfiguration(configFile_);
+  std::string type;
+  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
+    if (SameText(key, "TYPE")) type = ini.ReadString(AliasSection(alias), key, "");
+  return SameText(type, "POSTGRESQL") ? TDatabaseKind::PostgreSql : TDatabaseKind::Sqlite;
+}
+
+std::string TDatabaseEngine::GetAliasConnection(std::string_view alias) const {
+  TIniFile ini = ReadConfiguration(configFile_);
+  std::string connection;
+  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
+    if (SameText(key, "CONNECTION")) connection = ini.ReadString(AliasSection(alias), key, "");
+  return connection;
+}
+
+void TDatabaseEngine::SetAliasConnection(std::string_view alias, std::string_view conninfo) {
+  if (conninfo.find_first_of("\r\n") != std::string_view::npos)
+    throw std::invalid_argument("A connection string must be one line");
+  if (ConnectionHasPassword(conninfo))
+    throw std::invalid_argument(
+        "The connection string holds a password, which is not kept in the configuration: give it through "
+        "~/.pgpass, PGPASSWORD or a service file instead");
+  ForceDirectories(ExtractFileDir(configFile_));
+  TIniFile ini(configFile_);
+  ini.BeginUpdate();
+  ini.EraseSection(AliasSection(alias));
+  ini.WriteString(AliasSection(alias), "TYPE", "POSTGRESQL");
+  ini.WriteString(AliasSection(alias), "CONNECTION", conninfo);
+  ini.EndUpdate();
+}
+
+bool TDatabaseEngine::AliasIsSetUp(std::string_view alias) const {
+  if (GetAliasKind(alias) == TDatabaseKind::PostgreSql) return !GetAliasConnection(alias).empty();
+  return !GetAliasPath(alias).empty();
+}
+
 std::string TDatabaseEngine::GetParadoxNetDir() const {
   // The key compares without regard to case already.
   return ReadConfiguration(configFile_).ReadString(kNetDirSection, "NET DIR", "");
@@ -115,8 +153,25 @@ void TDatabaseEngine::SetJournalMode(std::string_view mode) {
   TIniFile(configFile_).WriteString(kEngineSection, "JOURNAL MODE", checked);
 }
 
-std::unique_ptr<TSqliteDatabase> TDatabaseEngine::Connect(std::string_view alias) const {
+std::unique_ptr<TDatabase> TDatabaseEngine::Connect(std::string_view alias) const {
+  if (GetAliasKind(alias) == TDatabaseKind::PostgreSql) {
+    std::string connection = GetAliasConnection(alias);
+    if (connection.empty())
+      throw EDatabaseError("The database alias \"" + std::string(alias) +
+                           "\" has no server connection; set it up first (" + configFile_ + ")");
+    return ConnectServer(connection);
+  }
   return ConnectFile(DatabaseFileOf(alias));
+}
+
+std::unique_ptr<TDatabase> TDatabaseEngine::ConnectLike(const TDatabase& db) const {
+  if (db.Kind() == TDatabaseKind::PostgreSql)
+    return ConnectServer(dynamic_cast<const TPostgresDatabase&>(db).ConnectionString());
+  return ConnectFile(dynamic_cast<const TSqliteDatabase&>(db).FileName());
+}
+
+std::unique_ptr<TDatabase> TDatabaseEngine::ConnectServer(const std::string& conninfo) const {
+  return std::make_unique<TPostgresDatabase>(conninfo, policy_);
 }
 
 std::unique_ptr<TSqliteDatabase> TDatabaseEngine::ConnectFile(const std::string& databaseFile) const {

@@ -1,7 +1,10 @@
-// The embedded database engine's own configuration: named aliases that point
-// at a directory, and the driver's network directory entry. It lives in a
-// small ini file in the per-user configuration directory (engine.ini):
+// The database engine's own configuration: named aliases that point at a
+// directory (the embedded SQLite file in it) or at a PostgreSQL server, and
+// the driver's network directory entry. It lives in a small ini file in the
+// per-user configuration directory (engine.ini):
 //   [ALIASES\<name>]          TYPE=PARADOX, PATH=<directory>
+//                             or TYPE=POSTGRESQL, CONNECTION=<libpq connection
+//                             string without password>
 //   [DRIVERS\PARADOX\INIT]    NET DIR=<directory>
 //   [DRIVERS\SQLITE\INIT]     JOURNAL MODE=WAL (default) or DELETE
 #pragma once
@@ -42,6 +45,19 @@ public:
   void SetAliasPath(std::string_view alias, std::string_view directory);
   std::vector<std::string> AliasNames() const;
 
+  // What the alias points at: a PostgreSQL server for TYPE=POSTGRESQL
+  // (compared without regard to case), the SQLite file in PATH otherwise.
+  TDatabaseKind GetAliasKind(std::string_view alias) const;
+  // The alias's libpq connection string; empty when it has none.
+  std::string GetAliasConnection(std::string_view alias) const;
+  // Replaces the alias's parameters by a PostgreSQL connection. Refuses
+  // (std::invalid_argument) a connection string that carries a password,
+  // which belongs in ~/.pgpass, PGPASSWORD or a service file, never in our
+  // files; and one with a line break.
+  void SetAliasConnection(std::string_view alias, std::string_view conninfo);
+  // The alias points somewhere: a directory or a server.
+  bool AliasIsSetUp(std::string_view alias) const;
+
   // The driver's "NET DIR" entry (found whatever its case); empty when unset.
   std::string GetParadoxNetDir() const;
   void SetParadoxNetDir(std::string_view directory);
@@ -60,9 +76,13 @@ public:
   // when it has no path.
   std::string DatabaseFileOf(std::string_view alias) const;
   // A new connection to the alias's database, or to a database file, in the
-  // configured journal mode with every commit synchronised to disk.
-  std::unique_ptr<TSqliteDatabase> Connect(std::string_view alias) const;
+  // configured journal mode with every commit synchronised to disk; or to
+  // the alias's server.
+  std::unique_ptr<TDatabase> Connect(std::string_view alias) const;
   std::unique_ptr<TSqliteDatabase> ConnectFile(const std::string& databaseFile) const;
+  // Another connection to the database `db` is connected to.
+  std::unique_ptr<TDatabase> ConnectLike(const TDatabase& db) const;
+  std::unique_ptr<TDatabase> ConnectServer(const std::string& conninfo) const;
 
 private:
   std::string configFile_;

@@ -1,4 +1,4 @@
-// The SQLite connection and statements.
+// The SQLite connection and its statements.
 #include "platform/sqlite_db.h"
 
 #include <sqlite3.h>
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -31,39 +32,43 @@ void PauseBeforeRetry(int attempt) {
   std::this_thread::sleep_for(std::chrono::milliseconds(5 * (attempt + 1)));
 }
 
-}  // namespace
+// One prepared SQLite statement of a connection.
+class TSqliteStatement : public TStatementImpl {
+public:
+  TSqliteStatement(sqlite3* db, sqlite3_stmt* stmt, const TBusyPolicy* policy)
+      : db_(db), stmt_(stmt), policy_(policy) {}
+  ~TSqliteStatement() override { sqlite3_finalize(stmt_); }
+  TSqliteStatement(const TSqliteStatement&) = delete;
+  TSqliteStatement& operator=(const TSqliteStatement&) = delete;
 
-TSqliteStatement::~TSqliteStatement() {
-  if (stmt_) sqlite3_finalize(stmt_);
-}
-
-TSqliteStatement::TSqliteStatement(TSqliteStatement&& other) noexcept
-    : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)), policy_(other.policy_) {}
-
-TSqliteStatement& TSqliteStatement::operator=(TSqliteStatement&& other) noexcept {
-  if (this != &other) {
-    if (stmt_) sqlite3_finalize(stmt_);
-    db_ = other.db_;
-    stmt_ = std::exchange(other.stmt_, nullptr);
-    policy_ = other.policy_;
+  void Bind(int index, std::string_view text) override {
+    // A non-null pointer even for an empty text: an empty text is not NULL.
+    Check(
+        sqlite3_bind_text64(stmt_, index, text.empty() ? "" : text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
   }
-  return *this;
-}
+  void Bind(int index, long long value) override { Check(sqlite3_bind_int64(stmt_, index, value)); }
+  bool Step() override;
+  void Reset() override {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+  int ColumnCount() const override { return sqlite3_column_count(stmt_); }
+  std::string Text(int column) const override {
+    const unsigned char* text = sqlite3_column_text(stmt_, column);
+    if (!text) return {};
+    return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+  }
+  long long Int(int column) const override { return sqlite3_column_int64(stmt_, column); }
+  bool IsNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
-void TSqliteStatement::Check(int rc) const {
-  if (rc != SQLITE_OK) Raise(db_, rc, sqlite3_sql(stmt_) ? sqlite3_sql(stmt_) : "");
-}
-
-TSqliteStatement& TSqliteStatement::Bind(int index, std::string_view text) {
-  // A non-null pointer even for an empty text: an empty text is not NULL.
-  Check(sqlite3_bind_text64(stmt_, index, text.empty() ? "" : text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
-  return *this;
-}
-
-TSqliteStatement& TSqliteStatement::Bind(int index, long long value) {
-  Check(sqlite3_bind_int64(stmt_, index, value));
-  return *this;
-}
+private:
+  void Check(int rc) const {
+    if (rc != SQLITE_OK) Raise(db_, rc, sqlite3_sql(stmt_) ? sqlite3_sql(stmt_) : "");
+  }
+  sqlite3* db_;
+  sqlite3_stmt* stmt_;
+  const TBusyPolicy* policy_;
+};
 
 bool TSqliteStatement::Step() {
   const int attempts = policy_ ? std::max(1, policy_->attempts) : 1;
@@ -84,29 +89,7 @@ bool TSqliteStatement::Step() {
   }
 }
 
-void TSqliteStatement::Run() {
-  while (Step()) {
-  }
-  Reset();
-}
-
-void TSqliteStatement::Reset() {
-  if (!stmt_) return;
-  sqlite3_reset(stmt_);
-  sqlite3_clear_bindings(stmt_);
-}
-
-std::string TSqliteStatement::Text(int column) const {
-  const unsigned char* text = sqlite3_column_text(stmt_, column);
-  if (!text) return {};
-  return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-}
-
-int TSqliteStatement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
-
-long long TSqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
-
-bool TSqliteStatement::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+}  // namespace
 
 TSqliteDatabase::TSqliteDatabase(const std::string& fileName, TBusyPolicy policy)
     : fileName_(fileName), policy_(policy) {
@@ -151,20 +134,22 @@ void TSqliteDatabase::Exec(std::string_view sql) {
     int rc = sqlite3_prepare_v2(db_, tail, static_cast<int>(end - tail), &stmt, &next);
     if (rc != SQLITE_OK) Raise(db_, rc, std::string_view(tail, end - tail));
     if (!stmt) break;  // only blanks or comments were left
-    TSqliteStatement statement(db_, stmt, &policy_);
+    TStatement statement(std::make_unique<TSqliteStatement>(db_, stmt, &policy_));
     statement.Run();
     tail = next;
   }
 }
 
-TSqliteStatement TSqliteDatabase::Prepare(std::string_view sql) {
+TStatement TSqliteDatabase::Prepare(std::string_view sql) {
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
   if (rc != SQLITE_OK) Raise(db_, rc, sql);
-  return TSqliteStatement(db_, stmt, &policy_);
+  return TStatement(std::make_unique<TSqliteStatement>(db_, stmt, &policy_));
 }
 
 int TSqliteDatabase::Changes() const { return sqlite3_changes(db_); }
+
+long long TSqliteDatabase::TotalChanges() const { return sqlite3_total_changes64(db_); }
 
 bool TSqliteDatabase::InTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
 
@@ -174,30 +159,6 @@ void TSqliteDatabase::Commit() { Exec("COMMIT"); }
 
 void TSqliteDatabase::Rollback() {
   if (InTransaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-}
-
-TWriteTransaction::TWriteTransaction(TSqliteDatabase& db) : db_(db) {
-  if (!db_.InTransaction()) {
-    db_.BeginWrite();
-    owner_ = true;
-  }
-}
-
-TWriteTransaction::~TWriteTransaction() {
-  if (owner_ && !done_) db_.Rollback();
-}
-
-void TWriteTransaction::Commit() {
-  if (owner_ && !done_) {
-    try {
-      db_.Commit();
-    } catch (...) {
-      db_.Rollback();
-      done_ = true;
-      throw;
-    }
-  }
-  done_ = true;
 }
 
 }  // namespace kst

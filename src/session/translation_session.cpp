@@ -7,10 +7,10 @@
 #include "config/language_info.h"
 #include "dictionary/dictionary_schema.h"
 #include "dictionary/translation_history.h"
-#include "platform/file_utils.h"
 #include "formmodel/user_defined.h"
+#include "platform/database.h"
+#include "platform/file_utils.h"
 #include "platform/same_text.h"
-#include "platform/sqlite_db.h"
 #include "session/pseudo_text.h"
 #include "storage/translation_files.h"
 
@@ -99,7 +99,7 @@ private:
 };
 
 TTranslationSession::TTranslationSession(TProjectData& project, TdatTranslationHistory* dictionary,
-                                         TUserInteraction& interaction, TSqliteDatabase* dictionaryDatabase)
+                                         TUserInteraction& interaction, TDatabase* dictionaryDatabase)
     : project_(project), dictionary_(dictionary), interaction_(interaction), database_(dictionaryDatabase) {}
 
 TTranslationSession::~TTranslationSession() = default;

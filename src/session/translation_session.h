@@ -20,7 +20,7 @@
 namespace kst {
 
 class TdatTranslationHistory;
-class TSqliteDatabase;
+class TDatabase;
 class TAutoTranslateDialog;
 class TDictionaryFeed;
 
@@ -64,7 +64,7 @@ public:
   // null) lets one save run as a single transaction. All must outlive the
   // session.
   TTranslationSession(TProjectData& project, TdatTranslationHistory* dictionary, TUserInteraction& interaction,
-                      TSqliteDatabase* dictionaryDatabase = nullptr);
+                      TDatabase* dictionaryDatabase = nullptr);
   ~TTranslationSession();
   TTranslationSession(const TTranslationSession&) = delete;
   TTranslationSession& operator=(const TTranslationSession&) = delete;
@@ -246,7 +246,7 @@ private:
   TProjectData& project_;
   TdatTranslationHistory* dictionary_;
   TUserInteraction& interaction_;
-  TSqliteDatabase* database_;
+  TDatabase* database_;
   int language_ = -1;
   TModuleHelper* form_ = nullptr;
   TDictionaryFeedReport feed_;

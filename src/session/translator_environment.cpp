@@ -38,6 +38,19 @@ std::string TTranslatorEnvironment::SetUpDictionary(const std::string& parent) {
   std::string path = JoinPath(AbsolutePath(parent), kDictionaryDirectoryName);
   ForceDirectories(path);
   engine_->SetAliasPath(kDictionaryAlias, path);
+  ReopenDictionary();
+  return path;
+}
+
+void TTranslatorEnvironment::SetUpServerDictionary(const std::string& conninfo) {
+  // Reached before the configuration changes, so that a wrong string does
+  // not leave the program without its dictionary.
+  engine_->ConnectServer(conninfo);
+  engine_->SetAliasConnection(kDictionaryAlias, conninfo);
+  ReopenDictionary();
+}
+
+void TTranslatorEnvironment::ReopenDictionary() {
   session_.reset();
   settings_.reset();
   moduleGroups_.reset();
@@ -45,12 +58,11 @@ std::string TTranslatorEnvironment::SetUpDictionary(const std::string& parent) {
   history_.reset();
   common_.reset();
   OpenDictionary();
-  return path;
 }
 
 bool TTranslatorEnvironment::OpenDictionary() {
   if (common_) return true;
-  if (DictionaryDirectory().empty()) return false;
+  if (!engine_->AliasIsSetUp(kDictionaryAlias)) return false;
   common_ = std::make_unique<TdatCommon>(*engine_, interaction_);
   history_ = std::make_unique<TdatTranslationHistory>(*common_);
   highlighting_ = std::make_unique<TdatHighLighting>(*common_);

@@ -49,6 +49,11 @@ public:
   // created), creates what is missing there, opens it and returns the
   // directory. Raises EFileError when the directory cannot be created.
   std::string SetUpDictionary(const std::string& parent);
+  // Points the dictionary at a PostgreSQL server (a libpq connection string
+  // without password), creates what is missing there and opens it. Raises
+  // std::invalid_argument for a string with a password, EDatabaseError when
+  // the server cannot be reached.
+  void SetUpServerDictionary(const std::string& conninfo);
   // Opens the dictionary's data modules (connection and set-up, the
   // translation history, highlighting, module groups, settings) when the
   // dictionary is set up; false when it is not. Call it before Session():
@@ -84,6 +89,7 @@ public:
   void OpenProject(const std::string& fileName, int languageId);
 
 private:
+  void ReopenDictionary();
   TRegistryLocation location_;
   TUserInteraction& interaction_;
   TSystemCodePages system_;

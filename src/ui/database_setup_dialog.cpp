@@ -1,5 +1,6 @@
 // The database set-up dialog. Its directory is stored only when it exists
-// (created here) and is absolute, so that every start finds one dictionary.
+// (created here) and is absolute, so that every start finds one dictionary;
+// a server connection only when the server answers.
 #include "ui/database_setup_dialog.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "dictionary/common.h"
 #include "platform/database_engine.h"
 #include "platform/file_utils.h"
 #include "session/translator_environment.h"
@@ -41,6 +43,8 @@ QString Native(const std::string& path) { return QString::fromUtf8(path.c_str())
 }  // namespace
 
 bool TfrmTranslatorConfiguration::Needed(TTranslatorEnvironment& environment) {
+  if (environment.Engine().GetAliasKind(kDictionaryAlias) == TDatabaseKind::PostgreSql)
+    return !environment.Engine().AliasIsSetUp(kDictionaryAlias);
   std::string path = environment.DictionaryDirectory();
   return path.empty() || !DirectoryExists(path);
 }
@@ -75,6 +79,26 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
   shared_->setObjectName(QStringLiteral("ctlShared"));
   dbLayout->addWidget(shared_, 2, 1, 1, 2);
 
+  auto* serverGroup = new QGroupBox(tr("Team Server"), page);
+  auto* serverLayout = new QGridLayout(serverGroup);
+  serverLayout->addWidget(
+      Explanation(tr("A team can keep the dictionary on a PostgreSQL server instead (a database made "
+                     "with ENCODING 'SQL_ASCII'). The password is not entered here: it comes from "
+                     "~/.pgpass, PGPASSWORD or a service file."),
+                  serverGroup),
+      0, 0, 1, 2);
+  onServer_ = new QCheckBox(tr("Keep the dictionary on a PostgreSQL &server"), serverGroup);
+  onServer_->setObjectName(QStringLiteral("ctlOnServer"));
+  serverLayout->addWidget(onServer_, 1, 0, 1, 2);
+  auto* serverLabel = new QLabel(tr("&Connection:"), serverGroup);
+  server_ = new QLineEdit(serverGroup);
+  server_->setObjectName(QStringLiteral("ctlServerConnection"));
+  server_->setPlaceholderText(QStringLiteral("host=db.example dbname=kestrin sslmode=require"));
+  serverLabel->setBuddy(server_);
+  serverLayout->addWidget(serverLabel, 2, 0);
+  serverLayout->addWidget(server_, 2, 1);
+  connect(onServer_, &QCheckBox::toggled, server_, &QWidget::setEnabled);
+
   auto* netGroup = new QGroupBox(tr("Paradox Network Directory"), page);
   auto* netLayout = new QGridLayout(netGroup);
   netLayout->addWidget(Explanation(tr("Paradox requires a common network control directory for access control."), netGroup),
@@ -95,6 +119,7 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
 
   auto* pageLayout = new QVBoxLayout(page);
   pageLayout->addWidget(databaseGroup);
+  pageLayout->addWidget(serverGroup);
   pageLayout->addWidget(netGroup);
   pageLayout->addStretch(1);
 
@@ -118,7 +143,11 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
   // pressing OK on the first start gives a working dictionary.
   std::string stored;
   std::string netDir;
+  bool onServer = false;
+  std::string connection;
   try {
+    onServer = environment_.Engine().GetAliasKind(kDictionaryAlias) == TDatabaseKind::PostgreSql;
+    connection = environment_.Engine().GetAliasConnection(kDictionaryAlias);
     stored = environment_.DictionaryDirectory();
     netDir = environment_.Engine().GetParadoxNetDir();
     shared_->setChecked(environment_.Engine().GetJournalMode() == "DELETE");
@@ -127,9 +156,27 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
   }
   database_->setText(Native(stored.empty() ? UserDataDirectory() : ExtractFileDir(stored)));
   netDir_->setText(Native(netDir));
+  onServer_->setChecked(onServer);
+  server_->setEnabled(onServer);
+  server_->setText(Native(connection));
 }
 
 void TfrmTranslatorConfiguration::accept() {
+  if (onServer_->isChecked()) {
+    QByteArray connection = server_->text().trimmed().toUtf8();
+    if (connection.isEmpty()) {
+      QMessageBox::warning(this, windowTitle(), tr("Please enter the connection to the dictionary's server."));
+      return;
+    }
+    try {
+      environment_.SetUpServerDictionary(std::string(connection.constData(), static_cast<size_t>(connection.size())));
+    } catch (const std::exception& e) {
+      QMessageBox::critical(this, windowTitle(), interaction_.Shown(e.what()));
+      return;
+    }
+    QDialog::accept();
+    return;
+  }
   QString text = database_->text().trimmed();
   if (text.isEmpty()) {
     QMessageBox::warning(this, windowTitle(), tr("Please enter the directory the dictionary is to be kept in."));

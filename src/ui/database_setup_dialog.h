@@ -1,5 +1,6 @@
-// TfrmTranslatorConfiguration: where the translation dictionary lives, asked
-// at start-up when it is not set up (or its directory has gone).
+// TfrmTranslatorConfiguration: where the translation dictionary lives (a
+// directory, or a PostgreSQL server), asked at start-up when it is not set
+// up (or its directory has gone).
 #pragma once
 
 #include <QDialog>
@@ -24,9 +25,11 @@ public:
   QLineEdit* DatabaseDirectory() const { return database_; }
   QLineEdit* NetDir() const { return netDir_; }
   QCheckBox* Shared() const { return shared_; }
+  QCheckBox* OnServer() const { return onServer_; }
+  QLineEdit* ServerConnection() const { return server_; }
 
-  // Whether start-up must ask: the dictionary has no directory, or the one
-  // it names is gone.
+  // Whether start-up must ask: the dictionary has neither a server nor a
+  // directory, or the directory it names is gone.
   static bool Needed(TTranslatorEnvironment& environment);
 
   void accept() override;
@@ -37,6 +40,8 @@ private:
   QLineEdit* database_;
   QLineEdit* netDir_;
   QCheckBox* shared_;
+  QCheckBox* onServer_;
+  QLineEdit* server_;
 };
 
 }  // namespace kst::ui

@@ -30,9 +30,10 @@ std::string Tables(TDictionary& d) {
                 "SELECT 'E', GroupId, File, Remarks FROM ModGrps2 ORDER BY 1, 2, 3");
 }
 
-class OptionsStore : public testing::Test, public TDictionary {
+class OptionsStore : public testing::TestWithParam<TBackend>, public TDictionary {
 protected:
-  OptionsStore() : TDictionary({200, 2}) {}  // short waits: a test that would be locked out fails fast
+  OptionsStore()
+      : TDictionary({200, 2}, "WAL", GetParam()) {}  // short waits: a test that would be locked out fails fast
   TdatConfig config{*common};
 
   std::vector<std::string> Files(const std::string& group) {
@@ -42,7 +43,9 @@ protected:
   }
 };
 
-TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
+INSTANTIATE_TEST_SUITE_P(Backends, OptionsStore, kBackends, BackendName);
+
+TEST_P(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
   std::string vcl = GroupId(config, "VCL-Basics");
   config.ChangeEntry(vcl, kButtons, "%CommonDelphiLibDir%\\BUTTONS2.RES", "renamed");
   config.ChangeEntry(vcl, "%CommonDelphiLibDir%\\controls.res", "%CommonDelphiLibDir%\\controls.res", "noted");
@@ -64,7 +67,7 @@ TEST_F(OptionsStore, EntriesChangeTheirFileOrRemarksAndGoWithTheirGroup) {
   EXPECT_TRUE(Files("QuickReport").empty()) << "nor does the new group of its name inherit them";
 }
 
-TEST_F(OptionsStore, HighlightingDefaultsAddOnlyWhatIsMissing) {
+TEST_P(OptionsStore, HighlightingDefaultsAddOnlyWhatIsMissing) {
   config.DeleteRule("?.Hint");
   config.DeleteRule("TSaveDialog.Filter");
   config.AddRule("TSAVEDIALOG.FILTER");
@@ -74,7 +77,7 @@ TEST_F(OptionsStore, HighlightingDefaultsAddOnlyWhatIsMissing) {
                                                          "TOpenDialog.Filter", "TSAVEDIALOG.FILTER"}));
 }
 
-TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
+TEST_P(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
   std::string vcl = GroupId(config, "VCL-Basics");
   const std::pair<std::function<void()>, const char*> cases[] = {  // what is refused, and the start of the message
       {[&] { config.NewGroup(" ", ""); }, "Please enter the name of the module group."},
@@ -105,7 +108,7 @@ TEST_F(OptionsStore, RowsThatCannotBeStoredAreRefusedWithAReason) {
 // OK. Everything is checked before anything is written: a row another
 // workstation changed meanwhile, then a group name it took, each stop the
 // whole OK; discarding the conflict keeps the other pending changes.
-TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndLateRefusalsWriteNothing) {
+TEST_P(OptionsStore, PendingChangesKeepNoOneOutAndLateRefusalsWriteNothing) {
   TdatHighLighting highlighting(*common);
   config.AddRule("TEdit.Text");
   config.RollbackConfig();  // Cancel
@@ -140,7 +143,7 @@ TEST_F(OptionsStore, PendingChangesKeepNoOneOutAndLateRefusalsWriteNothing) {
 // What this dialog does and what another workstation did meanwhile to the
 // same rows: overwriting the other's change is refused; doing the same
 // thing twice is not.
-TEST_F(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
+TEST_P(OptionsStore, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten) {
   using TAction = std::function<void(TdatConfig&, const std::string& vcl)>;
   const TAction deleteEntry = [](TdatConfig& c, auto& g) { c.DeleteEntry(g, kButtons); };
   const TAction deleteRule = [](TdatConfig& c, auto&) { c.DeleteRule("?.Hint"); };

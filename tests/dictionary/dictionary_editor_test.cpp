@@ -19,10 +19,15 @@ namespace {
 
 using namespace test;
 
-class DictionaryEditor : public testing::TestWithParam<const char*>, public TDictionary {
+// Both journal modes (WAL, and DELETE as on a network share), and the server.
+struct TEditorPlace {
+  const char* journalMode;
+  TBackend backend;
+};
+
+class DictionaryEditor : public testing::TestWithParam<TEditorPlace>, public TDictionary {
 protected:
-  // Both journal modes: WAL, and DELETE as on a network share.
-  DictionaryEditor() : TDictionary({}, GetParam()) {}
+  DictionaryEditor() : TDictionary({}, GetParam().journalMode, GetParam().backend) {}
 
   std::string Id(const std::string& source) { return history->GetStrID(source); }
   // The translations the session shows for the source, as "text/ABBR ...".
@@ -40,10 +45,28 @@ protected:
     for (size_t i = 0; i < session.LoadedCount(); ++i) texts.push_back(session.Row(i).text);
     return texts;
   }
-  void Checkpoint() { common->Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)"); }  // all in the file itself
+  // The whole dictionary as stored: the file's bytes (all in the file
+  // itself), or every row of every table on the server.
+  std::string Stored() {
+    if (GetParam().backend == TBackend::Sqlite) {
+      common->Database().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+      return ReadFileBytes(place.DatabaseFile());
+    }
+    std::string all;
+    for (const TTableDef* table : AllTables())
+      all += Text("SELECT * FROM " + QuoteName(table->Name()) + " ORDER BY rowid");
+    return all;
+  }
 };
 
-INSTANTIATE_TEST_SUITE_P(JournalModes, DictionaryEditor, testing::Values("WAL", "DELETE"));
+INSTANTIATE_TEST_SUITE_P(Places, DictionaryEditor,
+                         testing::Values(TEditorPlace{"WAL", TBackend::Sqlite},
+                                         TEditorPlace{"DELETE", TBackend::Sqlite},
+                                         TEditorPlace{"WAL", TBackend::PostgreSql}),
+                         [](const testing::TestParamInfo<TEditorPlace>& info) {
+                           return info.param.backend == TBackend::PostgreSql ? std::string("PostgreSql")
+                                                                             : std::string(info.param.journalMode);
+                         });
 
 // One session of the editor: its import goes into the session (the reading
 // of the file is the dict-import CLI case's), Cancel leaves the file as it
@@ -53,8 +76,7 @@ TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkWritesOverWhatOthersComm
   history->AddTranslation("Open", "\326ffnen", kGermany);
   history->AddTranslation("File", "Fichier", kFrance);
   history->SetResourceStringTranslation("SOpen", kGermany, "Aufmachen");
-  Checkpoint();
-  const std::string before = ReadFileBytes(place.DatabaseFile());
+  const std::string before = Stored();
   TScratchDir dir;
   WriteFile(dir.File("strdict.DEU"), "[Strings]\r\nSOpen=\326ffnen\r\nSQuote=Don't\r\n");
   WriteFile(dir.File("bad.DEU"), "[Strings]\r\nSOpen=Auf\r\nSLong=" + std::string(100, '\x01') + "\r\n");
@@ -75,8 +97,7 @@ TEST_P(DictionaryEditor, CancelLeavesTheFileAsItWasAndOkWritesOverWhatOthersComm
     TDictionaryEditSession session(*common);
     edit(session);
   }  // closed without OK
-  Checkpoint();
-  EXPECT_EQ(ReadFileBytes(place.DatabaseFile()), before);
+  EXPECT_EQ(Stored(), before);
 
   TDictionaryEditSession session(*common);
   edit(session);
@@ -145,24 +166,28 @@ TEST_P(DictionaryEditor, ConcurrentChangesToTheSameRowsAreReportedNotOverwritten
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    TDictionary fresh({}, GetParam());
+    TDictionary fresh({}, GetParam().journalMode, GetParam().backend);
     fresh.history->AddTranslation("Save", "Speichern", kGermany);
     const std::string save = fresh.history->GetStrID("Save");
     TDictionaryEditSession mine(*fresh.common), theirs(*fresh.common);
     c.mine(mine, save);
     c.theirs(theirs, save);
     theirs.Commit();
-    ExpectOk(mine, [&] { mine.Commit(); }, c.conflict, [&] {
-      return fresh.Text("SELECT * FROM StrIdx UNION ALL SELECT SourceStrID, LangId || Translation FROM TrnsHist "
-                        "ORDER BY 1, 2");
-    });
+    ExpectOk(
+        mine, [&] { mine.Commit(); }, c.conflict,
+        [&] {
+          return fresh.Text(
+              "SELECT SourceString, StrID FROM StrIdx UNION ALL SELECT SourceStrID, LangId || Translation FROM "
+              "TrnsHist "
+              "ORDER BY 1, 2");
+        });
   }
 }
 
 // A writer that waits too long gets one clear message while reading goes
 // on; the editor keeps its changes for another OK.
 TEST_P(DictionaryEditor, ABusyDictionaryRefusesWritersClearlyAndKeepsTheEditorsChanges) {
-  TDictionary busy({20, 2}, GetParam());
+  TDictionary busy({20, 2}, GetParam().journalMode, GetParam().backend);
   TDictionaryEditSession session(*busy.common);
   session.AddSource("Save");
   auto holder = busy.common->NewConnection();

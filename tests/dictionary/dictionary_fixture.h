@@ -18,9 +18,12 @@ inline constexpr int kGermany = 0x0407, kAustria = 0x0C07, kGerman = 0x0007, kFr
 
 class TDictionary {
 public:
-  explicit TDictionary(TBusyPolicy policy = {}, const std::string& journalMode = "WAL") : place(policy, journalMode) {
+  explicit TDictionary(TBusyPolicy policy = {}, const std::string& journalMode = "WAL",
+                       TBackend backend = TBackend::Sqlite)
+      : place(policy, journalMode, backend) {
     Reopen();
   }
+  explicit TDictionary(TBackend backend) : TDictionary({}, "WAL", backend) {}
   // Starts the data modules again on the same directory, as the next run of the program does.
   void Reopen() {
     history.reset();

@@ -37,8 +37,9 @@ TEST(LanguageTag, MapsWindowsIdsBothWaysAsIcuDoes) {
     EXPECT_EQ(LanguageIdFromTag(c.tag), c.id) << c.tag;
 }
 
-class TmxTest : public testing::Test, public TDictionary {
+class TmxTest : public testing::TestWithParam<TBackend>, public TDictionary {
 protected:
+  TmxTest() : TDictionary(GetParam()) {}
   const TSystemCodePages system{};  // sources in 1252, tagged en-US
   TScratchDir dir;
 
@@ -56,7 +57,9 @@ protected:
   }
 };
 
-TEST_F(TmxTest, ExportThenImportIntoAnEmptyDictionaryKnowsTheSameTranslations) {
+INSTANTIATE_TEST_SUITE_P(Backends, TmxTest, kBackends, BackendName);
+
+TEST_P(TmxTest, ExportThenImportIntoAnEmptyDictionaryKnowsTheSameTranslations) {
   struct TRow {
     std::string source;  // code page 1252
     std::string translation;  // in the language's code page
@@ -77,7 +80,7 @@ TEST_F(TmxTest, ExportThenImportIntoAnEmptyDictionaryKnowsTheSameTranslations) {
   for (const TRow& r : rows) history->AddTranslation(r.source, r.translation, r.lang);
   history->SetResourceStringTranslation("SOpen", kGermany, "\326ffnen");
 
-  TDictionary fresh;
+  TDictionary fresh(GetParam());
   for (int lang : {kGermany, kPoland, kRussia}) {
     TTmxExport tmx = ExportTmx(*common, lang, system);
     EXPECT_TRUE(tmx.skipped.empty()) << tmx.skipped.front().message;
@@ -86,6 +89,9 @@ TEST_F(TmxTest, ExportThenImportIntoAnEmptyDictionaryKnowsTheSameTranslations) {
     TTmxImport in = ImportTmx(*fresh.common, *fresh.history, tmx.document, "memory.tmx", system);
     EXPECT_EQ(in.added, tmx.units);
     EXPECT_EQ(in.known + in.Skipped(), 0) << (in.reports.empty() ? "" : in.reports.front().message);
+    TTmxImport again = ImportTmx(*fresh.common, *fresh.history, tmx.document, "memory.tmx", system);
+    EXPECT_EQ(again.added, 0);
+    EXPECT_EQ(again.known, tmx.units);
     // What the fresh dictionary writes is the same file again.
     EXPECT_EQ(ExportTmx(*fresh.common, lang, system).document, tmx.document);
   }

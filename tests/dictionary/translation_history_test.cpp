@@ -17,15 +17,18 @@ namespace {
 
 using namespace test;
 
-class StoresTest : public testing::Test, public TDictionary {
+class StoresTest : public testing::TestWithParam<TBackend>, public TDictionary {
 protected:
+  StoresTest() : TDictionary(GetParam()) {}
   TdatSettings settings{*common};
   const std::string user = "anna";
   std::string Stored(const std::string& suffix) { return settings.ReadSetting(UserSettingKey(user, suffix), "-"); }
 };
 
+INSTANTIATE_TEST_SUITE_P(Backends, StoresTest, kBackends, BackendName);
+
 // Which adds record a row: the dict-add CLI case.
-TEST_F(StoresTest, TranslationsAreStoredQuotedHexAndSourcesMatchWithoutRegardToCase) {
+TEST_P(StoresTest, TranslationsAreStoredQuotedHexAndSourcesMatchWithoutRegardToCase) {
   history->AddTranslation("Don't", "Nicht", kGermany);
   EXPECT_EQ(Text("SELECT SourceString, Translation, LangId FROM StrIdx JOIN TrnsHist ON StrID = SourceStrID"),
             "'Don'$27't'|'Nicht'|1031\n");
@@ -42,7 +45,7 @@ TEST_F(StoresTest, TranslationsAreStoredQuotedHexAndSourcesMatchWithoutRegardToC
   EXPECT_EQ(Known("Hello", kGermany), std::vector<std::string>{"Hallo"});
 }
 
-TEST_F(StoresTest, ResourceStringsFallBackToTheNeutralLanguageAndAreReplacedNotAccumulated) {
+TEST_P(StoresTest, ResourceStringsFallBackToTheNeutralLanguageAndAreReplacedNotAccumulated) {
   history->SetResourceStringTranslation("SOpenError", kGerman, "Fehler beim \326ffnen");
   EXPECT_TRUE(history->HasResourceStringTranslation("SOpenError", kGermany));
   EXPECT_EQ(history->GetResourceStringTranslation("SOpenError", kGermany), "Fehler beim \326ffnen");
@@ -59,7 +62,7 @@ TEST_F(StoresTest, ResourceStringsFallBackToTheNeutralLanguageAndAreReplacedNotA
   EXPECT_THROW(history->SetResourceStringTranslation("SLong", kGermany, std::string(200, '\n')), ETextTooLong);
 }
 
-TEST_F(StoresTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
+TEST_P(StoresTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
   for (bool commit : {false, true}) {
     EXPECT_EQ(Known("Open", kGermany), std::vector<std::string>{}) << "nothing of a save that is not committed stays";
     TWriteTransaction save(common->Database());
@@ -71,7 +74,7 @@ TEST_F(StoresTest, SaveRunsItsAddsInOneTransactionThatCanBeUndone) {
   EXPECT_EQ(Known("Close", kGermany), (std::vector<std::string>{"Schlie\337en"}));
 }
 
-TEST_F(StoresTest, SettingsIgnoreCaseAndTheOptionsDialogsWritesFollowItsTransaction) {
+TEST_P(StoresTest, SettingsIgnoreCaseAndTheOptionsDialogsWritesFollowItsTransaction) {
   const std::string size = UserSettingKey(user, "\\FontSize"), style = UserSettingKey(user, "\\HiLiText\\Style");
   EXPECT_EQ(ReloadDisplaySettings(settings), TDisplaySettings{}) << "the running user's store is empty";
   settings.WriteSetting(size, 12);
@@ -105,7 +108,7 @@ TEST_F(StoresTest, SettingsIgnoreCaseAndTheOptionsDialogsWritesFollowItsTransact
   EXPECT_EQ(other.ReadSetting(style, ""), "I");
 }
 
-TEST_F(StoresTest, ColoursRoundTripThroughTheirSignedDecimalFormAndOthersWrittenByHandAreRead) {
+TEST_P(StoresTest, ColoursRoundTripThroughTheirSignedDecimalFormAndOthersWrittenByHandAreRead) {
   // The stored text, the colour read, and whether the program writes that text for it.
   const std::tuple<const char*, TColorValue, bool> cases[] = {
       {"-2147483640", 0x80000008, true}, {"-2147483633", 0x8000000F, true}, {"16711680", 0xFF0000, true},
@@ -122,7 +125,7 @@ TEST_F(StoresTest, ColoursRoundTripThroughTheirSignedDecimalFormAndOthersWritten
   }
 }
 
-TEST_F(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCaseAndSizesAreBroughtIntoRange) {
+TEST_P(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCaseAndSizesAreBroughtIntoRange) {
   WriteTextStyle(settings, user, TDisplayElement::StandardText, {true, false, true});
   EXPECT_EQ(Stored("\\StandardText\\Style"), "BU");
   WriteTextStyle(settings, user, TDisplayElement::HiLiText, {});
@@ -144,7 +147,7 @@ TEST_F(StoresTest, StylesAreWrittenBIUAndReadInAnyOrderAndCaseAndSizesAreBrought
 // the first candidate (never a similar text's), Ignore the original, any
 // other answer cancels. Which
 // entries are offered, and edited answers: the session's auto-translate test.
-TEST_F(StoresTest, AskTranslationThroughTheInteractionInterface) {
+TEST_P(StoresTest, AskTranslationThroughTheInteractionInterface) {
   history->AddTranslation("Open", "\326ffnen", kGermany);
   history->AddTranslation("Open", "Aufmachen", kAustria);
   TRecordingInteraction person;

@@ -69,7 +69,7 @@ TEST_F(PseudoDemo, FillsOnlyUntranslatedMarkedTextsAndClearsExactlyThose) {
   // person's three.
   s.SaveProject();
   EXPECT_EQ(Translations(), after);
-  TSqliteDatabase& db = d.common->Database();
+  TDatabase& db = d.common->Database();
   EXPECT_EQ(test::QueryCount(db, "SELECT count(*) FROM TrnsHist"), 3);
 
   // A second run changes nothing; a person's edit of a pseudo-translation

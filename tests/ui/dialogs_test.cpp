@@ -412,7 +412,7 @@ TEST_F(DictionaryDialog, ADictionaryBusyAtOkKeepsTheDialogWithEveryChange) {
   TfrmEditDictionary d(f.window.get(), nullptr, *f.interaction, common, TSystemCodePages{1252, 850, 10000});
   d.show();
   EXPECT_TRUE(test::TypeIntoCell(*d.SourceGrid(), d.SourceModel()->index(Row(d, "Save"), 0), "Save as"));
-  std::unique_ptr<TSqliteDatabase> holder = common.NewConnection();
+  std::unique_ptr<TDatabase> holder = common.NewConnection();
   holder->BeginWrite();
   d.OkButton()->click();
   EXPECT_TRUE(d.isVisible());

@@ -6,8 +6,10 @@
 
 #include "config/registry_settings.h"
 #include "dictionary/config_data.h"
+#include "dictionary/translation_history.h"
 #include "formmodel/form_conversion.h"
 #include "session/search.h"
+#include "support/postgres_server.h"
 #include "ui/compile_runner.h"
 #include "ui/database_setup_dialog.h"
 #include "ui/file_change_watcher.h"
@@ -206,6 +208,32 @@ TEST(StartUp, CancelledSetUpStartsWithoutADictionaryAndSaysSo) {
   EXPECT_TRUE(window.Session().IsProjectOpen()) << "the project named on the command line is open";
   EXPECT_THROW(program.Environment().History(), EDictionaryNotSetUp);
   window.close();
+}
+
+// A dictionary on a team's server is set up: the window starts on it
+// without asking where the dictionary is.
+TEST(StartUp, AServerDictionaryOpensWithoutAskingPostgreSql) {
+  std::string reason;
+  test::TPostgresServer* server = test::TPostgresServer::Shared(&reason);
+  if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
+  if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
+  const std::string database = server->NewDatabase();
+  {
+    test::TScratchDir dir;
+    TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
+    TDatabaseEngine(location).SetAliasConnection(kDictionaryAlias, server->ConnectionTo(database));
+    ui::TProgram program(location, TSystemCodePages{1252, 850, 10000});
+    // Asking would block the start below.
+    ASSERT_FALSE(ui::TfrmTranslatorConfiguration::Needed(program.Environment()));
+    ui::TfrmLexibox& window = program.Start({QStringLiteral("kstrans3")});
+    ASSERT_TRUE(program.Environment().DictionaryOpen());
+    program.Environment().History().AddTranslation("Save", "Speichern", test::kGerman);
+    std::vector<std::string> known;
+    program.Environment().History().GetKnownTranslations("SAVE", test::kGerman, known);
+    EXPECT_EQ(known, std::vector<std::string>{"Speichern"});
+    window.close();
+  }
+  server->DropDatabase(database);
 }
 
 // With real message boxes; also run under a real X server (see CMakeLists.txt).
