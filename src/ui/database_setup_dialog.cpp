@@ -97,7 +97,13 @@ TfrmTranslatorConfiguration::TfrmTranslatorConfiguration(TTranslatorEnvironment&
   serverLabel->setBuddy(server_);
   serverLayout->addWidget(serverLabel, 2, 0);
   serverLayout->addWidget(server_, 2, 1);
-  connect(onServer_, &QCheckBox::toggled, server_, &QWidget::setEnabled);
+  // One place or the other: the directory's fields say nothing while the
+  // server is chosen.
+  connect(onServer_, &QCheckBox::toggled, this, [=, this](bool onServer) {
+    server_->setEnabled(onServer);
+    for (QWidget* w : std::initializer_list<QWidget*>{pathLabel, database_, browseDatabase, shared_})
+      w->setEnabled(!onServer);
+  });
 
   auto* netGroup = new QGroupBox(tr("Paradox Network Directory"), page);
   auto* netLayout = new QGridLayout(netGroup);

@@ -63,8 +63,9 @@ protected:
   void ExpectNoFileHoldsTheSecret() {
     for (const std::string& dir : {config.Path(), work.Path()})
       for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
-        if (entry.is_regular_file())
+        if (entry.is_regular_file()) {
           EXPECT_EQ(ReadFileBytes(entry.path().string()).find(kSecret), std::string::npos) << entry.path();
+        }
     EXPECT_EQ(printed.find(kSecret), std::string::npos) << printed;
   }
 

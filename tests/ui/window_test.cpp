@@ -236,6 +236,45 @@ TEST(StartUp, AServerDictionaryOpensWithoutAskingPostgreSql) {
   server->DropDatabase(database);
 }
 
+// The first start's set-up dialog with the server chosen: a connection
+// string with a password in it is refused (the password belongs in libpq's
+// own places), the one without opens the server's dictionary.
+TEST(StartUp, TheSetUpDialogPutsTheDictionaryOnAServerPostgreSql) {
+  std::string reason;
+  test::TPostgresServer* server = test::TPostgresServer::Shared(&reason);
+  if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
+  if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
+  const std::string database = server->NewDatabase();
+  {
+    test::TScratchDir dir;
+    TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
+    ui::TProgram program(location, TSystemCodePages{1252, 850, 10000});
+    QString refusal;
+    test::WhenShown<ui::TfrmTranslatorConfiguration>([&](ui::TfrmTranslatorConfiguration& dialog) {
+      EXPECT_FALSE(dialog.ServerConnection()->isEnabled());
+      dialog.OnServer()->setChecked(true);
+      EXPECT_TRUE(dialog.ServerConnection()->isEnabled());
+      EXPECT_FALSE(dialog.DatabaseDirectory()->isEnabled()) << "one place or the other";
+      dialog.ServerConnection()->setText(QString::fromStdString(server->ConnectionTo(database) + " password=x"));
+      TWindowFixture::Screenshot(dialog, "dialog-database-setup-server");
+      test::WhenShown<QMessageBox>([&](QMessageBox& box) {
+        refusal = box.text();
+        box.accept();
+      });
+      dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+      EXPECT_TRUE(dialog.isVisible()) << "a refused connection keeps the dialog open";
+      dialog.ServerConnection()->setText(QString::fromStdString(server->ConnectionTo(database)));
+      dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+    });
+    ui::TfrmLexibox& window = program.Start({QStringLiteral("kstrans3")});
+    EXPECT_TRUE(refusal.contains(QStringLiteral("PGPASSWORD"))) << refusal.toStdString();
+    ASSERT_TRUE(program.Environment().DictionaryOpen());
+    EXPECT_EQ(program.Environment().Engine().GetAliasKind(kDictionaryAlias), TDatabaseKind::PostgreSql);
+    window.close();
+  }
+  server->DropDatabase(database);
+}
+
 // With real message boxes; also run under a real X server (see CMakeLists.txt).
 TEST(EndToEnd, StartSetUpTheDictionaryChooseGermanCompileAndQuitThroughTheSavePrompt) {
   test::TScratchDir dir;
