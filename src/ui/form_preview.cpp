@@ -864,10 +864,13 @@ void TFormPreview::Rebuild() {
 
 void TFormPreview::CheckFits() {
   fits_ = CheckFit(*layout_, *measure_, values_);
+  IndexCaptionFits();
+}
+
+void TFormPreview::IndexCaptionFits() {
   captionFits_.clear();
   for (size_t i = 0; i < fits_.size(); ++i)
-    if (fits_[i].Key.size() > 8 && fits_[i].Key.ends_with(".Caption") &&
-        fits_[i].Key == ComponentKey(*fits_[i].Component) + ".Caption")
+    if (fits_[i].Key.ends_with(".Caption") && fits_[i].Key == ComponentKey(*fits_[i].Component) + ".Caption")
       captionFits_[fits_[i].Component] = i;
 }
 
@@ -1083,9 +1086,7 @@ void TFormPreview::TextChanged(const TComponentHelper* component) {
     std::erase_if(fits_, [&](const TTextFit& f) { return f.Component == k; });
     fits_.insert(fits_.begin() + static_cast<std::ptrdiff_t>(std::min(at, fits_.size())), again.begin(), again.end());
   }
-  captionFits_.clear();
-  for (size_t i = 0; i < fits_.size(); ++i)
-    if (fits_[i].Key == ComponentKey(*fits_[i].Component) + ".Caption") captionFits_[fits_[i].Component] = i;
+  IndexCaptionFits();
   if (IsTabSheet(*c)) LayOutHotSpots();
   for (const TComponentHelper* k : changed) dirty |= DirtyRect(k);
   update(dirty);

@@ -98,6 +98,7 @@ private:
   QString Shown(const std::string& text) const;
   const QPixmap* Glyph(const TComponentHelper& c) const;
   void CheckFits();
+  void IndexCaptionFits();
   void LayOutHotSpots();
 
   const TComponentHelper* root_ = nullptr;
