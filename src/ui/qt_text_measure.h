@@ -21,8 +21,8 @@ namespace kst {
 // does not know gets the sans face.
 std::string InstalledFace(std::string_view windowsFace);
 
-// The installed font that draws a VCL font spec (its cell height resolved
-// to an em size), unhinted so that widths are the same on every screen.
+// The installed font that draws a VCL font (a cell height resolved to an em
+// size), unhinted so that widths are the same on every screen.
 QFont QtFont(const TFontSpec& spec);
 
 class TQtTextMeasure : public TTextMeasure {
