@@ -3,6 +3,7 @@
 // of panels, group boxes and page controls, and the alignment pass.
 #include "preview/form_layout.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -130,8 +131,11 @@ private:
   std::string Text(const TComponentHelper& c, std::string_view name) const {
     return PropertyText(c, name, layout_.Values);
   }
+  // Positions and sizes are added and scaled: a damaged form's values near
+  // the integer limit are held to a range where that cannot overflow.
   int Int(const TComponentHelper& c, std::string_view name, int fallback) const {
-    return PropertyInt(c, name, fallback, layout_.Values);
+    constexpr int kLimit = 1 << 24;
+    return std::clamp(PropertyInt(c, name, fallback, layout_.Values), -kLimit, kLimit);
   }
   bool Bool(const TComponentHelper& c, std::string_view name, bool fallback) const {
     return PropertyBool(c, name, fallback, layout_.Values);

@@ -967,9 +967,12 @@ QRect TFormPreview::ToWidget(const TRect& r) const {
 
 QSize TFormPreview::sizeHint() const {
   if (!layout_) return {320, 200};
+  // Windows keeps a window within a few screens' size; a damaged or hostile
+  // form's million pixels must not become a widget (and a picture) as large.
+  constexpr int kLargest = 8192;
   const TRect& client = layout_->Controls[0].Bounds;
-  return {client.Width + 2 * frame_.Border + 2 * kMargin,
-          client.Height + 2 * frame_.Border + frame_.Caption + menuHeight_ + 2 * kMargin};
+  return {std::min(kLargest, client.Width + 2 * frame_.Border + 2 * kMargin),
+          std::min(kLargest, client.Height + 2 * frame_.Border + frame_.Caption + menuHeight_ + 2 * kMargin)};
 }
 
 std::string TFormPreview::Value(const TComponentHelper& c, std::string_view name) const {

@@ -285,6 +285,22 @@ TEST(FormPreview, ColoursAndTheOutlineOfALabelThatGrows) {
   EXPECT_LT(image.pixelColor(right - 1, bounds.top()).green(), 60);
 }
 
+// A damaged form's sizes near the integer limit: laid out without overflow
+// (the sanitizer build would see one), and a widget of sane size.
+TEST(FormPreview, AFormOfAbsurdSizeStaysAWidgetOfSaneSize) {
+  auto tall = ReadFormText("object Form1: TForm1 ClientWidth = 100 ClientHeight = 2000000000 end");
+  ui::TFormPreview preview;
+  preview.SetForm(tall.get(), 1252, TFitText::Original);
+  EXPECT_LE(preview.sizeHint().height(), 8192);
+  // Drawn too, at a width whose picture stays small.
+  auto wide = ReadFormText("object Form1: TForm1 ClientWidth = 1000000 ClientHeight = 40 "
+                           "object far: TButton Left = 2147483647 Top = -2147483647 Width = 2147483647 Height = 9 "
+                           "Caption = 'Far' end end");
+  preview.SetForm(wide.get(), 1252, TFitText::Original);
+  EXPECT_LE(preview.sizeHint().width(), 8192);
+  EXPECT_FALSE(preview.grab().isNull());
+}
+
 // A form whose file changed is read again while a question is still open,
 // before the window refills: a paint or a click then must not reach into
 // the freed tree (the sanitizer build would see it).
