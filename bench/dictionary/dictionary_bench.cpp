@@ -79,6 +79,74 @@ void FillTemplate(const TPlace& place, long long rows) {
                              std::filesystem::copy_options::overwrite_existing);
 }
 
+// The rows a baseline inserts, encoded and keyed beforehand.
+struct TRawRow {
+  std::string source, id, translation;
+};
+std::vector<TRawRow> RawRows(long long adds) {
+  TUniqueIdGenerator ids;
+  std::vector<TRawRow> rows;
+  rows.reserve(static_cast<size_t>(adds));
+  for (long long i = 0; i < adds; ++i)
+    rows.push_back({EncodeQuotedHex(NewSource(i)), ids.NewUniqueId(), EncodeQuotedHex(NewTranslation(i))});
+  return rows;
+}
+
+// The baseline: plain prepared INSERTs of the rows in one transaction; the seconds.
+double InsertRaw(TDatabase& db, const std::vector<TRawRow>& rows) {
+  auto start = Clock::now();
+  TWriteTransaction save(db);
+  TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
+  TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
+  for (const TRawRow& r : rows) {
+    s.Bind(1, r.source).Bind(2, r.id).Run();
+    t.Bind(1, r.id).Bind(2, kGermany).Bind(3, r.translation).Run();
+  }
+  save.Commit();
+  return Seconds(start);
+}
+
+// Our side: the adds in one save (new, then the same again, all known),
+// then look-ups of random existing and added sources.
+struct TOurs {
+  double add = 0, readd = 0;
+  std::vector<double> lookupMicros;
+};
+void MeasureOurs(TdatTranslationHistory& history, TDatabase& db, long long existing, long long adds,
+                 long long lookups, TOurs& ours) {
+  for (double* phase : {&ours.add, &ours.readd}) {
+    auto start = Clock::now();
+    TWriteTransaction save(db);
+    for (long long i = 0; i < adds; ++i) history.AddTranslation(NewSource(i), NewTranslation(i), kGermany);
+    save.Commit();
+    *phase = Seconds(start);
+  }
+  std::mt19937_64 random(42);
+  std::vector<std::string> known;
+  for (long long k = 0; k < lookups; ++k) {
+    long long i = static_cast<long long>(random() % static_cast<unsigned long long>(existing + adds));
+    std::string source = i < existing ? ExistingSource(i) : NewSource(i - existing);
+    auto start = Clock::now();
+    history.GetKnownTranslations(source, kGermany, known);
+    ours.lookupMicros.push_back(Seconds(start) * 1e6);
+    benchmark::DoNotOptimize(known);
+  }
+}
+
+void Report(benchmark::State& state, double raw, TOurs& ours) {
+  std::vector<double>& micros = ours.lookupMicros;
+  std::sort(micros.begin(), micros.end());
+  auto percentile = [&](double p) { return micros.empty() ? 0.0 : micros[static_cast<size_t>(p * (micros.size() - 1))]; };
+  state.counters["raw_insert_s"] = raw;
+  state.counters["add_s"] = ours.add;
+  state.counters["add_again_s"] = ours.readd;
+  state.counters["add_vs_raw"] = ours.add / raw;
+  state.counters["add_again_vs_raw"] = ours.readd / raw;
+  state.counters["lookup_p50_us"] = percentile(0.50);
+  state.counters["lookup_p99_us"] = percentile(0.99);
+  state.counters["lookup_max_us"] = micros.empty() ? 0.0 : micros.back();
+}
+
 void BM_SaveIntoFilledDictionary(benchmark::State& state) {
   const long long existing = state.range(0), adds = state.range(1), lookups = state.range(2);
   std::string dir = NewTemporaryFileName("kstbench");
@@ -88,69 +156,25 @@ void BM_SaveIntoFilledDictionary(benchmark::State& state) {
   FillTemplate(place, existing);
   bench::TSilentInteraction interaction;
 
-  double raw = 0, add = 0, readd = 0;
-  std::vector<double> lookupMicros;
+  double raw = 0;
+  TOurs ours;
   for (auto _ : state) {
     {
       // The baseline: the same rows, encoded and keyed beforehand, inserted
       // into the same schema in one transaction.
       TDatabaseEngine engine = place.Fresh("raw");
       std::unique_ptr<TDatabase> connection = engine.Connect(kDictionaryAlias);
-      TDatabase& db = *connection;
-      ConfigureDictionaryConnection(db);
-      TUniqueIdGenerator ids;
-      struct TRow {
-        std::string source, id, translation;
-      };
-      std::vector<TRow> rows;
-      rows.reserve(adds);
-      for (long long i = 0; i < adds; ++i)
-        rows.push_back({EncodeQuotedHex(NewSource(i)), ids.NewUniqueId(), EncodeQuotedHex(NewTranslation(i))});
-      auto start = Clock::now();
-      TWriteTransaction save(db);
-      TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-      TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
-      for (const TRow& r : rows) {
-        s.Bind(1, r.source).Bind(2, r.id).Run();
-        t.Bind(1, r.id).Bind(2, kGermany).Bind(3, r.translation).Run();
-      }
-      save.Commit();
-      raw = Seconds(start);
+      ConfigureDictionaryConnection(*connection);
+      raw = InsertRaw(*connection, RawRows(adds));
     }
     TDatabaseEngine engine = place.Fresh("ours");
     TdatCommon common(engine, interaction);
     TdatTranslationHistory history(common);
-    for (double* phase : {&add, &readd}) {
-      auto start = Clock::now();
-      TWriteTransaction save(common.Database());
-      for (long long i = 0; i < adds; ++i) history.AddTranslation(NewSource(i), NewTranslation(i), kGermany);
-      save.Commit();
-      *phase = Seconds(start);
-    }
-    std::mt19937_64 random(42);
-    std::vector<std::string> known;
-    for (long long k = 0; k < lookups; ++k) {
-      long long i = static_cast<long long>(random() % static_cast<unsigned long long>(existing + adds));
-      std::string source = i < existing ? ExistingSource(i) : NewSource(i - existing);
-      auto start = Clock::now();
-      history.GetKnownTranslations(source, kGermany, known);
-      lookupMicros.push_back(Seconds(start) * 1e6);
-      benchmark::DoNotOptimize(known);
-    }
-    state.SetIterationTime(add);
+    ours = {};
+    MeasureOurs(history, common.Database(), existing, adds, lookups, ours);
+    state.SetIterationTime(ours.add);
   }
-  std::sort(lookupMicros.begin(), lookupMicros.end());
-  auto percentile = [&](double p) {
-    return lookupMicros.empty() ? 0.0 : lookupMicros[static_cast<size_t>(p * (lookupMicros.size() - 1))];
-  };
-  state.counters["raw_insert_s"] = raw;
-  state.counters["add_s"] = add;
-  state.counters["add_again_s"] = readd;
-  state.counters["add_vs_raw"] = add / raw;
-  state.counters["add_again_vs_raw"] = readd / raw;
-  state.counters["lookup_p50_us"] = percentile(0.50);
-  state.counters["lookup_p99_us"] = percentile(0.99);
-  state.counters["lookup_max_us"] = lookupMicros.empty() ? 0.0 : lookupMicros.back();
+  Report(state, raw, ours);
   std::filesystem::remove_all(dir);
 }
 
@@ -207,33 +231,16 @@ void BM_SaveIntoFilledServerDictionary(benchmark::State& state) {
     fill.Commit();
     db.Exec("ANALYZE");
   }
-  double raw = 0, add = 0, readd = 0;
-  std::vector<double> lookupMicros;
+  double raw = 0;
+  TOurs ours;
   for (auto _ : state) {
     {
-      TUniqueIdGenerator ids;
-      struct TRow {
-        std::string source, id, translation;
-      };
-      std::vector<TRow> rows;
-      rows.reserve(adds);
-      for (long long i = 0; i < adds; ++i)
-        rows.push_back({EncodeQuotedHex(NewSource(i)), ids.NewUniqueId(), EncodeQuotedHex(NewTranslation(i))});
       auto highest = [&](const char* table) {
         TStatement q = db.Prepare(std::string("SELECT coalesce(max(rowid), 0) FROM ") + table);
         return q.Step() ? q.Int(0) : 0;
       };
       const long long sources = highest("StrIdx"), translations = highest("TrnsHist");
-      auto start = Clock::now();
-      TWriteTransaction save(db);
-      TStatement s = db.Prepare("INSERT INTO StrIdx (SourceString, StrID) VALUES (?1, ?2)");
-      TStatement t = db.Prepare("INSERT INTO TrnsHist (SourceStrID, LangId, Translation) VALUES (?1, ?2, ?3)");
-      for (const TRow& r : rows) {
-        s.Bind(1, r.source).Bind(2, r.id).Run();
-        t.Bind(1, r.id).Bind(2, kGermany).Bind(3, r.translation).Run();
-      }
-      save.Commit();
-      raw = Seconds(start);
+      raw = InsertRaw(db, RawRows(adds));
       // The same sources are then new again for our adds.
       TWriteTransaction undo(db);
       db.Prepare("DELETE FROM StrIdx WHERE rowid > ?1").Bind(1, sources).Run();
@@ -243,37 +250,11 @@ void BM_SaveIntoFilledServerDictionary(benchmark::State& state) {
       db.Exec("VACUUM ANALYZE TrnsHist");
     }
     TdatTranslationHistory history(common);
-    for (double* phase : {&add, &readd}) {
-      auto start = Clock::now();
-      TWriteTransaction save(db);
-      for (long long i = 0; i < adds; ++i) history.AddTranslation(NewSource(i), NewTranslation(i), kGermany);
-      save.Commit();
-      *phase = Seconds(start);
-    }
-    std::mt19937_64 random(42);
-    std::vector<std::string> known;
-    for (long long k = 0; k < lookups; ++k) {
-      long long i = static_cast<long long>(random() % static_cast<unsigned long long>(existing + adds));
-      std::string source = i < existing ? ExistingSource(i) : NewSource(i - existing);
-      auto start = Clock::now();
-      history.GetKnownTranslations(source, kGermany, known);
-      lookupMicros.push_back(Seconds(start) * 1e6);
-      benchmark::DoNotOptimize(known);
-    }
-    state.SetIterationTime(add);
+    ours = {};
+    MeasureOurs(history, db, existing, adds, lookups, ours);
+    state.SetIterationTime(ours.add);
   }
-  std::sort(lookupMicros.begin(), lookupMicros.end());
-  auto percentile = [&](double p) {
-    return lookupMicros.empty() ? 0.0 : lookupMicros[static_cast<size_t>(p * (lookupMicros.size() - 1))];
-  };
-  state.counters["raw_insert_s"] = raw;
-  state.counters["add_s"] = add;
-  state.counters["add_again_s"] = readd;
-  state.counters["add_vs_raw"] = add / raw;
-  state.counters["add_again_vs_raw"] = readd / raw;
-  state.counters["lookup_p50_us"] = percentile(0.50);
-  state.counters["lookup_p99_us"] = percentile(0.99);
-  state.counters["lookup_max_us"] = lookupMicros.empty() ? 0.0 : lookupMicros.back();
+  Report(state, raw, ours);
   std::filesystem::remove_all(dir);
 }
 

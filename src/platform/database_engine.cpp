@@ -44,18 +44,22 @@ TIniFile ReadConfiguration(const std::string& fileName) {
   }
 }
 
+// One of an alias's parameters; the last line of that name wins, as the
+// engine's parameter list reads.
+std::string AliasParameter(const TIniFile& ini, std::string_view alias, std::string_view name) {
+  std::string value;
+  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
+    if (SameText(key, name)) value = ini.ReadString(AliasSection(alias), key, "");
+  return value;
+}
+
 }  // namespace
 
 TDatabaseEngine::TDatabaseEngine(const TRegistryLocation& location, TBusyPolicy policy)
     : configFile_(location.UserDirectory() + "/engine.ini"), policy_(policy) {}
 
 std::string TDatabaseEngine::GetAliasPath(std::string_view alias) const {
-  TIniFile ini = ReadConfiguration(configFile_);
-  // The last PATH line wins, as the engine's parameter list reads.
-  std::string path;
-  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
-    if (SameText(key, "PATH")) path = ini.ReadString(AliasSection(alias), key, "");
-  return path;
+  return AliasParameter(ReadConfiguration(configFile_), alias, "PATH");
 }
 
 void TDatabaseEngine::SetAliasPath(std::string_view alias, std::string_view directory) {
@@ -76,19 +80,13 @@ std::vector<std::string> TDatabaseEngine::AliasNames() const {
 }
 
 TDatabaseKind TDatabaseEngine::GetAliasKind(std::string_view alias) const {
-  TIniFile ini = ReadConfiguration(configFile_);
-  std::string type;
-  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
-    if (SameText(key, "TYPE")) type = ini.ReadString(AliasSection(alias), key, "");
-  return SameText(type, "POSTGRESQL") ? TDatabaseKind::PostgreSql : TDatabaseKind::Sqlite;
+  return SameText(AliasParameter(ReadConfiguration(configFile_), alias, "TYPE"), "POSTGRESQL")
+             ? TDatabaseKind::PostgreSql
+             : TDatabaseKind::Sqlite;
 }
 
 std::string TDatabaseEngine::GetAliasConnection(std::string_view alias) const {
-  TIniFile ini = ReadConfiguration(configFile_);
-  std::string connection;
-  for (const std::string& key : ini.ReadSection(AliasSection(alias)))
-    if (SameText(key, "CONNECTION")) connection = ini.ReadString(AliasSection(alias), key, "");
-  return connection;
+  return AliasParameter(ReadConfiguration(configFile_), alias, "CONNECTION");
 }
 
 void TDatabaseEngine::SetAliasConnection(std::string_view alias, std::string_view conninfo) {

@@ -210,14 +210,26 @@ TEST(StartUp, CancelledSetUpStartsWithoutADictionaryAndSaysSo) {
   window.close();
 }
 
+// A start with the test server up and an empty database of its own.
+class ServerStartUp : public testing::Test {
+protected:
+  void SetUp() override {
+    std::string reason;
+    server = test::TPostgresServer::Shared(&reason);
+    if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
+    if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
+    database = server->NewDatabase();
+  }
+  void TearDown() override {
+    if (server && !database.empty()) server->DropDatabase(database);
+  }
+  test::TPostgresServer* server = nullptr;
+  std::string database;
+};
+
 // A dictionary on a team's server is set up: the window starts on it
 // without asking where the dictionary is.
-TEST(StartUp, AServerDictionaryOpensWithoutAskingPostgreSql) {
-  std::string reason;
-  test::TPostgresServer* server = test::TPostgresServer::Shared(&reason);
-  if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
-  if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
-  const std::string database = server->NewDatabase();
+TEST_F(ServerStartUp, AServerDictionaryOpensWithoutAskingPostgreSql) {
   {
     test::TScratchDir dir;
     TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
@@ -233,18 +245,12 @@ TEST(StartUp, AServerDictionaryOpensWithoutAskingPostgreSql) {
     EXPECT_EQ(known, std::vector<std::string>{"Speichern"});
     window.close();
   }
-  server->DropDatabase(database);
 }
 
 // The first start's set-up dialog with the server chosen: a connection
 // string with a password in it is refused (the password belongs in libpq's
 // own places), the one without opens the server's dictionary.
-TEST(StartUp, TheSetUpDialogPutsTheDictionaryOnAServerPostgreSql) {
-  std::string reason;
-  test::TPostgresServer* server = test::TPostgresServer::Shared(&reason);
-  if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
-  if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
-  const std::string database = server->NewDatabase();
+TEST_F(ServerStartUp, TheSetUpDialogPutsTheDictionaryOnAServerPostgreSql) {
   {
     test::TScratchDir dir;
     TRegistryLocation location = TRegistryLocation::InDirectory(dir.File("cfg"));
@@ -272,7 +278,6 @@ TEST(StartUp, TheSetUpDialogPutsTheDictionaryOnAServerPostgreSql) {
     EXPECT_EQ(program.Environment().Engine().GetAliasKind(kDictionaryAlias), TDatabaseKind::PostgreSql);
     window.close();
   }
-  server->DropDatabase(database);
 }
 
 // With real message boxes; also run under a real X server (see CMakeLists.txt).
