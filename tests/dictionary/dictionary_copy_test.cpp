@@ -37,18 +37,11 @@ std::string Dump(TDatabase& db) {
   return all;
 }
 
-class PostgreSqlCopy : public testing::Test {
+class PostgreSqlCopy : public TServerDatabaseTest {
 protected:
   void SetUp() override {
-    std::string reason;
-    server = TPostgresServer::Shared(&reason);
-    if (!server && InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
-    if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
-    database = server->NewDatabase();
-    connection = server->ConnectionTo(database);
-  }
-  void TearDown() override {
-    if (server && !database.empty()) server->DropDatabase(database);
+    TServerDatabaseTest::SetUp();
+    if (server) connection = Connection();
   }
   // kst with the password in its environment, as a team member would run it.
   TProgramRun Kst(const std::string& args) {
@@ -69,8 +62,7 @@ protected:
     EXPECT_EQ(printed.find(kSecret), std::string::npos) << printed;
   }
 
-  TPostgresServer* server = nullptr;
-  std::string database, connection, printed;
+  std::string connection, printed;
   TScratchDir config, work;
 };
 

@@ -52,19 +52,8 @@ TEST(ServerConnection, PasswordsAreNeverShownAndRecognisedInEveryForm) {
   }
 }
 
-class PostgreSqlConnection : public testing::Test {
+class PostgreSqlConnection : public test::TServerDatabaseTest {
 protected:
-  void SetUp() override {
-    std::string reason;
-    server = test::TPostgresServer::Shared(&reason);
-    if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
-    if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
-    database = server->NewDatabase();
-  }
-  void TearDown() override {
-    if (server && !database.empty()) server->DropDatabase(database);
-  }
-  std::string Connection() const { return server->ConnectionTo(database); }
   // Ends the connection's server process, as a network failure or a server
   // restart would, and waits until it is gone.
   void Cut(TDatabase& db) {
@@ -83,8 +72,6 @@ protected:
     return q.Step() ? q.Int(0) : -1;
   }
 
-  test::TPostgresServer* server = nullptr;
-  std::string database;
 };
 
 // A connection that dropped is made again by the next operation; a write

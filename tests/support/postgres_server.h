@@ -4,6 +4,8 @@
 // first use once per test program and removed when the program ends.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace kst::test {
@@ -44,5 +46,25 @@ private:
 // True when the environment variable CI is set: a server that cannot start
 // is then a failure, not a reason to skip.
 bool InContinuousIntegration();
+
+// A test on the shared server with an empty database of its own, dropped
+// afterwards; skipped (failed in CI) when the server cannot start.
+class TServerDatabaseTest : public testing::Test {
+protected:
+  void SetUp() override {
+    std::string reason;
+    server = TPostgresServer::Shared(&reason);
+    if (!server && InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
+    if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
+    database = server->NewDatabase();
+  }
+  void TearDown() override {
+    if (server && !database.empty()) server->DropDatabase(database);
+  }
+  std::string Connection() const { return server->ConnectionTo(database); }
+
+  TPostgresServer* server = nullptr;
+  std::string database;
+};
 
 }  // namespace kst::test

@@ -211,21 +211,7 @@ TEST(StartUp, CancelledSetUpStartsWithoutADictionaryAndSaysSo) {
 }
 
 // A start with the test server up and an empty database of its own.
-class ServerStartUp : public testing::Test {
-protected:
-  void SetUp() override {
-    std::string reason;
-    server = test::TPostgresServer::Shared(&reason);
-    if (!server && test::InContinuousIntegration()) FAIL() << "The PostgreSQL test server cannot start: " << reason;
-    if (!server) GTEST_SKIP() << "No PostgreSQL test server: " << reason;
-    database = server->NewDatabase();
-  }
-  void TearDown() override {
-    if (server && !database.empty()) server->DropDatabase(database);
-  }
-  test::TPostgresServer* server = nullptr;
-  std::string database;
-};
+class ServerStartUp : public test::TServerDatabaseTest {};
 
 // A dictionary on a team's server is set up: the window starts on it
 // without asking where the dictionary is.
