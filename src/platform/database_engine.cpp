@@ -53,6 +53,18 @@ std::string AliasParameter(const TIniFile& ini, std::string_view alias, std::str
   return value;
 }
 
+// The alias anew: its type and the one parameter that says where it is.
+void WriteAlias(const std::string& configFile, std::string_view alias, std::string_view type,
+                std::string_view name, std::string_view value) {
+  ForceDirectories(ExtractFileDir(configFile));
+  TIniFile ini(configFile);
+  ini.BeginUpdate();
+  ini.EraseSection(AliasSection(alias));
+  ini.WriteString(AliasSection(alias), "TYPE", type);
+  ini.WriteString(AliasSection(alias), name, value);
+  ini.EndUpdate();
+}
+
 }  // namespace
 
 TDatabaseEngine::TDatabaseEngine(const TRegistryLocation& location, TBusyPolicy policy)
@@ -63,13 +75,7 @@ std::string TDatabaseEngine::GetAliasPath(std::string_view alias) const {
 }
 
 void TDatabaseEngine::SetAliasPath(std::string_view alias, std::string_view directory) {
-  ForceDirectories(ExtractFileDir(configFile_));
-  TIniFile ini(configFile_);
-  ini.BeginUpdate();
-  ini.EraseSection(AliasSection(alias));
-  ini.WriteString(AliasSection(alias), "TYPE", "PARADOX");
-  ini.WriteString(AliasSection(alias), "PATH", directory);
-  ini.EndUpdate();
+  WriteAlias(configFile_, alias, "PARADOX", "PATH", directory);
 }
 
 std::vector<std::string> TDatabaseEngine::AliasNames() const {
@@ -96,13 +102,7 @@ void TDatabaseEngine::SetAliasConnection(std::string_view alias, std::string_vie
     throw std::invalid_argument(
         "The connection string holds a password, which is not kept in the configuration: give it through "
         "~/.pgpass, PGPASSWORD or a service file instead");
-  ForceDirectories(ExtractFileDir(configFile_));
-  TIniFile ini(configFile_);
-  ini.BeginUpdate();
-  ini.EraseSection(AliasSection(alias));
-  ini.WriteString(AliasSection(alias), "TYPE", "POSTGRESQL");
-  ini.WriteString(AliasSection(alias), "CONNECTION", conninfo);
-  ini.EndUpdate();
+  WriteAlias(configFile_, alias, "POSTGRESQL", "CONNECTION", conninfo);
 }
 
 bool TDatabaseEngine::AliasIsSetUp(std::string_view alias) const {
